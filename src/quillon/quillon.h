@@ -29,6 +29,15 @@ Status close_file(File file);
 std::uint64_t file_bytes_remaining(File file);
 // The name the file was opened under (after the default suffix rule).
 const char *file_name(File file);
+// Whether the rest of the file can hold n_values more values: in binary
+// form binary_value_size bytes each, in ASCII form at least two bytes each
+// (a digit and a separator). Lets readers refuse absurd counts before
+// allocating.
+bool file_can_hold(File file, File_formats form, std::uint64_t n_values,
+                   std::size_t binary_value_size);
+// Device and inode of the open file, so that a file met again (through a
+// link or another spelling of its name) can be recognised.
+bool file_identity(File file, std::uint64_t *device, std::uint64_t *inode);
 
 // One byte; OK when it was moved.
 Status input_character(File file, char *ch);
@@ -56,6 +65,9 @@ Status io_ints(File file, IO_types direction, File_formats form, int n,
                int **array);
 Status io_unsigned_chars(File file, IO_types direction, File_formats form,
                          int n, unsigned char **array);
+// n floats to or from caller storage (ASCII: n values; binary: raw bytes).
+Status io_floats(File file, IO_types direction, File_formats form, int n,
+                 float *values);
 Status io_binary_data(File file, IO_types direction, void *data,
                       std::size_t element_size, std::size_t n);
 

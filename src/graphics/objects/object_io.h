@@ -6,6 +6,12 @@
 
 Status input_graphics_file(const char *filename, File_formats *form,
                            int *n_objects, object_struct ***object_list);
+// As input_graphics_file, and also hands out the form of every object read:
+// *forms is assigned (an array of *n_objects, freed with free_array) only
+// when at least one object was read.
+Status input_graphics_file_with_forms(const char *filename, int *n_objects,
+                                      object_struct ***object_list,
+                                      File_formats **forms);
 Status output_graphics_file(const char *filename, File_formats form,
                             int n_objects, object_struct **object_list);
 

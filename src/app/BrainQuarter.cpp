@@ -1,0 +1,94 @@
+#include "BrainQuarter.h"
+
+#include <Inventor/SoPickedPoint.h>
+#include <Inventor/SoRenderManager.h>
+#include <Inventor/actions/SoRayPickAction.h>
+#include <Inventor/details/SoFaceDetail.h>
+#include <Inventor/details/SoPointDetail.h>
+#include <Inventor/events/SoMouseButtonEvent.h>
+#include <Inventor/nodes/SoEventCallback.h>
+#include <Inventor/nodes/SoPerspectiveCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
+
+#include <QUrl>
+
+#include <iostream>
+
+BrainQuarter::BrainQuarter(QWidget* parent) : gyroview::ViewerWidget(parent)
+{
+    root = new SoSeparator;
+    root->ref();
+
+    camera = new SoPerspectiveCamera;
+    root->addChild(camera);
+
+    eventCallback = new SoEventCallback;
+    eventCallback->addEventCallback(SoMouseButtonEvent::getClassTypeId(), event_cb, this);
+    root->addChild(eventCallback);
+
+    setNavigationModeFile(QUrl(QStringLiteral("coin:///scxml/navigation/examiner.xml")));
+    setSceneGraph(root);
+}
+
+// The root keeps the reference taken above for the life of the process.
+BrainQuarter::~BrainQuarter() = default;
+
+SoSeparator* BrainQuarter::getRootSeparator()
+{
+    return root;
+}
+
+QSize BrainQuarter::minimumSizeHint() const
+{
+    return QSize(640, 480);
+}
+
+void BrainQuarter::getPickedPoint(SoPickedPoint* picked)
+{
+    if (!picked || !picked->isOnGeometry())
+        return;
+    std::cout << "On geometry ..." << std::endl;
+
+    const SbVec3f point = picked->getPoint();
+    const SbVec4f texture = picked->getTextureCoords();
+    std::cout << "Found: " << point[0] << " " << point[1] << " " << point[2] << std::endl;
+    std::cout << "Texture: " << texture[0] << " " << texture[1] << " " << texture[2] << " " << texture[3]
+              << std::endl;
+
+    SoPath* path = picked->getPath();
+    SoNode* shape = path ? path->getTail() : nullptr;
+    // Only face sets are pickable here; anything else has no vertex to report.
+    const SoDetail* detail = picked->getDetail(shape);
+    if (!shape || !detail || !detail->isOfType(SoFaceDetail::getClassTypeId())) {
+        std::cerr << "Pick: the hit shape has no face detail; ignored" << std::endl;
+        return;
+    }
+    const auto* face = static_cast<const SoFaceDetail*>(detail);
+    if (face->getNumPoints() < 1) {
+        std::cerr << "Pick: the hit face has no vertices; ignored" << std::endl;
+        return;
+    }
+    const int index = face->getPoint(0)->getCoordinateIndex();
+    std::cout << "Index: " << index << std::endl;
+
+    const SbUniqueId id = shape->getNodeId();
+    std::cout << "ID: " << id << std::endl;
+
+    emit pointPicked(index, static_cast<int>(id), static_cast<int>(point[0]), static_cast<int>(point[1]),
+                     static_cast<int>(point[2]));
+}
+
+void event_cb(void* userData, SoEventCallback* node)
+{
+    std::cout << "Woooohooo!" << std::endl;
+
+    auto* viewer = static_cast<BrainQuarter*>(userData);
+    const auto* event = static_cast<const SoMouseButtonEvent*>(node->getEvent());
+    if (!event || event->getButton() != SoMouseButtonEvent::BUTTON1 || event->getState() != SoButtonEvent::DOWN)
+        return;
+
+    SoRayPickAction pick(viewer->getSoRenderManager()->getViewportRegion());
+    pick.setPoint(event->getPosition());
+    pick.apply(viewer->getSceneGraph());
+    viewer->getPickedPoint(pick.getPickedPoint(0));
+}

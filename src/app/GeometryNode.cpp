@@ -1,0 +1,202 @@
+#include "GeometryNode.h"
+
+#include "object_io.h"
+#include "objects.h"
+
+#include <Inventor/nodes/SoCoordinate3.h>
+#include <Inventor/nodes/SoIndexedFaceSet.h>
+#include <Inventor/nodes/SoMaterial.h>
+#include <Inventor/nodes/SoMaterialBinding.h>
+#include <Inventor/nodes/SoNormal.h>
+#include <Inventor/nodes/SoNormalBinding.h>
+#include <Inventor/nodes/SoSeparator.h>
+
+#include <QColorDialog>
+#include <QFile>
+#include <QFileInfo>
+#include <QPalette>
+#include <algorithm>
+#include <iostream>
+
+GeometryNode::GeometryNode(SoSeparator* target, const QVector<QVariant>& data, ResourceForm* form,
+                           TreeItem* parent)
+    : TreeItem(data, form, parent), targetSeparator(target)
+{
+    coordinates = new SoCoordinate3;
+    normals = new SoNormal;
+    normalBinding = new SoNormalBinding;
+    material = new SoMaterial;
+    materialBinding = new SoMaterialBinding;
+    faceSet = new SoIndexedFaceSet;
+    // Our references keep the nodes alive when a load fails and they never
+    // join the scene graph; they are dropped again with the item.
+    coordinates->ref();
+    normals->ref();
+    normalBinding->ref();
+    material->ref();
+    materialBinding->ref();
+    faceSet->ref();
+    propFormAvailable = true;
+}
+
+GeometryNode::~GeometryNode()
+{
+    destroyForm();
+    coordinates->unref();
+    normals->unref();
+    normalBinding->unref();
+    material->unref();
+    materialBinding->unref();
+    faceSet->unref();
+}
+
+bool GeometryNode::loadObj(QFile& file)
+{
+    setData(0, QFileInfo(file).baseName());
+    lastError.clear();
+
+    File_formats format;
+    int n_objects = 0;
+    object_struct** objects = nullptr;
+    const QByteArray name = file.fileName().toLatin1();
+    if (input_graphics_file(name.constData(), &format, &n_objects, &objects) != OK) {
+        lastError = tr("not a readable surface file");
+        return false;
+    }
+
+    bool loaded = false;
+    if (n_objects == 0)
+        lastError = tr("the file holds no objects");
+    else if (n_objects > 1)
+        lastError = tr("the file holds %1 objects, expected one polygon surface").arg(n_objects);
+    else if (get_object_type(objects[0]) != POLYGONS)
+        lastError = tr("the object in the file is not a polygon surface");
+    else
+        loaded = loadPolygons(*get_polygons_ptr(objects[0]));
+
+    // The Coin fields hold copies of everything needed.
+    delete_object_list(n_objects, objects);
+    return loaded;
+}
+
+bool GeometryNode::loadPolygons(const polygons_struct& polygons)
+{
+    material->transparency.set1Value(0, 0.0f);
+    targetSeparator->addChild(material);
+
+    materialBinding->value = SoMaterialBinding::OVERALL;
+    targetSeparator->addChild(materialBinding);
+
+    normals->setName("Normals");
+    const int n_points = std::max(polygons.n_points, 0);
+    if (polygons.normals != nullptr) {
+        normalBinding->value = SoNormalBinding::PER_VERTEX_INDEXED;
+        normals->vector.setNum(n_points);
+    }
+    targetSeparator->addChild(normalBinding);
+    targetSeparator->addChild(normals);
+
+    // Fields are filled through their arrays, notifying once per field.
+    coordinates->setName("Vertices");
+    coordinates->point.setNum(n_points);
+    SbVec3f* points = coordinates->point.startEditing();
+    for (int i = 0; i < n_points; ++i)
+        points[i].setValue(polygons.points[i].x, polygons.points[i].y, polygons.points[i].z);
+    coordinates->point.finishEditing();
+    if (polygons.normals != nullptr) {
+        SbVec3f* vectors = normals->vector.startEditing();
+        for (int i = 0; i < n_points; ++i)
+            vectors[i].setValue(polygons.normals[i].x, polygons.normals[i].y,
+                                polygons.normals[i].z);
+        normals->vector.finishEditing();
+    }
+    targetSeparator->addChild(coordinates);
+
+    // Each polygon contributes its indices and a -1; a polygon whose end
+    // index does not grow contributes only the -1.
+    faceSet->setName("Polygons");
+    const int n_items = std::max(polygons.n_items, 0);
+    long long total = 0;
+    for (int j = 0; j < n_items; ++j) {
+        const int first = j == 0 ? 0 : polygons.end_indices[j - 1];
+        total += std::max(polygons.end_indices[j] - first, 0) + 1;
+    }
+    faceSet->coordIndex.setNum(static_cast<int>(total));
+    int32_t* index = faceSet->coordIndex.startEditing();
+    int k = 0;
+    for (int j = 0; j < n_items; ++j) {
+        const int first = j == 0 ? 0 : polygons.end_indices[j - 1];
+        const int size = polygons.end_indices[j] - first;
+        for (int m = 0; m < size; ++m)
+            index[k++] = polygons.indices[first + m];
+        index[k++] = -1;
+    }
+    faceSet->coordIndex.finishEditing();
+    targetSeparator->addChild(faceSet);
+
+    std::cout << "ID: " << static_cast<unsigned long>(faceSet->getNodeId()) << std::endl;
+    return true;
+}
+
+quint32 GeometryNode::getID() const
+{
+    return static_cast<quint32>(faceSet->getNodeId());
+}
+
+QString GeometryNode::loadError() const
+{
+    return lastError;
+}
+
+SoMaterial* GeometryNode::getMaterial() const
+{
+    return material;
+}
+
+QWidget* GeometryNode::createForm()
+{
+    if (propFormShown)
+        return propFormWidget;
+    propFormWidget = new QWidget(nullptr);
+    props.setupUi(propFormWidget);
+    propFormShown = true;
+    // Shown before connecting, so displaying the value does not write it back.
+    props.transparencySpinBox->setValue(static_cast<double>(material->transparency[0]));
+    connect(props.transparencySpinBox, &QDoubleSpinBox::valueChanged, this,
+            &GeometryNode::updateTransparency);
+    connect(props.colourButton, &QPushButton::clicked, this, &GeometryNode::colourDialog);
+    return propFormWidget;
+}
+
+void GeometryNode::destroyForm()
+{
+    if (!propFormShown)
+        return;
+    delete propFormWidget;
+    propFormWidget = nullptr;
+    propFormShown = false;
+}
+
+void GeometryNode::updateTransparency(double newVal)
+{
+    material->transparency.set1Value(0, static_cast<float>(newVal));
+}
+
+void GeometryNode::colourDialog()
+{
+    const QColor colour = QColorDialog::getColor(Qt::white, nullptr);
+    if (!colour.isValid())
+        return;
+    if (propFormShown) {
+        props.colourButton->setText(colour.name());
+        props.colourButton->setPalette(QPalette(colour));
+        props.colourButton->setAutoFillBackground(true);
+    }
+    updateColour(colour);
+}
+
+void GeometryNode::updateColour(const QColor& colour)
+{
+    material->diffuseColor.setValue(colour.red() / 255.0f, colour.green() / 255.0f,
+                                    colour.blue() / 255.0f);
+}

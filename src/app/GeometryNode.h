@@ -1,0 +1,56 @@
+// The tree row of one polygon surface: reads a surface file and turns its
+// polygon object into Coin nodes under the scene item's separator; its
+// property box sets the surface's transparency and colour.
+#pragma once
+
+#include "TreeItem.h"
+#include "ui_geometryProps.h"
+
+#include <QString>
+
+class QColor;
+class SoCoordinate3;
+class SoIndexedFaceSet;
+class SoMaterial;
+class SoMaterialBinding;
+class SoNormal;
+class SoNormalBinding;
+class SoSeparator;
+struct polygons_struct;
+
+class GeometryNode : public TreeItem
+{
+    Q_OBJECT
+
+public:
+    GeometryNode(SoSeparator* target, const QVector<QVariant>& data, ResourceForm* form,
+                 TreeItem* parent);
+    ~GeometryNode() override;
+
+    bool loadObj(QFile& file);
+    bool loadPolygons(const polygons_struct& polygons);
+    quint32 getID() const;
+    // Why the last loadObj failed; empty after a success.
+    QString loadError() const;
+
+    QWidget* createForm() override;
+    void destroyForm() override;
+    void updateColour(const QColor& colour);
+
+    SoMaterial* getMaterial() const;
+
+public slots:
+    void updateTransparency(double newVal);
+    void colourDialog();
+
+private:
+    SoSeparator* targetSeparator;
+    SoCoordinate3* coordinates;
+    SoNormal* normals;
+    SoNormalBinding* normalBinding;
+    SoMaterial* material;
+    SoMaterialBinding* materialBinding;
+    SoIndexedFaceSet* faceSet;
+    Ui_geometryProps props;
+    QString lastError;
+};

@@ -1,0 +1,152 @@
+#include "ResourceForm.h"
+
+#include "BrainQuarter.h"
+#include "GeometryNode.h"
+#include "GeometryScene.h"
+#include "TreeItem.h"
+#include "TreeModel.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QVBoxLayout>
+#include <iostream>
+
+ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer)
+    : QWidget(parent), viewer(viewer)
+{
+    ui.setupUi(this);
+    formShown = false;
+
+    QStringList headers;
+    headers << tr("Title") << tr("Description");
+    // No Qt parent: the model lives until the process ends.
+    model = new TreeModel(headers, this);
+    rootItem = model->getRootItem();
+    rootItem->setViewer(viewer);
+    haveGeometry = false;
+    ui.treeView->setModel(model);
+
+    connect(ui.treeView, &QTreeView::clicked, this, &ResourceForm::setPropertyForm);
+    connect(ui.treeView, &QTreeView::clicked, this, &ResourceForm::selectedItem);
+    connect(model, &QAbstractItemModel::dataChanged, ui.treeView,
+            qOverload<const QModelIndex&>(&QTreeView::update));
+}
+
+bool ResourceForm::insertGeometry(QFile& file)
+{
+    bool loaded = rootItem->insertGeometry(file);
+    GeometryScene* scene = static_cast<GeometryScene*>(rootItem->child(rootItem->childCount() - 1));
+    lastGeometry = scene;
+    connect(viewer, &BrainQuarter::pointPicked, scene, &TreeItem::pickReceived);
+    haveGeometry = true;
+    viewer->viewAll();
+    somethingChanged();
+
+    // The rows stay so that the tree shows what was tried; the failure is
+    // reported once here, beside whatever the reader printed itself.
+    if (loaded) {
+        loadError.clear();
+    } else {
+        loadError = tr("Cannot load surface file %1: %2")
+                        .arg(file.fileName(), scene->getSurface()->loadError());
+        std::cerr << loadError.toLocal8Bit().constData() << std::endl;
+    }
+    return loaded;
+}
+
+bool ResourceForm::insertVertstats(QFile&)
+{
+    // Statistics files attach to a surface; that kind is not handled yet.
+    loadError.clear();
+    return false;
+}
+
+bool ResourceForm::insertTagfile(QFile&)
+{
+    // Tag files are not handled yet.
+    loadError.clear();
+    return false;
+}
+
+QString ResourceForm::lastLoadError() const
+{
+    return loadError;
+}
+
+void ResourceForm::setLastGeometry(GeometryScene* item)
+{
+    lastGeometry = item;
+}
+
+void ResourceForm::somethingChanged()
+{
+    model->somethingChanged();
+    const int columns = model->columnCount(QModelIndex());
+    for (int column = 0; column < columns; ++column)
+        ui.treeView->resizeColumnToContents(column);
+}
+
+void ResourceForm::setPropertyForm(const QModelIndex& index)
+{
+    if (formShown && currentItem)
+        currentItem->destroyForm();
+    currentItem = model->getItem(index);
+    if (!currentItem->havePropForm())
+        return;
+
+    delete ui.propertiesBox->layout();
+    propertyWidget = currentItem->createForm();
+    propertyLayout = new QVBoxLayout;
+    propertyLayout->addWidget(propertyWidget);
+    ui.propertiesBox->setLayout(propertyLayout);
+    formShown = true;
+}
+
+void ResourceForm::selectedItem(const QModelIndex& index)
+{
+    model->getItem(index)->wasSelected();
+}
+
+void ResourceForm::geometrySelected(int childNum)
+{
+    // Only a surface-file row may become the target of statistics files;
+    // anything else leaves the target as it was.
+    GeometryScene* scene = dynamic_cast<GeometryScene*>(rootItem->child(childNum));
+    if (scene)
+        lastGeometry = scene;
+}
+
+TreeModel* ResourceForm::getModel() const
+{
+    return model;
+}
+
+TreeItem* ResourceForm::getRootItem() const
+{
+    return rootItem;
+}
+
+GeometryScene* ResourceForm::getLastGeometry() const
+{
+    return lastGeometry;
+}
+
+bool ResourceForm::hasGeometry() const
+{
+    return haveGeometry;
+}
+
+QTreeView* ResourceForm::getTreeView() const
+{
+    return ui.treeView;
+}
+
+QGroupBox* ResourceForm::getPropertiesBox() const
+{
+    return ui.propertiesBox;
+}
+
+QWidget* ResourceForm::getPropertyWidget() const
+{
+    return propertyWidget;
+}

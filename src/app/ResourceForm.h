@@ -1,0 +1,64 @@
+// The panel in the main window's right dock: the resource tree above, the
+// "Properties" box below, and the insert operations behind each file kind.
+#pragma once
+
+#include "ui_resourceForm.h"
+
+#include <QModelIndex>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class BrainQuarter;
+class GeometryScene;
+class QFile;
+class QVBoxLayout;
+class TreeItem;
+class TreeModel;
+
+class ResourceForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    ResourceForm(QWidget* parent, BrainQuarter* viewer);
+
+    // Each returns whether the file was loaded. A surface file that cannot
+    // be read still leaves its rows in the tree.
+    bool insertGeometry(QFile& file);
+    bool insertVertstats(QFile& file);
+    bool insertTagfile(QFile& file);
+
+    // Why the last insert failed ("" after a success), for the status bar.
+    QString lastLoadError() const;
+
+    void setLastGeometry(GeometryScene* item);
+    void somethingChanged();
+
+    TreeModel* getModel() const;
+    TreeItem* getRootItem() const;
+    GeometryScene* getLastGeometry() const;
+    bool hasGeometry() const;
+    QTreeView* getTreeView() const;
+    QGroupBox* getPropertiesBox() const;
+    QWidget* getPropertyWidget() const;
+
+public slots:
+    void setPropertyForm(const QModelIndex& index);
+    void selectedItem(const QModelIndex& index);
+    void geometrySelected(int childNum);
+
+private:
+    Ui_resourceForm ui;
+    // Guarded: the item deletes its form when the next row is clicked.
+    QPointer<QWidget> propertyWidget;
+    QVBoxLayout* propertyLayout = nullptr;
+    TreeItem* currentItem = nullptr;
+    TreeItem* rootItem = nullptr;
+    TreeModel* model = nullptr;
+    BrainQuarter* viewer = nullptr;
+    bool formShown = false;
+    bool haveGeometry = false;
+    GeometryScene* lastGeometry = nullptr;
+    QString loadError;
+};

@@ -1,0 +1,67 @@
+// The base of every row in the resource tree: two column values, owned
+// children, the hooks for property forms and the relay of picks.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QVariant>
+#include <QVector>
+
+class BrainQuarter;
+class QFile;
+class QWidget;
+class ResourceForm;
+
+class TreeItem : public QObject
+{
+    Q_OBJECT
+
+public:
+    TreeItem(const QVector<QVariant>& data, ResourceForm* form, TreeItem* parent = nullptr);
+    ~TreeItem() override;
+
+    // Hides QObject::parent(): items are not linked through QObject.
+    TreeItem* parent() const;
+    TreeItem* child(int row) const;
+    int childCount() const;
+    int columnCount() const;
+    QVariant data(int column) const;
+    bool setData(int column, const QVariant& value);
+    int childNumber() const;
+    void setViewer(BrainQuarter* newViewer);
+    BrainQuarter* getViewer() const;
+
+    bool insertChildren(int position, int count, int columns);
+    bool removeChildren(int position, int count);
+    bool insertColumns(int position, int columns);
+    bool removeColumns(int position, int columns);
+
+    // Appends a surface-file row under this (root) item and loads the file
+    // into it; the row stays even when the file cannot be read.
+    bool insertGeometry(QFile& file);
+
+    virtual QWidget* createForm();
+    virtual void destroyForm();
+    virtual bool havePropForm() const;
+    virtual void wasSelected();
+
+signals:
+    void propertyFormInstantiated(QWidget* widget);
+    void setPickedItem(int);
+    void setPickedPoint(int);
+    void localPointPicked(int);
+
+public slots:
+    virtual void pickReceived(int index, int id, int x, int y, int z);
+    virtual void pickedPointReceived(int);
+
+protected:
+    bool propFormAvailable = false;
+    QList<TreeItem*> childList;
+    QVector<QVariant> columnValues;
+    TreeItem* parentLink = nullptr;
+    BrainQuarter* viewer = nullptr;
+    ResourceForm* panel = nullptr;
+    QWidget* propFormWidget = nullptr;
+    bool propFormShown = false;
+};

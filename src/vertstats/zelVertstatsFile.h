@@ -1,0 +1,109 @@
+// Vertex-statistics files: named columns of 32-bit floats, one row per surface
+// vertex, with a header of named text entries arranged as a tree.
+//
+// Two styles are read and written. Old style: bare rows of numbers; the first
+// line's spaces give the column count and the columns are named Column0,
+// Column1, ... New style: a "<header>" ... "</header>" block of nested tags
+// and text, a line of space-separated column names, then the numbers.
+//
+// A file that cannot be read, and a column of the wrong length, end the
+// process with an "ERROR: " line on standard error and exit status 1. Failed
+// lookups throw InvalidColumnError or HeaderNotFoundError.
+#ifndef ZEL_VERTSTATS_FILE_H
+#define ZEL_VERTSTATS_FILE_H
+
+#include "zelVertstatsHeaderEntry.h"
+#include "zelVertstatsTree.h"
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+class zelVertstatsFile {
+public:
+    using HeaderTree = zelVertstatsTree<zelVertstatsHeaderEntry>;
+    using HeaderIterator = HeaderTree::iterator;
+
+    // No column has that index or name.
+    class InvalidColumnError {};
+    // No header node has that name or path.
+    class HeaderNotFoundError {};
+
+    // Files whose first line (old style) or column-name line (new style) would
+    // give more columns than this are refused with a message: such a line is
+    // not a table, and every column costs memory before any value is read.
+    static constexpr std::int32_t maxColumns = 1 << 20;
+
+    zelVertstatsFile();
+    zelVertstatsFile(const char* filename, bool loadData);
+    zelVertstatsFile(std::string filename, bool loadData);
+
+    // Forgets everything: afterwards the object is as newly constructed.
+    void close();
+
+    // 1 when the file's first line contains "<header>", else 0.
+    int determineFileType(const char* filename);
+    // Reads either style, adding to what the object holds. With loadData false
+    // only the names (and header) are read, and no rows.
+    void loadFile(const char* filename, bool loadData);
+    void loadOldStyleFile(const char* filename, bool loadData);
+    void loadNewStyleFile(const char* filename, bool loadData);
+
+    std::vector<std::string> getDataHeader() const;
+    std::vector<float> getDataColumn(std::int32_t index) const;
+    // `name` is matched as a whole-name regular expression in which "." stands
+    // for itself; with duplicates the last matching column wins.
+    std::vector<float> getDataColumn(std::string name) const;
+    // Every column, in column order.
+    std::vector<std::vector<float>> getAllColumns() const;
+    std::int32_t getNumColumns() const { return numColumns; }
+    std::int32_t getNumRows() const { return numRows; }
+
+    // A name is looked up over the whole tree in pre-order; "a:b" walks
+    // children from the first top-level node (normally "header").
+    HeaderIterator getHeaderIterator(std::string path);
+    // The node's value, or an empty string when there is no such node.
+    std::string getHeaderValue(std::string path);
+    // A copy of the whole header tree.
+    HeaderTree getHeaderTree() const { return headerTree; }
+
+    // Writes the header (new style only), the column names and the rows;
+    // false when the file cannot be written.
+    bool writeFile(std::string filename, bool oldStyle);
+    void writeHeaderEntry(HeaderIterator position, std::ofstream& out);
+
+    // Appends `entry` (its value ending with a line feed) under the first node
+    // named `parentName`, creating that node when needed.
+    void putHeader(zelVertstatsHeaderEntry entry, std::string parentName);
+    // Replaces the whole header by a copy of `tree`.
+    void putHeader(HeaderTree tree);
+    // Appends a line feed and `value` to the named entry, or creates the entry.
+    void addToHeader(std::string name, std::string value);
+    void addToHistory(std::string text);
+    // Adds a time-stamped line with the command line to the history.
+    void addToHistory(int argc, const char* const argv[]);
+
+    // Appends a named column. While the object has no rows a column of any
+    // length is taken and sets the row count; otherwise the length must match.
+    void putDataColumn(std::vector<float> column, std::string name);
+
+    // Lists the header tree's node names on standard output, two spaces of
+    // indentation per level.
+    void printHeaderStructure() const;
+
+private:
+    void initialiseVariables();
+    void destroyVariables();
+    // Adds columns read from a file, keeping every column numRows long.
+    void appendColumns(std::vector<std::string> names, std::vector<std::vector<float>> columns,
+                       std::int32_t rows);
+
+    HeaderTree headerTree;
+    std::vector<std::vector<float>> data;
+    std::vector<std::string> dataHeader;
+    std::int32_t numColumns = 0;
+    std::int32_t numRows = 0;
+};
+
+#endif

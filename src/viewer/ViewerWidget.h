@@ -1,0 +1,78 @@
+#pragma once
+// A Qt OpenGL widget that renders a Coin scene graph and turns Qt mouse and
+// key events into Coin events, with Coin's SCXML navigation (examiner) on top.
+
+#include <QOpenGLWidget>
+#include <QUrl>
+
+class SoNode;
+class SoCamera;
+class SoSeparator;
+class SoDirectionalLight;
+class SoRenderManager;
+class SoEventManager;
+class SoScXMLStateMachine;
+class SoEvent;
+class QTimer;
+
+namespace gyroview {
+
+// Starts Coin (database, node kits, interaction, navigation) and hooks Coin's
+// sensor queue to the Qt event loop. Must run before any node is made; later
+// calls do nothing.
+void init();
+
+class ViewerWidget : public QOpenGLWidget {
+    Q_OBJECT
+public:
+    explicit ViewerWidget(QWidget* parent = nullptr);
+    ~ViewerWidget() override;
+
+    void setSceneGraph(SoNode* node);
+    SoNode* getSceneGraph() const;
+
+    SoRenderManager* getSoRenderManager() const;
+    SoEventManager* getSoEventManager() const;
+
+    // Loads a navigation state machine; "coin:///scxml/navigation/examiner.xml"
+    // names Coin's built-in examiner. Returns false when it cannot be loaded.
+    bool setNavigationModeFile(const QUrl& url);
+    QUrl navigationModeFile() const;
+
+    // Fits the active camera to the whole scene.
+    void viewAll();
+
+    void setHeadlightEnabled(bool on);
+    bool headlightEnabled() const;
+    SoDirectionalLight* getHeadlight() const;
+
+    // The camera the scene graph brings (or the one the widget made for it).
+    SoCamera* getCamera() const;
+
+    // Frames drawn since construction; lets tests and benchmarks wait for one.
+    quint64 frameCount() const;
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int w, int h) override;
+    void paintGL() override;
+
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    struct Private;
+    Private* d;
+
+    void syncViewport();
+    bool dispatch(const SoEvent* event);
+    void requestRedraw();
+    void releaseCacheContext();
+    friend struct Private;
+};
+
+}  // namespace gyroview

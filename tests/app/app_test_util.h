@@ -1,0 +1,144 @@
+// Helpers shared by the application tests: capturing what the program
+// writes to standard output, and writing small surface files by hand.
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryFile>
+#include <QVector>
+
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+// Redirects file descriptor 1 (std::cout and stdio share it) into a
+// temporary file between start() and stop(). Nothing should assert while
+// it is active, or the failure message would be captured too.
+class StdoutCapture
+{
+public:
+    StdoutCapture()
+    {
+        file.open();
+        std::cout.flush();
+        std::fflush(stdout);
+        saved = ::dup(1);
+        ::dup2(file.handle(), 1);
+    }
+    ~StdoutCapture() { stop(); }
+
+    QString stop()
+    {
+        if (saved >= 0) {
+            std::cout.flush();
+            std::fflush(stdout);
+            ::dup2(saved, 1);
+            ::close(saved);
+            saved = -1;
+            file.seek(0);
+            text = QString::fromLocal8Bit(file.readAll());
+        }
+        return text;
+    }
+    QStringList lines()
+    {
+        return stop().split('\n', Qt::SkipEmptyParts);
+    }
+
+private:
+    QTemporaryFile file;
+    int saved = -1;
+    QString text;
+};
+
+struct TestPoint {
+    float x, y, z;
+};
+
+// Writes one ASCII polygon object: every polygon given as its vertex list;
+// normals default to +z.
+inline bool writeObj(const QString& path, const QVector<TestPoint>& points,
+                     const QVector<QVector<int>>& polygons,
+                     const QVector<TestPoint>& normals = {})
+{
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray text = "P 0.3 0.3 0.4 10 1 " + QByteArray::number(points.size()) + "\n";
+    for (const TestPoint& p : points)
+        text += QByteArray::number(p.x) + " " + QByteArray::number(p.y) + " " +
+                QByteArray::number(p.z) + "\n";
+    text += "\n";
+    for (int i = 0; i < points.size(); ++i) {
+        if (i < normals.size())
+            text += QByteArray::number(normals[i].x) + " " + QByteArray::number(normals[i].y) +
+                    " " + QByteArray::number(normals[i].z) + "\n";
+        else
+            text += "0 0 1\n";
+    }
+    text += "\n" + QByteArray::number(polygons.size()) + "\n0 1 1 1 1\n\n";
+    int end = 0;
+    for (const QVector<int>& polygon : polygons) {
+        end += polygon.size();
+        text += QByteArray::number(end) + " ";
+    }
+    text += "\n\n";
+    for (const QVector<int>& polygon : polygons) {
+        for (int index : polygon)
+            text += QByteArray::number(index) + " ";
+        text += "\n";
+    }
+    return out.write(text) == text.size();
+}
+
+// A flat square in the z = 0 plane, from (cx-1, cy-1) to (cx+1, cy+1),
+// cut into four triangles around an inner point that is off the centre.
+// The centre (cx, cy) lies inside the second triangle, listed as 4 0 1,
+// so a pick at the centre reports vertex 4.
+inline bool writeSquare(const QString& path, float cx = 0.0f, float cy = 0.0f)
+{
+    const QVector<TestPoint> points = {{cx - 1, cy - 1, 0}, {cx + 1, cy - 1, 0},
+                                       {cx + 1, cy + 1, 0}, {cx - 1, cy + 1, 0},
+                                       {cx + 0.3f, cy + 0.6f, 0}};
+    return writeObj(path, points, {{1, 2, 4}, {4, 0, 1}, {2, 3, 4}, {3, 0, 4}});
+}
+
+// A latitude-longitude ellipsoid with brain-like proportions (long front
+// to back, narrower across), for pictures.
+inline bool writeEllipsoid(const QString& path, int rings = 40, int segments = 80)
+{
+    const float a = 70, b = 55, c = 50;  // half axes along y, x, z
+    QVector<TestPoint> points, normals;
+    QVector<QVector<int>> polygons;
+    points << TestPoint{0, 0, c};
+    normals << TestPoint{0, 0, 1};
+    for (int r = 1; r < rings; ++r) {
+        const double theta = M_PI * r / rings;
+        for (int s = 0; s < segments; ++s) {
+            const double phi = 2 * M_PI * s / segments;
+            const double nx = std::sin(theta) * std::cos(phi), ny = std::sin(theta) * std::sin(phi),
+                         nz = std::cos(theta);
+            points << TestPoint{float(b * nx), float(a * ny), float(c * nz)};
+            const double gx = nx / b, gy = ny / a, gz = nz / c;
+            const double len = std::sqrt(gx * gx + gy * gy + gz * gz);
+            normals << TestPoint{float(gx / len), float(gy / len), float(gz / len)};
+        }
+    }
+    const int south = static_cast<int>(points.size());
+    points << TestPoint{0, 0, -c};
+    normals << TestPoint{0, 0, -1};
+    auto at = [&](int r, int s) { return 1 + (r - 1) * segments + (s % segments); };
+    for (int s = 0; s < segments; ++s)
+        polygons << QVector<int>{0, at(1, s), at(1, s + 1)};
+    for (int r = 1; r < rings - 1; ++r)
+        for (int s = 0; s < segments; ++s) {
+            polygons << QVector<int>{at(r, s), at(r + 1, s), at(r + 1, s + 1)};
+            polygons << QVector<int>{at(r, s), at(r + 1, s + 1), at(r, s + 1)};
+        }
+    for (int s = 0; s < segments; ++s)
+        polygons << QVector<int>{at(rings - 1, s), south, at(rings - 1, s + 1)};
+    return writeObj(path, points, polygons, normals);
+}

@@ -1,0 +1,254 @@
+// Timings of the application on a 327,680-triangle sphere surface:
+// process start to the first frame drawn, building the six surface nodes,
+// one pick at the centre of the view, frames while the camera turns, and
+// peak resident memory. Run under X (xvfb-run); prints numbers only.
+//
+//   START_NS=$(date +%s%N) xvfb-run -a -s '-screen 0 1280x1024x24' ./app_timing
+#include "BrainQuarter.h"
+#include "GeometryNode.h"
+#include "MainWindow.h"
+#include "ResourceForm.h"
+#include "ViewerWidget.h"
+#include "objects.h"
+
+#include <Inventor/SoPickedPoint.h>
+#include <Inventor/SbViewportRegion.h>
+#include <Inventor/actions/SoRayPickAction.h>
+#include <Inventor/nodes/SoCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/SoRenderManager.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sys/resource.h>
+#include <time.h>
+#include <vector>
+
+namespace {
+
+double nowRealtimeNs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return ts.tv_sec * 1e9 + ts.tv_nsec;
+}
+
+// Milliseconds since the process started: from START_NS (wall clock set by
+// the launching shell) when given, else from the kernel's start time.
+double msSinceProcessStart()
+{
+    if (const char* start = std::getenv("START_NS"))
+        return (nowRealtimeNs() - std::atof(start)) / 1e6;
+    FILE* stat = std::fopen("/proc/self/stat", "r");
+    unsigned long long startTicks = 0;
+    if (stat) {
+        char buffer[4096];
+        const size_t n = std::fread(buffer, 1, sizeof buffer - 1, stat);
+        buffer[n] = 0;
+        std::fclose(stat);
+        const char* p = std::strrchr(buffer, ')');
+        for (int field = 2; p && field < 22; ++field)
+            p = std::strchr(p + 1, ' ');
+        if (p)
+            startTicks = std::strtoull(p + 1, nullptr, 10);
+    }
+    timespec ts;
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    const double bootMs = ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+    return bootMs - startTicks * 1000.0 / sysconf(_SC_CLK_TCK);
+}
+
+// An icosahedron subdivided `levels` times onto the unit sphere, scaled.
+struct Sphere {
+    std::vector<Point> points;
+    std::vector<Vector> normals;
+    std::vector<int> ends, indices;
+};
+
+Sphere makeSphere(int levels, float radius)
+{
+    const float t = (1.0f + std::sqrt(5.0f)) / 2.0f;
+    std::vector<std::array<float, 3>> v = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0},
+                                           {0, -1, t}, {0, 1, t}, {0, -1, -t}, {0, 1, -t},
+                                           {t, 0, -1}, {t, 0, 1}, {-t, 0, -1}, {-t, 0, 1}};
+    std::vector<std::array<int, 3>> f = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11},
+                                         {1, 5, 9},  {5, 11, 4}, {11, 10, 2}, {10, 7, 6}, {7, 1, 8},
+                                         {3, 9, 4},  {3, 4, 2},  {3, 2, 6},   {3, 6, 8},  {3, 8, 9},
+                                         {4, 9, 5},  {2, 4, 11}, {6, 2, 10},  {8, 6, 7},  {9, 8, 1}};
+    for (int level = 0; level < levels; ++level) {
+        std::map<std::pair<int, int>, int> middle;
+        auto mid = [&](int a, int b) {
+            const auto key = std::minmax(a, b);
+            auto it = middle.find(key);
+            if (it != middle.end())
+                return it->second;
+            v.push_back({(v[a][0] + v[b][0]) / 2, (v[a][1] + v[b][1]) / 2, (v[a][2] + v[b][2]) / 2});
+            return middle[key] = int(v.size()) - 1;
+        };
+        std::vector<std::array<int, 3>> next;
+        next.reserve(f.size() * 4);
+        for (const auto& tri : f) {
+            const int a = mid(tri[0], tri[1]), b = mid(tri[1], tri[2]), c = mid(tri[2], tri[0]);
+            next.push_back({tri[0], a, c});
+            next.push_back({tri[1], b, a});
+            next.push_back({tri[2], c, b});
+            next.push_back({a, b, c});
+        }
+        f.swap(next);
+    }
+    Sphere s;
+    for (const auto& p : v) {
+        const float len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+        s.normals.push_back({p[0] / len, p[1] / len, p[2] / len});
+        s.points.push_back({radius * p[0] / len, radius * p[1] / len, radius * p[2] / len});
+    }
+    for (const auto& tri : f) {
+        s.indices.insert(s.indices.end(), tri.begin(), tri.end());
+        s.ends.push_back(int(s.indices.size()));
+    }
+    return s;
+}
+
+polygons_struct recordOf(Sphere& s)
+{
+    polygons_struct p{};
+    p.n_points = int(s.points.size());
+    p.points = s.points.data();
+    p.normals = s.normals.data();
+    p.n_items = int(s.ends.size());
+    p.end_indices = s.ends.data();
+    p.indices = s.indices.data();
+    return p;
+}
+
+bool writeAsciiObj(const char* path, const Sphere& s)
+{
+    FILE* out = std::fopen(path, "w");
+    if (!out)
+        return false;
+    std::fprintf(out, "P 0.3 0.3 0.4 10 1 %zu\n", s.points.size());
+    for (const Point& p : s.points)
+        std::fprintf(out, "%g %g %g\n", p.x, p.y, p.z);
+    std::fprintf(out, "\n");
+    for (const Vector& n : s.normals)
+        std::fprintf(out, "%g %g %g\n", n.x, n.y, n.z);
+    std::fprintf(out, "\n%zu\n0 1 1 1 1\n\n", s.ends.size());
+    for (int e : s.ends)
+        std::fprintf(out, "%d\n", e);
+    std::fprintf(out, "\n");
+    for (size_t i = 0; i < s.indices.size(); i += 3)
+        std::fprintf(out, "%d %d %d\n", s.indices[i], s.indices[i + 1], s.indices[i + 2]);
+    return std::fclose(out) == 0;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    gyroview::init();
+
+    // The surface file is made once; later runs reuse it so that the
+    // start-up figure is not spoilt by writing it.
+    const char* path = "/tmp/gyrolux_timing_sphere.obj";
+    Sphere sphere;
+    if (!QFile::exists(path)) {
+        sphere = makeSphere(7, 80.0f);
+        if (!writeAsciiObj(path, sphere)) {
+            std::fprintf(stderr, "cannot write %s\n", path);
+            return 1;
+        }
+        std::fprintf(stderr, "wrote %s; run again for the start-up time\n", path);
+    }
+
+    // Start-up path as main() takes it: window, file, show, first frame.
+    MainWindow window;
+    QFile file(path);
+    QElapsedTimer load;
+    load.start();
+    window.openFile(file);
+    const double loadMs = load.nsecsElapsed() / 1e6;
+    window.resize(1000, 700);
+    window.show();
+    BrainQuarter* viewer = window.getViewer();
+    while (viewer->frameCount() == 0)
+        app.processEvents(QEventLoop::AllEvents, 5);
+    const double firstFrameMs = msSinceProcessStart();
+
+    // Building the six nodes from a record already in memory.
+    if (sphere.points.empty())
+        sphere = makeSphere(7, 80.0f);
+    polygons_struct record = recordOf(sphere);
+    std::vector<double> build;
+    for (int rep = 0; rep < 15; ++rep) {
+        SoSeparator* target = new SoSeparator;
+        target->ref();
+        {
+            GeometryNode node(target, {QVariant(), QVariant()}, nullptr, nullptr);
+            std::FILE* saved = std::freopen("/dev/null", "a", stdout);  // the "ID: " lines
+            (void)saved;
+            QElapsedTimer timer;
+            timer.start();
+            node.loadPolygons(record);
+            build.push_back(timer.nsecsElapsed() / 1e6);
+        }
+        target->unref();
+    }
+    std::freopen("/dev/tty", "a", stdout);
+
+    // One pick through the centre of the view, as the event callback does.
+    const SbViewportRegion region = viewer->getSoRenderManager()->getViewportRegion();
+    const SbVec2s size = region.getViewportSizePixels();
+    std::vector<double> picks;
+    int hits = 0;
+    for (int rep = 0; rep < 5; ++rep) {
+        QElapsedTimer timer;
+        timer.start();
+        SoRayPickAction pick(region);
+        pick.setPoint(SbVec2s(size[0] / 2, size[1] / 2));
+        pick.apply(viewer->getSceneGraph());
+        hits += pick.getPickedPoint(0) != nullptr;
+        picks.push_back(timer.nsecsElapsed() / 1e6);
+    }
+
+    // Frames while the camera turns.
+    SoCamera* camera = viewer->getCamera();
+    std::vector<double> frames;
+    for (int i = 0; i < 30; ++i) {
+        camera->orientation = camera->orientation.getValue() * SbRotation(SbVec3f(0, 1, 0), 0.05f);
+        QElapsedTimer timer;
+        timer.start();
+        viewer->grabFramebuffer();
+        frames.push_back(timer.nsecsElapsed() / 1e6);
+    }
+
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    std::fprintf(stderr,
+                 "surface: %zu points, %zu triangles\n"
+                 "process start to first frame: %.1f ms (opening the file %.1f ms)\n"
+                 "building the six nodes: median %.2f ms, best %.2f ms (15 runs)\n"
+                 "one pick at the centre: median %.1f ms (%d of 5 hit)\n"
+                 "frame while turning (render + read-back): median %.1f ms\n"
+                 "peak resident memory: %.1f MB\n",
+                 sphere.points.size(), sphere.ends.size(), firstFrameMs, loadMs, median(build),
+                 *std::min_element(build.begin(), build.end()), median(picks), hits,
+                 median(frames), usage.ru_maxrss / 1024.0);
+    return 0;
+}

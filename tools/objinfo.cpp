@@ -1,0 +1,65 @@
+// objinfo FILE: one line per object of a surface file: index, kind, form,
+// and for polygons, lines and quadmesh the point count, item count and
+// colour flag.
+#include "object_io.h"
+
+#include <cstdio>
+
+namespace {
+
+const char *kind_name(int kind)
+{
+    static const char *const names[N_OBJECT_TYPES] = {
+        "lines", "marker", "model", "pixels", "polygons", "quadmesh", "text"};
+    return kind >= 0 && kind < N_OBJECT_TYPES ? names[kind] : "unknown";
+}
+
+void describe(int index, object_struct *object, File_formats form)
+{
+    std::printf("%d %s %s", index, kind_name(get_object_type(object)),
+                form == ASCII_FORMAT ? "ascii" : "binary");
+    switch (get_object_type(object)) {
+    case POLYGONS: {
+        const polygons_struct *p = get_polygons_ptr(object);
+        std::printf(" %d %d %d", p->n_points, p->n_items, p->colour_flag);
+        break;
+    }
+    case LINES: {
+        const lines_struct *l = get_lines_ptr(object);
+        std::printf(" %d %d %d", l->n_points, l->n_items, l->colour_flag);
+        break;
+    }
+    case QUADMESH: {
+        const quadmesh_struct *q = get_quadmesh_ptr(object);
+        std::printf(" %d %d %d", q->m * q->n,
+                    q->m > 0 && q->n > 0 ? (q->m - 1) * (q->n - 1) : 0, q->colour_flag);
+        break;
+    }
+    default:
+        break;
+    }
+    std::printf("\n");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: objinfo FILE\n");
+        return 2;
+    }
+    int n_objects = 0;
+    object_struct **objects = nullptr;
+    File_formats *forms = nullptr;
+    Status status = input_graphics_file_with_forms(argv[1], &n_objects, &objects, &forms);
+    for (int i = 0; i < n_objects; ++i)
+        describe(i, objects[i], forms[i]);
+    std::fflush(stdout);
+    if (status != OK)
+        std::fprintf(stderr, "objinfo: could not read \"%s\" completely.\n", argv[1]);
+    delete_object_list(n_objects, objects);
+    if (n_objects > 0)
+        free_array(forms, "objinfo", __LINE__);
+    return status == OK ? 0 : 1;
+}
