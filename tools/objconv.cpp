@@ -1,5 +1,7 @@
-// objconv [--ascii|--binary] IN OUT: rewrites every object of a surface
-// file in one form (by default the form of the last object read).
+// objconv [--ascii|--binary] [--compress|--no-compress] IN OUT: rewrites
+// every object of a surface file in one form (by default the form of the
+// last object read). --compress stores sphere polygons in the compressed
+// form, --no-compress never does (even with USE_COMPRESSED_POLYGONS set).
 #include "object_io.h"
 
 #include <cstdio>
@@ -15,6 +17,10 @@ int main(int argc, char **argv)
             form_choice = ASCII_FORMAT;
         } else if (std::strcmp(argv[i], "--binary") == 0) {
             form_choice = BINARY_FORMAT;
+        } else if (std::strcmp(argv[i], "--compress") == 0) {
+            set_use_compressed_polygons_flag(true);
+        } else if (std::strcmp(argv[i], "--no-compress") == 0) {
+            set_use_compressed_polygons_flag(false);
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             std::fprintf(stderr, "objconv: unknown option %s\n", argv[i]);
             n_paths = -1;
@@ -27,7 +33,7 @@ int main(int argc, char **argv)
         }
     }
     if (n_paths != 2) {
-        std::fprintf(stderr, "usage: objconv [--ascii|--binary] IN OUT\n");
+        std::fprintf(stderr, "usage: objconv [--ascii|--binary] [--compress|--no-compress] IN OUT\n");
         return 2;
     }
 

@@ -1,6 +1,7 @@
 // objinfo FILE: one line per object of a surface file: index, kind, form,
 // and for polygons, lines and quadmesh the point count, item count and
-// colour flag.
+// colour flag; "compressed" ends the line of polygons stored compressed.
+#include "compressed_polygons.h"
 #include "object_io.h"
 
 #include <cstdio>
@@ -22,6 +23,8 @@ void describe(int index, object_struct *object, File_formats form)
     case POLYGONS: {
         const polygons_struct *p = get_polygons_ptr(object);
         std::printf(" %d %d %d", p->n_points, p->n_items, p->colour_flag);
+        if (polygons_were_read_compressed(p))
+            std::printf(" compressed");
         break;
     }
     case LINES: {
@@ -57,7 +60,7 @@ int main(int argc, char **argv)
         describe(i, objects[i], forms[i]);
     std::fflush(stdout);
     if (status != OK)
-        std::fprintf(stderr, "objinfo: could not read \"%s\" completely.\n", argv[1]);
+        std::fprintf(stderr, "objinfo: reading \"%s\" failed.\n", argv[1]);
     delete_object_list(n_objects, objects);
     if (n_objects > 0)
         free_array(forms, "objinfo", __LINE__);

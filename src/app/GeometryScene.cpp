@@ -3,8 +3,12 @@
 #include "BrainQuarter.h"
 #include "GeometryNode.h"
 #include "ResourceForm.h"
+#include "textureFileItem.h"
 
 #include <Inventor/nodes/SoSeparator.h>
+
+#include <QFile>
+#include <iostream>
 
 GeometryScene::GeometryScene(const QVector<QVariant>& data, ResourceForm* form, TreeItem* parent)
     : TreeItem(data, form, parent)
@@ -31,6 +35,21 @@ bool GeometryScene::loadGeometry(QFile& file)
         rootSeparator->addChild(sceneSeparator);
     }
     return surface->loadObj(file);
+}
+
+bool GeometryScene::loadVertstats(QFile& file)
+{
+    // The statistics reader ends the process on a file it cannot read.
+    if (!textureFileItem::canRead(file.fileName())) {
+        std::cerr << "ERROR: could not read file " << file.fileName().toLocal8Bit().constData()
+                  << std::endl;
+        return false;
+    }
+    textureFileItem* statistics = new textureFileItem(sceneSeparator, columnValues, panel, this);
+    const bool loaded = statistics->loadFile(file);
+    childList.append(statistics);
+    connect(this, &TreeItem::localPointPicked, statistics, &TreeItem::pickedPointReceived);
+    return loaded;
 }
 
 void GeometryScene::pickReceived(int index, int id, int, int, int)

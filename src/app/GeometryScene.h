@@ -15,6 +15,9 @@ public:
     ~GeometryScene() override;
 
     bool loadGeometry(QFile& file);
+    // Attaches a statistics file to this surface as a new last child; false,
+    // with nothing added, when the file cannot be read.
+    bool loadVertstats(QFile& file);
 
     void wasSelected() override;
     void pickReceived(int index, int id, int x, int y, int z) override;

@@ -5,6 +5,8 @@
 #include "GeometryScene.h"
 #include "TreeItem.h"
 #include "TreeModel.h"
+#include "textureFileItem.h"
+#include "tagFileItem.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -54,17 +56,37 @@ bool ResourceForm::insertGeometry(QFile& file)
     return loaded;
 }
 
-bool ResourceForm::insertVertstats(QFile&)
+bool ResourceForm::insertVertstats(QFile& file)
 {
-    // Statistics files attach to a surface; that kind is not handled yet.
+    // Statistics files attach to a surface; without one they are not read.
     loadError.clear();
-    return false;
+    if (!haveGeometry || !lastGeometry)
+        return false;
+    // Checked here, before the statistics reader sees the file: it would end
+    // the whole viewer on a file it cannot read.
+    if (!textureFileItem::canRead(file.fileName())) {
+        loadError = QStringLiteral("ERROR: could not read file ") + file.fileName();
+        std::cerr << loadError.toLocal8Bit().constData() << std::endl;
+        return false;
+    }
+    lastGeometry->loadVertstats(file);
+    somethingChanged();
+    return true;
 }
 
-bool ResourceForm::insertTagfile(QFile&)
+bool ResourceForm::insertTagfile(QFile& file)
 {
-    // Tag files are not handled yet.
-    loadError.clear();
+    rootItem->insertTags(file);
+    auto* tags = static_cast<tagFileItem*>(rootItem->child(rootItem->childCount() - 1));
+    // The new row is shown at once, not at the next surface or pick.
+    somethingChanged();
+
+    // The row stays either way; a failure is one line naming the file and
+    // the reader's reason, and the result lets the window show it too.
+    loadError = tags->loadError();
+    if (loadError.isEmpty())
+        return true;
+    std::cerr << loadError.toLocal8Bit().constData() << std::endl;
     return false;
 }
 

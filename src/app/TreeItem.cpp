@@ -1,6 +1,8 @@
 #include "TreeItem.h"
 
+#include "BrainQuarter.h"
 #include "GeometryScene.h"
+#include "tagFileItem.h"
 
 #include <QFile>
 #include <QWidget>
@@ -119,6 +121,15 @@ bool TreeItem::insertGeometry(QFile& file)
     scene->setViewer(viewer);
     childList.append(scene);
     return scene->loadGeometry(file);
+}
+
+void TreeItem::insertTags(QFile& file)
+{
+    QVector<QVariant> data(columnCount());
+    SoSeparator* rootSeparator = viewer ? viewer->getRootSeparator() : nullptr;
+    tagFileItem* tags = new tagFileItem(rootSeparator, data, panel, this);
+    childList.append(tags);
+    tags->loadFile(file);
 }
 
 QWidget* TreeItem::createForm()

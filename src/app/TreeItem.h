@@ -39,6 +39,9 @@ public:
     // Appends a surface-file row under this (root) item and loads the file
     // into it; the row stays even when the file cannot be read.
     bool insertGeometry(QFile& file);
+    // Appends a tag-file row under this (root) item and loads the file into
+    // it; the row stays even when the file cannot be read.
+    void insertTags(QFile& file);
 
     virtual QWidget* createForm();
     virtual void destroyForm();

@@ -66,10 +66,26 @@ void print(const char *format, ...)
     std::fflush(stdout);
 }
 
+static print_error_function error_function = nullptr;
+
+print_error_function set_print_error_function(print_error_function function)
+{
+    print_error_function previous = error_function;
+    error_function = function;
+    return previous;
+}
+
 void print_error(const char *format, ...)
 {
     va_list args;
     va_start(args, format);
+    if (error_function != nullptr) {
+        char text[1024];
+        std::vsnprintf(text, sizeof text, format, args);
+        va_end(args);
+        error_function(text);
+        return;
+    }
     std::vfprintf(stderr, format, args);
     va_end(args);
     std::fflush(stderr);

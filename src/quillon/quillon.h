@@ -109,6 +109,11 @@ Status grow_array(T *&ptr, std::size_t old_n, std::size_t new_n,
 // ---------------------------------------------------------------- messages
 void print(const char *format, ...) __attribute__((format(printf, 1, 2)));
 void print_error(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// Routes print_error's text (formatted, at most 1023 bytes) to 'function'
+// instead of standard error, so that a caller can show a reader's reason
+// itself; null restores standard error. Returns the previous routing.
+using print_error_function = void (*)(const char *text);
+print_error_function set_print_error_function(print_error_function function);
 void handle_internal_error(const char *text);
 
 // ---------------------------------------------------------------- progress

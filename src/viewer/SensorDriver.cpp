@@ -11,14 +11,23 @@
 
 namespace gyroview {
 
+namespace {
+SensorDriver* theDriver = nullptr;
+}
+
 void SensorDriver::install()
 {
-    static SensorDriver* driver = nullptr;
-    if (driver)
+    if (theDriver)
         return;
-    driver = new SensorDriver;
-    SoDB::getSensorManager()->setChangedCallback(&SensorDriver::queueChanged, driver);
-    driver->reschedule();
+    theDriver = new SensorDriver;
+    SoDB::getSensorManager()->setChangedCallback(&SensorDriver::queueChanged, theDriver);
+    theDriver->reschedule();
+}
+
+void SensorDriver::poke()
+{
+    if (theDriver)
+        theDriver->reschedule();
 }
 
 SensorDriver::SensorDriver()
@@ -27,9 +36,6 @@ SensorDriver::SensorDriver()
     delayQueue.setSingleShot(true);
     connect(&timerQueue, &QTimer::timeout, this, &SensorDriver::processTimers);
     connect(&delayQueue, &QTimer::timeout, this, &SensorDriver::processDelayed);
-    // The driver lives as long as Coin; it follows the application's thread.
-    if (QCoreApplication::instance())
-        moveToThread(QCoreApplication::instance()->thread());
 }
 
 void SensorDriver::queueChanged(void* data)
@@ -40,7 +46,9 @@ void SensorDriver::queueChanged(void* data)
 void SensorDriver::reschedule()
 {
     // Coin calls back while we process its queues; reschedule once at the end.
-    if (processing)
+    // Before the application object exists there is no loop to run timers:
+    // the first view pokes the driver.
+    if (processing || !QCoreApplication::instance())
         return;
     SoSensorManager* manager = SoDB::getSensorManager();
 

@@ -13,6 +13,8 @@ class SensorDriver : public QObject {
 public:
     // Installs the driver as Coin's sensor-queue callback; Coin must be started.
     static void install();
+    // Looks at the queues again; for callers that know Qt's loop now runs.
+    static void poke();
 
 private:
     SensorDriver();

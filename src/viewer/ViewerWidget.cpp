@@ -92,6 +92,7 @@ struct ViewerWidget::Private {
 ViewerWidget::ViewerWidget(QWidget* parent) : QOpenGLWidget(parent), d(new Private)
 {
     init();
+    SensorDriver::poke();
 
     QSurfaceFormat fmt = format();
     fmt.setDepthBufferSize(24);

@@ -29,6 +29,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <iostream>
+#include <unistd.h>
 #include <map>
 #include <sys/resource.h>
 #include <time.h>
@@ -196,13 +200,16 @@ int main(int argc, char** argv)
         sphere = makeSphere(7, 80.0f);
     polygons_struct record = recordOf(sphere);
     std::vector<double> build;
+    // The "ID: " lines of each build go nowhere.
+    std::fflush(stdout);
+    const int savedStdout = dup(1);
+    const int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, 1);
     for (int rep = 0; rep < 15; ++rep) {
         SoSeparator* target = new SoSeparator;
         target->ref();
         {
             GeometryNode node(target, {QVariant(), QVariant()}, nullptr, nullptr);
-            std::FILE* saved = std::freopen("/dev/null", "a", stdout);  // the "ID: " lines
-            (void)saved;
             QElapsedTimer timer;
             timer.start();
             node.loadPolygons(record);
@@ -210,7 +217,11 @@ int main(int argc, char** argv)
         }
         target->unref();
     }
-    std::freopen("/dev/tty", "a", stdout);
+    std::cout.flush();
+    std::fflush(stdout);
+    dup2(savedStdout, 1);
+    close(savedStdout);
+    close(devNull);
 
     // One pick through the centre of the view, as the event callback does.
     const SbViewportRegion region = viewer->getSoRenderManager()->getViewportRegion();

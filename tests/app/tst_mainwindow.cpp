@@ -97,8 +97,11 @@ private:
     QTemporaryDir files;
     std::unique_ptr<MainWindow> window;
 
+    // Builds a fresh window; its start-up lines are dropped.
     MainWindow* makeWindow()
     {
+        window.reset();
+        StdoutCapture quiet;
         window.reset(new MainWindow);
         return window.get();
     }
@@ -155,14 +158,16 @@ private slots:
 
     void startUpLogAndEmptyTree()
     {
+        window.reset();
         StdoutCapture capture;
-        makeWindow();
+        window.reset(new MainWindow);
         const QStringList lines = capture.lines();
 
         QVERIFY(lines.size() >= 2);
         QVERIFY(lines[0].startsWith("SETTINGS PATH: "));
         QVERIFY(lines[1].startsWith("SETTINGS PATH: "));
-        QVERIFY(lines[1].endsWith("/TARV/gyrolux.conf"));
+        QVERIFY(lines[0].endsWith("/TARV/gyrolux.conf"));
+        QVERIFY(lines[1].endsWith("/TARV/gyrolux.ini"));
         QVERIFY2(lines[1].startsWith("SETTINGS PATH: " + home.path()), qPrintable(lines[1]));
         // Anything after them comes from installing the colour bars.
         const QStringList colourBarLines = {"TextureDir: ", "Basename: ", "FILENAME: ",

@@ -20,11 +20,16 @@ struct point_list {
 struct chain {
     int *entries = nullptr;
     int length = 0;
+    int capacity = 0; // kept across corners: the chain is emptied, not freed
 
     Status append(int value)
     {
-        if (grow_array(entries, length, length + 1, 100, "poly_neighs", __LINE__) != OK)
-            return ERROR;
+        if (length == capacity) {
+            if (grow_array(entries, capacity, capacity + 100, 100, "poly_neighs",
+                           __LINE__) != OK)
+                return ERROR;
+            capacity += 100;
+        }
         entries[length++] = value;
         return OK;
     }

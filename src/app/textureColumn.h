@@ -1,0 +1,81 @@
+// The tree row of one statistics column: maps the column's values through
+// two limits onto a colour-bar texture laid over the surface, shows the value
+// at a picked vertex, and offers a box to edit the limits and the colour bar.
+#pragma once
+
+#include "TreeItem.h"
+#include "ui_textureColumnForm.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class SoComplexity;
+class SoGroup;
+class SoSwitch;
+class SoTexture2;
+class SoTextureCoordinate2;
+class SoTextureCoordinateBinding;
+class zelVertstatsFile;
+
+class textureColumn : public TreeItem
+{
+    Q_OBJECT
+
+public:
+    textureColumn(SoSwitch* columnSwitch, const QVector<QVariant>& data, ResourceForm* form,
+                  TreeItem* parent);
+    ~textureColumn() override;
+
+    // The surface's vertex count, when known, so that every vertex gets a
+    // coordinate even when the file has fewer rows; -1 when unknown.
+    void setVertexCount(int count);
+    int getVertexCount() const;
+
+    // Fetches column `index` of the file (by position, so names with special
+    // characters or duplicate names cannot pick the wrong column), titles the
+    // row `name` and maps the values with the limits set to their range.
+    // False when the file has no such column; the row then has no values.
+    bool loadTextureColumn(zelVertstatsFile* file, const QString& name, int index);
+    void fillTextureVector();
+    void scaleTexture(float lower, float upper);
+
+    // The coordinate that value v gets between the limits: 0.01 below the
+    // range (and for anything undefined), 1.0 above it.
+    static float textureCoordinate(float value, float lower, float upper);
+
+    QWidget* createForm() override;
+    void destroyForm() override;
+    void wasSelected() override;
+
+    float getLowerLimit() const;
+    float getUpperLimit() const;
+    const std::vector<float>& getValues() const;
+    QStringList getColourBars() const;
+    SoGroup* getGroup() const;
+    SoTexture2* getTexture() const;
+    SoTextureCoordinate2* getTextureCoordinates() const;
+    // The widgets of the property box; valid only while it is shown.
+    Ui_textureProps* getProps();
+
+public slots:
+    void upperValueChanged();
+    void lowerValueChanged();
+    void newTextureSelected(int index);
+    void setPickInfo(int index);
+
+private:
+    SoTextureCoordinate2* textureCoords;
+    std::vector<float> values;
+    float lowerLimit = 0.0f;
+    float upperLimit = 0.0f;
+    SoGroup* group;
+    SoComplexity* complexity;
+    SoSwitch* columnSwitch;
+    SoTextureCoordinateBinding* coordinateBinding;
+    SoTexture2* texture;
+    QStringList colourBars;
+    Ui_textureProps props;
+    int vertexCount = -1;
+};

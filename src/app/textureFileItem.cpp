@@ -1,0 +1,123 @@
+#include "textureFileItem.h"
+
+#include "textureColumn.h"
+#include "zelVertstatsFile.h"
+
+#include <Inventor/nodes/SoCoordinate3.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoSwitch.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <exception>
+#include <iostream>
+#include <vector>
+
+textureFileItem::textureFileItem(SoSeparator* target, const QVector<QVariant>& data,
+                                 ResourceForm* form, TreeItem* parent)
+    : TreeItem(data, form, parent), targetSeparator(target)
+{
+    columnSwitch = new SoSwitch;
+    // Our reference keeps the switch alive with the item, separator or not.
+    columnSwitch->ref();
+    if (targetSeparator)
+        targetSeparator->insertChild(columnSwitch, 0);
+    statistics = new zelVertstatsFile;
+}
+
+textureFileItem::~textureFileItem()
+{
+    // The columns go first: they hold groups under the switch.
+    qDeleteAll(childList);
+    childList.clear();
+    columnSwitch->unref();
+    delete statistics;
+}
+
+bool textureFileItem::canRead(const QString& fileName)
+{
+    // Only plain files: a directory fails only once read, a pipe or device
+    // could block or never end.
+    const QFileInfo info(fileName);
+    if (fileName.isEmpty() || !info.isFile())
+        return false;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    char chunk[1 << 16];
+    qint64 n;
+    while ((n = file.read(chunk, sizeof chunk)) > 0) {
+    }
+    return n == 0;
+}
+
+int textureFileItem::surfaceVertexCount(SoSeparator* target)
+{
+    if (!target)
+        return -1;
+    for (int i = 0; i < target->getNumChildren(); ++i) {
+        SoNode* node = target->getChild(i);
+        if (node->isOfType(SoCoordinate3::getClassTypeId()))
+            return static_cast<SoCoordinate3*>(node)->point.getNum();
+    }
+    return -1;
+}
+
+bool textureFileItem::loadFile(QFile& file)
+{
+    setData(0, QFileInfo(file).baseName());
+    const QString name = file.fileName();
+    if (!canRead(name)) {
+        std::cerr << "ERROR: could not read file " << name.toLocal8Bit().constData() << std::endl;
+        return false;
+    }
+    try {
+        statistics->loadFile(QFile::encodeName(name).constData(), true);
+    } catch (const std::exception& error) {
+        // Whatever the reader could not cope with, the viewer keeps running.
+        std::cerr << "ERROR: could not read file " << name.toLocal8Bit().constData() << ": "
+                  << error.what() << std::endl;
+        statistics->close();
+        return false;
+    }
+
+    const int vertices = surfaceVertexCount(targetSeparator);
+    const int rows = statistics->getNumRows();
+    if (vertices >= 0 && rows != vertices)
+        std::cerr << "Warning: " << name.toLocal8Bit().constData() << " has " << rows
+                  << " rows but the surface has " << vertices
+                  << " vertices; vertices without a value are coloured as below the lower limit"
+                  << std::endl;
+    getAllColumns();
+    return true;
+}
+
+void textureFileItem::getAllColumns()
+{
+    const std::vector<std::string> names = statistics->getDataHeader();
+    const int vertices = surfaceVertexCount(targetSeparator);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        textureColumn* column = new textureColumn(columnSwitch, columnValues, panel, this);
+        column->setVertexCount(vertices);
+        column->loadTextureColumn(statistics, QString::fromStdString(names[i]),
+                                  static_cast<int>(i));
+        childList.append(column);
+        connect(this, &TreeItem::setPickedPoint, column, &textureColumn::setPickInfo);
+    }
+}
+
+SoSwitch* textureFileItem::getSwitch() const
+{
+    return columnSwitch;
+}
+
+zelVertstatsFile* textureFileItem::getStatistics() const
+{
+    return statistics;
+}
+
+void textureFileItem::pickedPointReceived(int index)
+{
+    emit setPickedPoint(index);
+}

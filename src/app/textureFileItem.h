@@ -1,0 +1,41 @@
+// The tree row of one statistics file attached to a surface: owns the file's
+// contents and a switch in front of the surface nodes holding one texture
+// group per column, and passes picked vertices on to its columns.
+#pragma once
+
+#include "TreeItem.h"
+
+class QString;
+class SoSeparator;
+class SoSwitch;
+class zelVertstatsFile;
+
+class textureFileItem : public TreeItem
+{
+public:
+    textureFileItem(SoSeparator* target, const QVector<QVariant>& data, ResourceForm* form,
+                    TreeItem* parent);
+    ~textureFileItem() override;
+
+    // Reads the file and makes one column row per column. False, with a
+    // message and no columns, when the file cannot be read.
+    bool loadFile(QFile& file);
+    void getAllColumns();
+
+    // Whether the statistics reader can open and read the whole file: it ends
+    // the process on a file it cannot read, so callers ask here first.
+    static bool canRead(const QString& fileName);
+    // The number of vertices of the surface under `target`, or -1 when it
+    // holds no coordinates (its surface did not load).
+    static int surfaceVertexCount(SoSeparator* target);
+
+    SoSwitch* getSwitch() const;
+    zelVertstatsFile* getStatistics() const;
+
+    void pickedPointReceived(int index) override;
+
+private:
+    SoSeparator* targetSeparator;
+    SoSwitch* columnSwitch;
+    zelVertstatsFile* statistics;
+};
