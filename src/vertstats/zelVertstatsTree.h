@@ -47,7 +47,7 @@ class zelVertstatsTree {
         // Pre-order step: first child, else next sibling, else the next sibling
         // of the nearest ancestor that has one, else end.
         basicIterator& operator++() {
-            node = zelVertstatsTree::preorderNext(node, nullptr);
+            node = zelVertstatsTree::preorderNext(node);
             return *this;
         }
         basicIterator operator++(int) {
@@ -203,14 +203,6 @@ public:
     childRange<true> children(const_iterator position) const {
         return {const_child_iterator(position.node->firstChild), const_child_iterator(nullptr)};
     }
-    childRange<false> top_level() { return {child_iterator(topFirst), child_iterator(nullptr)}; }
-    childRange<true> top_level() const { return {const_child_iterator(topFirst), const_child_iterator(nullptr)}; }
-
-    // Pre-order step that stays inside the subtree of `root`: end() after its last node.
-    template <bool C>
-    static basicIterator<C> next_in_subtree(basicIterator<C> position, basicIterator<C> root) {
-        return basicIterator<C>(preorderNext(position.node, root.node));
-    }
 
     void clear() {
         // Unlinks leaves bottom-up through the parent links instead of recursing.
@@ -231,10 +223,10 @@ public:
     }
 
 private:
-    static Node* preorderNext(Node* n, const Node* root) {
+    static Node* preorderNext(Node* n) {
         if (n->firstChild)
             return n->firstChild;
-        while (n && n != root) {
+        while (n) {
             if (n->nextSibling)
                 return n->nextSibling;
             n = n->parent;

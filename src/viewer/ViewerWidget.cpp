@@ -23,6 +23,7 @@
 #include <Inventor/nodes/SoShapeHints.h>
 #include <Inventor/scxml/ScXML.h>
 #include <Inventor/scxml/SoScXMLStateMachine.h>
+#include <Inventor/sensors/SoSensorManager.h>
 
 #include <GL/gl.h>
 #include <QElapsedTimer>
@@ -81,6 +82,7 @@ struct ViewerWidget::Private {
     QTimer throttle;
     int frameIntervalMs = 16;
     bool updatePending = false;
+    bool flushingSensors = false;
     quint64 frames = 0;
 
     static void renderCallback(void* data, SoRenderManager*)
@@ -354,6 +356,13 @@ void ViewerWidget::resizeGL(int, int)
 void ViewerWidget::paintGL()
 {
     syncViewport();
+    // Pending delay sensors include the render manager's clipping-plane update
+    // after a camera change; a frame drawn before it runs (a grab right after
+    // moving the camera) would cut the surface with stale near and far planes.
+    // The redraw they ask for is this frame.
+    d->flushingSensors = true;
+    SoDB::getSensorManager()->processDelayQueue(TRUE);
+    d->flushingSensors = false;
     d->updatePending = false;
     d->sinceLastFrame.start();
     if (d->navigation)
@@ -369,7 +378,7 @@ void ViewerWidget::paintGL()
 
 void ViewerWidget::requestRedraw()
 {
-    if (d->updatePending)
+    if (d->updatePending || d->flushingSensors)
         return;
     d->updatePending = true;
     const qint64 elapsed = d->sinceLastFrame.isValid() ? d->sinceLastFrame.elapsed() : d->frameIntervalMs;

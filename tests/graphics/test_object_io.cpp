@@ -1,6 +1,7 @@
 // The surface file format: round trips of every kind in both forms, mixed
 // files, the end-index sizes rule, the value rules and models.
 #include "object_io.h"
+#include "polygon_normals.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -65,7 +66,7 @@ protected:
     }
 
     fs::path dir;
-    File_formats form = File_formats(-1);
+    File_formats form = ASCII_FORMAT;
     int n_objects = 0;
     object_struct **objects = nullptr;
 };
@@ -396,14 +397,19 @@ TEST_F(ObjectIoTest, ValueRulesOnReading)
 
 TEST_F(ObjectIoTest, EmptyFilesAndEmptyObjects)
 {
-    objects = reinterpret_cast<object_struct **>(&n_objects); // must stay untouched
+    // neither the list nor the form is assigned when there is no object
+    objects = reinterpret_cast<object_struct **>(&n_objects);
     object_struct **sentinel = objects;
-    EXPECT_EQ(input_graphics_file(write("empty.obj", " \n\t ").c_str(), &form, &n_objects,
-                                  &objects),
-              OK);
-    EXPECT_EQ(n_objects, 0);
-    EXPECT_EQ(objects, sentinel);
-    EXPECT_EQ(form, File_formats(-1));
+    for (File_formats before : {ASCII_FORMAT, BINARY_FORMAT}) {
+        form = before;
+        n_objects = 5;
+        EXPECT_EQ(input_graphics_file(write("empty.obj", " \n\t ").c_str(), &form, &n_objects,
+                                      &objects),
+                  OK);
+        EXPECT_EQ(n_objects, 0);
+        EXPECT_EQ(objects, sentinel);
+        EXPECT_EQ(form, before);
+    }
     objects = nullptr;
 
     // empty records are left out of the file; the rest is written
@@ -419,6 +425,26 @@ TEST_F(ObjectIoTest, EmptyFilesAndEmptyObjects)
     EXPECT_EQ(n_objects, 1);
     for (object_struct *o : list)
         delete_object(o);
+}
+
+TEST_F(ObjectIoTest, RecordsWithoutNormalsStillWriteReadableFiles)
+{
+    object_struct *polygons = make_polygons(ONE_COLOUR);
+    polygons_struct *p = get_polygons_ptr(polygons);
+    free_array(p->normals, "test_object_io", __LINE__);
+    ASSERT_EQ(output_graphics_file(path("n.obj").c_str(), BINARY_FORMAT, 1, &polygons), OK);
+    EXPECT_EQ(p->normals, nullptr); // the caller's record is left alone
+    ASSERT_EQ(read(path("n.obj")), OK);
+    ASSERT_EQ(compute_polygon_normals(p), OK);
+    EXPECT_EQ(span(p->normals, 5), span(get_polygons_ptr(objects[0])->normals, 5));
+    delete_object(polygons);
+
+    object_struct *quad = make_quadmesh();
+    free_array(get_quadmesh_ptr(quad)->normals, "test_object_io", __LINE__);
+    ASSERT_EQ(output_graphics_file(path("q.obj").c_str(), ASCII_FORMAT, 1, &quad), OK);
+    ASSERT_EQ(read(path("q.obj")), OK);
+    EXPECT_EQ(get_quadmesh_ptr(objects[0])->normals[5], (Vector{0, 0, 0}));
+    delete_object(quad);
 }
 
 TEST_F(ObjectIoTest, DefaultSuffixAndUnknownKinds)

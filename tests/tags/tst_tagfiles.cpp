@@ -226,8 +226,8 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             QVERIFY(dynamic_cast<tagPointItem*>(tags->child(i)));
             QVERIFY(!tags->child(i)->havePropForm());
-            QCOMPARE(model()->data(model()->index(i, 0, fileRow)).toString(), QString("lm"));
-            QCOMPARE(model()->data(model()->index(i, 1, fileRow)).toString(), QString());
+            QCOMPARE(model()->data(model()->index(i, 0, fileRow), Qt::DisplayRole).toString(), QString("lm"));
+            QCOMPARE(model()->data(model()->index(i, 1, fileRow), Qt::DisplayRole).toString(), QString());
         }
 
         // The file's separator is the last thing under the root.
@@ -241,7 +241,12 @@ private slots:
 
         // On screen: red at every point, black background between them.
         showWindow();
-        window->getResources()->getTreeView()->expandAll();
+        QTreeView* tree = window->getResources()->getTreeView();
+        tree->expandAll();
+        // The panel sized the columns while the rows were collapsed.
+        tree->resizeColumnToContents(0);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(tree->visualRect(model()->index(i, 0, fileRow)).width() > 8);
         viewAllAndDraw();
         const QImage frame = window->getViewer()->grabFramebuffer();
         const qreal ratio = frame.devicePixelRatio();
@@ -419,7 +424,7 @@ private slots:
             QCOMPARE(sceneRoot()->getChild(before + i), expected[i]);
         const QStringList titles = {"Geometry Scene", "t1", "Geometry Scene", "t2"};
         for (int i = 0; i < 4; ++i)
-            QCOMPARE(model()->data(model()->index(i, 0, QModelIndex())).toString(), titles[i]);
+            QCOMPARE(model()->data(model()->index(i, 0, QModelIndex()), Qt::DisplayRole).toString(), titles[i]);
         QCOMPARE(t1->childCount(), 3);
         QCOMPARE(t2->childCount(), 1);
         checkTagSeparator(t2->getTagSeparator(), {{1, 1, 1}});

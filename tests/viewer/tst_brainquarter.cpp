@@ -454,6 +454,38 @@ private slots:
         QVERIFY(grey(view->grabFramebuffer().pixel(view->width() / 2, view->height() / 2)) > 100);
     }
 
+    void frameRightAfterCameraMoveIsNotClipped()
+    {
+        // A thin disc facing the camera gets tight near and far planes; seen
+        // from 60 degrees round, planes left over from before would cut it.
+        Mesh disc = makeSphere(10, 20, 5.0f);
+        for (SbVec3f& p : disc.points)
+            p[2] *= 0.1f;
+        showWith(disc);
+        SoCamera* camera = view->getCamera();
+        const SbVec3f focus = camera->position.getValue() +
+                              SbVec3f(0, 0, -1) * camera->focalDistance.getValue();
+        const SbRotation turn(SbVec3f(0, 1, 0), float(std::numbers::pi / 3));
+        SbVec3f dir;
+        turn.multVec(SbVec3f(0, 0, -1), dir);
+        camera->orientation = turn;
+        camera->position = focus - dir * camera->focalDistance.getValue();
+
+        const QImage immediate = view->grabFramebuffer();
+        QTest::qWait(50);
+        waitForFrame();
+        const QImage settled = view->grabFramebuffer();
+        int lit = 0, differ = 0;
+        for (int y = 0; y < settled.height(); ++y) {
+            for (int x = 0; x < settled.width(); ++x) {
+                lit += grey(settled.pixel(x, y)) > 10;
+                differ += std::abs(grey(settled.pixel(x, y)) - grey(immediate.pixel(x, y))) > 10;
+            }
+        }
+        QVERIFY(lit > 5000);
+        QVERIFY2(differ < lit / 100, qPrintable(QStringLiteral("%1 of %2 lit pixels differ").arg(differ).arg(lit)));
+    }
+
     void screenshotArtefact()
     {
         showWith(makeSphere(24, 48, 5.0f));

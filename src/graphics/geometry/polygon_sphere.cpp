@@ -177,7 +177,7 @@ bool get_tessellation_of_polygons_sphere(const polygons_struct *polygons,
                                          int *n_up)
 {
     const int c = polygons->n_items;
-    if (c <= 10 || c % 2 != 0)
+    if (c <= 10 || c % 2 != 0 || polygons->end_indices == nullptr)
         return false;
     const int s = static_cast<int>(std::lround(std::sqrt(c / 2.0)));
     if (2LL * s * s != c)

@@ -4,6 +4,7 @@
 #include "object_io.h"
 
 #include "compressed_polygons.h"
+#include "polygon_normals.h"
 
 #include <climits>
 #include <cstdint>
@@ -407,8 +408,20 @@ Status io_polygons(File file, IO_types direction, File_formats form,
             io_newline(file, direction, form) != OK)
             return ERROR;
         if (!reading(direction) && polygons->normals == nullptr) {
-            // a record without normals still makes a readable file
-            if (io_zero_vectors(file, form, polygons->n_points) != OK)
+            // the file always carries normals: compute them for a record that
+            // has none, leaving the caller's record as it is
+            polygons_struct copy = *polygons;
+            copy.normals = nullptr;
+            if (compute_polygon_normals(&copy) != OK) {
+                free_array(copy.normals, "object_io", __LINE__);
+                print_error("Error writing \"%s\": cannot compute the normals the "
+                            "polygons lack.\n", file_name(file));
+                return ERROR;
+            }
+            Status written = io_vectors(file, direction, form, polygons->n_points,
+                                        &copy.normals);
+            free_array(copy.normals, "object_io", __LINE__);
+            if (written != OK)
                 return ERROR;
         } else if (io_vectors(file, direction, form, polygons->n_points,
                               &polygons->normals) != OK) {
