@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -113,10 +114,16 @@ void BM_ReadBinary(benchmark::State &state) { read_file(state, binary_path); }
 void BM_WriteAscii(benchmark::State &state) { write_file(state, ASCII_FORMAT); }
 void BM_WriteBinary(benchmark::State &state) { write_file(state, BINARY_FORMAT); }
 
-BENCHMARK(BM_ReadAscii)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadBinary)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteAscii)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteBinary)->Unit(benchmark::kMillisecond);
+// The machine is shared: the fastest repetition is the least disturbed one.
+double fastest(const std::vector<double> &v)
+{
+    return *std::min_element(v.begin(), v.end());
+}
+
+BENCHMARK(BM_ReadAscii)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_ReadBinary)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_WriteAscii)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_WriteBinary)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
 
 long status_kib(const char *field)
 {

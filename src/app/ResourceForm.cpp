@@ -42,7 +42,7 @@ bool ResourceForm::insertGeometry(QFile& file)
     connect(viewer, &BrainQuarter::pointPicked, scene, &TreeItem::pickReceived);
     haveGeometry = true;
     viewer->viewAll();
-    // mutated
+    somethingChanged();
 
     // The rows stay so that the tree shows what was tried; the failure is
     // reported once here, beside whatever the reader printed itself.
@@ -70,7 +70,7 @@ bool ResourceForm::insertVertstats(QFile& file)
         return false;
     }
     lastGeometry->loadVertstats(file);
-    // mutated
+    somethingChanged();
     return true;
 }
 
@@ -79,7 +79,7 @@ bool ResourceForm::insertTagfile(QFile& file)
     rootItem->insertTags(file);
     auto* tags = static_cast<tagFileItem*>(rootItem->child(rootItem->childCount() - 1));
     // The new row is shown at once, not at the next surface or pick.
-    // mutated
+    somethingChanged();
 
     // The row stays either way; a failure is one line naming the file and
     // the reader's reason, and the result lets the window show it too.

@@ -62,7 +62,7 @@ tagFileItem::tagFileItem(SoSeparator* rootSeparator, const QVector<QVariant>& da
     pickStyle = new SoPickStyle;
 
     // First in the separator, so no sphere of this file intercepts a pick.
-    pickStyle->style = SoPickStyle::SHAPE;
+    pickStyle->style = SoPickStyle::UNPICKABLE;
     material->diffuseColor.setValue(1.0f, 0.0f, 0.0f);
 
     tagSeparator->addChild(pickStyle);
@@ -100,7 +100,7 @@ bool tagFileItem::loadFile(QFile& file)
 
     // The name in the file system's own encoding: Latin-1 would turn any
     // other non-ASCII name into one that does not exist.
-    const QByteArray name = file.fileName().toLatin1();
+    const QByteArray name = QFile::encodeName(file.fileName());
     QString messages;
     Status status;
     {

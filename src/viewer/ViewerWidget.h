@@ -49,6 +49,11 @@ public:
     // The camera the scene graph brings (or the one the widget made for it).
     SoCamera* getCamera() const;
 
+    // Upper bound on redraws the scene asks for (spinning, animation); starts
+    // at the screen's refresh rate.
+    void setMaxFrameRate(double hz);
+    double maxFrameRate() const;
+
     // Frames drawn since construction; lets tests and benchmarks wait for one.
     quint64 frameCount() const;
 

@@ -20,6 +20,7 @@
 #include <QColorDialog>
 #include <QDockWidget>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QProcess>
@@ -577,6 +578,41 @@ private slots:
         QCOMPARE(form->findChild<QPushButton*>("colourButton")->text(), QString("set colour"));
     }
 
+    void openDialogFiltersAndLoadsTheChosenFile()
+    {
+        QVERIFY(writeSquare(file("chosen.obj")));
+        makeWindow();
+        QStringList filters;
+        QTimer::singleShot(300, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            filters = dialog->nameFilters();
+            dialog->reject();
+        });
+        window->openFileFromDialog();
+        QCOMPARE(filters, QStringList({"Files (*.obj *.txt *.vertstats *.tag)"}));
+        QCOMPARE(model()->rowCount(QModelIndex()), 0);  // cancelled: nothing
+
+        QString caption;
+        QTimer::singleShot(300, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            caption = dialog->windowTitle();
+            dialog->selectFile(file("chosen.obj"));
+            static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides it
+        });
+        StdoutCapture quiet;
+        window->openFileFromDialog();
+        quiet.stop();
+        QCOMPARE(caption, QString("Open File"));
+        QCOMPARE(model()->rowCount(QModelIndex()), 1);
+        QCOMPARE(model()->data(model()->index(0, 0, model()->index(0, 0)), Qt::DisplayRole)
+                     .toString(),
+                 QString("chosen"));
+    }
+
     void screenshotWithASurface()
     {
         QVERIFY(writeEllipsoid(file("lh.obj")));
@@ -586,14 +622,21 @@ private slots:
             QVERIFY(open(file("lh.obj")));
         }
         showWindow();
-        window->getResources()->getTreeView()->expandAll();
+        // Picked at the middle, with the surface's box shown.
+        StdoutCapture quiet;
+        BrainQuarter* viewer = window->getViewer();
+        QTest::mouseClick(viewer, Qt::LeftButton, {}, QPoint(viewer->width() / 2, viewer->height() / 2));
+        clickRow(model()->index(0, 0, model()->index(0, 0)));
+        quiet.stop();
+        QVERIFY(root()->child(0)->data(1).toString().startsWith("Point: "));
+        QVERIFY(shownForm());
         QTest::qWait(100);
         const QImage shot = window->grab().toImage();
         const QString path = QString(ARTEFACT_DIR) + "/mainwindow_surface.png";
         QVERIFY(shot.save(path));
         qInfo("screenshot: %s", qPrintable(path));
         // The middle of the view is the surface, not the background.
-        const QImage frame = window->getViewer()->grabFramebuffer();
+        const QImage frame = viewer->grabFramebuffer();
         const QPoint middle(frame.width() / 2, frame.height() / 2);
         QVERIFY(distance(averageAt(frame, middle), averageAt(frame, QPoint(4, 4), 2)) > 60);
     }

@@ -23,6 +23,8 @@
 #include <Inventor/nodes/SoSphere.h>
 #include <Inventor/nodes/SoTranslation.h>
 
+#include <QElapsedTimer>
+#include <QGroupBox>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -372,6 +374,7 @@ private slots:
         const QImage frame = viewer->grabFramebuffer();
         const QColor seen = averageAt(frame, middle * frame.devicePixelRatio());
         QVERIFY2(isRed(seen), qPrintable(describe(seen)));
+        QVERIFY(frame.save(QString(ARTEFACT_DIR) + "/tagfiles_sphere_before_surface.png"));
 
         QSignalSpy hits(scene, &TreeItem::localPointPicked);
         {
@@ -428,6 +431,57 @@ private slots:
         QCOMPARE(t1->childCount(), 3);
         QCOMPARE(t2->childCount(), 1);
         checkTagSeparator(t2->getTagSeparator(), {{1, 1, 1}});
+    }
+
+    void clickingATagRowLeavesThePropertiesBoxEmpty()
+    {
+        QVERIFY(writeSquare(file("s.obj")));
+        QVERIFY(writeTags(file("t.tag"), threePoints));
+        QVERIFY(openQuietly(file("s.obj")));
+        QVERIFY(openQuietly(file("t.tag")));
+        showWindow();
+        QTreeView* tree = window->getResources()->getTreeView();
+        tree->expandAll();
+        QGroupBox* box = window->getResources()->getPropertiesBox();
+        auto click = [&](const QModelIndex& index) {
+            const QRect rect = tree->visualRect(index);
+            QVERIFY(rect.isValid());
+            StdoutCapture quiet;
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
+        };
+        click(model()->index(0, 0, model()->index(0, 0)));  // the surface node
+        QVERIFY(box->findChild<QWidget*>("geometryProps"));
+        click(model()->index(1, 0));  // the tag file
+        QTRY_VERIFY(!box->findChild<QWidget*>("geometryProps"));
+        click(model()->index(0, 0, model()->index(0, 0)));
+        QVERIFY(box->findChild<QWidget*>("geometryProps"));
+        click(model()->index(2, 0, model()->index(1, 0)));  // a tag point
+        QTRY_VERIFY(!box->findChild<QWidget*>("geometryProps"));
+    }
+
+    // Many thousands of points: every one gets its row and sphere. The time
+    // is reported, not asserted.
+    void manyPointsAllBecomeRowsAndSpheres()
+    {
+        const int n = 20000;
+        QByteArray text = "big\nVolumes = 1;\nPoints =\n";
+        for (int i = 0; i < n; ++i)
+            text += QByteArray::number(i % 100) + " " + QByteArray::number(i / 100) + " " +
+                    QByteArray::number(i % 7) + "\n";
+        text += ";\n";
+        QVERIFY(writeText(file("big.tag"), text));
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(openQuietly(file("big.tag")));
+        const qint64 ms = timer.elapsed();
+        qInfo("loading %d tag points into the tree and scene: %lld ms", n, ms);
+        auto* tags = dynamic_cast<tagFileItem*>(root()->child(0));
+        QVERIFY(tags);
+        QCOMPARE(tags->childCount(), n);
+        QCOMPARE(tags->getTagSeparator()->getNumChildren(), n + 3);
+        auto* last = static_cast<SoSeparator*>(tags->getTagSeparator()->getChild(n + 2));
+        QVERIFY(static_cast<SoTranslation*>(last->getChild(0))->translation.getValue() ==
+                SbVec3f(float((n - 1) % 100), float((n - 1) / 100), float((n - 1) % 7)));
     }
 
     void readerErrorsCanBeRoutedAndRestored()

@@ -281,9 +281,7 @@ TEST_F(ReadTest, LinesBeforeTheHeaderAreSkippedByTheNewStyleReader) {
     EXPECT_TRUE(none.getHeaderTree().empty());
 }
 
-using ReadDeathTest = ReadTest;
-
-TEST_F(ReadDeathTest, UnreadableFileExitsWithStatusOne) {
+TEST(ReadDeathTest, UnreadableFileExitsWithStatusOne) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::string missing = "/nonexistent-vertstats-dir/missing.vertstats";
     EXPECT_EXIT(zelVertstatsFile(missing, true), testing::ExitedWithCode(1),

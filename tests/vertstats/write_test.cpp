@@ -202,9 +202,7 @@ TEST_F(WriteTest, WritingLeavesTheObjectUnchanged) {
     EXPECT_EQ(f.getDataColumn("a"), (Column{1, 2}));
 }
 
-using WriteDeathTest = WriteTest;
-
-TEST_F(WriteDeathTest, PutDataColumnOfWrongLengthExits) {
+TEST(WriteDeathTest, PutDataColumnOfWrongLengthExits) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     zelVertstatsFile f;
     f.putDataColumn({1, 2}, "a");

@@ -145,19 +145,19 @@ int main(int argc, char** argv)
     // The same fields filled through startEditing and a plain copy, for comparison.
     {
         t.restart();
-        SoCoordinate3 c;
-        c.ref();
-        c.point.setNum(int(surface.points.size()));
-        std::copy(surface.points.begin(), surface.points.end(), c.point.startEditing());
-        c.point.finishEditing();
-        SoIndexedFaceSet f;
-        f.ref();
-        f.coordIndex.setNum(int(surface.indices.size()));
-        std::copy(surface.indices.begin(), surface.indices.end(), f.coordIndex.startEditing());
-        f.coordIndex.finishEditing();
+        auto* c = new SoCoordinate3;
+        c->ref();
+        c->point.setNum(int(surface.points.size()));
+        std::copy(surface.points.begin(), surface.points.end(), c->point.startEditing());
+        c->point.finishEditing();
+        auto* f = new SoIndexedFaceSet;
+        f->ref();
+        f->coordIndex.setNum(int(surface.indices.size()));
+        std::copy(surface.indices.begin(), surface.indices.end(), f->coordIndex.startEditing());
+        f->coordIndex.finishEditing();
         std::printf("coordinates and indices through startEditing: %.2f ms\n", ms(t));
-        f.unrefNoDelete();
-        c.unrefNoDelete();
+        f->unref();
+        c->unref();
     }
 
     t.restart();
