@@ -18,6 +18,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -187,8 +188,11 @@ Status set_array_size(void **ptr, std::size_t element_size, std::size_t old_n,
         free_memory_1d(ptr, src, line);
         return OK;
     }
+    // the block's real size decides, so that an array allocated exactly
+    // (not in chunks) is never written past its end
     if (old_n > 0 && *ptr != nullptr &&
-        reserved_for(old_n, chunk) == reserved_for(new_n, chunk))
+        reserved_for(old_n, chunk) == reserved_for(new_n, chunk) &&
+        element_size != 0 && new_n <= malloc_usable_size(*ptr) / element_size)
         return OK;
     std::size_t capacity = reserved_for(new_n, chunk);
     if (capacity < new_n) // rounding overflowed

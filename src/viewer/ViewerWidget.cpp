@@ -393,7 +393,7 @@ void ViewerWidget::requestRedraw()
         return;
     d->updatePending = true;
     const qint64 elapsed = d->sinceLastFrame.isValid() ? d->sinceLastFrame.elapsed() : d->frameIntervalMs;
-    if (true || elapsed >= d->frameIntervalMs)
+    if (elapsed >= d->frameIntervalMs)
         update();
     else
         d->throttle.start(static_cast<int>(d->frameIntervalMs - elapsed));

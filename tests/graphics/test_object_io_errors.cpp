@@ -46,7 +46,7 @@ protected:
         std::ifstream in(name, std::ios::binary);
         return std::string((std::istreambuf_iterator<char>(in)), {});
     }
-    // Reads name, capturing the messages; fails the test if it takes long.
+    // Reads name, capturing the messages.
     Status read(const std::string &name)
     {
         delete_object_list(n_objects, objects);
@@ -55,16 +55,17 @@ protected:
         testing::internal::CaptureStderr();
         auto start = std::chrono::steady_clock::now();
         Status status = input_graphics_file(name.c_str(), &form, &n_objects, &objects);
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-                             .count();
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         messages = testing::internal::GetCapturedStderr();
-        EXPECT_LT(seconds, 0.5) << name;
         return status;
     }
     // Expects ERROR, a message holding every text given, and n objects kept.
     void expect_refused(const std::string &name, std::vector<std::string> texts, int kept = 0)
     {
         EXPECT_EQ(read(name), ERROR);
+        // generous on a shared machine; an absurd count that were allocated
+        // or a recursion that were followed would take far longer
+        EXPECT_LT(seconds, 2.0) << name;
         for (const std::string &t : texts)
             EXPECT_THAT(messages, HasSubstr(t));
         EXPECT_EQ(n_objects, kept);
@@ -74,6 +75,7 @@ protected:
     int n_objects = 0;
     object_struct **objects = nullptr;
     std::string messages;
+    double seconds = 0;
 };
 
 std::string bytes_of(const void *p, std::size_t n)

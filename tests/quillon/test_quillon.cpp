@@ -351,6 +351,13 @@ TEST(QuillonMemory, SetArraySizeKeepsElements)
     EXPECT_THAT(std::vector<int>(a, a + 2), testing::ElementsAre(10, 11));
     ASSERT_EQ(grow_array(a, 2, 0, 4, "test_quillon", __LINE__), OK);
     EXPECT_EQ(a, nullptr);
+
+    // an exactly allocated array grown in chunks gets room for the new size
+    ASSERT_EQ(alloc_array(a, 17, "test_quillon", __LINE__), OK);
+    ASSERT_EQ(grow_array(a, 17, 100, 1000, "test_quillon", __LINE__), OK);
+    a[99] = 5; // the address sanitizer build checks this write
+    EXPECT_EQ(a[99], 5);
+    free_array(a, "test_quillon", __LINE__);
 }
 
 TEST(QuillonColours, PackingAndUnitConversions)

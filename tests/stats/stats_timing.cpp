@@ -5,6 +5,7 @@
 //
 //   xvfb-run -a -s '-screen 0 1280x1024x24' tests/stats/stats_timing
 #include "BrainQuarter.h"
+#include <Inventor/nodes/SoSeparator.h>
 #include "GeometryScene.h"
 #include "MainWindow.h"
 #include "ResourceForm.h"
@@ -113,6 +114,7 @@ int main(int argc, char** argv)
     const double surfaceMs = quietMs([&] { window->openFile(objFile); });
     std::printf("open surface: %.1f ms\n", surfaceMs);
 
+    GeometryScene* scene = static_cast<GeometryScene*>(window->getResources()->getRootItem()->child(0));
     // The parts of opening the statistics file, each on its own.
     std::vector<double> check, read;
     for (int r = 0; r < 5; ++r) {
@@ -128,6 +130,21 @@ int main(int argc, char** argv)
     std::printf("  readability check: %.2f ms (median of 5)\n", median(check));
     std::printf("  statistics reader: %.1f ms (median of 5)\n", median(read));
 
+    {
+        std::vector<double> builds;
+        zelVertstatsFile f;
+        f.loadFile(QFile::encodeName(statsPath).constData(), true);
+        for (int r = 0; r < 5; ++r) {
+            SoSeparator* target = scene->getSceneSeparator();
+            builds.push_back(quietMs([&] {
+                textureColumn c(nullptr, {QString(), QString()}, nullptr, nullptr);
+                c.setVertexCount(textureFileItem::surfaceVertexCount(target));
+                c.loadTextureColumn(&f, "height", 0);
+            }));
+        }
+        std::printf("  one column item (colour-bar list, values, coordinates): %.2f ms (median of 5)\n",
+                    median(builds));
+    }
     std::vector<double> opens;
     for (int r = 0; r < 5; ++r) {
         QFile statsFile(statsPath);
@@ -137,7 +154,6 @@ int main(int argc, char** argv)
                 "%.1f MB/s)\n",
                 median(opens), QFileInfo(statsPath).size() / 1e6 / (median(opens) / 1e3));
 
-    GeometryScene* scene = static_cast<GeometryScene*>(window->getResources()->getRootItem()->child(0));
     auto* column = qobject_cast<textureColumn*>(scene->child(1)->child(0));
     std::vector<double> scales;
     for (int r = 0; r < 50; ++r) {
@@ -169,6 +185,18 @@ int main(int argc, char** argv)
             app.processEvents(QEventLoop::AllEvents, 1);
         edits.push_back(t.nsecsElapsed() / 1e6);
     }
+    std::vector<double> redraws;
+    for (int r = 0; r < 10; ++r) {
+        const quint64 frames = window->getViewer()->frameCount();
+        QElapsedTimer t;
+        t.start();
+        window->getViewer()->update();
+        while (window->getViewer()->frameCount() == frames)
+            app.processEvents(QEventLoop::AllEvents, 1);
+        redraws.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf("  for comparison, a redraw without any change: %.1f ms (median of 10)\n",
+                median(redraws));
     std::printf("limit edit to redrawn frame: %.1f ms (median of 10, min %.1f)\n", median(edits),
                 *std::min_element(edits.begin(), edits.end()));
     column->destroyForm();
