@@ -145,6 +145,28 @@ int main(int argc, char** argv)
         std::printf("  one column item (colour-bar list, values, coordinates): %.2f ms (median of 5)\n",
                     median(builds));
     }
+    {
+        std::vector<double> loads, refresh;
+        for (int r = 0; r < 5; ++r) {
+            QFile statsFile(statsPath);
+            loads.push_back(quietMs([&] { scene->loadVertstats(statsFile); }));
+            refresh.push_back(quietMs([&] { window->getResources()->somethingChanged(); }));
+        }
+        std::printf("  scene item's loadVertstats: %.1f ms, tree refresh: %.1f ms (medians of 5)\n",
+                    median(loads), median(refresh));
+    }
+    {
+        for (SoSeparator* target : {(SoSeparator*)nullptr, scene->getSceneSeparator()}) {
+            std::vector<double> ctor, load;
+            for (int r = 0; r < 5; ++r) {
+                textureFileItem* item = nullptr;
+                ctor.push_back(quietMs([&] { item = new textureFileItem(target, {QString(), QString()}, nullptr, nullptr); }));
+                QFile statsFile(statsPath);
+                load.push_back(quietMs([&] { item->loadFile(statsFile); }));
+            }
+            std::printf("  DEBUG target %p: ctor %.2f load %.1f\n", (void*)target, median(ctor), median(load));
+        }
+    }
     std::vector<double> opens;
     for (int r = 0; r < 5; ++r) {
         QFile statsFile(statsPath);
