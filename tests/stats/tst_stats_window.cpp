@@ -349,13 +349,14 @@ private slots:
         const std::vector<float> heights = ellipsoidHeights();
         std::vector<float> pattern(heights.size());
         for (std::size_t i = 0; i < pattern.size(); ++i)
-            pattern[i] = std::sin(float(i) * 0.05f) * heights[i];
+            pattern[i] = std::sin(float(i % 80) * 0.157f) * heights[i];
         QVERIFY(writeVertstats(file("shot.vertstats"), {"height", "pattern"}, {heights, pattern}));
         makeWindow();
         QVERIFY(openQuietly(file("shot.obj")));
         QVERIFY(openQuietly(file("shot.vertstats")));
         showWindow();
-        auto* column = qobject_cast<textureColumn*>(scene(0)->child(1)->child(0));
+        auto* column = qobject_cast<textureColumn*>(scene(0)->child(1)->child(1));
+        QVERIFY(column);
         clickRow(indexOf(column));
         Ui_textureProps* props = column->getProps();
         QVERIFY(props);
