@@ -97,7 +97,14 @@ void textureFileItem::getAllColumns()
 {
     const std::vector<std::string> names = statistics->getDataHeader();
     const int vertices = surfaceVertexCount(targetSeparator);
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    std::size_t shown = names.size();
+    if (shown > static_cast<std::size_t>(maxColumns)) {
+        shown = maxColumns;
+        std::cerr << "Warning: " << data(0).toString().toLocal8Bit().constData() << " has "
+                  << names.size() << " columns; only the first " << maxColumns << " are shown"
+                  << std::endl;
+    }
+    for (std::size_t i = 0; i < shown; ++i) {
         textureColumn* column = new textureColumn(columnSwitch, columnValues, panel, this);
         column->setVertexCount(vertices);
         column->loadTextureColumn(statistics, QString::fromStdString(names[i]),

@@ -17,6 +17,10 @@ public:
                     TreeItem* parent);
     ~textureFileItem() override;
 
+    // Columns shown at most: every column is a row with its own scene
+    // nodes, so a malformed name line must not make millions of them.
+    static constexpr int maxColumns = 1024;
+
     // Reads the file and makes one column row per column. False, with a
     // message and no columns, when the file cannot be read.
     bool loadFile(QFile& file);

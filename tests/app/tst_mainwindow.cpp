@@ -31,6 +31,7 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -79,6 +80,35 @@ QColor averageAt(const QImage& image, QPoint centre, int half = 6)
             ++n;
         }
     return QColor(int(r / n), int(g / n), int(b / n));
+}
+
+// Runs `act` on the first visible dialog of type T once it is up (the
+// static dialog functions block in their own event loop). Gives up after
+// ten seconds, rejecting whatever dialog is open so the test cannot hang.
+template <typename T>
+void whenDialog(std::function<void(T*)> act)
+{
+    auto* poll = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, tries, act] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<T*>(widget);
+            if (dialog && dialog->isVisible()) {
+                poll->stop();
+                poll->deleteLater();
+                act(dialog);
+                return;
+            }
+        }
+        if (++*tries > 200) {
+            poll->stop();
+            poll->deleteLater();
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+                    dialog->reject();
+        }
+    });
+    poll->start(50);
 }
 
 int distance(const QColor& a, const QColor& b)
@@ -153,6 +183,8 @@ private slots:
         qputenv("HOME", home.path().toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
         gyroview::init();
+        // Qt's own dialogs, which the test can reach and answer.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     }
 
     void cleanup() { window.reset(); }
@@ -530,21 +562,16 @@ private slots:
         auto* button = form->findChild<QPushButton*>("colourButton");
 
         // Cancelling the dialog changes nothing.
-        QTimer::singleShot(200, [] {
-            if (auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget()))
-                dialog->reject();
-        });
+        whenDialog<QColorDialog>([](QColorDialog* dialog) { dialog->reject(); });
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(button->text(), QString("set colour"));
         const SbColor defaultDiffuse = node->getMaterial()->diffuseColor[0];
 
         bool sawWhite = false;
-        QTimer::singleShot(200, [&sawWhite] {
-            if (auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) {
-                sawWhite = dialog->currentColor() == QColor(Qt::white);
-                dialog->setCurrentColor(QColor(255, 128, 0));
-                dialog->accept();
-            }
+        whenDialog<QColorDialog>([&sawWhite](QColorDialog* dialog) {
+            sawWhite = dialog->currentColor() == QColor(Qt::white);
+            dialog->setCurrentColor(QColor(255, 128, 0));
+            dialog->accept();
         });
         QTest::mouseClick(button, Qt::LeftButton);
         quiet.stop();
@@ -583,10 +610,7 @@ private slots:
         QVERIFY(writeSquare(file("chosen.obj")));
         makeWindow();
         QStringList filters;
-        QTimer::singleShot(300, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
+        whenDialog<QFileDialog>([&](QFileDialog* dialog) {
             filters = dialog->nameFilters();
             dialog->reject();
         });
@@ -595,10 +619,7 @@ private slots:
         QCOMPARE(model()->rowCount(QModelIndex()), 0);  // cancelled: nothing
 
         QString caption;
-        QTimer::singleShot(300, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
+        whenDialog<QFileDialog>([&](QFileDialog* dialog) {
             caption = dialog->windowTitle();
             dialog->selectFile(file("chosen.obj"));
             static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides it

@@ -481,6 +481,24 @@ private slots:
         QCOMPARE(column->getTextureCoordinates()->point.getNum(), 0);
     }
 
+    void absurdColumnCountsAreCapped()
+    {
+        // A name line of spaces is a valid file with a huge number of columns.
+        const QString path = file("spaces.vertstats");
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("<header>\n</header>\n" + QByteArray(5000, ' ') + "\n");
+        out.close();
+        StdoutCapture quiet;
+        StderrCapture capture;
+        auto item = loadFileItem(nullptr, path);
+        const QString err = capture.stop();
+        quiet.stop();
+        QCOMPARE(item->childCount(), textureFileItem::maxColumns);
+        QCOMPARE(item->getSwitch()->getNumChildren(), textureFileItem::maxColumns);
+        QVERIFY2(err.contains("5001 columns") && err.contains("first 1024"), qPrintable(err));
+    }
+
     void unreadableFilesNeverReachTheReader()
     {
         const QString dir = files.path();
