@@ -22,6 +22,7 @@
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
@@ -83,20 +84,30 @@ QColor averageAt(const QImage& image, QPoint centre, int half = 6)
 }
 
 // Runs `act` on the first visible dialog of type T once it is up (the
-// static dialog functions block in their own event loop). Gives up after
-// ten seconds, rejecting whatever dialog is open so the test cannot hang.
+// static dialog functions block in their own event loop). The dialog must
+// be seen on a few polls in a row: a timer can fire while show() is still
+// running, before exec() has its loop, and closing it then would leave
+// exec() waiting for ever. Gives up after ten seconds (or five after
+// `act`), rejecting the dialog so the test cannot hang.
 template <typename T>
 void whenDialog(std::function<void(T*)> act)
 {
     auto* poll = new QTimer;
     auto tries = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, tries, act] {
+    auto seen = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, tries, seen, act] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* dialog = qobject_cast<T*>(widget);
-            if (dialog && dialog->isVisible()) {
+            if (dialog && dialog->isVisible() && ++*seen >= 3) {
                 poll->stop();
                 poll->deleteLater();
                 act(dialog);
+                // A dialog that refused to close would block the test.
+                QPointer<QDialog> left(dialog);
+                QTimer::singleShot(5000, [left] {
+                    if (left && left->isVisible())
+                        left->reject();
+                });
                 return;
             }
         }
@@ -621,7 +632,10 @@ private slots:
         QString caption;
         whenDialog<QFileDialog>([&](QFileDialog* dialog) {
             caption = dialog->windowTitle();
-            dialog->selectFile(file("chosen.obj"));
+            // Typed into the name field, as a user would.
+            dialog->setDirectory(files.path());
+            if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit"))
+                name->setText("chosen.obj");
             static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides it
         });
         StdoutCapture quiet;
