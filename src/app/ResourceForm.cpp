@@ -32,6 +32,12 @@ ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer)
     connect(ui.treeView, &QTreeView::clicked, this, &ResourceForm::selectedItem);
     connect(model, &QAbstractItemModel::dataChanged, ui.treeView,
             qOverload<const QModelIndex&>(&QTreeView::update));
+    // Rows hidden under a collapsed parent are not measured, so expanding
+    // one has to widen the columns again or its titles are cut off.
+    connect(ui.treeView, &QTreeView::expanded, this, [this] {
+        for (int column = 0; column < model->columnCount(QModelIndex()); ++column)
+            ui.treeView->resizeColumnToContents(column);
+    });
 }
 
 bool ResourceForm::insertGeometry(QFile& file)

@@ -158,6 +158,9 @@ Qt::ItemFlags TreeModel::flags(const QModelIndex& index) const
 
 void TreeModel::somethingChanged()
 {
+    // Views only re-read the tree after a layout change that was announced
+    // first; a bare layoutChanged leaves their expanded state stale.
+    emit layoutAboutToBeChanged();
     emit layoutChanged();
     std::cout << "Grunkle" << std::endl;
 }

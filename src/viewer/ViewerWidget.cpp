@@ -122,7 +122,9 @@ ViewerWidget::ViewerWidget(QWidget* parent) : QOpenGLWidget(parent), d(new Priva
     d->renderManager = new SoRenderManager;
     d->renderManager->setSceneGraph(d->superScene);
     d->renderManager->setAutoClipping(SoRenderManager::VARIABLE_NEAR_PLANE);
-    d->renderManager->setBackgroundColor(SbColor4f(0.0f, 0.0f, 0.0f, 0.0f));
+    // Opaque: Qt composites the framebuffer over the window, and a clear
+    // alpha of 0 would let the window's grey background through.
+    d->renderManager->setBackgroundColor(SbColor4f(0.0f, 0.0f, 0.0f, 1.0f));
     d->renderManager->getGLRenderAction()->setTransparencyType(SoGLRenderAction::SORTED_OBJECT_BLEND);
     d->renderManager->setRenderCallback(&Private::renderCallback, this);
     d->renderManager->activate();

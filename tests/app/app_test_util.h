@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QPoint>
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -10,32 +13,32 @@
 #include <QVector>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <iostream>
 #include <unistd.h>
 
-// Redirects file descriptor 1 (std::cout and stdio share it) into a
-// temporary file between start() and stop(). Nothing should assert while
-// it is active, or the failure message would be captured too.
-class StdoutCapture
+// Redirects a file descriptor (1 or 2; the C++ and stdio streams share
+// them) into a temporary file between construction and stop(). Nothing
+// should assert while it is active, or the failure message would be
+// captured too.
+class FdCapture
 {
 public:
-    StdoutCapture()
+    explicit FdCapture(int fd) : fd(fd)
     {
         file.open();
-        std::cout.flush();
-        std::fflush(stdout);
-        saved = ::dup(1);
-        ::dup2(file.handle(), 1);
+        flush();
+        saved = ::dup(fd);
+        ::dup2(file.handle(), fd);
     }
-    ~StdoutCapture() { stop(); }
+    ~FdCapture() { stop(); }
 
     QString stop()
     {
         if (saved >= 0) {
-            std::cout.flush();
-            std::fflush(stdout);
-            ::dup2(saved, 1);
+            flush();
+            ::dup2(saved, fd);
             ::close(saved);
             saved = -1;
             file.seek(0);
@@ -49,10 +52,47 @@ public:
     }
 
 private:
+    void flush()
+    {
+        std::cout.flush();
+        std::cerr.flush();
+        std::fflush(fd == 1 ? stdout : stderr);
+    }
+
     QTemporaryFile file;
+    int fd;
     int saved = -1;
     QString text;
 };
+
+struct StdoutCapture : FdCapture {
+    StdoutCapture() : FdCapture(1) {}
+};
+struct StderrCapture : FdCapture {
+    StderrCapture() : FdCapture(2) {}
+};
+
+// Average colour of a small square of a grabbed frame.
+inline QColor averageAt(const QImage& image, QPoint centre, int half = 6)
+{
+    long r = 0, g = 0, b = 0, n = 0;
+    for (int y = centre.y() - half; y <= centre.y() + half; ++y)
+        for (int x = centre.x() - half; x <= centre.x() + half; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            r += c.red();
+            g += c.green();
+            b += c.blue();
+            ++n;
+        }
+    return QColor(int(r / n), int(g / n), int(b / n));
+}
+
+// Sum of the channel differences of two colours.
+inline int distance(const QColor& a, const QColor& b)
+{
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+           std::abs(a.blue() - b.blue());
+}
 
 struct TestPoint {
     float x, y, z;

@@ -37,52 +37,6 @@
 
 namespace {
 
-// Redirects standard error the same way StdoutCapture does standard output.
-class StderrCapture
-{
-public:
-    StderrCapture()
-    {
-        file.open();
-        std::cerr.flush();
-        saved = ::dup(2);
-        ::dup2(file.handle(), 2);
-    }
-    ~StderrCapture() { stop(); }
-    QString stop()
-    {
-        if (saved >= 0) {
-            std::cerr.flush();
-            ::dup2(saved, 2);
-            ::close(saved);
-            saved = -1;
-            file.seek(0);
-            text = QString::fromLocal8Bit(file.readAll());
-        }
-        return text;
-    }
-
-private:
-    QTemporaryFile file;
-    int saved = -1;
-    QString text;
-};
-
-// Average colour of a small square of a grabbed frame.
-QColor averageAt(const QImage& image, QPoint centre, int half = 6)
-{
-    long r = 0, g = 0, b = 0, n = 0;
-    for (int y = centre.y() - half; y <= centre.y() + half; ++y)
-        for (int x = centre.x() - half; x <= centre.x() + half; ++x) {
-            const QColor c = image.pixelColor(x, y);
-            r += c.red();
-            g += c.green();
-            b += c.blue();
-            ++n;
-        }
-    return QColor(int(r / n), int(g / n), int(b / n));
-}
-
 // Runs `act` on the first visible dialog of type T once it is up (the
 // static dialog functions block in their own event loop). The dialog must
 // be seen on a few polls in a row: a timer can fire while show() is still
@@ -120,12 +74,6 @@ void whenDialog(std::function<void(T*)> act)
         }
     });
     poll->start(50);
-}
-
-int distance(const QColor& a, const QColor& b)
-{
-    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
-           std::abs(a.blue() - b.blue());
 }
 
 }  // namespace
@@ -648,6 +596,26 @@ private slots:
                  QString("chosen"));
     }
 
+    void expandingARowWidensTheTitleColumn()
+    {
+        QVERIFY(writeEllipsoid(file("a_rather_long_surface_name.obj")));
+        makeWindow();
+        {
+            StdoutCapture quiet;
+            QVERIFY(open(file("a_rather_long_surface_name.obj")));
+        }
+        showWindow();
+        QTreeView* tree = window->getResources()->getTreeView();
+        const QModelIndex scene = model()->index(0, 0);
+        const QModelIndex surface = model()->index(0, 0, scene);
+        const int needed = tree->indentation() +
+                           tree->fontMetrics().horizontalAdvance(surface.data().toString());
+        QVERIFY(tree->columnWidth(0) < needed);
+        tree->expand(scene);
+        QVERIFY2(tree->columnWidth(0) >= needed,
+                 qPrintable(QString("%1 < %2").arg(tree->columnWidth(0)).arg(needed)));
+    }
+
     void screenshotWithASurface()
     {
         QVERIFY(writeEllipsoid(file("lh.obj")));
@@ -670,6 +638,11 @@ private slots:
         const QString path = QString(ARTEFACT_DIR) + "/mainwindow_surface.png";
         QVERIFY(shot.save(path));
         qInfo("screenshot: %s", qPrintable(path));
+        // The view is opaque: its black background, not the window's grey,
+        // is what the window shows around the surface.
+        const QPoint corner = viewer->mapTo(window.get(), QPoint(4, 4));
+        QVERIFY2(QColor(shot.pixel(corner)).lightness() < 20,
+                 qPrintable(QColor(shot.pixel(corner)).name()));
         // The middle of the view is the surface, not the background.
         const QImage frame = viewer->grabFramebuffer();
         const QPoint middle(frame.width() / 2, frame.height() / 2);

@@ -14,39 +14,6 @@
 #include <unistd.h>
 #include <vector>
 
-// Redirects file descriptor 2 into a temporary file until stop().
-class StderrCapture
-{
-public:
-    StderrCapture()
-    {
-        file.open();
-        std::cerr.flush();
-        std::fflush(stderr);
-        saved = ::dup(2);
-        ::dup2(file.handle(), 2);
-    }
-    ~StderrCapture() { stop(); }
-    QString stop()
-    {
-        if (saved >= 0) {
-            std::cerr.flush();
-            std::fflush(stderr);
-            ::dup2(saved, 2);
-            ::close(saved);
-            saved = -1;
-            file.seek(0);
-            text = QString::fromLocal8Bit(file.readAll());
-        }
-        return text;
-    }
-
-private:
-    QTemporaryFile file;
-    int saved = -1;
-    QString text;
-};
-
 // A new-style statistics file: the column names on one line (joined by
 // single spaces), then one row per line.
 inline bool writeVertstats(const QString& path, const QStringList& names,

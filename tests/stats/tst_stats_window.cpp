@@ -30,26 +30,6 @@
 
 namespace {
 
-QColor averageAt(const QImage& image, QPoint centre, int half = 6)
-{
-    long r = 0, g = 0, b = 0, n = 0;
-    for (int y = centre.y() - half; y <= centre.y() + half; ++y)
-        for (int x = centre.x() - half; x <= centre.x() + half; ++x) {
-            const QColor c = image.pixelColor(x, y);
-            r += c.red();
-            g += c.green();
-            b += c.blue();
-            ++n;
-        }
-    return QColor(int(r / n), int(g / n), int(b / n));
-}
-
-int distance(const QColor& a, const QColor& b)
-{
-    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
-           std::abs(a.blue() - b.blue());
-}
-
 // The heights (z) of the vertices of writeEllipsoid's surface, in its order.
 std::vector<float> ellipsoidHeights(int rings = 40, int segments = 80)
 {

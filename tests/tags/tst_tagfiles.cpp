@@ -35,39 +35,6 @@
 
 namespace {
 
-class StderrCapture
-{
-public:
-    StderrCapture()
-    {
-        file.open();
-        std::cerr.flush();
-        std::fflush(stderr);
-        saved = ::dup(2);
-        ::dup2(file.handle(), 2);
-    }
-    ~StderrCapture() { stop(); }
-    QStringList lines()
-    {
-        if (saved >= 0) {
-            std::cerr.flush();
-            std::fflush(stderr);
-            ::dup2(saved, 2);
-            ::close(saved);
-            saved = -1;
-            file.seek(0);
-            text = QString::fromLocal8Bit(file.readAll());
-        }
-        return text.split('\n', Qt::SkipEmptyParts);
-    }
-    void stop() { lines(); }
-
-private:
-    QTemporaryFile file;
-    int saved = -1;
-    QString text;
-};
-
 bool writeText(const QString& path, const QByteArray& text)
 {
     QFile out(path);
@@ -85,19 +52,6 @@ bool writeTags(const QString& path, const QVector<TestPoint>& points)
     return writeText(path, text);
 }
 
-QColor averageAt(const QImage& image, QPoint centre, int half = 2)
-{
-    long r = 0, g = 0, b = 0, n = 0;
-    for (int y = centre.y() - half; y <= centre.y() + half; ++y)
-        for (int x = centre.x() - half; x <= centre.x() + half; ++x) {
-            const QColor c = image.pixelColor(x, y);
-            r += c.red();
-            g += c.green();
-            b += c.blue();
-            ++n;
-        }
-    return QColor(int(r / n), int(g / n), int(b / n));
-}
 
 bool isRed(const QColor& c)
 {
@@ -253,10 +207,10 @@ private slots:
         const QImage frame = window->getViewer()->grabFramebuffer();
         const qreal ratio = frame.devicePixelRatio();
         for (const TestPoint& p : threePoints) {
-            const QColor c = averageAt(frame, project(SbVec3f(p.x, p.y, p.z)) * ratio);
+            const QColor c = averageAt(frame, project(SbVec3f(p.x, p.y, p.z)) * ratio, 2);
             QVERIFY2(isRed(c), qPrintable(describe(c)));
         }
-        const QColor between = averageAt(frame, project(SbVec3f(-10, 6, 0)) * ratio);
+        const QColor between = averageAt(frame, project(SbVec3f(-10, 6, 0)) * ratio, 2);
         QVERIFY2(between.red() < 30 && between.green() < 30 && between.blue() < 30,
                  qPrintable(describe(between)));
 
@@ -372,7 +326,7 @@ private slots:
 
         // The sphere is what the user sees there.
         const QImage frame = viewer->grabFramebuffer();
-        const QColor seen = averageAt(frame, middle * frame.devicePixelRatio());
+        const QColor seen = averageAt(frame, middle * frame.devicePixelRatio(), 2);
         QVERIFY2(isRed(seen), qPrintable(describe(seen)));
         QVERIFY(frame.save(QString(ARTEFACT_DIR) + "/tagfiles_sphere_before_surface.png"));
 

@@ -1,0 +1,110 @@
+// The demo's sample data, opened as ./run-demo opens it: the surface, its
+// statistics and the landmarks must all load, and colouring by a column
+// must show the colour bar on the surface.
+#include "BrainQuarter.h"
+#include "MainWindow.h"
+#include "ResourceForm.h"
+#include "TreeItem.h"
+#include "TreeModel.h"
+#include "ViewerWidget.h"
+#include "app_test_util.h"
+
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+class TestDemo : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir home;
+    std::unique_ptr<MainWindow> window;
+
+    TreeModel* model() const { return window->getResources()->getModel(); }
+    TreeItem* root() const { return window->getResources()->getRootItem(); }
+    bool open(const QString& name)
+    {
+        QFile file(QString(SAMPLES_DIR) + "/" + name);
+        return window->openFile(file);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(home.isValid());
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        gyroview::init();
+    }
+
+    void samplesLoadAndColourTheSurface()
+    {
+        StderrCapture errors;
+        {
+            StdoutCapture quiet;
+            window.reset(new MainWindow);
+            QVERIFY(open("brain.obj"));
+            QVERIFY(open("brain.vertstats"));
+            QVERIFY(open("landmarks.tag"));
+        }
+        QCOMPARE(errors.stop(), QString());
+
+        // Surface row with its surface and statistics; the landmarks' row.
+        QCOMPARE(root()->childCount(), 2);
+        TreeItem* scene = root()->child(0);
+        QCOMPARE(scene->childCount(), 2);
+        TreeItem* stats = scene->child(1);
+        QCOMPARE(stats->data(0).toString(), QString("brain"));
+        QStringList columns;
+        for (int i = 0; i < stats->childCount(); ++i)
+            columns << stats->child(i)->data(0).toString();
+        QCOMPARE(columns, (QStringList{"smooth", "blob", "noise"}));
+        QCOMPARE(root()->child(1)->data(0).toString(), QString("landmarks"));
+        QCOMPARE(root()->child(1)->childCount(), 4);
+
+        window->resize(1100, 750);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        BrainQuarter* viewer = window->getViewer();
+        QTRY_VERIFY(viewer->frameCount() > 0);
+
+        // Before a column is chosen the surface is one plain colour.
+        const QImage plain = viewer->grabFramebuffer();
+
+        QTreeView* tree = window->getResources()->getTreeView();
+        tree->expandAll();
+        const QModelIndex blob =
+            model()->index(1, 0, model()->index(1, 0, model()->index(0, 0)));
+        QCOMPARE(blob.data().toString(), QString("blob"));
+        {
+            StdoutCapture quiet;
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(blob).center());
+            QTest::qWait(200);
+        }
+        const QImage coloured = viewer->grabFramebuffer();
+
+        // Count strongly coloured pixels: before, only the small red
+        // landmarks; after, the bar's hues over much of the surface.
+        auto saturated = [](const QImage& image) {
+            int n = 0;
+            for (int y = 0; y < image.height(); y += 4)
+                for (int x = 0; x < image.width(); x += 4)
+                    if (image.pixelColor(x, y).hsvSaturation() > 150 &&
+                        image.pixelColor(x, y).value() > 80)
+                        ++n;
+            return n;
+        };
+        QVERIFY2(saturated(plain) < 100, qPrintable(QString::number(saturated(plain))));
+        QVERIFY2(saturated(coloured) > 500, qPrintable(QString::number(saturated(coloured))));
+
+        const QString path = QString(ARTEFACT_DIR) + "/demo.png";
+        QVERIFY(window->grab().toImage().save(path));
+        qInfo("screenshot: %s", qPrintable(path));
+    }
+};
+
+QTEST_MAIN(TestDemo)
+#include "tst_demo.moc"
