@@ -8,6 +8,7 @@
 #include "TreeModel.h"
 #include "ViewerWidget.h"
 #include "app_test_util.h"
+#include "window_test_base.h"
 
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -16,20 +17,12 @@
 
 #include <memory>
 
-class TestDemo : public QObject
+class TestDemo : public WindowTestBase
 {
     Q_OBJECT
 
     QTemporaryDir home;
-    std::unique_ptr<MainWindow> window;
-
-    TreeModel* model() const { return window->getResources()->getModel(); }
-    TreeItem* root() const { return window->getResources()->getRootItem(); }
-    bool open(const QString& name)
-    {
-        QFile file(QString(SAMPLES_DIR) + "/" + name);
-        return window->openFile(file);
-    }
+    bool openSample(const QString& name) { return open(QString(SAMPLES_DIR) + "/" + name); }
 
 private slots:
     void initTestCase()
@@ -46,9 +39,9 @@ private slots:
         {
             StdoutCapture quiet;
             window.reset(new MainWindow);
-            QVERIFY(open("brain.obj"));
-            QVERIFY(open("brain.vertstats"));
-            QVERIFY(open("landmarks.tag"));
+            QVERIFY(openSample("brain.obj"));
+            QVERIFY(openSample("brain.vertstats"));
+            QVERIFY(openSample("landmarks.tag"));
         }
         QCOMPARE(errors.stop(), QString());
 
@@ -65,23 +58,18 @@ private slots:
         QCOMPARE(root()->child(1)->data(0).toString(), QString("landmarks"));
         QCOMPARE(root()->child(1)->childCount(), 4);
 
-        window->resize(1100, 750);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        showWindow();
         BrainQuarter* viewer = window->getViewer();
-        QTRY_VERIFY(viewer->frameCount() > 0);
 
         // Before a column is chosen the surface is one plain colour.
         const QImage plain = viewer->grabFramebuffer();
 
-        QTreeView* tree = window->getResources()->getTreeView();
-        tree->expandAll();
         const QModelIndex blob =
             model()->index(1, 0, model()->index(1, 0, model()->index(0, 0)));
         QCOMPARE(blob.data().toString(), QString("blob"));
         {
             StdoutCapture quiet;
-            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(blob).center());
+            clickRow(blob);
             QTest::qWait(200);
         }
         const QImage coloured = viewer->grabFramebuffer();

@@ -9,6 +9,7 @@
 #include "TreeModel.h"
 #include "ViewerWidget.h"
 #include "app_test_util.h"
+#include "window_test_base.h"
 
 #include <Inventor/SbViewVolume.h>
 #include <Inventor/nodes/SoCamera.h>
@@ -78,14 +79,13 @@ void whenDialog(std::function<void(T*)> act)
 
 }  // namespace
 
-class TestMainWindow : public QObject
+class TestMainWindow : public WindowTestBase
 {
     Q_OBJECT
 
 private:
     QTemporaryDir home;
     QTemporaryDir files;
-    std::unique_ptr<MainWindow> window;
 
     // Builds a fresh window; its start-up lines are dropped.
     MainWindow* makeWindow()
@@ -96,38 +96,6 @@ private:
         return window.get();
     }
     QString file(const QString& name) const { return files.filePath(name); }
-    bool open(const QString& path)
-    {
-        QFile f(path);
-        return window->openFile(f);
-    }
-    TreeModel* model() const { return window->getResources()->getModel(); }
-    TreeItem* root() const { return window->getResources()->getRootItem(); }
-    void showWindow()
-    {
-        window->resize(1000, 700);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QTRY_VERIFY(window->getViewer()->frameCount() > 0);
-    }
-    // Where a world point shows in the view, in widget pixels.
-    QPoint project(const SbVec3f& world) const
-    {
-        BrainQuarter* viewer = window->getViewer();
-        const float aspect = float(viewer->width()) / float(viewer->height());
-        SbVec3f screen;
-        viewer->getCamera()->getViewVolume(aspect).projectToScreen(world, screen);
-        return QPoint(int(screen[0] * viewer->width()), int((1.0f - screen[1]) * viewer->height()));
-    }
-    // Clicks a row of the tree view, as the user does.
-    void clickRow(const QModelIndex& index)
-    {
-        QTreeView* tree = window->getResources()->getTreeView();
-        tree->expandAll();
-        const QRect rect = tree->visualRect(index);
-        QVERIFY(rect.isValid());
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
-    }
     QWidget* shownForm() const
     {
         QGroupBox* box = window->getResources()->getPropertiesBox();

@@ -10,6 +10,7 @@
 #include "TreeModel.h"
 #include "ViewerWidget.h"
 #include "stats_test_util.h"
+#include "window_test_base.h"
 #include "textureColumn.h"
 #include "textureFileItem.h"
 
@@ -44,7 +45,7 @@ std::vector<float> ellipsoidHeights(int rings = 40, int segments = 80)
 
 }  // namespace
 
-class TestStatsWindow : public QObject
+class TestStatsWindow : public WindowTestBase
 {
     Q_OBJECT
 
@@ -52,7 +53,6 @@ private:
     QTemporaryDir home;
     QTemporaryDir files;
     QTemporaryDir bars;
-    std::unique_ptr<MainWindow> window;
 
     void makeWindow()
     {
@@ -60,44 +60,18 @@ private:
         window.reset(new MainWindow);
     }
     QString file(const QString& name) const { return files.filePath(name); }
-    bool open(const QString& path)
-    {
-        QFile f(path);
-        return window->openFile(f);
-    }
     bool openQuietly(const QString& path)
     {
         StdoutCapture quiet;
         return open(path);
     }
     ResourceForm* panel() const { return window->getResources(); }
-    TreeModel* model() const { return panel()->getModel(); }
-    TreeItem* root() const { return panel()->getRootItem(); }
     GeometryScene* scene(int row) const { return static_cast<GeometryScene*>(root()->child(row)); }
-    void showWindow()
-    {
-        window->resize(1000, 700);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QTRY_VERIFY(window->getViewer()->frameCount() > 0);
-    }
-    QPoint project(const SbVec3f& world) const
-    {
-        BrainQuarter* viewer = window->getViewer();
-        const float aspect = float(viewer->width()) / float(viewer->height());
-        SbVec3f screen;
-        viewer->getCamera()->getViewVolume(aspect).projectToScreen(world, screen);
-        return QPoint(int(screen[0] * viewer->width()), int((1.0f - screen[1]) * viewer->height()));
-    }
+    // Clicks a row without its log lines.
     void clickRow(const QModelIndex& index)
     {
-        QTreeView* tree = panel()->getTreeView();
-        tree->expandAll();
-        tree->scrollTo(index);
-        const QRect rect = tree->visualRect(index);
-        QVERIFY(rect.isValid());
         StdoutCapture quiet;
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
+        WindowTestBase::clickRow(index);
     }
     QModelIndex indexOf(TreeItem* item) const
     {

@@ -10,6 +10,7 @@
 #include "TreeModel.h"
 #include "ViewerWidget.h"
 #include "app_test_util.h"
+#include "window_test_base.h"
 #include "quillon.h"
 #include "tagFileItem.h"
 #include "tagPointItem.h"
@@ -67,36 +68,21 @@ const QVector<TestPoint> threePoints = {{-20, 0, 0}, {0, 12, 0}, {18, -6, 4}};
 
 }  // namespace
 
-class TestTagFiles : public QObject
+class TestTagFiles : public WindowTestBase
 {
     Q_OBJECT
 
 private:
     QTemporaryDir home;
     QTemporaryDir files;
-    std::unique_ptr<MainWindow> window;
 
     QString file(const QString& name) const { return files.filePath(name); }
-    bool open(const QString& path)
-    {
-        QFile f(path);
-        return window->openFile(f);
-    }
     bool openQuietly(const QString& path)
     {
         StdoutCapture quiet;
         return open(path);
     }
-    TreeModel* model() const { return window->getResources()->getModel(); }
-    TreeItem* root() const { return window->getResources()->getRootItem(); }
     SoSeparator* sceneRoot() const { return window->getViewer()->getRootSeparator(); }
-    void showWindow()
-    {
-        window->resize(1000, 700);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QTRY_VERIFY(window->getViewer()->frameCount() > 0);
-    }
     // Fits the camera to everything and waits for a frame drawn with it.
     void viewAllAndDraw()
     {
@@ -105,14 +91,6 @@ private:
         const quint64 frames = viewer->frameCount();
         viewer->update();
         QTRY_VERIFY(viewer->frameCount() > frames);
-    }
-    QPoint project(const SbVec3f& world) const
-    {
-        BrainQuarter* viewer = window->getViewer();
-        const float aspect = float(viewer->width()) / float(viewer->height());
-        SbVec3f screen;
-        viewer->getCamera()->getViewVolume(aspect).projectToScreen(world, screen);
-        return QPoint(int(screen[0] * viewer->width()), int((1.0f - screen[1]) * viewer->height()));
     }
     // Checks the nodes of one tag file against the points it was made from.
     void checkTagSeparator(SoSeparator* tags, const QVector<TestPoint>& points)
