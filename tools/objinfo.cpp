@@ -1,7 +1,6 @@
 // objinfo FILE: one line per object of a surface file: index, kind, form,
 // and for polygons, lines and quadmesh the point count, item count and
 // colour flag; "compressed" ends the line of polygons stored compressed.
-#include "compressed_polygons.h"
 #include "object_io.h"
 
 #include <cstdio>
@@ -15,15 +14,15 @@ const char *kind_name(int kind)
     return kind >= 0 && kind < N_OBJECT_TYPES ? names[kind] : "unknown";
 }
 
-void describe(int index, object_struct *object, File_formats form)
+void describe(int index, object_struct *object, const object_details &details)
 {
     std::printf("%d %s %s", index, kind_name(get_object_type(object)),
-                form == ASCII_FORMAT ? "ascii" : "binary");
+                details.form == ASCII_FORMAT ? "ascii" : "binary");
     switch (get_object_type(object)) {
     case POLYGONS: {
         const polygons_struct *p = get_polygons_ptr(object);
         std::printf(" %d %d %d", p->n_points, p->n_items, p->colour_flag);
-        if (polygons_were_read_compressed(p))
+        if (details.compressed)
             std::printf(" compressed");
         break;
     }
@@ -54,15 +53,15 @@ int main(int argc, char **argv)
     }
     int n_objects = 0;
     object_struct **objects = nullptr;
-    File_formats *forms = nullptr;
-    Status status = input_graphics_file_with_forms(argv[1], &n_objects, &objects, &forms);
+    object_details *details = nullptr;
+    Status status = input_graphics_file_with_details(argv[1], &n_objects, &objects, &details);
     for (int i = 0; i < n_objects; ++i)
-        describe(i, objects[i], forms[i]);
+        describe(i, objects[i], details[i]);
     std::fflush(stdout);
     if (status != OK)
         std::fprintf(stderr, "objinfo: reading \"%s\" failed.\n", argv[1]);
     delete_object_list(n_objects, objects);
     if (n_objects > 0)
-        free_array(forms, "objinfo", __LINE__);
+        free_array(details, "objinfo", __LINE__);
     return status == OK ? 0 : 1;
 }

@@ -12,30 +12,8 @@ namespace {
 // -1 until the environment has been read or the flag set.
 int compression_flag = -1;
 
-// Records read compressed, remembered with the arrays they were read into so
-// that a record reused for something else is not mistaken for one of them.
-struct compressed_record {
-    const polygons_struct *record;
-    const Point *points;
-    const int *indices;
-};
-compressed_record *compressed_records = nullptr;
-int n_compressed_records = 0;
-
-void remember_compressed(const polygons_struct *polygons)
-{
-    for (int i = 0; i < n_compressed_records; ++i)
-        if (compressed_records[i].record == polygons) {
-            compressed_records[i] = {polygons, polygons->points, polygons->indices};
-            return;
-        }
-    if (grow_array(compressed_records, n_compressed_records,
-                   n_compressed_records + 1, 16, "compressed_polygons",
-                   __LINE__) != OK)
-        return;
-    compressed_records[n_compressed_records++] = {polygons, polygons->points,
-                                                  polygons->indices};
-}
+// Polygons objects read in the compressed form so far.
+long n_read_compressed = 0;
 
 int sphere_points(long long n_triangles)
 {
@@ -101,14 +79,9 @@ bool can_compress_polygons(const polygons_struct *polygons)
     return same;
 }
 
-bool polygons_were_read_compressed(const polygons_struct *polygons)
+long compressed_polygons_read_count()
 {
-    for (int i = 0; i < n_compressed_records; ++i)
-        if (compressed_records[i].record == polygons)
-            return compressed_records[i].points == polygons->points &&
-                   compressed_records[i].indices == polygons->indices &&
-                   polygons->points != nullptr;
-    return false;
+    return n_read_compressed;
 }
 
 Status input_compressed_polygons(File file, File_formats form,
@@ -165,7 +138,7 @@ Status input_compressed_polygons(File file, File_formats form,
         reset_polygons(polygons, surfprop);
         return ERROR;
     }
-    remember_compressed(polygons);
+    ++n_read_compressed;
     return OK;
 }
 

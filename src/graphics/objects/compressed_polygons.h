@@ -22,6 +22,6 @@ Status output_compressed_polygons(File file, File_formats form,
 // topology).
 bool can_compress_polygons(const polygons_struct *polygons);
 
-// Whether this record was filled by input_compressed_polygons (and still
-// holds the arrays it was read into).
-bool polygons_were_read_compressed(const polygons_struct *polygons);
+// How many polygons objects this process has read in the compressed form; a
+// reader compares it around one object to learn how that object was stored.
+long compressed_polygons_read_count();

@@ -1,5 +1,6 @@
 // Reading and writing whole surface files, one object at a time.
 #include "object_io.h"
+#include "compressed_polygons.h"
 
 #include <cstdint>
 #include <utility>
@@ -16,7 +17,7 @@ std::vector<std::pair<std::uint64_t, std::uint64_t>> files_being_read;
 constexpr std::size_t max_model_depth = 64;
 
 Status read_objects(const char *filename, File_formats *form, int *n_objects,
-                    object_struct ***object_list, File_formats **forms)
+                    object_struct ***object_list, object_details **details)
 {
     *n_objects = 0;
     File file;
@@ -47,17 +48,18 @@ Status read_objects(const char *filename, File_formats *form, int *n_objects,
     Status status = OK;
     int count = 0;
     object_struct **list = nullptr;
-    File_formats *form_list = nullptr;
+    object_details *detail_list = nullptr;
     for (;;) {
         object_struct *object = nullptr;
         bool eof = false;
         File_formats object_form = ASCII_FORMAT;
+        const long compressed_before = compressed_polygons_read_count();
         status = input_object(directory, file, &object_form, &object, &eof);
         if (status != OK || eof)
             break;
         *form = object_form;
-        if (forms != nullptr &&
-            grow_array(form_list, std::size_t(count), std::size_t(count) + 1,
+        if (details != nullptr &&
+            grow_array(detail_list, std::size_t(count), std::size_t(count) + 1,
                        64, "graphics_io", __LINE__) != OK) {
             delete_object(object);
             status = ERROR;
@@ -68,8 +70,10 @@ Status read_objects(const char *filename, File_formats *form, int *n_objects,
             status = ERROR;
             break;
         }
-        if (forms != nullptr)
-            form_list[count - 1] = object_form;
+        if (details != nullptr)
+            detail_list[count - 1] = {
+                object_form, get_object_type(object) == POLYGONS &&
+                                 compressed_polygons_read_count() != compressed_before};
     }
     files_being_read.pop_back();
     delete_string(directory);
@@ -78,11 +82,11 @@ Status read_objects(const char *filename, File_formats *form, int *n_objects,
     *n_objects = count;
     if (count > 0)
         *object_list = list;
-    if (forms != nullptr) {
+    if (details != nullptr) {
         if (count > 0)
-            *forms = form_list;
+            *details = detail_list;
         else
-            free_array(form_list, "graphics_io", __LINE__);
+            free_array(detail_list, "graphics_io", __LINE__);
     }
     return status != OK ? status : close_status;
 }
@@ -95,12 +99,12 @@ Status input_graphics_file(const char *filename, File_formats *form,
     return read_objects(filename, form, n_objects, object_list, nullptr);
 }
 
-Status input_graphics_file_with_forms(const char *filename, int *n_objects,
-                                      object_struct ***object_list,
-                                      File_formats **forms)
+Status input_graphics_file_with_details(const char *filename, int *n_objects,
+                                        object_struct ***object_list,
+                                        object_details **details)
 {
     File_formats last = ASCII_FORMAT;
-    return read_objects(filename, &last, n_objects, object_list, forms);
+    return read_objects(filename, &last, n_objects, object_list, details);
 }
 
 Status output_graphics_file(const char *filename, File_formats form,

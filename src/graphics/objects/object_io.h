@@ -6,12 +6,17 @@
 
 Status input_graphics_file(const char *filename, File_formats *form,
                            int *n_objects, object_struct ***object_list);
-// As input_graphics_file, and also hands out the form of every object read:
-// *forms is assigned (an array of *n_objects, freed with free_array) only
+// How one object of a file was stored.
+struct object_details {
+    File_formats form;
+    bool compressed; // polygons in the compressed sphere form
+};
+// As input_graphics_file, and also hands out how every object was stored:
+// *details is assigned (an array of *n_objects, freed with free_array) only
 // when at least one object was read.
-Status input_graphics_file_with_forms(const char *filename, int *n_objects,
-                                      object_struct ***object_list,
-                                      File_formats **forms);
+Status input_graphics_file_with_details(const char *filename, int *n_objects,
+                                        object_struct ***object_list,
+                                        object_details **details);
 Status output_graphics_file(const char *filename, File_formats form,
                             int n_objects, object_struct **object_list);
 
