@@ -810,26 +810,37 @@ Status io_newline(File file, IO_types direction, File_formats form)
     return reading(file) ? OK : ERROR;
 }
 
-Status io_ints(File file, IO_types direction, File_formats form, int n,
-               int **array)
+// Checks the count of an array of values and, when reading, allocates the
+// array they go into, refusing counts the rest of the file cannot hold.
+template <typename T>
+static Status prepare_value_array(File file, IO_types direction, File_formats form,
+                                  int n, T **array, const char *what)
 {
     if (n < 0) {
-        print_error("Error: negative count %d of integers in \"%s\".\n", n,
+        print_error("Error: negative count %d of %s in \"%s\".\n", n, what,
                     file_name(file));
         return ERROR;
     }
-    if (direction == READ_FILE) {
-        *array = nullptr;
-        if (n == 0)
-            return OK;
-        if (!file_can_hold(file, form, std::uint64_t(n), sizeof(int))) {
-            print_error("Error reading \"%s\": %d integers are more than the rest "
-                        "of the file holds.\n", file_name(file), n);
-            return ERROR;
-        }
-        if (alloc_array(*array, std::size_t(n), "quillon", __LINE__) != OK)
-            return ERROR;
+    if (direction != READ_FILE)
+        return OK;
+    *array = nullptr;
+    if (n == 0)
+        return OK;
+    if (!file_can_hold(file, form, std::uint64_t(n), sizeof(T))) {
+        print_error("Error reading \"%s\": %d %s are more than the rest "
+                    "of the file holds.\n", file_name(file), n, what);
+        return ERROR;
     }
+    return alloc_array(*array, std::size_t(n), "quillon", __LINE__);
+}
+
+Status io_ints(File file, IO_types direction, File_formats form, int n,
+               int **array)
+{
+    if (prepare_value_array(file, direction, form, n, array, "integers") != OK)
+        return ERROR;
+    if (direction == READ_FILE && n == 0)
+        return OK;
     if (form == BINARY_FORMAT)
         return io_binary_data(file, direction, *array, sizeof(int), std::size_t(n));
     int *values = *array;
@@ -846,23 +857,10 @@ Status io_ints(File file, IO_types direction, File_formats form, int n,
 Status io_unsigned_chars(File file, IO_types direction, File_formats form,
                          int n, unsigned char **array)
 {
-    if (n < 0) {
-        print_error("Error: negative count %d of bytes in \"%s\".\n", n,
-                    file_name(file));
+    if (prepare_value_array(file, direction, form, n, array, "bytes") != OK)
         return ERROR;
-    }
-    if (direction == READ_FILE) {
-        *array = nullptr;
-        if (n == 0)
-            return OK;
-        if (!file_can_hold(file, form, std::uint64_t(n), 1)) {
-            print_error("Error reading \"%s\": %d values are more than the rest "
-                        "of the file holds.\n", file_name(file), n);
-            return ERROR;
-        }
-        if (alloc_array(*array, std::size_t(n), "quillon", __LINE__) != OK)
-            return ERROR;
-    }
+    if (direction == READ_FILE && n == 0)
+        return OK;
     if (form == BINARY_FORMAT)
         return io_binary_data(file, direction, *array, 1, std::size_t(n));
     unsigned char *values = *array;

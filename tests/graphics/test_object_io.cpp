@@ -1,5 +1,6 @@
 // The surface file format: round trips of every kind in both forms, mixed
 // files, the end-index sizes rule, the value rules and models.
+#include "scratch_dir_test.h"
 #include "object_io.h"
 #include "polygon_normals.h"
 
@@ -30,34 +31,20 @@ static bool operator==(const Vector &a, const Vector &b)
 
 namespace {
 
-class ObjectIoTest : public testing::Test {
+class ObjectIoTest : public ScratchDirTest {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() /
-              ("object_io_test_" + std::to_string(::getpid()) + "_" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
+        ScratchDirTest::SetUp();
         unsetenv("NEW_OBJ_FORMAT");
     }
     void TearDown() override
     {
         delete_object_list(n_objects, objects);
         unsetenv("NEW_OBJ_FORMAT");
-        fs::remove_all(dir);
+        ScratchDirTest::TearDown();
     }
 
-    std::string path(const std::string &name) const { return (dir / name).string(); }
-    std::string write(const std::string &name, const std::string &bytes) const
-    {
-        std::ofstream(path(name), std::ios::binary) << bytes;
-        return path(name);
-    }
-    static std::string slurp(const std::string &name)
-    {
-        std::ifstream in(name, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
-    }
     Status read(const std::string &name)
     {
         delete_object_list(n_objects, objects);
@@ -65,7 +52,6 @@ protected:
         return input_graphics_file(name.c_str(), &form, &n_objects, &objects);
     }
 
-    fs::path dir;
     File_formats form = ASCII_FORMAT;
     int n_objects = 0;
     object_struct **objects = nullptr;

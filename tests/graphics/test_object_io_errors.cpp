@@ -1,5 +1,6 @@
 // Bad surface files: each read gives ERROR with a message naming the file,
 // quickly, without unbounded allocation, keeping the objects read before.
+#include "scratch_dir_test.h"
 #include "object_io.h"
 
 #include <gmock/gmock.h>
@@ -20,32 +21,14 @@ using testing::HasSubstr;
 
 namespace {
 
-class ObjectIoErrorTest : public testing::Test {
+class ObjectIoErrorTest : public ScratchDirTest {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() /
-              ("object_io_errors_" + std::to_string(::getpid()) + "_" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
     void TearDown() override
     {
         delete_object_list(n_objects, objects);
-        fs::remove_all(dir);
+        ScratchDirTest::TearDown();
     }
 
-    std::string path(const std::string &name) const { return (dir / name).string(); }
-    std::string write(const std::string &name, const std::string &bytes) const
-    {
-        std::ofstream(path(name), std::ios::binary) << bytes;
-        return path(name);
-    }
-    static std::string slurp(const std::string &name)
-    {
-        std::ifstream in(name, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
-    }
     // Reads name, capturing the messages.
     Status read(const std::string &name)
     {
@@ -71,7 +54,6 @@ protected:
         EXPECT_EQ(n_objects, kept);
     }
 
-    fs::path dir;
     int n_objects = 0;
     object_struct **objects = nullptr;
     std::string messages;

@@ -1,4 +1,5 @@
 // Files, values, memory and colours of the quillon layer.
+#include "scratch_dir_test.h"
 #include "quillon.h"
 
 #include <gmock/gmock.h>
@@ -19,23 +20,9 @@ using testing::HasSubstr;
 
 namespace {
 
-class QuillonTest : public testing::Test {
+class QuillonTest : public ScratchDirTest {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() /
-              ("quillon_test_" + std::to_string(::getpid()) + "_" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
 
-    std::string path(const std::string &name) const { return (dir / name).string(); }
-    std::string write(const std::string &name, const std::string &bytes) const
-    {
-        std::ofstream(path(name), std::ios::binary) << bytes;
-        return path(name);
-    }
     File open_read(const std::string &name) const
     {
         File f = nullptr;
@@ -43,7 +30,6 @@ protected:
         return f;
     }
 
-    fs::path dir;
 };
 
 TEST_F(QuillonTest, AsciiFloatsReadBackBitForBit)

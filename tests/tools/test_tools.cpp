@@ -1,4 +1,5 @@
 // objinfo and objconv run as separate processes on files written here.
+#include "scratch_dir_test.h"
 #include "object_io.h"
 
 #include <gmock/gmock.h>
@@ -23,28 +24,9 @@ struct ToolRun {
     std::string err;
 };
 
-class ToolsTest : public testing::Test {
+class ToolsTest : public ScratchDirTest {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() /
-              ("tools_test_" + std::to_string(::getpid()) + "_" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
 
-    std::string path(const std::string &name) const { return (dir / name).string(); }
-    std::string write(const std::string &name, const std::string &bytes) const
-    {
-        std::ofstream(path(name), std::ios::binary) << bytes;
-        return path(name);
-    }
-    static std::string slurp(const std::string &name)
-    {
-        std::ifstream in(name, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
-    }
     ToolRun run(const std::string &arguments) const
     {
         std::string out = path("stdout"), err = path("stderr");
@@ -52,7 +34,6 @@ protected:
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
     }
 
-    fs::path dir;
 };
 
 const char *const two_triangles =
