@@ -334,25 +334,31 @@ Status open_file_with_default_suffix(const char *name, const char *suffix,
     return open_file(chosen.c_str(), direction, form, file);
 }
 
-static bool flush_output(File f)
+// Writes all n bytes, retrying after signals; a failure is reported once.
+static bool write_all(File f, const char *p, std::size_t n)
 {
-    std::size_t done = 0;
-    while (done < f->end) {
-        ssize_t n = ::write(f->fd, f->buffer.data() + done, f->end - done);
-        if (n < 0) {
+    while (n > 0) {
+        ssize_t w = ::write(f->fd, p, n);
+        if (w < 0) {
             if (errno == EINTR)
                 continue;
             if (!f->failed)
                 print_error("Error writing file \"%s\": %s.\n", f->name.c_str(),
                             std::strerror(errno));
             f->failed = true;
-            f->end = 0;
             return false;
         }
-        done += std::size_t(n);
+        p += w;
+        n -= std::size_t(w);
     }
-    f->end = 0;
     return true;
+}
+
+static bool flush_output(File f)
+{
+    bool ok = write_all(f, f->buffer.data(), f->end);
+    f->end = 0;
+    return ok;
 }
 
 Status close_file(File file)
@@ -412,6 +418,27 @@ bool file_identity(File file, std::uint64_t *device, std::uint64_t *inode)
 
 // Moves the unread bytes to the front and reads more; false when nothing
 // more could be added.
+// One read of at most n bytes, retrying after signals: the count read, 0 at
+// the end of the file (at_eof set) or on a failure (reported, failed set).
+static std::size_t read_some(File f, char *p, std::size_t n)
+{
+    for (;;) {
+        ssize_t r = ::read(f->fd, p, n);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            print_error("Error reading file \"%s\": %s.\n", f->name.c_str(),
+                        std::strerror(errno));
+            f->failed = true;
+            return 0;
+        }
+        if (r == 0)
+            f->at_eof = true;
+        f->consumed += std::uint64_t(r);
+        return std::size_t(r);
+    }
+}
+
 static bool refill(File f)
 {
     if (f->at_eof || f->failed)
@@ -423,24 +450,9 @@ static bool refill(File f)
     }
     if (f->end == f->buffer.size())
         return false;
-    for (;;) {
-        ssize_t n = ::read(f->fd, f->buffer.data() + f->end, f->buffer.size() - f->end);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            print_error("Error reading file \"%s\": %s.\n", f->name.c_str(),
-                        std::strerror(errno));
-            f->failed = true;
-            return false;
-        }
-        if (n == 0) {
-            f->at_eof = true;
-            return false;
-        }
-        f->end += std::size_t(n);
-        f->consumed += std::uint64_t(n);
-        return true;
-    }
+    std::size_t n = read_some(f, f->buffer.data() + f->end, f->buffer.size() - f->end);
+    f->end += n;
+    return n > 0;
 }
 
 static bool reading(File f)
@@ -465,22 +477,7 @@ static bool put_bytes(File f, const void *data, std::size_t n)
 {
     const char *p = static_cast<const char *>(data);
     if (n >= f->buffer.size()) {
-        if (!flush_output(f))
-            return false;
-        while (n > 0) {
-            ssize_t w = ::write(f->fd, p, n);
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                print_error("Error writing file \"%s\": %s.\n", f->name.c_str(),
-                            std::strerror(errno));
-                f->failed = true;
-                return false;
-            }
-            p += w;
-            n -= std::size_t(w);
-        }
-        return true;
+        return flush_output(f) && write_all(f, p, n);
     }
     if (!reserve_output(f, n))
         return false;
@@ -501,21 +498,10 @@ static bool get_bytes(File f, void *data, std::size_t n)
         return true;
     if (n >= f->buffer.size() / 2) {
         // large runs go straight to the caller's storage
-        while (n > 0 && !f->at_eof) {
-            ssize_t r = ::read(f->fd, p, n);
-            if (r < 0) {
-                if (errno == EINTR)
-                    continue;
-                print_error("Error reading file \"%s\": %s.\n", f->name.c_str(),
-                            std::strerror(errno));
-                f->failed = true;
-                return false;
-            }
-            if (r == 0)
-                f->at_eof = true;
-            f->consumed += std::uint64_t(r);
+        while (n > 0 && !f->at_eof && !f->failed) {
+            std::size_t r = read_some(f, p, n);
             p += r;
-            n -= std::size_t(r);
+            n -= r;
         }
         return n == 0;
     }
