@@ -1,0 +1,32 @@
+# gyrolux_add_gui_test(NAME test TARGET executable [OFFSCREEN] [TIMEOUT seconds])
+#
+# Registers a Qt test of the application. The 3-D view needs an X server
+# with OpenGL (Qt's offscreen platform cannot host it), so by default the
+# test runs under Xvfb with Mesa's software GL; OFFSCREEN is for tests that
+# draw nothing. Every test gets a HOME and config directory of its own, so
+# the user's settings and texture directory are never touched and tests
+# running side by side do not share settings.
+find_program(XVFB_RUN xvfb-run)
+
+function(gyrolux_add_gui_test)
+    cmake_parse_arguments(ARG "OFFSCREEN" "NAME;TARGET;TIMEOUT" "" ${ARGN})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set(home ${CMAKE_CURRENT_BINARY_DIR}/home/${ARG_NAME})
+    file(MAKE_DIRECTORY ${home}/.config)
+    if(ARG_OFFSCREEN)
+        add_test(NAME ${ARG_NAME} COMMAND $<TARGET_FILE:${ARG_TARGET}>)
+        set(platform offscreen)
+    else()
+        if(NOT XVFB_RUN)
+            message(FATAL_ERROR "xvfb-run is needed for the GUI tests (scripts/install-deps installs it)")
+        endif()
+        add_test(NAME ${ARG_NAME}
+                 COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:${ARG_TARGET}>)
+        set(platform xcb)
+    endif()
+    set_tests_properties(${ARG_NAME} PROPERTIES
+        ENVIRONMENT "HOME=${home};XDG_CONFIG_HOME=${home}/.config;QT_QPA_PLATFORM=${platform}"
+        TIMEOUT ${ARG_TIMEOUT})
+endfunction()
