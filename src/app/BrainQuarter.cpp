@@ -14,6 +14,26 @@
 
 #include <iostream>
 
+namespace {
+
+// Mouse-button callback of the root's event-callback node; userData is the view.
+void event_cb(void* userData, SoEventCallback* node)
+{
+    std::cout << "Woooohooo!" << std::endl;
+
+    auto* viewer = static_cast<BrainQuarter*>(userData);
+    const auto* event = static_cast<const SoMouseButtonEvent*>(node->getEvent());
+    if (!event || event->getButton() != SoMouseButtonEvent::BUTTON1 || event->getState() != SoButtonEvent::DOWN)
+        return;
+
+    SoRayPickAction pick(viewer->getSoRenderManager()->getViewportRegion());
+    pick.setPoint(event->getPosition());
+    pick.apply(viewer->getSceneGraph());
+    viewer->getPickedPoint(pick.getPickedPoint(0));
+}
+
+}  // namespace
+
 BrainQuarter::BrainQuarter(QWidget* parent) : gyroview::ViewerWidget(parent)
 {
     root = new SoSeparator;
@@ -76,19 +96,4 @@ void BrainQuarter::getPickedPoint(SoPickedPoint* picked)
 
     emit pointPicked(index, static_cast<int>(id), static_cast<int>(point[0]), static_cast<int>(point[1]),
                      static_cast<int>(point[2]));
-}
-
-void event_cb(void* userData, SoEventCallback* node)
-{
-    std::cout << "Woooohooo!" << std::endl;
-
-    auto* viewer = static_cast<BrainQuarter*>(userData);
-    const auto* event = static_cast<const SoMouseButtonEvent*>(node->getEvent());
-    if (!event || event->getButton() != SoMouseButtonEvent::BUTTON1 || event->getState() != SoButtonEvent::DOWN)
-        return;
-
-    SoRayPickAction pick(viewer->getSoRenderManager()->getViewportRegion());
-    pick.setPoint(event->getPosition());
-    pick.apply(viewer->getSceneGraph());
-    viewer->getPickedPoint(pick.getPickedPoint(0));
 }

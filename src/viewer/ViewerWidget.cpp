@@ -1,8 +1,8 @@
 #include "ViewerWidget.h"
 
+#include "EventTranslation.h"
 #include "SensorDriver.h"
 
-#include <Inventor/SbTime.h>
 #include <Inventor/SbViewportRegion.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/SoEventManager.h>
@@ -37,6 +37,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace gyroview {
 
@@ -90,9 +91,16 @@ struct ViewerWidget::Private {
     }
 };
 
-ViewerWidget::ViewerWidget(QWidget* parent) : QOpenGLWidget(parent), d(new Private)
+namespace {
+// The sensor driver stays while any view lives.
+int liveWidgets = 0;
+}
+
+ViewerWidget::ViewerWidget(QWidget* parent) : QOpenGLWidget(parent), d(std::make_unique<Private>())
 {
     init();
+    ++liveWidgets;
+    SensorDriver::install();
     SensorDriver::poke();
 
     QSurfaceFormat fmt = format();
@@ -159,7 +167,8 @@ ViewerWidget::~ViewerWidget()
     if (d->userScene)
         d->userScene->unref();
     d->superScene->unref();
-    delete d;
+    if (--liveWidgets == 0)
+        SensorDriver::uninstall();
 }
 
 void ViewerWidget::setSceneGraph(SoNode* node)
@@ -320,10 +329,7 @@ quint64 ViewerWidget::frameCount() const
 
 void ViewerWidget::syncViewport()
 {
-    const qreal ratio = devicePixelRatioF();
-    const int w = std::max(1, static_cast<int>(width() * ratio + 0.5));
-    const int h = std::max(1, static_cast<int>(height() * ratio + 0.5));
-    const SbVec2s size(static_cast<short>(std::min(w, 32767)), static_cast<short>(std::min(h, 32767)));
+    const SbVec2s size = framebufferSize(this);
     if (d->renderManager->getWindowSize() == size && d->renderManager->getViewportRegion().getViewportSizePixels() == size)
         return;
     const SbViewportRegion region(size);
@@ -407,121 +413,49 @@ bool ViewerWidget::dispatch(const SoEvent* event)
     return d->eventManager->processEvent(event);
 }
 
-namespace {
-
-// Qt widget position to Coin's bottom-left origin in device pixels, inside the
-// framebuffer.
-SbVec2s toCoin(const QWidget* widget, const QPointF& pos)
-{
-    const qreal ratio = widget->devicePixelRatioF();
-    const int w = std::max(1, static_cast<int>(widget->width() * ratio + 0.5));
-    const int h = std::max(1, static_cast<int>(widget->height() * ratio + 0.5));
-    const int x = std::clamp(static_cast<int>(pos.x() * ratio), 0, std::min(w, 32767) - 1);
-    const int y = std::clamp(h - 1 - static_cast<int>(pos.y() * ratio), 0, std::min(h, 32767) - 1);
-    return SbVec2s(static_cast<short>(x), static_cast<short>(y));
-}
-
-void setCommon(SoEvent& event, const QWidget* widget, const QPointF& pos, Qt::KeyboardModifiers mods)
-{
-    event.setTime(SbTime::getTimeOfDay());
-    event.setPosition(toCoin(widget, pos));
-    event.setShiftDown(mods.testFlag(Qt::ShiftModifier));
-    event.setCtrlDown(mods.testFlag(Qt::ControlModifier));
-    event.setAltDown(mods.testFlag(Qt::AltModifier));
-}
-
-bool toCoinButton(Qt::MouseButton button, SoMouseButtonEvent::Button& out)
-{
-    switch (button) {
-    case Qt::LeftButton: out = SoMouseButtonEvent::BUTTON1; return true;
-    case Qt::RightButton: out = SoMouseButtonEvent::BUTTON2; return true;
-    case Qt::MiddleButton: out = SoMouseButtonEvent::BUTTON3; return true;
-    default: return false;
-    }
-}
-
-SoKeyboardEvent::Key toCoinKey(int key)
-{
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return static_cast<SoKeyboardEvent::Key>(SoKeyboardEvent::A + (key - Qt::Key_A));
-    if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return static_cast<SoKeyboardEvent::Key>(SoKeyboardEvent::NUMBER_0 + (key - Qt::Key_0));
-    switch (key) {
-    case Qt::Key_Shift: return SoKeyboardEvent::LEFT_SHIFT;
-    case Qt::Key_Control: return SoKeyboardEvent::LEFT_CONTROL;
-    case Qt::Key_Alt: return SoKeyboardEvent::LEFT_ALT;
-    case Qt::Key_Escape: return SoKeyboardEvent::ESCAPE;
-    case Qt::Key_Space: return SoKeyboardEvent::SPACE;
-    case Qt::Key_Return: return SoKeyboardEvent::RETURN;
-    case Qt::Key_Enter: return SoKeyboardEvent::PAD_ENTER;
-    case Qt::Key_Left: return SoKeyboardEvent::LEFT_ARROW;
-    case Qt::Key_Right: return SoKeyboardEvent::RIGHT_ARROW;
-    case Qt::Key_Up: return SoKeyboardEvent::UP_ARROW;
-    case Qt::Key_Down: return SoKeyboardEvent::DOWN_ARROW;
-    case Qt::Key_Home: return SoKeyboardEvent::HOME;
-    case Qt::Key_End: return SoKeyboardEvent::END;
-    case Qt::Key_PageUp: return SoKeyboardEvent::PAGE_UP;
-    case Qt::Key_PageDown: return SoKeyboardEvent::PAGE_DOWN;
-    default: return SoKeyboardEvent::UNDEFINED;
-    }
-}
-
-}  // namespace
-
 void ViewerWidget::mousePressEvent(QMouseEvent* event)
 {
-    SoMouseButtonEvent::Button button;
-    if (!toCoinButton(event->button(), button)) {
+    if (!forwardButton(event))
         QOpenGLWidget::mousePressEvent(event);
-        return;
-    }
-    SoMouseButtonEvent coin;
-    setCommon(coin, this, event->position(), event->modifiers());
-    coin.setButton(button);
-    coin.setState(SoButtonEvent::DOWN);
-    dispatch(&coin);
-    event->accept();
 }
 
 void ViewerWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    SoMouseButtonEvent::Button button;
-    if (!toCoinButton(event->button(), button)) {
+    if (!forwardButton(event))
         QOpenGLWidget::mouseReleaseEvent(event);
-        return;
-    }
+}
+
+bool ViewerWidget::forwardButton(QMouseEvent* event)
+{
     SoMouseButtonEvent coin;
-    setCommon(coin, this, event->position(), event->modifiers());
-    coin.setButton(button);
-    coin.setState(SoButtonEvent::UP);
+    if (!translateButton(this, event, coin))
+        return false;
     dispatch(&coin);
     event->accept();
+    return true;
 }
 
 void ViewerWidget::mouseMoveEvent(QMouseEvent* event)
 {
     SoLocation2Event coin;
-    setCommon(coin, this, event->position(), event->modifiers());
+    translateMove(this, event, coin);
     dispatch(&coin);
     event->accept();
 }
 
 void ViewerWidget::wheelEvent(QWheelEvent* event)
 {
-    const int delta = event->angleDelta().y();
-    if (delta == 0) {
+    const int steps = wheelSteps(event);
+    if (steps == 0) {
         event->ignore();
         return;
     }
     // One press and release of the fourth or fifth button per wheel step.
-    const int steps = std::max(1, std::abs(delta) / 120);
-    const auto button = delta > 0 ? SoMouseButtonEvent::BUTTON4 : SoMouseButtonEvent::BUTTON5;
-    for (int i = 0; i < std::min(steps, 10); ++i) {
+    const auto button = steps > 0 ? SoMouseButtonEvent::BUTTON4 : SoMouseButtonEvent::BUTTON5;
+    for (int i = 0; i < std::abs(steps); ++i) {
         for (auto state : {SoButtonEvent::DOWN, SoButtonEvent::UP}) {
             SoMouseButtonEvent coin;
-            setCommon(coin, this, event->position(), event->modifiers());
-            coin.setButton(button);
-            coin.setState(state);
+            translateButton(this, event->position(), event->modifiers(), button, state, coin);
             dispatch(&coin);
         }
     }
@@ -530,32 +464,24 @@ void ViewerWidget::wheelEvent(QWheelEvent* event)
 
 void ViewerWidget::keyPressEvent(QKeyEvent* event)
 {
-    const SoKeyboardEvent::Key key = toCoinKey(event->key());
-    if (key == SoKeyboardEvent::UNDEFINED || event->isAutoRepeat()) {
+    if (!forwardKey(event))
         QOpenGLWidget::keyPressEvent(event);
-        return;
-    }
-    SoKeyboardEvent coin;
-    setCommon(coin, this, mapFromGlobal(QCursor::pos()), event->modifiers());
-    coin.setKey(key);
-    coin.setState(SoButtonEvent::DOWN);
-    dispatch(&coin);
-    event->accept();
 }
 
 void ViewerWidget::keyReleaseEvent(QKeyEvent* event)
 {
-    const SoKeyboardEvent::Key key = toCoinKey(event->key());
-    if (key == SoKeyboardEvent::UNDEFINED || event->isAutoRepeat()) {
+    if (!forwardKey(event))
         QOpenGLWidget::keyReleaseEvent(event);
-        return;
-    }
+}
+
+bool ViewerWidget::forwardKey(QKeyEvent* event)
+{
     SoKeyboardEvent coin;
-    setCommon(coin, this, mapFromGlobal(QCursor::pos()), event->modifiers());
-    coin.setKey(key);
-    coin.setState(SoButtonEvent::UP);
+    if (!translateKey(this, event, coin))
+        return false;
     dispatch(&coin);
     event->accept();
+    return true;
 }
 
 }  // namespace gyroview

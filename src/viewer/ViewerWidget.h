@@ -5,6 +5,8 @@
 #include <QOpenGLWidget>
 #include <QUrl>
 
+#include <memory>
+
 class SoNode;
 class SoCamera;
 class SoSeparator;
@@ -71,10 +73,14 @@ protected:
 
 private:
     struct Private;
-    Private* d;
+    std::unique_ptr<Private> d;
 
     void syncViewport();
     bool dispatch(const SoEvent* event);
+    // Send a translated press/release or key event on; false when Coin has no
+    // name for the button or key.
+    bool forwardButton(QMouseEvent* event);
+    bool forwardKey(QKeyEvent* event);
     void requestRedraw();
     void releaseCacheContext();
     friend struct Private;
