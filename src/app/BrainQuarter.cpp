@@ -10,6 +10,7 @@
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
+#include <QSettings>
 #include <QUrl>
 
 #include <iostream>
@@ -48,6 +49,10 @@ BrainQuarter::BrainQuarter(QWidget* parent) : gyroview::ViewerWidget(parent)
 
     setNavigationModeFile(QUrl(QStringLiteral("coin:///scxml/navigation/examiner.xml")));
     setSceneGraph(root);
+
+    // The spin after a fast drag keeps the processor busy; some would rather not have it.
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux");
+    setSpinEnabled(settings.value("view/spin", true).toBool());
 }
 
 // The root keeps the reference taken above for the life of the process.

@@ -2,7 +2,9 @@
 
 #include "EventTranslation.h"
 #include "SensorDriver.h"
+#include "ViewerWidgetPrivate.h"
 
+#include <Inventor/SbTime.h>
 #include <Inventor/SbViewportRegion.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/SoEventManager.h>
@@ -12,8 +14,6 @@
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/elements/SoGLCacheContextElement.h>
 #include <Inventor/events/SoKeyboardEvent.h>
-#include <Inventor/events/SoLocation2Event.h>
-#include <Inventor/events/SoMouseButtonEvent.h>
 #include <Inventor/misc/SoContextHandler.h>
 #include <Inventor/navigation/SoScXMLNavigation.h>
 #include <Inventor/nodekits/SoNodeKit.h>
@@ -26,18 +26,14 @@
 #include <Inventor/sensors/SoSensorManager.h>
 
 #include <GL/gl.h>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QScreen>
 #include <QTimer>
-#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 
 namespace gyroview {
 
@@ -59,41 +55,24 @@ void init()
     SensorDriver::install();
 }
 
-struct ViewerWidget::Private {
-    SoRenderManager* renderManager = nullptr;
-    SoEventManager* eventManager = nullptr;
-    SoScXMLStateMachine* navigation = nullptr;
-    QUrl navigationUrl;
-
-    // The scene the widget renders: shape hints, a headlight, a camera of our
-    // own when the user's scene has none, then the user's scene.
-    SoSeparator* superScene = nullptr;
-    SoDirectionalLight* headlight = nullptr;
-    SoNode* userScene = nullptr;
-    SoCamera* camera = nullptr;
-
-    uint32_t cacheContext = 0;
-    bool haveCacheContext = false;
-    QMetaObject::Connection contextGone;
-
-    // Redraws are limited to the display rate: spinning after a fast release
-    // asks for a new frame after every frame.
-    QElapsedTimer sinceLastFrame;
-    QTimer throttle;
-    int frameIntervalMs = 16;
-    bool updatePending = false;
-    bool flushingSensors = false;
-    quint64 frames = 0;
-
-    static void renderCallback(void* data, SoRenderManager*)
-    {
-        static_cast<ViewerWidget*>(data)->requestRedraw();
-    }
-};
-
 namespace {
 // The sensor driver stays while any view lives.
 int liveWidgets = 0;
+// Long enough to see the surface turn round, short enough not to keep the
+// machine busy for nothing.
+constexpr int spinSeconds = 4;
+}
+
+void ViewerWidget::Private::navigationStateChanged(void* data, ScXMLStateMachine*, const char* state,
+                                                   SbBool entered, SbBool)
+{
+    // Only noted here: the machine is in the middle of a transition.
+    if (!state || std::strcmp(state, "spin") != 0)
+        return;
+    auto* self = static_cast<Private*>(data);
+    self->spinning = entered;
+    if (entered)
+        self->spinStarted = true;
 }
 
 ViewerWidget::ViewerWidget(QWidget* parent) : QOpenGLWidget(parent), d(std::make_unique<Private>())
@@ -146,6 +125,9 @@ ViewerWidget::ViewerWidget(QWidget* parent) : QOpenGLWidget(parent), d(std::make
         d->updatePending = false;
         requestRedraw();
     });
+    d->spinLimit.setSingleShot(true);
+    d->spinLimit.setInterval(spinSeconds * 1000);
+    connect(&d->spinLimit, &QTimer::timeout, this, [this] { stopSpin(); });
     if (const QScreen* s = screen(); s && s->refreshRate() > 1.0)
         setMaxFrameRate(s->refreshRate());
 
@@ -183,6 +165,7 @@ void ViewerWidget::setSceneGraph(SoNode* node)
     if (d->userScene)
         d->userScene->unref();
     d->userScene = node;
+    d->zoomDragging = false;
     if (d->camera) {
         d->camera->unref();
         d->camera = nullptr;
@@ -265,7 +248,11 @@ bool ViewerWidget::setNavigationModeFile(const QUrl& url)
         d->eventManager->removeSoScXMLStateMachine(d->navigation);
         delete d->navigation;
     }
+    d->spinning = false;
+    d->spinStarted = false;
+    d->spinLimit.stop();
     d->navigation = static_cast<SoScXMLStateMachine*>(machine);
+    d->navigation->addStateChangeCallback(&Private::navigationStateChanged, d.get());
     d->navigationUrl = url;
     d->navigation->setSceneGraphRoot(d->superScene);
     if (d->camera)
@@ -325,6 +312,31 @@ double ViewerWidget::maxFrameRate() const
 quint64 ViewerWidget::frameCount() const
 {
     return d->frames;
+}
+
+void ViewerWidget::setSpinEnabled(bool on)
+{
+    d->spinEnabled = on;
+    if (!on)
+        stopSpin();
+}
+
+bool ViewerWidget::spinEnabled() const
+{
+    return d->spinEnabled;
+}
+
+void ViewerWidget::stopSpin()
+{
+    d->spinLimit.stop();
+    if (!d->navigation || !d->spinning)
+        return;
+    // Escape is the examiner's way out of its spin; the scene need not see it.
+    SoKeyboardEvent escape;
+    escape.setTime(SbTime::getTimeOfDay());
+    escape.setKey(SoKeyboardEvent::ESCAPE);
+    escape.setState(SoButtonEvent::DOWN);
+    d->navigation->processSoEvent(&escape);
 }
 
 void ViewerWidget::syncViewport()
@@ -410,78 +422,16 @@ void ViewerWidget::requestRedraw()
 bool ViewerWidget::dispatch(const SoEvent* event)
 {
     syncViewport();
-    return d->eventManager->processEvent(event);
-}
-
-void ViewerWidget::mousePressEvent(QMouseEvent* event)
-{
-    if (!forwardButton(event))
-        QOpenGLWidget::mousePressEvent(event);
-}
-
-void ViewerWidget::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (!forwardButton(event))
-        QOpenGLWidget::mouseReleaseEvent(event);
-}
-
-bool ViewerWidget::forwardButton(QMouseEvent* event)
-{
-    SoMouseButtonEvent coin;
-    if (!translateButton(this, event, coin))
-        return false;
-    dispatch(&coin);
-    event->accept();
-    return true;
-}
-
-void ViewerWidget::mouseMoveEvent(QMouseEvent* event)
-{
-    SoLocation2Event coin;
-    translateMove(this, event, coin);
-    dispatch(&coin);
-    event->accept();
-}
-
-void ViewerWidget::wheelEvent(QWheelEvent* event)
-{
-    const int steps = wheelSteps(event);
-    if (steps == 0) {
-        event->ignore();
-        return;
+    const bool handled = d->eventManager->processEvent(event);
+    if (d->spinStarted) {
+        // Stopped before any frame is drawn, a spin not wanted never turns the camera.
+        d->spinStarted = false;
+        if (d->spinEnabled)
+            d->spinLimit.start();
+        else
+            stopSpin();
     }
-    // One press and release of the fourth or fifth button per wheel step.
-    const auto button = steps > 0 ? SoMouseButtonEvent::BUTTON4 : SoMouseButtonEvent::BUTTON5;
-    for (int i = 0; i < std::abs(steps); ++i) {
-        for (auto state : {SoButtonEvent::DOWN, SoButtonEvent::UP}) {
-            SoMouseButtonEvent coin;
-            translateButton(this, event->position(), event->modifiers(), button, state, coin);
-            dispatch(&coin);
-        }
-    }
-    event->accept();
-}
-
-void ViewerWidget::keyPressEvent(QKeyEvent* event)
-{
-    if (!forwardKey(event))
-        QOpenGLWidget::keyPressEvent(event);
-}
-
-void ViewerWidget::keyReleaseEvent(QKeyEvent* event)
-{
-    if (!forwardKey(event))
-        QOpenGLWidget::keyReleaseEvent(event);
-}
-
-bool ViewerWidget::forwardKey(QKeyEvent* event)
-{
-    SoKeyboardEvent coin;
-    if (!translateKey(this, event, coin))
-        return false;
-    dispatch(&coin);
-    event->accept();
-    return true;
+    return handled;
 }
 
 }  // namespace gyroview
