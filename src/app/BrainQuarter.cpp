@@ -10,9 +10,30 @@
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
+#include <QSettings>
 #include <QUrl>
 
 #include <iostream>
+
+namespace {
+
+// Mouse-button callback of the root's event-callback node; userData is the view.
+void event_cb(void* userData, SoEventCallback* node)
+{
+    std::cout << "Woooohooo!" << std::endl;
+
+    auto* viewer = static_cast<BrainQuarter*>(userData);
+    const auto* event = static_cast<const SoMouseButtonEvent*>(node->getEvent());
+    if (!event || event->getButton() != SoMouseButtonEvent::BUTTON1 || event->getState() != SoButtonEvent::DOWN)
+        return;
+
+    SoRayPickAction pick(viewer->getSoRenderManager()->getViewportRegion());
+    pick.setPoint(event->getPosition());
+    pick.apply(viewer->getSceneGraph());
+    viewer->getPickedPoint(pick.getPickedPoint(0));
+}
+
+}  // namespace
 
 BrainQuarter::BrainQuarter(QWidget* parent) : gyroview::ViewerWidget(parent)
 {
@@ -28,6 +49,10 @@ BrainQuarter::BrainQuarter(QWidget* parent) : gyroview::ViewerWidget(parent)
 
     setNavigationModeFile(QUrl(QStringLiteral("coin:///scxml/navigation/examiner.xml")));
     setSceneGraph(root);
+
+    // The spin after a fast drag keeps the processor busy; some would rather not have it.
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux");
+    setSpinEnabled(settings.value("view/spin", true).toBool());
 }
 
 // The root keeps the reference taken above for the life of the process.
@@ -76,19 +101,4 @@ void BrainQuarter::getPickedPoint(SoPickedPoint* picked)
 
     emit pointPicked(index, static_cast<int>(id), static_cast<int>(point[0]), static_cast<int>(point[1]),
                      static_cast<int>(point[2]));
-}
-
-void event_cb(void* userData, SoEventCallback* node)
-{
-    std::cout << "Woooohooo!" << std::endl;
-
-    auto* viewer = static_cast<BrainQuarter*>(userData);
-    const auto* event = static_cast<const SoMouseButtonEvent*>(node->getEvent());
-    if (!event || event->getButton() != SoMouseButtonEvent::BUTTON1 || event->getState() != SoButtonEvent::DOWN)
-        return;
-
-    SoRayPickAction pick(viewer->getSoRenderManager()->getViewportRegion());
-    pick.setPoint(event->getPosition());
-    pick.apply(viewer->getSceneGraph());
-    viewer->getPickedPoint(pick.getPickedPoint(0));
 }

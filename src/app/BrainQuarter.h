@@ -33,6 +33,3 @@ private:
     SoPerspectiveCamera* camera;
     SoEventCallback* eventCallback;
 };
-
-// Mouse-button callback of the root's event-callback node; userData is the view.
-void event_cb(void* userData, SoEventCallback* node);

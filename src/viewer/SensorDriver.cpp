@@ -24,6 +24,24 @@ void SensorDriver::install()
     theDriver->reschedule();
 }
 
+void SensorDriver::uninstall()
+{
+    if (!theDriver)
+        return;
+    SoDB::getSensorManager()->setChangedCallback(nullptr, nullptr);
+    SensorDriver* driver = theDriver;
+    theDriver = nullptr;
+    // Called from inside one of its own timer slots (a view deleted by a
+    // sensor), the driver must outlive that slot.
+    if (driver->processing) {
+        driver->timerQueue.stop();
+        driver->delayQueue.stop();
+        driver->deleteLater();
+    } else {
+        delete driver;
+    }
+}
+
 void SensorDriver::poke()
 {
     if (theDriver)
@@ -47,8 +65,9 @@ void SensorDriver::reschedule()
 {
     // Coin calls back while we process its queues; reschedule once at the end.
     // Before the application object exists there is no loop to run timers:
-    // the first view pokes the driver.
-    if (processing || !QCoreApplication::instance())
+    // the first view pokes the driver. A driver uninstalled from inside its
+    // own slot schedules nothing more.
+    if (processing || this != theDriver || !QCoreApplication::instance())
         return;
     SoSensorManager* manager = SoDB::getSensorManager();
 

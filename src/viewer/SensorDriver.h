@@ -13,6 +13,9 @@ class SensorDriver : public QObject {
 public:
     // Installs the driver as Coin's sensor-queue callback; Coin must be started.
     static void install();
+    // Takes the callback back from Coin and drops the timers; install() again
+    // brings them back.
+    static void uninstall();
     // Looks at the queues again; for callers that know Qt's loop now runs.
     static void poke();
 

@@ -1,6 +1,8 @@
 #include "ViewerWidget.h"
 
+#include "EventTranslation.h"
 #include "SensorDriver.h"
+#include "ViewerWidgetPrivate.h"
 
 #include <Inventor/SbTime.h>
 #include <Inventor/SbViewportRegion.h>
@@ -12,8 +14,6 @@
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/elements/SoGLCacheContextElement.h>
 #include <Inventor/events/SoKeyboardEvent.h>
-#include <Inventor/events/SoLocation2Event.h>
-#include <Inventor/events/SoMouseButtonEvent.h>
 #include <Inventor/misc/SoContextHandler.h>
 #include <Inventor/navigation/SoScXMLNavigation.h>
 #include <Inventor/nodekits/SoNodeKit.h>
@@ -26,17 +26,14 @@
 #include <Inventor/sensors/SoSensorManager.h>
 
 #include <GL/gl.h>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QScreen>
 #include <QTimer>
-#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace gyroview {
 
@@ -58,41 +55,31 @@ void init()
     SensorDriver::install();
 }
 
-struct ViewerWidget::Private {
-    SoRenderManager* renderManager = nullptr;
-    SoEventManager* eventManager = nullptr;
-    SoScXMLStateMachine* navigation = nullptr;
-    QUrl navigationUrl;
+namespace {
+// The sensor driver stays while any view lives.
+int liveWidgets = 0;
+// Long enough to see the surface turn round, short enough not to keep the
+// machine busy for nothing.
+constexpr int spinSeconds = 4;
+}
 
-    // The scene the widget renders: shape hints, a headlight, a camera of our
-    // own when the user's scene has none, then the user's scene.
-    SoSeparator* superScene = nullptr;
-    SoDirectionalLight* headlight = nullptr;
-    SoNode* userScene = nullptr;
-    SoCamera* camera = nullptr;
+void ViewerWidget::Private::navigationStateChanged(void* data, ScXMLStateMachine*, const char* state,
+                                                   SbBool entered, SbBool)
+{
+    // Only noted here: the machine is in the middle of a transition.
+    if (!state || std::strcmp(state, "spin") != 0)
+        return;
+    auto* self = static_cast<Private*>(data);
+    self->spinning = entered;
+    if (entered)
+        self->spinStarted = true;
+}
 
-    uint32_t cacheContext = 0;
-    bool haveCacheContext = false;
-    QMetaObject::Connection contextGone;
-
-    // Redraws are limited to the display rate: spinning after a fast release
-    // asks for a new frame after every frame.
-    QElapsedTimer sinceLastFrame;
-    QTimer throttle;
-    int frameIntervalMs = 16;
-    bool updatePending = false;
-    bool flushingSensors = false;
-    quint64 frames = 0;
-
-    static void renderCallback(void* data, SoRenderManager*)
-    {
-        static_cast<ViewerWidget*>(data)->requestRedraw();
-    }
-};
-
-ViewerWidget::ViewerWidget(QWidget* parent) : QOpenGLWidget(parent), d(new Private)
+ViewerWidget::ViewerWidget(QWidget* parent) : QOpenGLWidget(parent), d(std::make_unique<Private>())
 {
     init();
+    ++liveWidgets;
+    SensorDriver::install();
     SensorDriver::poke();
 
     QSurfaceFormat fmt = format();
@@ -138,6 +125,9 @@ ViewerWidget::ViewerWidget(QWidget* parent) : QOpenGLWidget(parent), d(new Priva
         d->updatePending = false;
         requestRedraw();
     });
+    d->spinLimit.setSingleShot(true);
+    d->spinLimit.setInterval(spinSeconds * 1000);
+    connect(&d->spinLimit, &QTimer::timeout, this, [this] { stopSpin(); });
     if (const QScreen* s = screen(); s && s->refreshRate() > 1.0)
         setMaxFrameRate(s->refreshRate());
 
@@ -159,7 +149,8 @@ ViewerWidget::~ViewerWidget()
     if (d->userScene)
         d->userScene->unref();
     d->superScene->unref();
-    delete d;
+    if (--liveWidgets == 0)
+        SensorDriver::uninstall();
 }
 
 void ViewerWidget::setSceneGraph(SoNode* node)
@@ -174,6 +165,7 @@ void ViewerWidget::setSceneGraph(SoNode* node)
     if (d->userScene)
         d->userScene->unref();
     d->userScene = node;
+    d->zoomDragging = false;
     if (d->camera) {
         d->camera->unref();
         d->camera = nullptr;
@@ -256,7 +248,11 @@ bool ViewerWidget::setNavigationModeFile(const QUrl& url)
         d->eventManager->removeSoScXMLStateMachine(d->navigation);
         delete d->navigation;
     }
+    d->spinning = false;
+    d->spinStarted = false;
+    d->spinLimit.stop();
     d->navigation = static_cast<SoScXMLStateMachine*>(machine);
+    d->navigation->addStateChangeCallback(&Private::navigationStateChanged, d.get());
     d->navigationUrl = url;
     d->navigation->setSceneGraphRoot(d->superScene);
     if (d->camera)
@@ -318,12 +314,34 @@ quint64 ViewerWidget::frameCount() const
     return d->frames;
 }
 
+void ViewerWidget::setSpinEnabled(bool on)
+{
+    d->spinEnabled = on;
+    if (!on)
+        stopSpin();
+}
+
+bool ViewerWidget::spinEnabled() const
+{
+    return d->spinEnabled;
+}
+
+void ViewerWidget::stopSpin()
+{
+    d->spinLimit.stop();
+    if (!d->navigation || !d->spinning)
+        return;
+    // Escape is the examiner's way out of its spin; the scene need not see it.
+    SoKeyboardEvent escape;
+    escape.setTime(SbTime::getTimeOfDay());
+    escape.setKey(SoKeyboardEvent::ESCAPE);
+    escape.setState(SoButtonEvent::DOWN);
+    d->navigation->processSoEvent(&escape);
+}
+
 void ViewerWidget::syncViewport()
 {
-    const qreal ratio = devicePixelRatioF();
-    const int w = std::max(1, static_cast<int>(width() * ratio + 0.5));
-    const int h = std::max(1, static_cast<int>(height() * ratio + 0.5));
-    const SbVec2s size(static_cast<short>(std::min(w, 32767)), static_cast<short>(std::min(h, 32767)));
+    const SbVec2s size = framebufferSize(this);
     if (d->renderManager->getWindowSize() == size && d->renderManager->getViewportRegion().getViewportSizePixels() == size)
         return;
     const SbViewportRegion region(size);
@@ -404,158 +422,16 @@ void ViewerWidget::requestRedraw()
 bool ViewerWidget::dispatch(const SoEvent* event)
 {
     syncViewport();
-    return d->eventManager->processEvent(event);
-}
-
-namespace {
-
-// Qt widget position to Coin's bottom-left origin in device pixels, inside the
-// framebuffer.
-SbVec2s toCoin(const QWidget* widget, const QPointF& pos)
-{
-    const qreal ratio = widget->devicePixelRatioF();
-    const int w = std::max(1, static_cast<int>(widget->width() * ratio + 0.5));
-    const int h = std::max(1, static_cast<int>(widget->height() * ratio + 0.5));
-    const int x = std::clamp(static_cast<int>(pos.x() * ratio), 0, std::min(w, 32767) - 1);
-    const int y = std::clamp(h - 1 - static_cast<int>(pos.y() * ratio), 0, std::min(h, 32767) - 1);
-    return SbVec2s(static_cast<short>(x), static_cast<short>(y));
-}
-
-void setCommon(SoEvent& event, const QWidget* widget, const QPointF& pos, Qt::KeyboardModifiers mods)
-{
-    event.setTime(SbTime::getTimeOfDay());
-    event.setPosition(toCoin(widget, pos));
-    event.setShiftDown(mods.testFlag(Qt::ShiftModifier));
-    event.setCtrlDown(mods.testFlag(Qt::ControlModifier));
-    event.setAltDown(mods.testFlag(Qt::AltModifier));
-}
-
-bool toCoinButton(Qt::MouseButton button, SoMouseButtonEvent::Button& out)
-{
-    switch (button) {
-    case Qt::LeftButton: out = SoMouseButtonEvent::BUTTON1; return true;
-    case Qt::RightButton: out = SoMouseButtonEvent::BUTTON2; return true;
-    case Qt::MiddleButton: out = SoMouseButtonEvent::BUTTON3; return true;
-    default: return false;
+    const bool handled = d->eventManager->processEvent(event);
+    if (d->spinStarted) {
+        // Stopped before any frame is drawn, a spin not wanted never turns the camera.
+        d->spinStarted = false;
+        if (d->spinEnabled)
+            d->spinLimit.start();
+        else
+            stopSpin();
     }
-}
-
-SoKeyboardEvent::Key toCoinKey(int key)
-{
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return static_cast<SoKeyboardEvent::Key>(SoKeyboardEvent::A + (key - Qt::Key_A));
-    if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return static_cast<SoKeyboardEvent::Key>(SoKeyboardEvent::NUMBER_0 + (key - Qt::Key_0));
-    switch (key) {
-    case Qt::Key_Shift: return SoKeyboardEvent::LEFT_SHIFT;
-    case Qt::Key_Control: return SoKeyboardEvent::LEFT_CONTROL;
-    case Qt::Key_Alt: return SoKeyboardEvent::LEFT_ALT;
-    case Qt::Key_Escape: return SoKeyboardEvent::ESCAPE;
-    case Qt::Key_Space: return SoKeyboardEvent::SPACE;
-    case Qt::Key_Return: return SoKeyboardEvent::RETURN;
-    case Qt::Key_Enter: return SoKeyboardEvent::PAD_ENTER;
-    case Qt::Key_Left: return SoKeyboardEvent::LEFT_ARROW;
-    case Qt::Key_Right: return SoKeyboardEvent::RIGHT_ARROW;
-    case Qt::Key_Up: return SoKeyboardEvent::UP_ARROW;
-    case Qt::Key_Down: return SoKeyboardEvent::DOWN_ARROW;
-    case Qt::Key_Home: return SoKeyboardEvent::HOME;
-    case Qt::Key_End: return SoKeyboardEvent::END;
-    case Qt::Key_PageUp: return SoKeyboardEvent::PAGE_UP;
-    case Qt::Key_PageDown: return SoKeyboardEvent::PAGE_DOWN;
-    default: return SoKeyboardEvent::UNDEFINED;
-    }
-}
-
-}  // namespace
-
-void ViewerWidget::mousePressEvent(QMouseEvent* event)
-{
-    SoMouseButtonEvent::Button button;
-    if (!toCoinButton(event->button(), button)) {
-        QOpenGLWidget::mousePressEvent(event);
-        return;
-    }
-    SoMouseButtonEvent coin;
-    setCommon(coin, this, event->position(), event->modifiers());
-    coin.setButton(button);
-    coin.setState(SoButtonEvent::DOWN);
-    dispatch(&coin);
-    event->accept();
-}
-
-void ViewerWidget::mouseReleaseEvent(QMouseEvent* event)
-{
-    SoMouseButtonEvent::Button button;
-    if (!toCoinButton(event->button(), button)) {
-        QOpenGLWidget::mouseReleaseEvent(event);
-        return;
-    }
-    SoMouseButtonEvent coin;
-    setCommon(coin, this, event->position(), event->modifiers());
-    coin.setButton(button);
-    coin.setState(SoButtonEvent::UP);
-    dispatch(&coin);
-    event->accept();
-}
-
-void ViewerWidget::mouseMoveEvent(QMouseEvent* event)
-{
-    SoLocation2Event coin;
-    setCommon(coin, this, event->position(), event->modifiers());
-    dispatch(&coin);
-    event->accept();
-}
-
-void ViewerWidget::wheelEvent(QWheelEvent* event)
-{
-    const int delta = event->angleDelta().y();
-    if (delta == 0) {
-        event->ignore();
-        return;
-    }
-    // One press and release of the fourth or fifth button per wheel step.
-    const int steps = std::max(1, std::abs(delta) / 120);
-    const auto button = delta > 0 ? SoMouseButtonEvent::BUTTON4 : SoMouseButtonEvent::BUTTON5;
-    for (int i = 0; i < std::min(steps, 10); ++i) {
-        for (auto state : {SoButtonEvent::DOWN, SoButtonEvent::UP}) {
-            SoMouseButtonEvent coin;
-            setCommon(coin, this, event->position(), event->modifiers());
-            coin.setButton(button);
-            coin.setState(state);
-            dispatch(&coin);
-        }
-    }
-    event->accept();
-}
-
-void ViewerWidget::keyPressEvent(QKeyEvent* event)
-{
-    const SoKeyboardEvent::Key key = toCoinKey(event->key());
-    if (key == SoKeyboardEvent::UNDEFINED || event->isAutoRepeat()) {
-        QOpenGLWidget::keyPressEvent(event);
-        return;
-    }
-    SoKeyboardEvent coin;
-    setCommon(coin, this, mapFromGlobal(QCursor::pos()), event->modifiers());
-    coin.setKey(key);
-    coin.setState(SoButtonEvent::DOWN);
-    dispatch(&coin);
-    event->accept();
-}
-
-void ViewerWidget::keyReleaseEvent(QKeyEvent* event)
-{
-    const SoKeyboardEvent::Key key = toCoinKey(event->key());
-    if (key == SoKeyboardEvent::UNDEFINED || event->isAutoRepeat()) {
-        QOpenGLWidget::keyReleaseEvent(event);
-        return;
-    }
-    SoKeyboardEvent coin;
-    setCommon(coin, this, mapFromGlobal(QCursor::pos()), event->modifiers());
-    coin.setKey(key);
-    coin.setState(SoButtonEvent::UP);
-    dispatch(&coin);
-    event->accept();
+    return handled;
 }
 
 }  // namespace gyroview

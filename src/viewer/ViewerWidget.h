@@ -1,9 +1,12 @@
 #pragma once
 // A Qt OpenGL widget that renders a Coin scene graph and turns Qt mouse and
-// key events into Coin events, with Coin's SCXML navigation (examiner) on top.
+// key events into Coin events, with Coin's SCXML navigation (examiner) on top;
+// the wheel and the zoom drag are the widget's own.
 
 #include <QOpenGLWidget>
 #include <QUrl>
+
+#include <memory>
 
 class SoNode;
 class SoCamera;
@@ -13,6 +16,7 @@ class SoRenderManager;
 class SoEventManager;
 class SoScXMLStateMachine;
 class SoEvent;
+class SbBox3f;
 class QTimer;
 
 namespace gyroview {
@@ -57,6 +61,11 @@ public:
     // Frames drawn since construction; lets tests and benchmarks wait for one.
     quint64 frameCount() const;
 
+    // Whether a drag let go while moving leaves the view spinning; a spin
+    // stops by itself after a few seconds. On by default.
+    void setSpinEnabled(bool on);
+    bool spinEnabled() const;
+
 protected:
     void initializeGL() override;
     void resizeGL(int w, int h) override;
@@ -71,10 +80,20 @@ protected:
 
 private:
     struct Private;
-    Private* d;
+    std::unique_ptr<Private> d;
 
     void syncViewport();
     bool dispatch(const SoEvent* event);
+    // Send a translated press/release or key event on; false when Coin has no
+    // name for the button or key.
+    bool forwardButton(QMouseEvent* event);
+    bool forwardKey(QKeyEvent* event);
+    // For events the navigation must not see.
+    bool dispatchToScene(const SoEvent* event);
+    SbBox3f sceneBox() const;
+    void beginZoomDrag(QMouseEvent* event);
+    void zoomDragTo(qreal y);
+    void stopSpin();
     void requestRedraw();
     void releaseCacheContext();
     friend struct Private;
