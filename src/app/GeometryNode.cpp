@@ -1,5 +1,6 @@
 #include "GeometryNode.h"
 
+#include "ReaderMessages.h"
 #include "object_io.h"
 #include "objects.h"
 
@@ -58,11 +59,18 @@ bool GeometryNode::loadObj(QFile& file)
     File_formats format;
     int n_objects = 0;
     object_struct** objects = nullptr;
-    const QByteArray name = file.fileName().toLatin1();
-    if (input_graphics_file(name.constData(), &format, &n_objects, &objects) != OK) {
-        lastError = tr("not a readable surface file");
-        return false;
+    const QByteArray name = readerFileName(file);
+    Status status;
+    {
+        // The reader's lines still reach standard error; its reason is kept
+        // for the status bar as well.
+        ReaderMessages messages;
+        status = input_graphics_file(name.constData(), &format, &n_objects, &objects);
+        if (status != OK)
+            lastError = messages.reason(tr("not a readable surface file"));
     }
+    if (status != OK)
+        return false;
 
     bool loaded = false;
     if (n_objects == 0)
