@@ -1,5 +1,6 @@
 #include "textureFileItem.h"
 
+#include "ColourBarStore.h"
 #include "ReaderMessages.h"
 #include "textureColumn.h"
 #include "zelVertstatsFile.h"
@@ -117,8 +118,11 @@ void textureFileItem::getAllColumns()
                   << names.size() << " columns; only the first " << maxColumns << " are shown"
                   << std::endl;
     }
+    // One listing of the texture directory serves every column of the file.
+    const ColourBarList colourBars = shown > 0 ? ColourBarStore::list() : ColourBarList();
     for (std::size_t i = 0; i < shown; ++i) {
-        textureColumn* column = new textureColumn(columnSwitch, columnValues, panel, this);
+        textureColumn* column =
+            new textureColumn(columnSwitch, columnValues, panel, this, colourBars);
         column->setVertexCount(vertices);
         column->loadTextureColumn(statistics, QString::fromStdString(names[i]),
                                   static_cast<int>(i));
