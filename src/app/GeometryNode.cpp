@@ -60,20 +60,15 @@ bool GeometryNode::loadObj(QFile& file)
     int n_objects = 0;
     object_struct** objects = nullptr;
     const QByteArray name = readerFileName(file);
-    Status status;
-    {
-        // The reader's lines still reach standard error; its reason is kept
-        // for the status bar as well.
-        ReaderMessages messages;
-        status = input_graphics_file(name.constData(), &format, &n_objects, &objects);
-        if (status != OK)
-            lastError = messages.reason(tr("not a readable surface file"));
-    }
-    if (status != OK)
-        return false;
+    // The reader's lines still reach standard error; its reason is kept for
+    // the status bar as well.
+    ReaderMessages messages;
+    const Status status = input_graphics_file(name.constData(), &format, &n_objects, &objects);
 
     bool loaded = false;
-    if (n_objects == 0)
+    if (status != OK)
+        lastError = messages.reason(tr("not a readable surface file"));
+    else if (n_objects == 0)
         lastError = tr("the file holds no objects");
     else if (n_objects > 1)
         lastError = tr("the file holds %1 objects, expected one polygon surface").arg(n_objects);
@@ -82,7 +77,8 @@ bool GeometryNode::loadObj(QFile& file)
     else
         loaded = loadPolygons(*get_polygons_ptr(objects[0]));
 
-    // The Coin fields hold copies of everything needed.
+    // The Coin fields hold copies of everything needed; a failed read still
+    // hands over the objects it finished before the failure.
     delete_object_list(n_objects, objects);
     return loaded;
 }
