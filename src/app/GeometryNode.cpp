@@ -1,5 +1,6 @@
 #include "GeometryNode.h"
 
+#include "ReaderMessages.h"
 #include "object_io.h"
 #include "objects.h"
 
@@ -58,14 +59,16 @@ bool GeometryNode::loadObj(QFile& file)
     File_formats format;
     int n_objects = 0;
     object_struct** objects = nullptr;
-    const QByteArray name = file.fileName().toLatin1();
-    if (input_graphics_file(name.constData(), &format, &n_objects, &objects) != OK) {
-        lastError = tr("not a readable surface file");
-        return false;
-    }
+    const QByteArray name = readerFileName(file);
+    // The reader's lines still reach standard error; its reason is kept for
+    // the status bar as well.
+    ReaderMessages messages;
+    const Status status = input_graphics_file(name.constData(), &format, &n_objects, &objects);
 
     bool loaded = false;
-    if (n_objects == 0)
+    if (status != OK)
+        lastError = messages.reason(tr("not a readable surface file"));
+    else if (n_objects == 0)
         lastError = tr("the file holds no objects");
     else if (n_objects > 1)
         lastError = tr("the file holds %1 objects, expected one polygon surface").arg(n_objects);
@@ -74,7 +77,8 @@ bool GeometryNode::loadObj(QFile& file)
     else
         loaded = loadPolygons(*get_polygons_ptr(objects[0]));
 
-    // The Coin fields hold copies of everything needed.
+    // The Coin fields hold copies of everything needed; a failed read still
+    // hands over the objects it finished before the failure.
     delete_object_list(n_objects, objects);
     return loaded;
 }

@@ -8,7 +8,6 @@
 #include <Inventor/nodes/SoSeparator.h>
 
 #include <QFile>
-#include <iostream>
 
 GeometryScene::GeometryScene(const QVector<QVariant>& data, ResourceForm* form, TreeItem* parent)
     : TreeItem(data, form, parent)
@@ -37,16 +36,12 @@ bool GeometryScene::loadGeometry(QFile& file)
     return surface->loadObj(file);
 }
 
-bool GeometryScene::loadVertstats(QFile& file)
+bool GeometryScene::loadVertstats(QFile& file, bool readable)
 {
-    // The statistics reader ends the process on a file it cannot read.
-    if (!textureFileItem::canRead(file.fileName())) {
-        std::cerr << "ERROR: could not read file " << file.fileName().toLocal8Bit().constData()
-                  << std::endl;
+    if (!readable)
         return false;
-    }
     textureFileItem* statistics = new textureFileItem(sceneSeparator, columnValues, panel, this);
-    const bool loaded = statistics->loadFile(file);
+    const bool loaded = statistics->loadFile(file, readable);
     childList.append(statistics);
     connect(this, &TreeItem::localPointPicked, statistics, &TreeItem::pickedPointReceived);
     return loaded;

@@ -15,9 +15,10 @@ public:
     ~GeometryScene() override;
 
     bool loadGeometry(QFile& file);
-    // Attaches a statistics file to this surface as a new last child; false,
-    // with nothing added, when the file cannot be read.
-    bool loadVertstats(QFile& file);
+    // Attaches a statistics file to this surface as a new last child.
+    // `readable` is textureFileItem::canRead's answer for the file; when it
+    // is false nothing is added. False when the file was not read.
+    bool loadVertstats(QFile& file, bool readable);
 
     void wasSelected() override;
     void pickReceived(int index, int id, int x, int y, int z) override;

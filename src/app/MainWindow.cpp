@@ -1,16 +1,15 @@
 #include "MainWindow.h"
 
 #include "BrainQuarter.h"
+#include "ColourBarStore.h"
 #include "ResourceForm.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDir>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QImage>
 #include <QMenuBar>
 #include <QSettings>
 #include <QStatusBar>
@@ -26,7 +25,8 @@ MainWindow::MainWindow()
         QSettings nativeSettings;
         std::cout << "SETTINGS PATH: " << nativeSettings.fileName().toLocal8Bit().constData()
                   << std::endl;
-        QSettings iniSettings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux");
+        QSettings iniSettings(QSettings::IniFormat, QSettings::UserScope,
+                              ColourBarStore::organisation, ColourBarStore::application);
         std::cout << "SETTINGS PATH: " << iniSettings.fileName().toLocal8Bit().constData()
                   << std::endl;
 
@@ -60,33 +60,7 @@ void MainWindow::createMenus()
 
 void MainWindow::initColourbars()
 {
-    // Installs the built-in colour bars into the texture directory; a file
-    // already there (perhaps edited by the user) is never replaced.
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux");
-    const QString defaultDir = QFileInfo(settings.fileName()).path() + "/textures/";
-    QString dir = settings.value("textureDir", defaultDir).toString();
-    // An empty value would put the bars into the file-system root.
-    if (dir.trimmed().isEmpty())
-        dir = defaultDir;
-    settings.setValue("textureDir", dir);
-    std::cout << "TextureDir: " << dir.toLocal8Bit().constData() << std::endl;
-
-    if (!QDir(dir).exists())
-        QDir().mkpath(dir);
-
-    const QDir bundle(":/resources/colourbars");
-    for (const QFileInfo& entry : bundle.entryInfoList()) {
-        const QString base = entry.baseName();
-        std::cout << "Basename: " << base.toLocal8Bit().constData() << std::endl;
-        const QString target = dir + "/" + base + ".png";
-        if (QFile::exists(target))
-            continue;
-        std::cout << "FILENAME: " << entry.filePath().toLocal8Bit().constData() << std::endl;
-        const QImage image(entry.filePath());
-        const bool saved = image.save(target);
-        std::cout << "Created colourbar: " << target.toLocal8Bit().constData() << " "
-                  << (image.isNull() ? 1 : 0) << " " << (saved ? 1 : 0) << std::endl;
-    }
+    ColourBarStore::installBuiltIns();
 }
 
 bool MainWindow::openFile(QFile& file)

@@ -68,16 +68,21 @@ bool ResourceForm::insertVertstats(QFile& file)
     loadError.clear();
     if (!haveGeometry || !lastGeometry)
         return false;
-    // Checked here, before the statistics reader sees the file: it would end
-    // the whole viewer on a file it cannot read.
-    if (!textureFileItem::canRead(file.fileName())) {
-        loadError = QStringLiteral("ERROR: could not read file ") + file.fileName();
-        std::cerr << loadError.toLocal8Bit().constData() << std::endl;
-        return false;
-    }
-    lastGeometry->loadVertstats(file);
-    somethingChanged();
-    return true;
+    // Asked once, here, before the statistics reader sees the file: it would
+    // end the whole viewer on a file it cannot read.
+    const bool readable = textureFileItem::canRead(file.fileName());
+    const bool loaded = lastGeometry->loadVertstats(file, readable);
+    if (readable)
+        somethingChanged();
+    if (loaded)
+        return true;
+
+    auto* statistics = readable ? dynamic_cast<textureFileItem*>(
+                                      lastGeometry->child(lastGeometry->childCount() - 1))
+                                : nullptr;
+    loadError = statistics ? statistics->loadError() : textureFileItem::readError(file.fileName());
+    std::cerr << loadError.toLocal8Bit().constData() << std::endl;
+    return false;
 }
 
 bool ResourceForm::insertTagfile(QFile& file)

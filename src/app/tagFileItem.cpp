@@ -1,5 +1,6 @@
 #include "tagFileItem.h"
 
+#include "ReaderMessages.h"
 #include "tagPointItem.h"
 #include "tag_file.h"
 
@@ -10,44 +11,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
-#include <iostream>
-
-namespace {
-
-// The reader reports through print_error; while a file is read its text is
-// collected here, so the caller can print one line and show it in the
-// status bar instead of the reader's own lines.
-QString* collectedErrors = nullptr;
-
-void collectError(const char* text)
-{
-    if (collectedErrors)
-        collectedErrors->append(QString::fromLocal8Bit(text));
-}
-
-class ErrorCollector
-{
-public:
-    explicit ErrorCollector(QString& target) : previousTarget(collectedErrors)
-    {
-        collectedErrors = &target;
-        previousFunction = set_print_error_function(collectError);
-    }
-    ~ErrorCollector()
-    {
-        set_print_error_function(previousFunction);
-        collectedErrors = previousTarget;
-    }
-    ErrorCollector(const ErrorCollector&) = delete;
-    ErrorCollector& operator=(const ErrorCollector&) = delete;
-
-private:
-    QString* previousTarget;
-    print_error_function previousFunction = nullptr;
-};
-
-}  // namespace
 
 tagFileItem::tagFileItem(SoSeparator* rootSeparator, const QVector<QVariant>& data,
                          ResourceForm* form, TreeItem* parent)
@@ -98,28 +61,20 @@ bool tagFileItem::loadFile(QFile& file)
     lastError.clear();
     releasePoints();
 
-    // The name in the file system's own encoding: Latin-1 would turn any
-    // other non-ASCII name into one that does not exist.
-    const QByteArray name = QFile::encodeName(file.fileName());
-    QString messages;
-    Status status;
-    {
-        ErrorCollector collector(messages);
-        status = input_tag_file(name.constData(), &nVolumes, &nPoints, &tags, &secondTags,
-                                &weights, &structureIds, &patientIds, &labels);
-    }
+    const QByteArray name = readerFileName(file);
+    // The reader's own lines are replaced by one line naming the file when
+    // the read fails, and printed as they are after a success.
+    ReaderMessages messages(ReaderMessages::Echo::Held);
+    const Status status = input_tag_file(name.constData(), &nVolumes, &nPoints, &tags,
+                                         &secondTags, &weights, &structureIds, &patientIds,
+                                         &labels);
     if (status != OK) {
-        const QStringList lines = messages.split('\n', Qt::SkipEmptyParts);
-        lastError = lines.isEmpty()
-                        ? tr("Error reading tag file \"%1\": not a readable tag file")
-                              .arg(file.fileName())
-                        : lines.join("; ");
+        lastError = messages.reason(tr("Error reading tag file \"%1\": not a readable tag file")
+                                        .arg(file.fileName()));
         releasePoints();
         return false;
     }
-    // A successful read keeps whatever the reader had to say.
-    if (!messages.isEmpty())
-        std::cerr << messages.toLocal8Bit().constData() << std::flush;
+    messages.echoHeld();
 
     for (int i = 0; i < nPoints; ++i) {
         auto* point = new tagPointItem(tagSeparator, columnValues, panel, this);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "TreeItem.h"
-#include "quillon.h"
 
 #include <QString>
 
@@ -38,7 +37,7 @@ private:
     double* weights = nullptr;
     int* structureIds = nullptr;
     int* patientIds = nullptr;
-    STRING* labels = nullptr;
+    char** labels = nullptr;
     SoSeparator* rootSeparator;
     SoScale* scale;
     SoSeparator* tagSeparator;

@@ -1,5 +1,6 @@
 #include "textureColumn.h"
 
+#include "ColourBarStore.h"
 #include "zelVertstatsFile.h"
 
 #include <Inventor/nodes/SoComplexity.h>
@@ -9,13 +10,10 @@
 #include <Inventor/nodes/SoTextureCoordinate2.h>
 #include <Inventor/nodes/SoTextureCoordinateBinding.h>
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QPalette>
 #include <QPixmap>
-#include <QSettings>
 
 #include <cmath>
 #include <iostream>
@@ -29,7 +27,8 @@ constexpr float belowRange = 0.01f;
 }  // namespace
 
 textureColumn::textureColumn(SoSwitch* columnSwitch, const QVector<QVariant>& data,
-                             ResourceForm* form, TreeItem* parent)
+                             ResourceForm* form, TreeItem* parent,
+                             const ColourBarList& colourBars)
     : TreeItem(data, form, parent), columnSwitch(columnSwitch)
 {
     lowerLimit = 0.0f;
@@ -57,7 +56,7 @@ textureColumn::textureColumn(SoSwitch* columnSwitch, const QVector<QVariant>& da
     coordinateBinding->value = SoTextureCoordinateBinding::PER_VERTEX_INDEXED;
     group->addChild(coordinateBinding);
 
-    fillTextureVector();
+    fillTextureVector(colourBars);
 
     propFormAvailable = true;
     propFormShown = false;
@@ -79,28 +78,12 @@ int textureColumn::getVertexCount() const
     return vertexCount;
 }
 
-void textureColumn::fillTextureVector()
+void textureColumn::fillTextureVector(const ColourBarList& list)
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux");
-    const QString defaultDir = QFileInfo(settings.fileName()).path() + "/textures/";
-    QString dir = settings.value("textureDir", defaultDir).toString();
-    // An empty entry would list the working directory; the main window
-    // installs the bars into the default then, so look there too.
-    if (dir.trimmed().isEmpty())
-        dir = defaultDir;
-    std::cout << "USING TEXTUREDIR: " << dir.toLocal8Bit().constData() << std::endl;
-    if (settings.value("textureDir").toString() != dir)
-        settings.setValue("textureDir", dir);
-
-    colourBars.clear();
-    const QStringList entries = QDir(dir).entryList();
-    for (const QString& name : entries) {
-        if (!name.endsWith(".png", Qt::CaseSensitive))
-            continue;
-        const QString path = dir + "/" + name;
+    std::cout << "USING TEXTUREDIR: " << list.directory.toLocal8Bit().constData() << std::endl;
+    for (const QString& path : list.bars)
         std::cout << path.toLocal8Bit().constData() << std::endl;
-        colourBars.append(path);
-    }
+    colourBars = list.bars;
 }
 
 bool textureColumn::loadTextureColumn(zelVertstatsFile* file, const QString& name, int index)

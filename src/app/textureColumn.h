@@ -11,6 +11,7 @@
 
 #include <vector>
 
+struct ColourBarList;
 class SoComplexity;
 class SoGroup;
 class SoSwitch;
@@ -24,8 +25,10 @@ class textureColumn : public TreeItem
     Q_OBJECT
 
 public:
+    // `colourBars` is the texture directory as listed once for the whole
+    // statistics file (ColourBarStore::list).
     textureColumn(SoSwitch* columnSwitch, const QVector<QVariant>& data, ResourceForm* form,
-                  TreeItem* parent);
+                  TreeItem* parent, const ColourBarList& colourBars);
     ~textureColumn() override;
 
     // The surface's vertex count, when known, so that every vertex gets a
@@ -38,7 +41,8 @@ public:
     // row `name` and maps the values with the limits set to their range.
     // False when the file has no such column; the row then has no values.
     bool loadTextureColumn(zelVertstatsFile* file, const QString& name, int index);
-    void fillTextureVector();
+    // Takes the bars from the listing and prints the directory and each bar.
+    void fillTextureVector(const ColourBarList& colourBars);
     void scaleTexture(float lower, float upper);
 
     // The coordinate that value v gets between the limits: 0.01 below the

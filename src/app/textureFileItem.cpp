@@ -1,5 +1,7 @@
 #include "textureFileItem.h"
 
+#include "ColourBarStore.h"
+#include "ReaderMessages.h"
 #include "textureColumn.h"
 #include "zelVertstatsFile.h"
 
@@ -64,22 +66,34 @@ int textureFileItem::surfaceVertexCount(SoSeparator* target)
     return -1;
 }
 
-bool textureFileItem::loadFile(QFile& file)
+QString textureFileItem::readError(const QString& fileName, const QString& reason)
+{
+    QString text = QStringLiteral("ERROR: could not read file ") + fileName;
+    if (!reason.isEmpty())
+        text += QStringLiteral(": ") + reason;
+    return text;
+}
+
+bool textureFileItem::loadFile(QFile& file, bool readable)
 {
     setData(0, QFileInfo(file).baseName());
+    lastError.clear();
     const QString name = file.fileName();
-    if (!canRead(name)) {
-        std::cerr << "ERROR: could not read file " << name.toLocal8Bit().constData() << std::endl;
+    if (!readable) {
+        lastError = readError(name);
         return false;
     }
-    try {
-        statistics->loadFile(QFile::encodeName(name).constData(), true);
-    } catch (const std::exception& error) {
-        // Whatever the reader could not cope with, the viewer keeps running.
-        std::cerr << "ERROR: could not read file " << name.toLocal8Bit().constData() << ": "
-                  << error.what() << std::endl;
-        statistics->close();
-        return false;
+    {
+        ReaderMessages messages;
+        try {
+            statistics->loadFile(readerFileName(name).constData(), true);
+        } catch (const std::exception& error) {
+            // Whatever the reader could not cope with, the viewer keeps
+            // running; the reader's own lines name the trouble when it gave any.
+            lastError = readError(name, messages.reason(QString::fromLocal8Bit(error.what())));
+            statistics->close();
+            return false;
+        }
     }
 
     const int vertices = surfaceVertexCount(targetSeparator);
@@ -104,8 +118,11 @@ void textureFileItem::getAllColumns()
                   << names.size() << " columns; only the first " << maxColumns << " are shown"
                   << std::endl;
     }
+    // One listing of the texture directory serves every column of the file.
+    const ColourBarList colourBars = shown > 0 ? ColourBarStore::list() : ColourBarList();
     for (std::size_t i = 0; i < shown; ++i) {
-        textureColumn* column = new textureColumn(columnSwitch, columnValues, panel, this);
+        textureColumn* column =
+            new textureColumn(columnSwitch, columnValues, panel, this, colourBars);
         column->setVertexCount(vertices);
         column->loadTextureColumn(statistics, QString::fromStdString(names[i]),
                                   static_cast<int>(i));
@@ -117,6 +134,11 @@ void textureFileItem::getAllColumns()
 SoSwitch* textureFileItem::getSwitch() const
 {
     return columnSwitch;
+}
+
+QString textureFileItem::loadError() const
+{
+    return lastError;
 }
 
 zelVertstatsFile* textureFileItem::getStatistics() const

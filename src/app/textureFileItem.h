@@ -5,7 +5,8 @@
 
 #include "TreeItem.h"
 
-class QString;
+#include <QString>
+
 class SoSeparator;
 class SoSwitch;
 class zelVertstatsFile;
@@ -21,14 +22,21 @@ public:
     // nodes, so a malformed name line must not make millions of them.
     static constexpr int maxColumns = 1024;
 
-    // Reads the file and makes one column row per column. False, with a
-    // message and no columns, when the file cannot be read.
-    bool loadFile(QFile& file);
+    // Reads the file and makes one column row per column. `readable` is
+    // canRead's answer for the file, asked once by the outermost caller;
+    // when it is false the reader never sees the file. False, with the reason
+    // in loadError() and no columns, when the file was not read.
+    bool loadFile(QFile& file, bool readable);
     void getAllColumns();
+    // Why the last loadFile failed, naming the file; empty after a success.
+    QString loadError() const;
 
     // Whether the statistics reader can open and read the whole file: it ends
     // the process on a file it cannot read, so callers ask here first.
     static bool canRead(const QString& fileName);
+    // The report of a statistics file that could not be read, with the
+    // reader's reason when it gave one.
+    static QString readError(const QString& fileName, const QString& reason = QString());
     // The number of vertices of the surface under `target`, or -1 when it
     // holds no coordinates (its surface did not load).
     static int surfaceVertexCount(SoSeparator* target);
@@ -42,4 +50,5 @@ private:
     SoSeparator* targetSeparator;
     SoSwitch* columnSwitch;
     zelVertstatsFile* statistics;
+    QString lastError;
 };

@@ -1,6 +1,7 @@
 // Installing the colour bars into the texture directory at start-up: what a
 // first and a later start print and write, files the user changed or
 // removed, and texture directories that are missing or cannot be written.
+#include "ColourBarStore.h"
 #include "MainWindow.h"
 #include "ViewerWidget.h"
 
@@ -113,6 +114,7 @@ private slots:
     void missingTextureDirIsCreatedWithParents();
     void unwritableTextureDirReportsFailedSaves();
     void emptyTextureDirFallsBackToDefault();
+    void storeNamesTheDirectoryAndItsBars();
 
 private:
     void setTextureDir(const QString& dir);
@@ -140,7 +142,7 @@ void TestColourbarStore::init()
 void TestColourbarStore::setTextureDir(const QString& dir)
 {
     QSettings settings(iniPath, QSettings::IniFormat);
-    settings.setValue("textureDir", dir);
+    settings.setValue(ColourBarStore::directoryKey, dir);
     settings.sync();
 }
 
@@ -256,6 +258,31 @@ void TestColourbarStore::emptyTextureDirFallsBackToDefault()
     QCOMPARE(lines.first(), "TextureDir: " + defaultDir);
     QCOMPARE(lines.last(), "Created colourbar: " + defaultDir + "/sunrise.png 0 1");
     QCOMPARE(QSettings(iniPath, QSettings::IniFormat).value("textureDir").toString(), defaultDir);
+}
+
+void TestColourbarStore::storeNamesTheDirectoryAndItsBars()
+{
+    QCOMPARE(ColourBarStore::defaultDirectory(), defaultDir);
+    // Blank counts as missing, and the default is written back.
+    setTextureDir("  ");
+    QCOMPARE(ColourBarStore::directory(), defaultDir);
+    QCOMPARE(QSettings(iniPath, QSettings::IniFormat).value("textureDir").toString(), defaultDir);
+
+    // Only PNG files, compared case-sensitively, by name with case ignored.
+    const QString dir = scratch.path() + "/bars";
+    setTextureDir(dir);
+    QCOMPARE(ColourBarStore::list().bars, QStringList());
+    startWindow();
+    for (const char* extra : {"Zebra.png", "alpha.png", "upper.PNG", "notes.txt"}) {
+        QFile file(dir + "/" + extra);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const ColourBarList list = ColourBarStore::list();
+    QCOMPARE(list.directory, dir);
+    QStringList expected;
+    for (const QString& name : QStringList{"alpha"} + barNames + QStringList{"Zebra"})
+        expected << dir + "/" + name + ".png";
+    QCOMPARE(list.bars, expected);
 }
 
 int main(int argc, char** argv)

@@ -2,6 +2,7 @@
 // bars, pointing the settings at a texture directory, capturing stderr.
 #pragma once
 
+#include "ColourBarStore.h"
 #include "app_test_util.h"
 
 #include <QColor>
@@ -52,18 +53,21 @@ inline bool writeColourBar(const QString& path, QColor bottom, QColor top, int w
 
 inline void setTextureDir(const QString& dir)
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux");
-    settings.setValue("textureDir", dir);
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
+                       ColourBarStore::application);
+    settings.setValue(ColourBarStore::directoryKey, dir);
 }
 
 inline void removeTextureDirSetting()
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux");
-    settings.remove("textureDir");
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
+                       ColourBarStore::application);
+    settings.remove(ColourBarStore::directoryKey);
 }
 
 inline QString textureDirSetting()
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux");
-    return settings.value("textureDir").toString();
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
+                       ColourBarStore::application);
+    return settings.value(ColourBarStore::directoryKey).toString();
 }

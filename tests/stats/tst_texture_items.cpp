@@ -1,6 +1,7 @@
 // The statistics file row and its column rows on their own: the mapping of
 // values to colour-bar coordinates, the limits, the colour-bar list, the
 // property box, the pick relay and the files the reader must never see.
+#include "ColourBarStore.h"
 #include "GeometryScene.h"
 #include "ViewerWidget.h"
 #include "stats_test_util.h"
@@ -55,7 +56,8 @@ private:
     {
         statistics.close();
         statistics.putDataColumn(values, "values");
-        auto column = std::make_unique<textureColumn>(columnSwitch, twoColumns(), nullptr, nullptr);
+        auto column = std::make_unique<textureColumn>(columnSwitch, twoColumns(), nullptr, nullptr,
+                                                      ColourBarStore::list());
         column->setVertexCount(vertexCount);
         column->loadTextureColumn(&statistics, "values", 0);
         return column;
@@ -77,7 +79,7 @@ private:
         auto item = std::make_unique<textureFileItem>(target, twoColumns("Geometry Scene", "Point: 7"),
                                                       nullptr, nullptr);
         QFile f(path);
-        item->loadFile(f);
+        item->loadFile(f, textureFileItem::canRead(path));
         return item;
     }
 
@@ -216,7 +218,7 @@ private slots:
     {
         statistics.close();
         statistics.putDataColumn({1, 2}, "a");
-        textureColumn column(columnSwitch, twoColumns(), nullptr, nullptr);
+        textureColumn column(columnSwitch, twoColumns(), nullptr, nullptr, ColourBarStore::list());
         QVERIFY(!column.loadTextureColumn(&statistics, "ghost", 3));
         QCOMPARE(column.data(0).toString(), QString("ghost"));
         QVERIFY(column.getValues().empty());
@@ -252,7 +254,7 @@ private slots:
     void colourBarListIsSortedAndCaseSensitive()
     {
         StdoutCapture capture;
-        textureColumn column(columnSwitch, twoColumns(), nullptr, nullptr);
+        textureColumn column(columnSwitch, twoColumns(), nullptr, nullptr, ColourBarStore::list());
         const QStringList lines = capture.lines();
         const QString dir = bars.path();
         const QStringList expected = {dir + "/A.png", dir + "/b.png", dir + "/d.png"};
@@ -261,20 +263,44 @@ private slots:
         QCOMPARE(textureDirSetting(), dir);
     }
 
+    void everyColumnOfAFileUsesOneListing()
+    {
+        const QString path = file("three.vertstats");
+        QVERIFY(writeVertstats(path, {"a", "b", "c"}, {{1, 2}, {3, 4}, {5, 6}}));
+        StdoutCapture capture;
+        auto item = loadFileItem(nullptr, path);
+        const QStringList lines = capture.lines();
+        QCOMPARE(item->childCount(), 3);
+
+        // Each column still prints the directory and its bars.
+        const QString dir = bars.path();
+        const QStringList expected = {dir + "/A.png", dir + "/b.png", dir + "/d.png"};
+        QStringList perColumn = QStringList{"USING TEXTUREDIR: " + dir} + expected;
+        QCOMPARE(lines, perColumn + perColumn + perColumn);
+        // One listing: the columns hold the very same list, not equal copies.
+        const QStringList first = qobject_cast<textureColumn*>(item->child(0))->getColourBars();
+        QCOMPARE(first, expected);
+        for (int k = 1; k < 3; ++k)
+            QVERIFY(qobject_cast<textureColumn*>(item->child(k))->getColourBars().isSharedWith(first));
+        // Two files are two listings.
+        auto other = loadFileItem(nullptr, path);
+        QVERIFY(!qobject_cast<textureColumn*>(other->child(0))->getColourBars().isSharedWith(first));
+    }
+
     void defaultTextureDirectory()
     {
         removeTextureDirSetting();
         const QString expectedDir = home.path() + "/.config/TARV/textures/";
         QVERIFY(QDir().mkpath(expectedDir));
         QVERIFY(writeColourBar(expectedDir + "grey.png", Qt::black, Qt::white));
-        textureColumn column(columnSwitch, twoColumns(), nullptr, nullptr);
+        textureColumn column(columnSwitch, twoColumns(), nullptr, nullptr, ColourBarStore::list());
         QCOMPARE(column.getColourBars(), QStringList{expectedDir + "/grey.png"});
         QCOMPARE(textureDirSetting(), expectedDir);
         QVERIFY(QImage(column.getColourBars().at(0)).width() == 8);
 
         // A missing directory gives an empty list.
         setTextureDir(home.path() + "/nowhere");
-        textureColumn none(columnSwitch, twoColumns(), nullptr, nullptr);
+        textureColumn none(columnSwitch, twoColumns(), nullptr, nullptr, ColourBarStore::list());
         QVERIFY(none.getColourBars().isEmpty());
     }
 
@@ -523,7 +549,9 @@ private slots:
             StderrCapture capture;
             auto item = loadFileItem(nullptr, bad);
             const QString err = capture.stop();
-            QCOMPARE(err, "ERROR: could not read file " + bad + "\n");
+            // The reason is kept for the panel, which prints it once.
+            QCOMPARE(err, QString());
+            QCOMPARE(item->loadError(), "ERROR: could not read file " + bad);
             QCOMPARE(item->childCount(), 0);
             QCOMPARE(item->getSwitch()->getNumChildren(), 0);
         }
@@ -546,7 +574,7 @@ private slots:
         QVERIFY(writeVertstats(stats, {"a", "b"}, {{0, 5, 10}, {1, 1, 1}}));
         QFile statsFile(stats);
         StderrCapture capture;
-        QVERIFY(scene.loadVertstats(statsFile));
+        QVERIFY(scene.loadVertstats(statsFile, textureFileItem::canRead(stats)));
         const QString err = capture.stop();
         QVERIFY2(err.contains("3 rows") && err.contains("5 vertices"), qPrintable(err));
         QCOMPARE(scene.childCount(), 2);
@@ -572,15 +600,15 @@ private slots:
         QVERIFY(writeVertstats(full, {"a"}, {{0, 1, 2, 3, 4}}));
         QFile fullFile(full);
         StderrCapture quiet;
-        QVERIFY(scene.loadVertstats(fullFile));
+        QVERIFY(scene.loadVertstats(fullFile, textureFileItem::canRead(full)));
         QCOMPARE(quiet.stop(), QString());
         QCOMPARE(scene.childCount(), 3);
 
         // An unreadable file adds nothing to the tree or the scene.
         QFile missing(file("missing.vertstats"));
         StderrCapture refused;
-        QVERIFY(!scene.loadVertstats(missing));
-        QVERIFY(refused.stop().startsWith("ERROR: could not read file "));
+        QVERIFY(!scene.loadVertstats(missing, textureFileItem::canRead(missing.fileName())));
+        QCOMPARE(refused.stop(), QString());
         QCOMPARE(scene.childCount(), 3);
         QCOMPARE(separator->getNumChildren(), nodes + 2);
     }

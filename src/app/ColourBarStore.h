@@ -1,0 +1,41 @@
+// The colour bars on disk: where the settings say the texture directory is,
+// the fallback when they do not, installing the built-in bars there, and
+// the bars a statistics column can choose from.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QSettings;
+
+// The bars found in the texture directory at one listing: full paths, by
+// name with case ignored.
+struct ColourBarList {
+    QString directory;
+    QStringList bars;
+};
+
+class ColourBarStore
+{
+public:
+    // The settings store holding the directory (INI format, user scope).
+    static constexpr const char* organisation = "TARV";
+    static constexpr const char* application = "gyrolux";
+    static constexpr const char* directoryKey = "textureDir";
+
+    // The directory holding the settings file, followed by "/textures/".
+    static QString defaultDirectory();
+    // The directory named by the settings, or the default when the key is
+    // missing or blank; written back whenever the stored value differs, so
+    // after this the key always names the directory in use.
+    static QString directory();
+
+    // Copies every built-in bar that is not there yet into the directory,
+    // creating it first; a file already there is never replaced.
+    static void installBuiltIns();
+    // Lists the directory once, for every column of a statistics file.
+    static ColourBarList list();
+
+private:
+    static QString directory(QSettings& settings);
+};
