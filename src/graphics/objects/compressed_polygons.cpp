@@ -12,9 +12,6 @@ namespace {
 // -1 until the environment has been read or the flag set.
 int compression_flag = -1;
 
-// Polygons objects read in the compressed form so far.
-long n_read_compressed = 0;
-
 int sphere_points(long long n_triangles)
 {
     return static_cast<int>(n_triangles / 2 + 2);
@@ -79,11 +76,6 @@ bool can_compress_polygons(const polygons_struct *polygons)
     return same;
 }
 
-long compressed_polygons_read_count()
-{
-    return n_read_compressed;
-}
-
 Status input_compressed_polygons(File file, File_formats form,
                                  polygons_struct *polygons, int n_triangles)
 {
@@ -138,7 +130,6 @@ Status input_compressed_polygons(File file, File_formats form,
         reset_polygons(polygons, surfprop);
         return ERROR;
     }
-    ++n_read_compressed;
     return OK;
 }
 

@@ -1,6 +1,5 @@
 // Reading and writing whole surface files, one object at a time.
 #include "object_io.h"
-#include "compressed_polygons.h"
 
 #include <cstdint>
 #include <utility>
@@ -52,12 +51,11 @@ Status read_objects(const char *filename, File_formats *form, int *n_objects,
     for (;;) {
         object_struct *object = nullptr;
         bool eof = false;
-        File_formats object_form = ASCII_FORMAT;
-        const long compressed_before = compressed_polygons_read_count();
-        status = input_object(directory, file, &object_form, &object, &eof);
+        object_details stored{ASCII_FORMAT, false};
+        status = input_object_with_details(directory, file, &stored, &object, &eof);
         if (status != OK || eof)
             break;
-        *form = object_form;
+        *form = stored.form;
         if (details != nullptr &&
             grow_array(detail_list, std::size_t(count), std::size_t(count) + 1,
                        64, "graphics_io", __LINE__) != OK) {
@@ -71,9 +69,7 @@ Status read_objects(const char *filename, File_formats *form, int *n_objects,
             break;
         }
         if (details != nullptr)
-            detail_list[count - 1] = {
-                object_form, get_object_type(object) == POLYGONS &&
-                                 compressed_polygons_read_count() != compressed_before};
+            detail_list[count - 1] = stored;
     }
     files_being_read.pop_back();
     delete_string(directory);
@@ -124,8 +120,20 @@ Status output_graphics_file(const char *filename, File_formats form,
 Status input_object(const char *directory, File file, File_formats *form,
                     object_struct **object, bool *eof)
 {
+    object_details stored{*form, false};
+    Status status = input_object_with_details(directory, file, &stored, object, eof);
+    *form = stored.form;
+    return status;
+}
+
+Status input_object_with_details(const char *directory, File file,
+                                 object_details *details, object_struct **object,
+                                 bool *eof)
+{
     *object = nullptr;
+    details->compressed = false;
     int kind = -1;
+    File_formats *form = &details->form;
     if (input_object_type(file, &kind, form, eof) != OK)
         return ERROR;
     if (*eof)
@@ -139,7 +147,10 @@ Status input_object(const char *directory, File file, File_formats *form,
     case MARKER: status = io_marker(file, READ_FILE, *form, get_marker_ptr(created)); break;
     case MODEL: status = io_model(file, READ_FILE, *form, get_model_ptr(created)); break;
     case PIXELS: status = io_pixels(file, READ_FILE, *form, get_pixels_ptr(created)); break;
-    case POLYGONS: status = io_polygons(file, READ_FILE, *form, get_polygons_ptr(created)); break;
+    case POLYGONS:
+        status = io_polygons_with_details(file, READ_FILE, *form, get_polygons_ptr(created),
+                                          &details->compressed);
+        break;
     case QUADMESH: status = io_quadmesh(file, READ_FILE, *form, get_quadmesh_ptr(created)); break;
     case TEXT: status = io_text(file, READ_FILE, *form, get_text_ptr(created)); break;
     default:
