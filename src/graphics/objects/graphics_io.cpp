@@ -2,8 +2,11 @@
 #include "object_io.h"
 
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -14,11 +17,52 @@ std::vector<std::pair<std::uint64_t, std::uint64_t>> files_being_read;
 // a repeat (a chain of distinct files cannot be told from a mistake, and
 // every level holds a file open).
 constexpr std::size_t max_model_depth = 64;
+// Model files one read may open in all. The depth and cycle guards cannot
+// see a file named many times: models that each name the next file twice
+// would open 2^depth files. A surface file names a few model files at most
+// (most name none), so a hundred is far beyond any real file, while a
+// hostile one costs no more than a hundred opens, each with its 1 MB read
+// buffer (some 2 ms apiece on a slow machine).
+constexpr std::size_t max_model_files = 100;
+std::size_t model_files_opened = 0;
+
+// A model must name a regular file: a FIFO would block the open, and a
+// pipe or device has no size against which counts can be checked, so its
+// data could grow memory for as long as it flows. Looked at before opening,
+// under the name the open will choose.
+Status check_model_file(const char *filename)
+{
+    struct stat st;
+    std::string name = filename;
+    if (::stat(name.c_str(), &st) != 0) {
+        name += ".obj";
+        if (::stat(name.c_str(), &st) != 0)
+            return OK; // the open reports the missing file
+    }
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) { // the open refuses directories
+        print_error("Error reading model file \"%s\": not a regular file.\n",
+                    name.c_str());
+        return ERROR;
+    }
+    return OK;
+}
 
 Status read_objects(const char *filename, File_formats *form, int *n_objects,
                     object_struct ***object_list, object_details **details)
 {
     *n_objects = 0;
+    if (files_being_read.empty()) {
+        model_files_opened = 0;
+    } else {
+        if (model_files_opened >= max_model_files) {
+            print_error("Error reading model file \"%s\": one read may open at most "
+                        "%zu model files.\n", filename, max_model_files);
+            return ERROR;
+        }
+        if (check_model_file(filename) != OK)
+            return ERROR;
+        ++model_files_opened;
+    }
     File file;
     if (open_file_with_default_suffix(filename, "obj", READ_FILE, BINARY_FORMAT,
                                       &file) != OK)

@@ -4,6 +4,7 @@
 #include "object_io.h"
 
 #include "compressed_polygons.h"
+#include "object_arrays.h"
 #include "object_checks.h"
 #include "polygon_normals.h"
 
@@ -159,7 +160,9 @@ Status io_polygons_with_details(File file, IO_types direction, File_formats form
             check_end_indices(file, "polygon", polygons->n_items, polygons->end_indices) != OK)
             return ERROR;
         int n_indices = polygons->n_items > 0 ? polygons->end_indices[polygons->n_items - 1] : 0;
-        if (io_ints(file, direction, form, n_indices, &polygons->indices) != OK ||
+        if ((reading(direction) ? input_ints(file, form, n_indices, &polygons->indices)
+                                : io_ints(file, direction, form, n_indices,
+                                          &polygons->indices)) != OK ||
             io_newline(file, direction, form) != OK)
             return ERROR;
         if (reading(direction))
@@ -208,7 +211,8 @@ Status io_lines(File file, IO_types direction, File_formats form, lines_struct *
         check_end_indices(file, "line", lines->n_items, lines->end_indices) != OK)
         return ERROR;
     int n_indices = lines->n_items > 0 ? lines->end_indices[lines->n_items - 1] : 0;
-    if (io_ints(file, direction, form, n_indices, &lines->indices) != OK)
+    if ((reading(direction) ? input_ints(file, form, n_indices, &lines->indices)
+                            : io_ints(file, direction, form, n_indices, &lines->indices)) != OK)
         return ERROR;
     if (reading(direction))
         return check_indices(file, "line", lines->n_points, n_indices, lines->indices);
@@ -329,7 +333,8 @@ Status io_pixels(File file, IO_types direction, File_formats form, pixels_struct
     switch (type) {
     case PIXEL_INDEX8: {
         unsigned char *data = static_cast<unsigned char *>(pixels->data);
-        Status status = io_unsigned_chars(file, direction, form, n, &data);
+        Status status = reading(direction) ? input_unsigned_chars(file, form, n, &data)
+                                           : io_unsigned_chars(file, direction, form, n, &data);
         pixels->data = data;
         return status;
     }
@@ -350,20 +355,24 @@ Status io_pixels(File file, IO_types direction, File_formats form, pixels_struct
         }
         if (n == 0)
             return OK;
-        unsigned char *bytes = static_cast<unsigned char *>(
-            alloc_memory_1d(std::size_t(n), 2, "object_io", __LINE__));
-        if (bytes == nullptr)
-            return ERROR;
-        pixels->data = bytes;
-        std::size_t done = 0;
-        if (form == ASCII_FORMAT) {
-            char first;
-            if (input_character(file, &first) != OK)
-                return ERROR;
-            if (first != '\n')
-                bytes[done++] = static_cast<unsigned char>(first);
-        }
-        return io_binary_data(file, direction, bytes + done, 1, std::size_t(n) * 2 - done);
+        std::uint16_t *values = nullptr;
+        bool first = true;
+        Status status = read_growing_array(
+            file, n, &values, [&](std::uint16_t *part, std::size_t count) {
+                unsigned char *bytes = reinterpret_cast<unsigned char *>(part);
+                std::size_t done = 0;
+                if (first && form == ASCII_FORMAT) {
+                    char ch;
+                    if (input_character(file, &ch) != OK)
+                        return ERROR;
+                    if (ch != '\n')
+                        bytes[done++] = static_cast<unsigned char>(ch);
+                }
+                first = false;
+                return io_binary_data(file, direction, bytes + done, 1, 2 * count - done);
+            });
+        pixels->data = values;
+        return status;
     }
     default: {
         Colour *data = static_cast<Colour *>(pixels->data);

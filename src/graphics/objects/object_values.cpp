@@ -1,5 +1,6 @@
 // The value routines the object bodies are built from: points, vectors,
 // colours and colour lists, surface properties, end indices, pixel colours.
+#include "object_arrays.h"
 #include "object_checks.h"
 #include "object_io.h"
 
@@ -36,6 +37,20 @@ Status io_vector(File file, IO_types direction, File_formats form, Vector *vecto
 }
 
 template <typename T>
+static Status move_triples(File file, IO_types direction, File_formats form,
+                           T *values, std::size_t n)
+{
+    if (form == BINARY_FORMAT)
+        return io_binary_data(file, direction, values, sizeof(T), n);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (io_floats(file, direction, form, 3, &values[i].x) != OK ||
+            io_newline(file, direction, form) != OK)
+            return ERROR;
+    }
+    return OK;
+}
+
+template <typename T>
 static Status io_triples(File file, IO_types direction, File_formats form, int n,
                          T **array, const char *what)
 {
@@ -43,20 +58,16 @@ static Status io_triples(File file, IO_types direction, File_formats form, int n
         *array = nullptr;
         if (check_count(file, form, n, sizeof(T), 3, what) != OK)
             return ERROR;
+        if (file_size_unknown(file))
+            return read_growing_array(file, n, array, [&](T *first, std::size_t count) {
+                return move_triples(file, direction, form, first, count);
+            });
         if (alloc_array(*array, std::size_t(n), "object_io", __LINE__) != OK)
             return ERROR;
     }
     if (n <= 0)
         return n == 0 ? OK : ERROR;
-    if (form == BINARY_FORMAT)
-        return io_binary_data(file, direction, *array, sizeof(T), std::size_t(n));
-    T *values = *array;
-    for (int i = 0; i < n; ++i) {
-        if (io_floats(file, direction, form, 3, &values[i].x) != OK ||
-            io_newline(file, direction, form) != OK)
-            return ERROR;
-    }
-    return OK;
+    return move_triples(file, direction, form, *array, std::size_t(n));
 }
 
 Status io_points(File file, IO_types direction, File_formats form, int n,
@@ -111,10 +122,20 @@ Status io_colours(File file, IO_types direction, File_formats form,
         print_error("Error inputting colour flag.\n");
         return ERROR;
     }
+    auto move = [&](Colour *first, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            if (io_colour(file, direction, form, &first[i]) != OK ||
+                io_newline(file, direction, form) != OK)
+                return ERROR;
+        }
+        return OK;
+    };
     if (reading(direction)) {
         *colours = nullptr;
         if (check_count(file, form, count, 4, 4, "colour") != OK)
             return ERROR;
+        if (file_size_unknown(file))
+            return read_growing_array(file, count, colours, move);
         if (count > 0 && alloc_array(*colours, std::size_t(count), "object_io",
                                      __LINE__) != OK)
             return ERROR;
@@ -123,12 +144,7 @@ Status io_colours(File file, IO_types direction, File_formats form,
                     file_name(file));
         return ERROR;
     }
-    for (int i = 0; i < count; ++i) {
-        if (io_colour(file, direction, form, &(*colours)[i]) != OK ||
-            io_newline(file, direction, form) != OK)
-            return ERROR;
-    }
-    return OK;
+    return move(*colours, std::size_t(count));
 }
 
 Status io_surfprop(File file, IO_types direction, File_formats form,
@@ -161,7 +177,7 @@ Status io_end_indices(File file, IO_types direction, File_formats form,
     }
     if (check_count(file, form, n_items, sizeof(int), 1, "item") != OK)
         return ERROR;
-    if (io_ints(file, direction, form, n_items, end_indices) != OK)
+    if (input_ints(file, form, n_items, end_indices) != OK)
         return ERROR;
     int *ends = *end_indices;
     bool sizes = false;
@@ -214,6 +230,41 @@ Status io_pixel_colour(File file, IO_types direction, File_formats form,
     return OK;
 }
 
+namespace {
+
+Status move_pixel_colours(File file, IO_types direction, File_formats form,
+                          Colour *values, std::size_t n)
+{
+    if (form == ASCII_FORMAT) {
+        for (std::size_t i = 0; i < n; ++i)
+            if (io_pixel_colour(file, direction, form, &values[i]) != OK ||
+                io_newline(file, direction, form) != OK)
+                return ERROR;
+        return OK;
+    }
+    constexpr std::size_t chunk = 256;
+    unsigned char buffer[3 * chunk];
+    for (std::size_t start = 0; start < n; start += chunk) {
+        std::size_t count = n - start < chunk ? n - start : chunk;
+        if (!reading(direction)) {
+            for (std::size_t i = 0; i < count; ++i) {
+                buffer[3 * i] = static_cast<unsigned char>(get_Colour_r(values[start + i]));
+                buffer[3 * i + 1] = static_cast<unsigned char>(get_Colour_g(values[start + i]));
+                buffer[3 * i + 2] = static_cast<unsigned char>(get_Colour_b(values[start + i]));
+            }
+        }
+        if (io_binary_data(file, direction, buffer, 1, 3 * count) != OK)
+            return ERROR;
+        if (reading(direction))
+            for (std::size_t i = 0; i < count; ++i)
+                values[start + i] = make_Colour(buffer[3 * i], buffer[3 * i + 1],
+                                                buffer[3 * i + 2]);
+    }
+    return OK;
+}
+
+} // namespace
+
 Status io_pixel_colours(File file, IO_types direction, File_formats form, int n,
                         Colour **colours)
 {
@@ -221,36 +272,14 @@ Status io_pixel_colours(File file, IO_types direction, File_formats form, int n,
         *colours = nullptr;
         if (check_count(file, form, n, 3, 3, "pixel") != OK)
             return ERROR;
+        if (file_size_unknown(file))
+            return read_growing_array(file, n, colours, [&](Colour *first, std::size_t count) {
+                return move_pixel_colours(file, direction, form, first, count);
+            });
         if (alloc_array(*colours, std::size_t(n), "object_io", __LINE__) != OK)
             return ERROR;
     }
     if (n < 0)
         return ERROR;
-    Colour *values = *colours;
-    if (form == ASCII_FORMAT) {
-        for (int i = 0; i < n; ++i)
-            if (io_pixel_colour(file, direction, form, &values[i]) != OK ||
-                io_newline(file, direction, form) != OK)
-                return ERROR;
-        return OK;
-    }
-    constexpr int chunk = 256;
-    unsigned char buffer[3 * chunk];
-    for (int start = 0; start < n; start += chunk) {
-        int count = n - start < chunk ? n - start : chunk;
-        if (!reading(direction)) {
-            for (int i = 0; i < count; ++i) {
-                buffer[3 * i] = static_cast<unsigned char>(get_Colour_r(values[start + i]));
-                buffer[3 * i + 1] = static_cast<unsigned char>(get_Colour_g(values[start + i]));
-                buffer[3 * i + 2] = static_cast<unsigned char>(get_Colour_b(values[start + i]));
-            }
-        }
-        if (io_binary_data(file, direction, buffer, 1, std::size_t(3 * count)) != OK)
-            return ERROR;
-        if (reading(direction))
-            for (int i = 0; i < count; ++i)
-                values[start + i] = make_Colour(buffer[3 * i], buffer[3 * i + 1],
-                                                buffer[3 * i + 2]);
-    }
-    return OK;
+    return move_pixel_colours(file, direction, form, *colours, std::size_t(n));
 }
