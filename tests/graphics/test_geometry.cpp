@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cmath>
+#include <string>
 #include <vector>
 
 using ::testing::ElementsAre;
@@ -367,4 +368,24 @@ TEST(LatitudeLongitudeSphere, TooFewPointsForTheSphereIsRefused)
     testing::internal::CaptureStderr();
     EXPECT_EQ(create_polygons_sphere(&ORIGIN, 1, 1, 1, 0, 5, false, &s), ERROR);
     EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("no sphere"));
+}
+
+TEST(LatitudeLongitudeSphere, AtLeastTwoRows)
+{
+    // One row has no ring between the poles; it used to be built past the
+    // ends of its arrays.
+    for (int n_around : {1, 3, 8}) {
+        polygons_struct s;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(create_polygons_sphere(&ORIGIN, 1, 1, 1, 1, n_around, false, &s), ERROR);
+        EXPECT_THAT(testing::internal::GetCapturedStderr(),
+                    HasSubstr("1 rows and " + std::to_string(n_around) +
+                              " columns make no sphere"));
+    }
+    polygons_struct s;
+    ASSERT_EQ(create_polygons_sphere(&ORIGIN, 1, 1, 1, 2, 3, false, &s), OK);
+    EXPECT_EQ(s.n_points, 5);
+    EXPECT_EQ(s.n_items, 6);
+    EXPECT_EQ(s.end_indices[5], 18);
+    delete_polygons(&s);
 }

@@ -190,7 +190,7 @@ TEST_F(ObjectIoErrorTest, EveryTruncationOfABinaryFileIsAnErrorInsideAnObject)
     std::vector<std::string> ascii_objects = {
         triangle, "L 2 2\n0 0 0 1 1 1\n1\n2 1 0 0 1 0 1 0 1\n2\n0 1\n",
         "M 1 2.5 1 0 0 1 1 2 3 7 8 \"tip\"\n", "T 1 12 0 0 0 1 0 0 0 \"words\"\n",
-        "X 2 2 1\n1 2 3\n4 5 6\n", "X 1 2 1\n\x01\x02\x03\x04",
+        "X 2 2 1\n1 2 3\n4 5 6\n", "X 1 2 1\x01\x02\x03\x04",
         "Q 0.3 0.3 0.4 10 1 2 2 0 0\n0 1 1 1 1\n0 0 0 0 1 0 1 0 0 1 1 0\n"
         "0 0 1 0 0 1 0 0 1 0 0 1\n"};
     std::string whole;

@@ -56,7 +56,9 @@ Status start_sphere(polygons_struct *polygons, Colour colour, int n_up,
 
 bool sphere_fits(int n_up, int n_around)
 {
-    if (n_up < 1 || n_around < 1) {
+    // one row would be two pole fans over no ring: its polygons do not fit
+    // the arrays sized from n_up and n_around
+    if (n_up < 2 || n_around < 1) {
         print_error("create_polygons_sphere: %d rows and %d columns make no sphere.\n",
                     n_up, n_around);
         return false;

@@ -12,9 +12,6 @@ namespace {
 // -1 until the environment has been read or the flag set.
 int compression_flag = -1;
 
-// Polygons objects read in the compressed form so far.
-long n_read_compressed = 0;
-
 int sphere_points(long long n_triangles)
 {
     return static_cast<int>(n_triangles / 2 + 2);
@@ -79,11 +76,6 @@ bool can_compress_polygons(const polygons_struct *polygons)
     return same;
 }
 
-long compressed_polygons_read_count()
-{
-    return n_read_compressed;
-}
-
 Status input_compressed_polygons(File file, File_formats form,
                                  polygons_struct *polygons, int n_triangles)
 {
@@ -112,33 +104,42 @@ Status input_compressed_polygons(File file, File_formats form,
         return ERROR;
     }
 
+    // The points and colours are read before the sphere is built, so that a
+    // stream of unknown size claiming a huge sphere fails on its missing
+    // points before the topology is allocated.
     const Surfprop surfprop = polygons->surfprop;
-    if (create_tetrahedral_sphere_topology(n_triangles, polygons) != OK) {
+    Point *points = nullptr;
+    Colour *colours = nullptr;
+    int colour_flag = ONE_COLOUR;
+    Status status = io_points(file, READ_FILE, form, n_points, &points);
+    if (status == OK)
+        status = io_newline(file, READ_FILE, form);
+    if (status == OK)
+        status = io_colours(file, READ_FILE, form, &colour_flag, n_triangles, n_points,
+                            &colours);
+    if (status == OK)
+        status = io_newline(file, READ_FILE, form);
+    if (status == OK && create_tetrahedral_sphere_topology(n_triangles, polygons) != OK) {
         print_error("Error reading \"%s\": cannot build the %d-triangle sphere.\n",
                     file_name(file), n_triangles);
+        status = ERROR;
+    }
+    if (status != OK) {
+        free_array(points, "compressed_polygons", __LINE__);
+        free_array(colours, "compressed_polygons", __LINE__);
+        reset_polygons(polygons, surfprop);
         return ERROR;
     }
     polygons->surfprop = surfprop;
     free_array(polygons->points, "compressed_polygons", __LINE__);
     free_array(polygons->colours, "compressed_polygons", __LINE__);
-
-    Status status = io_points(file, READ_FILE, form, polygons->n_points,
-                              &polygons->points);
-    if (status == OK)
-        status = io_newline(file, READ_FILE, form);
-    if (status == OK)
-        status = io_colours(file, READ_FILE, form, &polygons->colour_flag,
-                            polygons->n_items, polygons->n_points,
-                            &polygons->colours);
-    if (status == OK)
-        status = io_newline(file, READ_FILE, form);
-    if (status == OK)
-        status = compute_polygon_normals(polygons);
-    if (status != OK) {
+    polygons->points = points;
+    polygons->colours = colours;
+    polygons->colour_flag = colour_flag;
+    if (compute_polygon_normals(polygons) != OK) {
         reset_polygons(polygons, surfprop);
         return ERROR;
     }
-    ++n_read_compressed;
     return OK;
 }
 

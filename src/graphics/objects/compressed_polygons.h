@@ -21,7 +21,3 @@ Status output_compressed_polygons(File file, File_formats form,
 // sphere a reader will rebuild (anything else would come back with another
 // topology).
 bool can_compress_polygons(const polygons_struct *polygons);
-
-// How many polygons objects this process has read in the compressed form; a
-// reader compares it around one object to learn how that object was stored.
-long compressed_polygons_read_count();

@@ -1,10 +1,12 @@
 // Reading and writing whole surface files, one object at a time.
 #include "object_io.h"
-#include "compressed_polygons.h"
 
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -15,11 +17,52 @@ std::vector<std::pair<std::uint64_t, std::uint64_t>> files_being_read;
 // a repeat (a chain of distinct files cannot be told from a mistake, and
 // every level holds a file open).
 constexpr std::size_t max_model_depth = 64;
+// Model files one read may open in all. The depth and cycle guards cannot
+// see a file named many times: models that each name the next file twice
+// would open 2^depth files. A surface file names a few model files at most
+// (most name none), so a hundred is far beyond any real file, while a
+// hostile one costs no more than a hundred opens, each with its 1 MB read
+// buffer (some 2 ms apiece on a slow machine).
+constexpr std::size_t max_model_files = 100;
+std::size_t model_files_opened = 0;
+
+// A model must name a regular file: a FIFO would block the open, and a
+// pipe or device has no size against which counts can be checked, so its
+// data could grow memory for as long as it flows. Looked at before opening,
+// under the name the open will choose.
+Status check_model_file(const char *filename)
+{
+    struct stat st;
+    std::string name = filename;
+    if (::stat(name.c_str(), &st) != 0) {
+        name += ".obj";
+        if (::stat(name.c_str(), &st) != 0)
+            return OK; // the open reports the missing file
+    }
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) { // the open refuses directories
+        print_error("Error reading model file \"%s\": not a regular file.\n",
+                    name.c_str());
+        return ERROR;
+    }
+    return OK;
+}
 
 Status read_objects(const char *filename, File_formats *form, int *n_objects,
                     object_struct ***object_list, object_details **details)
 {
     *n_objects = 0;
+    if (files_being_read.empty()) {
+        model_files_opened = 0;
+    } else {
+        if (model_files_opened >= max_model_files) {
+            print_error("Error reading model file \"%s\": one read may open at most "
+                        "%zu model files.\n", filename, max_model_files);
+            return ERROR;
+        }
+        if (check_model_file(filename) != OK)
+            return ERROR;
+        ++model_files_opened;
+    }
     File file;
     if (open_file_with_default_suffix(filename, "obj", READ_FILE, BINARY_FORMAT,
                                       &file) != OK)
@@ -52,12 +95,11 @@ Status read_objects(const char *filename, File_formats *form, int *n_objects,
     for (;;) {
         object_struct *object = nullptr;
         bool eof = false;
-        File_formats object_form = ASCII_FORMAT;
-        const long compressed_before = compressed_polygons_read_count();
-        status = input_object(directory, file, &object_form, &object, &eof);
+        object_details stored{ASCII_FORMAT, false};
+        status = input_object_with_details(directory, file, &stored, &object, &eof);
         if (status != OK || eof)
             break;
-        *form = object_form;
+        *form = stored.form;
         if (details != nullptr &&
             grow_array(detail_list, std::size_t(count), std::size_t(count) + 1,
                        64, "graphics_io", __LINE__) != OK) {
@@ -71,9 +113,7 @@ Status read_objects(const char *filename, File_formats *form, int *n_objects,
             break;
         }
         if (details != nullptr)
-            detail_list[count - 1] = {
-                object_form, get_object_type(object) == POLYGONS &&
-                                 compressed_polygons_read_count() != compressed_before};
+            detail_list[count - 1] = stored;
     }
     files_being_read.pop_back();
     delete_string(directory);
@@ -124,8 +164,20 @@ Status output_graphics_file(const char *filename, File_formats form,
 Status input_object(const char *directory, File file, File_formats *form,
                     object_struct **object, bool *eof)
 {
+    object_details stored{*form, false};
+    Status status = input_object_with_details(directory, file, &stored, object, eof);
+    *form = stored.form;
+    return status;
+}
+
+Status input_object_with_details(const char *directory, File file,
+                                 object_details *details, object_struct **object,
+                                 bool *eof)
+{
     *object = nullptr;
+    details->compressed = false;
     int kind = -1;
+    File_formats *form = &details->form;
     if (input_object_type(file, &kind, form, eof) != OK)
         return ERROR;
     if (*eof)
@@ -139,7 +191,10 @@ Status input_object(const char *directory, File file, File_formats *form,
     case MARKER: status = io_marker(file, READ_FILE, *form, get_marker_ptr(created)); break;
     case MODEL: status = io_model(file, READ_FILE, *form, get_model_ptr(created)); break;
     case PIXELS: status = io_pixels(file, READ_FILE, *form, get_pixels_ptr(created)); break;
-    case POLYGONS: status = io_polygons(file, READ_FILE, *form, get_polygons_ptr(created)); break;
+    case POLYGONS:
+        status = io_polygons_with_details(file, READ_FILE, *form, get_polygons_ptr(created),
+                                          &details->compressed);
+        break;
     case QUADMESH: status = io_quadmesh(file, READ_FILE, *form, get_quadmesh_ptr(created)); break;
     case TEXT: status = io_text(file, READ_FILE, *form, get_text_ptr(created)); break;
     default:

@@ -1,14 +1,15 @@
-// Bodies of the seven object kinds in the surface file format, and the
-// value routines they are built from. Each io_ routine serves both
-// directions, so the order of its steps is the file layout.
+// Bodies of the seven object kinds in the surface file format. Each io_
+// routine serves both directions, so the order of its steps is the file
+// layout.
 #include "object_io.h"
 
 #include "compressed_polygons.h"
+#include "object_arrays.h"
+#include "object_checks.h"
 #include "polygon_normals.h"
 
 #include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -16,77 +17,6 @@ namespace {
 const char kind_letters[N_OBJECT_TYPES + 1] = "lmfxpqt";
 
 bool reading(IO_types direction) { return direction == READ_FILE; }
-
-// Refuses a count read from the file that is negative or more than the
-// rest of the file could describe, before anything is allocated for it.
-Status check_count(File file, File_formats form, long long count,
-                   std::size_t binary_bytes, int values_each, const char *what)
-{
-    if (count < 0) {
-        print_error("Error reading \"%s\": negative %s count %lld.\n",
-                    file_name(file), what, count);
-        return ERROR;
-    }
-    std::uint64_t values = std::uint64_t(count) * std::uint64_t(values_each);
-    std::size_t bytes_each = binary_bytes / std::size_t(values_each);
-    if (!file_can_hold(file, form, values, bytes_each)) {
-        print_error("Error reading \"%s\": %s count %lld is more than the rest "
-                    "of the file can hold.\n", file_name(file), what, count);
-        return ERROR;
-    }
-    return OK;
-}
-
-// Every index must name one of the points: the viewer and the topology
-// routines index the points array with them unchecked.
-Status check_indices(File file, const char *kind, int n_points, int n_indices,
-                     const int *indices)
-{
-    // One branch-free pass that the compiler vectorises; the culprit is
-    // only looked for when there is one.
-    unsigned outside = 0;
-    for (int i = 0; i < n_indices; ++i)
-        outside |= static_cast<unsigned>(indices[i]) >= static_cast<unsigned>(n_points);
-    if (!outside)
-        return OK;
-    for (int i = 0; i < n_indices; ++i) {
-        if (indices[i] < 0 || indices[i] >= n_points) {
-            print_error("Error reading \"%s\": %s index %d (entry %d) is outside "
-                        "the %d points.\n", file_name(file), kind, indices[i], i,
-                        n_points);
-            return ERROR;
-        }
-    }
-    return OK;
-}
-
-// Items need an end index list that never decreases; its last entry is the
-// number of indices that follow.
-Status check_end_indices(File file, const char *kind, int n_items,
-                         const int *end_indices)
-{
-    int previous = 0;
-    for (int i = 0; i < n_items; ++i) {
-        if (end_indices[i] < previous) {
-            print_error("Error reading \"%s\": %s end index %d (item %d) is "
-                        "smaller than the one before it (%d).\n", file_name(file),
-                        kind, end_indices[i], i, previous);
-            return ERROR;
-        }
-        previous = end_indices[i];
-    }
-    return OK;
-}
-
-int colour_count(int colour_flag, int n_items, int n_points)
-{
-    switch (colour_flag) {
-    case ONE_COLOUR: return 1;
-    case PER_ITEM_COLOURS: return n_items;
-    case PER_VERTEX_COLOURS: return n_points;
-    default: return -1;
-    }
-}
 
 Status io_zero_vectors(File file, File_formats form, int n)
 {
@@ -99,240 +29,6 @@ Status io_zero_vectors(File file, File_formats form, int n)
 }
 
 } // namespace
-
-// ---------------------------------------------------------------- values
-
-Status io_point(File file, IO_types direction, File_formats form, Point *point)
-{
-    static_assert(sizeof(Point) == 3 * sizeof(float));
-    return io_floats(file, direction, form, 3, &point->x);
-}
-
-Status io_vector(File file, IO_types direction, File_formats form, Vector *vector)
-{
-    static_assert(sizeof(Vector) == 3 * sizeof(float));
-    return io_floats(file, direction, form, 3, &vector->x);
-}
-
-template <typename T>
-static Status io_triples(File file, IO_types direction, File_formats form, int n,
-                         T **array, const char *what)
-{
-    if (reading(direction)) {
-        *array = nullptr;
-        if (check_count(file, form, n, sizeof(T), 3, what) != OK)
-            return ERROR;
-        if (alloc_array(*array, std::size_t(n), "object_io", __LINE__) != OK)
-            return ERROR;
-    }
-    if (n <= 0)
-        return n == 0 ? OK : ERROR;
-    if (form == BINARY_FORMAT)
-        return io_binary_data(file, direction, *array, sizeof(T), std::size_t(n));
-    T *values = *array;
-    for (int i = 0; i < n; ++i) {
-        if (io_floats(file, direction, form, 3, &values[i].x) != OK ||
-            io_newline(file, direction, form) != OK)
-            return ERROR;
-    }
-    return OK;
-}
-
-Status io_points(File file, IO_types direction, File_formats form, int n,
-                 Point **points)
-{
-    return io_triples(file, direction, form, n, points, "point");
-}
-
-Status io_vectors(File file, IO_types direction, File_formats form, int n,
-                  Vector **vectors)
-{
-    return io_triples(file, direction, form, n, vectors, "normal");
-}
-
-Status io_colour(File file, IO_types direction, File_formats form, Colour *colour)
-{
-    if (form == ASCII_FORMAT) {
-        float rgba[4] = {};
-        if (!reading(direction)) {
-            rgba[0] = float(get_Colour_r_0_1(*colour));
-            rgba[1] = float(get_Colour_g_0_1(*colour));
-            rgba[2] = float(get_Colour_b_0_1(*colour));
-            rgba[3] = float(get_Colour_a_0_1(*colour));
-        }
-        if (io_floats(file, direction, form, 4, rgba) != OK)
-            return ERROR;
-        if (reading(direction))
-            *colour = make_rgba_Colour_0_1(rgba[0], rgba[1], rgba[2], rgba[3]);
-        return OK;
-    }
-    unsigned char abgr[4] = {};
-    if (!reading(direction)) {
-        abgr[0] = static_cast<unsigned char>(get_Colour_a(*colour));
-        abgr[1] = static_cast<unsigned char>(get_Colour_b(*colour));
-        abgr[2] = static_cast<unsigned char>(get_Colour_g(*colour));
-        abgr[3] = static_cast<unsigned char>(get_Colour_r(*colour));
-    }
-    if (io_binary_data(file, direction, abgr, 1, 4) != OK)
-        return ERROR;
-    if (reading(direction))
-        *colour = make_rgba_Colour(abgr[3], abgr[2], abgr[1], abgr[0]);
-    return OK;
-}
-
-Status io_colours(File file, IO_types direction, File_formats form,
-                  int *colour_flag, int n_items, int n_points, Colour **colours)
-{
-    if (io_int(file, direction, form, colour_flag) != OK)
-        return ERROR;
-    int count = colour_count(*colour_flag, n_items, n_points);
-    if (count < 0) {
-        print_error("Error inputting colour flag.\n");
-        return ERROR;
-    }
-    if (reading(direction)) {
-        *colours = nullptr;
-        if (check_count(file, form, count, 4, 4, "colour") != OK)
-            return ERROR;
-        if (count > 0 && alloc_array(*colours, std::size_t(count), "object_io",
-                                     __LINE__) != OK)
-            return ERROR;
-    } else if (count > 0 && *colours == nullptr) {
-        print_error("Error writing \"%s\": the colour list is missing.\n",
-                    file_name(file));
-        return ERROR;
-    }
-    for (int i = 0; i < count; ++i) {
-        if (io_colour(file, direction, form, &(*colours)[i]) != OK ||
-            io_newline(file, direction, form) != OK)
-            return ERROR;
-    }
-    return OK;
-}
-
-Status io_surfprop(File file, IO_types direction, File_formats form,
-                   Surfprop *surfprop)
-{
-    static_assert(sizeof(Surfprop) == 5 * sizeof(float));
-    if (io_floats(file, direction, form, 5, &surfprop->ambient) != OK)
-        return ERROR;
-    if (reading(direction) && surfprop->opacity == 0.0f)
-        surfprop->opacity = 1.0f;
-    return OK;
-}
-
-Status io_end_indices(File file, IO_types direction, File_formats form,
-                      int n_items, int **end_indices, int min_size)
-{
-    if (!reading(direction)) {
-        if (n_items > 0 && std::getenv("NEW_OBJ_FORMAT") != nullptr) {
-            int *sizes = nullptr;
-            if (alloc_array(sizes, std::size_t(n_items), "object_io", __LINE__) != OK)
-                return ERROR;
-            sizes[0] = (*end_indices)[0];
-            for (int i = 1; i < n_items; ++i)
-                sizes[i] = (*end_indices)[i] - (*end_indices)[i - 1];
-            Status status = io_ints(file, direction, form, n_items, &sizes);
-            free_array(sizes, "object_io", __LINE__);
-            return status;
-        }
-        return io_ints(file, direction, form, n_items, end_indices);
-    }
-    if (check_count(file, form, n_items, sizeof(int), 1, "item") != OK)
-        return ERROR;
-    if (io_ints(file, direction, form, n_items, end_indices) != OK)
-        return ERROR;
-    int *ends = *end_indices;
-    bool sizes = false;
-    for (int i = 1; i < n_items && !sizes; ++i)
-        sizes = (long long)ends[i] - ends[i - 1] < min_size;
-    if (sizes) {
-        long long sum = ends[0];
-        for (int i = 1; i < n_items; ++i) {
-            if (ends[i] < 0)
-                break; // reported as decreasing below
-            sum += ends[i];
-            if (sum > INT_MAX) {
-                print_error("Error reading \"%s\": the item sizes add up to more "
-                            "than %d indices.\n", file_name(file), INT_MAX);
-                return ERROR;
-            }
-            ends[i] = int(sum);
-        }
-    }
-    return OK;
-}
-
-Status io_pixel_colour(File file, IO_types direction, File_formats form,
-                       Colour *colour)
-{
-    if (form == ASCII_FORMAT) {
-        int rgb[3] = {};
-        if (!reading(direction)) {
-            rgb[0] = get_Colour_r(*colour);
-            rgb[1] = get_Colour_g(*colour);
-            rgb[2] = get_Colour_b(*colour);
-        }
-        for (int &v : rgb)
-            if (io_int(file, direction, form, &v) != OK)
-                return ERROR;
-        if (reading(direction))
-            *colour = make_Colour(rgb[0], rgb[1], rgb[2]);
-        return OK;
-    }
-    unsigned char rgb[3] = {};
-    if (!reading(direction)) {
-        rgb[0] = static_cast<unsigned char>(get_Colour_r(*colour));
-        rgb[1] = static_cast<unsigned char>(get_Colour_g(*colour));
-        rgb[2] = static_cast<unsigned char>(get_Colour_b(*colour));
-    }
-    if (io_binary_data(file, direction, rgb, 1, 3) != OK)
-        return ERROR;
-    if (reading(direction))
-        *colour = make_Colour(rgb[0], rgb[1], rgb[2]);
-    return OK;
-}
-
-Status io_pixel_colours(File file, IO_types direction, File_formats form, int n,
-                        Colour **colours)
-{
-    if (reading(direction)) {
-        *colours = nullptr;
-        if (check_count(file, form, n, 3, 3, "pixel") != OK)
-            return ERROR;
-        if (alloc_array(*colours, std::size_t(n), "object_io", __LINE__) != OK)
-            return ERROR;
-    }
-    if (n < 0)
-        return ERROR;
-    Colour *values = *colours;
-    if (form == ASCII_FORMAT) {
-        for (int i = 0; i < n; ++i)
-            if (io_pixel_colour(file, direction, form, &values[i]) != OK ||
-                io_newline(file, direction, form) != OK)
-                return ERROR;
-        return OK;
-    }
-    constexpr int chunk = 256;
-    unsigned char buffer[3 * chunk];
-    for (int start = 0; start < n; start += chunk) {
-        int count = n - start < chunk ? n - start : chunk;
-        if (!reading(direction)) {
-            for (int i = 0; i < count; ++i) {
-                buffer[3 * i] = static_cast<unsigned char>(get_Colour_r(values[start + i]));
-                buffer[3 * i + 1] = static_cast<unsigned char>(get_Colour_g(values[start + i]));
-                buffer[3 * i + 2] = static_cast<unsigned char>(get_Colour_b(values[start + i]));
-            }
-        }
-        if (io_binary_data(file, direction, buffer, 1, std::size_t(3 * count)) != OK)
-            return ERROR;
-        if (reading(direction))
-            for (int i = 0; i < count; ++i)
-                values[start + i] = make_Colour(buffer[3 * i], buffer[3 * i + 1],
-                                                buffer[3 * i + 2]);
-    }
-    return OK;
-}
 
 // ---------------------------------------------------------------- kind letters
 
@@ -378,12 +74,19 @@ Status input_object_type(File file, int *object_type, File_formats *form,
     *object_type = int(found - kind_letters);
     return OK;
 }
-
 // ---------------------------------------------------------------- kinds
 
 Status io_polygons(File file, IO_types direction, File_formats form,
                    polygons_struct *polygons)
 {
+    bool compressed;
+    return io_polygons_with_details(file, direction, form, polygons, &compressed);
+}
+
+Status io_polygons_with_details(File file, IO_types direction, File_formats form,
+                                polygons_struct *polygons, bool *compressed)
+{
+    *compressed = false;
     if (reading(direction)) {
         initialize_polygons(polygons, make_Colour_0_1(1.0, 1.0, 1.0), nullptr);
         free_array(polygons->colours, "object_io", __LINE__);
@@ -395,8 +98,10 @@ Status io_polygons(File file, IO_types direction, File_formats form,
             io_surfprop(file, direction, form, &polygons->surfprop) != OK)
             return ERROR;
         if (!reading(direction) && use_compressed_polygons() &&
-            can_compress_polygons(polygons))
+            can_compress_polygons(polygons)) {
+            *compressed = true;
             return output_compressed_polygons(file, form, polygons);
+        }
         if (io_int(file, direction, form, &polygons->n_points) != OK)
             return ERROR;
         if (reading(direction) && polygons->n_points < 0) {
@@ -408,6 +113,7 @@ Status io_polygons(File file, IO_types direction, File_formats form,
             }
             int n_triangles = -polygons->n_points;
             polygons->n_points = 0;
+            *compressed = true;
             return input_compressed_polygons(file, form, polygons, n_triangles);
         }
         if (io_newline(file, direction, form) != OK ||
@@ -454,7 +160,9 @@ Status io_polygons(File file, IO_types direction, File_formats form,
             check_end_indices(file, "polygon", polygons->n_items, polygons->end_indices) != OK)
             return ERROR;
         int n_indices = polygons->n_items > 0 ? polygons->end_indices[polygons->n_items - 1] : 0;
-        if (io_ints(file, direction, form, n_indices, &polygons->indices) != OK ||
+        if ((reading(direction) ? input_ints(file, form, n_indices, &polygons->indices)
+                                : io_ints(file, direction, form, n_indices,
+                                          &polygons->indices)) != OK ||
             io_newline(file, direction, form) != OK)
             return ERROR;
         if (reading(direction))
@@ -503,7 +211,8 @@ Status io_lines(File file, IO_types direction, File_formats form, lines_struct *
         check_end_indices(file, "line", lines->n_items, lines->end_indices) != OK)
         return ERROR;
     int n_indices = lines->n_items > 0 ? lines->end_indices[lines->n_items - 1] : 0;
-    if (io_ints(file, direction, form, n_indices, &lines->indices) != OK)
+    if ((reading(direction) ? input_ints(file, form, n_indices, &lines->indices)
+                            : io_ints(file, direction, form, n_indices, &lines->indices)) != OK)
         return ERROR;
     if (reading(direction))
         return check_indices(file, "line", lines->n_points, n_indices, lines->indices);
@@ -586,85 +295,4 @@ Status io_model(File file, IO_types direction, File_formats form, model_struct *
         io_quoted_string(file, direction, form, &model->filename) != OK)
         return ERROR;
     return io_newline(file, direction, form);
-}
-
-Status io_pixels(File file, IO_types direction, File_formats form, pixels_struct *pixels)
-{
-    if (!reading(direction) && (pixels->x_size < 1 || pixels->y_size < 1))
-        return OK;
-    if (io_object_type(file, direction, form, PIXELS) != OK ||
-        io_int(file, direction, form, &pixels->pixel_type) != OK ||
-        io_int(file, direction, form, &pixels->x_size) != OK ||
-        io_int(file, direction, form, &pixels->y_size) != OK)
-        return ERROR;
-    if (reading(direction)) {
-        pixels->x_position = 0;
-        pixels->y_position = 0;
-        pixels->x_zoom = 1.0;
-        pixels->y_zoom = 1.0;
-        pixels->data = nullptr;
-    }
-    int type = pixels->pixel_type;
-    if (type != PIXEL_INDEX8 && type != PIXEL_INDEX16 && type != PIXEL_RGB) {
-        print_error("Error, unrecognized pixel type %d.\n", type);
-        return ERROR;
-    }
-    long long count = (long long)pixels->x_size * pixels->y_size;
-    if (pixels->x_size < 0 || pixels->y_size < 0 || count > INT_MAX) {
-        print_error("Error reading \"%s\": pixel image size %d by %d is out of "
-                    "range.\n", file_name(file), pixels->x_size, pixels->y_size);
-        return ERROR;
-    }
-    int n = int(count);
-    if (!reading(direction) && pixels->data == nullptr) {
-        print_error("Error writing \"%s\": the pixel image has no data.\n",
-                    file_name(file));
-        return ERROR;
-    }
-    switch (type) {
-    case PIXEL_INDEX8: {
-        unsigned char *data = static_cast<unsigned char *>(pixels->data);
-        Status status = io_unsigned_chars(file, direction, form, n, &data);
-        pixels->data = data;
-        return status;
-    }
-    case PIXEL_INDEX16: {
-        // raw bytes in both forms. In ASCII form a line break is written
-        // between the sizes and the bytes, so that a first byte looking like
-        // a digit does not run on into the last size; on reading it is
-        // skipped when present (older files have none).
-        if (!reading(direction)) {
-            if (form == ASCII_FORMAT && output_character(file, '\n') != OK)
-                return ERROR;
-            return io_binary_data(file, direction, pixels->data, 2, std::size_t(n));
-        }
-        if (std::uint64_t(n) * 2 > file_bytes_remaining(file)) {
-            print_error("Error reading \"%s\": %d 16-bit pixels are more than "
-                        "the rest of the file holds.\n", file_name(file), n);
-            return ERROR;
-        }
-        if (n == 0)
-            return OK;
-        unsigned char *bytes = static_cast<unsigned char *>(
-            alloc_memory_1d(std::size_t(n), 2, "object_io", __LINE__));
-        if (bytes == nullptr)
-            return ERROR;
-        pixels->data = bytes;
-        std::size_t done = 0;
-        if (form == ASCII_FORMAT) {
-            char first;
-            if (input_character(file, &first) != OK)
-                return ERROR;
-            if (first != '\n')
-                bytes[done++] = static_cast<unsigned char>(first);
-        }
-        return io_binary_data(file, direction, bytes + done, 1, std::size_t(n) * 2 - done);
-    }
-    default: {
-        Colour *data = static_cast<Colour *>(pixels->data);
-        Status status = io_pixel_colours(file, direction, form, n, &data);
-        pixels->data = data;
-        return status;
-    }
-    }
 }

@@ -22,6 +22,10 @@ Status output_graphics_file(const char *filename, File_formats form,
 
 Status input_object(const char *directory, File file, File_formats *form,
                     object_struct **object, bool *eof);
+// As input_object, and also tells how the object was stored.
+Status input_object_with_details(const char *directory, File file,
+                                 object_details *details, object_struct **object,
+                                 bool *eof);
 Status output_object(File file, File_formats form, object_struct *object);
 Status input_object_type(File file, int *object_type, File_formats *form,
                          bool *eof);
@@ -34,6 +38,10 @@ Status io_model(File file, IO_types direction, File_formats form, model_struct *
 Status io_pixels(File file, IO_types direction, File_formats form, pixels_struct *pixels);
 Status io_polygons(File file, IO_types direction, File_formats form,
                    polygons_struct *polygons);
+// As io_polygons; *compressed tells whether the body was (or, when reading,
+// is being) in the compressed sphere form.
+Status io_polygons_with_details(File file, IO_types direction, File_formats form,
+                                polygons_struct *polygons, bool *compressed);
 Status io_quadmesh(File file, IO_types direction, File_formats form,
                    quadmesh_struct *quadmesh);
 Status io_text(File file, IO_types direction, File_formats form, text_struct *text);
