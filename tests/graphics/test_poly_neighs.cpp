@@ -6,7 +6,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 using ::testing::ElementsAre;
@@ -161,6 +163,98 @@ TEST(PolygonNeighbours, RefusesConflictingArgumentsAndBadIndices)
     EXPECT_EQ(create_polygon_point_neighbours(&falling.record, false, &counts, &lists,
                                               nullptr, nullptr), ERROR);
     testing::internal::GetCapturedStderr();
+}
+
+// FNV-1a over every list, interior flag and (within polygons) table entry
+// of both modes, so that a change of any entry or of its place shows.
+std::uint64_t neighbour_hash(const polygons_struct *polygons)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    auto mix = [&hash](int value) {
+        for (int byte = 0; byte < 4; ++byte) {
+            hash ^= (static_cast<unsigned>(value) >> (8 * byte)) & 0xffu;
+            hash *= 1099511628211ull;
+        }
+    };
+    for (bool across : {false, true}) {
+        int *counts = nullptr;
+        int **lists = nullptr;
+        unsigned char *interior = nullptr;
+        int **table = nullptr;
+        EXPECT_EQ(create_polygon_point_neighbours(polygons, across, &counts, &lists,
+                                                  &interior, across ? nullptr : &table),
+                  OK);
+        for (int p = 0; p < polygons->n_points; ++p) {
+            mix(counts[p]);
+            mix(interior[p]);
+            for (int j = 0; j < counts[p]; ++j) {
+                mix(lists[p][j]);
+                if (table != nullptr)
+                    mix(table[p][j]);
+            }
+        }
+        delete_polygon_point_neighbours(polygons, counts, lists, interior, table);
+    }
+    return hash;
+}
+
+// The subdivision and the compressed sphere files rely on the order of these
+// lists; the expected hashes were recorded from the original list builder
+// (the 20-triangle sphere is the icosahedron).
+TEST(PolygonNeighbours, OrderOnOrientedMeshesIsUnchanged)
+{
+    const Point origin = {0.0f, 0.0f, 0.0f};
+    const struct {
+        int n_triangles;
+        std::uint64_t hash;
+    } tetrahedral[] = {
+        {4, 9436938711661211493ull},      {6, 8030405185983843764ull},
+        {8, 3199401459560005909ull},      {20, 12363600743043826117ull},
+        {80, 13641927749936775605ull},    {96, 8645895912375944741ull},
+        {128, 1055059806164482581ull},    {1280, 11230752376849544041ull},
+        {20480, 10468289124919898169ull}};
+    for (const auto &c : tetrahedral) {
+        polygons_struct sphere;
+        ASSERT_EQ(create_tetrahedral_sphere(&origin, 1, 1, 1, c.n_triangles, &sphere), OK);
+        EXPECT_EQ(neighbour_hash(&sphere), c.hash) << c.n_triangles;
+        delete_polygons(&sphere);
+    }
+
+    const struct {
+        int n_up, n_around;
+        std::uint64_t hash;
+    } latitude_longitude[] = {
+        {2, 6, 7558372625310886597ull},
+        {4, 8, 9936451058415331893ull},
+        {16, 32, 14548285483205162021ull},
+        {40, 90, 10408795522156924345ull}};
+    for (const auto &c : latitude_longitude) {
+        polygons_struct sphere;
+        ASSERT_EQ(create_polygons_sphere(&origin, 1, 1, 1, c.n_up, c.n_around, false,
+                                         &sphere), OK);
+        EXPECT_EQ(neighbour_hash(&sphere), c.hash) << c.n_up << " " << c.n_around;
+        delete_polygons(&sphere);
+    }
+
+    const std::vector<std::vector<int>> small[] = {
+        {{0, 1, 2}},
+        {{0, 1, 2}, {0, 2, 3}, {0, 3, 1}},
+        {{0, 1, 2}, {0, 3, 1}, {0, 2, 3}},
+        {{0, 1, 2, 3}},
+        {{0, 1, 2}, {2, 1, 3}},
+        {{0, 1, 2}, {1, 3, 2}, {0, 4, 5}},
+    };
+    const std::uint64_t small_hashes[] = {
+        14214848798643452169ull, 7382845672592983850ull, 9085717631046675962ull,
+        4107328402382033493ull,  18401848931591792724ull, 9019431547852205002ull};
+    for (int i = 0; i < 6; ++i) {
+        int n_points = 0;
+        for (const auto &polygon : small[i])
+            for (int corner : polygon)
+                n_points = std::max(n_points, corner + 1);
+        mesh m(n_points, small[i]);
+        EXPECT_EQ(neighbour_hash(&m.record), small_hashes[i]) << i;
+    }
 }
 
 TEST(PolygonNormals, FindNormalCoversTrianglesNewellAndDegenerateCorners)
