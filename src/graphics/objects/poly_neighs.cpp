@@ -33,21 +33,29 @@ constexpr int NONE = -1;
 // One list entry. A point's entries are linked in a cycle in list order, the
 // point's head being the first; the ends of an open chain name each other.
 struct entry {
-    int point;
-    int value;
     int next, prev;
     int partner; // once the lists are out: the entry's place in its list
     bool chain_start;
     bool chain_end; // an open end
 };
 
-// All entries, found by (point, value) through an open-addressing table.
+// Every point owns a block of slots, as many as its wedges have entries, so
+// its entries lie together. A point with few entries is searched through;
+// the entries of a crowded one are also found through a hash table.
 struct entry_store {
-    entry *entries = nullptr;
-    int n_entries = 0;
-    int capacity = 0;
-    int *table = nullptr;
-    std::size_t table_size = 0; // a power of two, kept at least twice n_entries
+    static constexpr int SEARCHED = 16;
+
+    int *first_slot = nullptr; // per point
+    int *used = nullptr;       // per point
+    int *values = nullptr;     // per slot
+    entry *entries = nullptr;  // per slot
+    struct hashed {
+        int point;
+        int slot;
+    };
+    hashed *table = nullptr;
+    std::size_t table_size = 0; // a power of two, kept at least twice n_hashed
+    std::size_t n_hashed = 0;
 
     static std::size_t hash(int point, int value, std::size_t size)
     {
@@ -56,63 +64,96 @@ struct entry_store {
         return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 17) & (size - 1);
     }
 
+    Status start(int n_points, const long long slots[])
+    {
+        if (alloc_array(first_slot, n_points, "poly_neighs", __LINE__) != OK ||
+            alloc_array(used, n_points, "poly_neighs", __LINE__) != OK)
+            return ERROR;
+        long long total = 0;
+        for (int p = 0; p < n_points; ++p) {
+            first_slot[p] = static_cast<int>(total);
+            used[p] = 0;
+            total += slots[p];
+            if (total > INT_MAX) {
+                print_error("create_polygon_point_neighbours: the polygons have "
+                            "too many corners.\n");
+                return ERROR;
+            }
+        }
+        if (alloc_array(values, static_cast<std::size_t>(total), "poly_neighs",
+                        __LINE__) != OK ||
+            alloc_array(entries, static_cast<std::size_t>(total), "poly_neighs",
+                        __LINE__) != OK)
+            return ERROR;
+        return OK;
+    }
+
     int find(int point, int value) const
     {
+        const int from = first_slot[point];
+        if (used[point] <= SEARCHED) {
+            for (int slot = from; slot < from + used[point]; ++slot)
+                if (values[slot] == value)
+                    return slot;
+            return NONE;
+        }
         for (std::size_t h = hash(point, value, table_size);; h = (h + 1) & (table_size - 1)) {
-            const int e = table[h];
-            if (e == NONE ||
-                (entries[e].point == point && entries[e].value == value))
-                return e;
+            const hashed &at = table[h];
+            if (at.slot == NONE || (at.point == point && values[at.slot] == value))
+                return at.slot;
         }
     }
 
-    Status rehash(std::size_t size)
+    Status put_in_table(int point, int slot)
     {
-        int *fresh = nullptr;
-        if (alloc_array(fresh, size, "poly_neighs", __LINE__) != OK)
-            return ERROR;
-        for (std::size_t h = 0; h < size; ++h)
-            fresh[h] = NONE;
-        for (int e = 0; e < n_entries; ++e) {
-            std::size_t h = hash(entries[e].point, entries[e].value, size);
-            while (fresh[h] != NONE)
-                h = (h + 1) & (size - 1);
-            fresh[h] = e;
+        if (2 * (n_hashed + 1) > table_size) {
+            const std::size_t size = (table_size == 0) ? 1024 : 2 * table_size;
+            hashed *fresh = nullptr;
+            if (alloc_array(fresh, size, "poly_neighs", __LINE__) != OK)
+                return ERROR;
+            for (std::size_t h = 0; h < size; ++h)
+                fresh[h] = {NONE, NONE};
+            for (std::size_t old = 0; old < table_size; ++old)
+                if (table[old].slot != NONE) {
+                    std::size_t h = hash(table[old].point, values[table[old].slot], size);
+                    while (fresh[h].slot != NONE)
+                        h = (h + 1) & (size - 1);
+                    fresh[h] = table[old];
+                }
+            if (table != nullptr)
+                free_array(table, "poly_neighs", __LINE__);
+            table = fresh;
+            table_size = size;
         }
-        if (table != nullptr)
-            free_array(table, "poly_neighs", __LINE__);
-        table = fresh;
-        table_size = size;
+        std::size_t h = hash(point, values[slot], table_size);
+        while (table[h].slot != NONE)
+            h = (h + 1) & (table_size - 1);
+        table[h] = {point, slot};
+        ++n_hashed;
         return OK;
     }
 
     // A new entry, known not to be there yet; NONE when memory runs out.
     int add(int point, int value)
     {
-        if (n_entries == INT_MAX)
+        const int slot = first_slot[point] + used[point]++;
+        values[slot] = value;
+        entries[slot] = {slot, slot, slot, false, false};
+        if (used[point] == SEARCHED + 1) {
+            for (int s = first_slot[point]; s <= slot; ++s)
+                if (put_in_table(point, s) != OK)
+                    return NONE;
+        } else if (used[point] > SEARCHED + 1 && put_in_table(point, slot) != OK) {
             return NONE;
-        if (n_entries == capacity) {
-            const int grown = capacity == 0           ? 64
-                              : capacity > INT_MAX / 2 ? INT_MAX
-                                                       : 2 * capacity;
-            if (grow_array(entries, capacity, grown, 1, "poly_neighs", __LINE__) != OK)
-                return NONE;
-            capacity = grown;
         }
-        if (2 * static_cast<std::size_t>(n_entries + 1) > table_size &&
-            rehash(2 * table_size) != OK)
-            return NONE;
-        const int e = n_entries++;
-        entries[e] = {point, value, e, e, e, false, false};
-        std::size_t h = hash(point, value, table_size);
-        while (table[h] != NONE)
-            h = (h + 1) & (table_size - 1);
-        table[h] = e;
-        return e;
+        return slot;
     }
 
     void release()
     {
+        for (int **array : {&first_slot, &used, &values})
+            if (*array != nullptr)
+                free_array(*array, "poly_neighs", __LINE__);
         if (entries != nullptr)
             free_array(entries, "poly_neighs", __LINE__);
         if (table != nullptr)
@@ -262,9 +303,14 @@ struct polygon_points {
             alloc_array(first_at, n_points, "poly_neighs", __LINE__) != OK ||
             alloc_array(order_at, n_points, "poly_neighs", __LINE__) != OK)
             return ERROR;
+        forget(n_points);
+        return OK;
+    }
+
+    void forget(int n_points)
+    {
         for (int p = 0; p < n_points; ++p)
             seen_in[p] = -1;
-        return OK;
     }
 
     Status collect(int polygon, const int c[], int size)
@@ -362,22 +408,44 @@ Status create_polygon_point_neighbours(const polygons_struct *polygons,
 
     const int n_points = polygons->n_points;
     const int n_items = polygons->n_items;
-    const int n_indices = (n_items > 0) ? polygons->end_indices[n_items - 1] : 0;
 
-    // Within polygons a mesh has at most one entry per corner and side.
-    std::size_t table_size = 64;
-    while (table_size < 4 * static_cast<std::size_t>(n_indices))
-        table_size *= 2;
+    // A first pass counts each point's wedge entries, the most its list can hold.
     list_builder lists;
     polygon_points points;
     chain wedge;
+    long long *slots = nullptr;
     Status status = OK;
     if (alloc_array(lists.heads, n_points, "poly_neighs", __LINE__) != OK ||
-        lists.store.rehash(table_size) != OK ||
+        alloc_array(slots, n_points, "poly_neighs", __LINE__) != OK ||
         (across_polygons && points.start(n_points) != OK))
         status = ERROR;
-    for (int p = 0; status == OK && p < n_points; ++p)
+    for (int p = 0; status == OK && p < n_points; ++p) {
         lists.heads[p] = NONE;
+        slots[p] = 0;
+    }
+    for (int i = 0; i < n_items && status == OK; ++i) {
+        const int start = (i == 0) ? 0 : polygons->end_indices[i - 1];
+        const int size = polygons->end_indices[i] - start;
+        const int *corners = &polygons->indices[start];
+        if (size < 2)
+            continue;
+        if (!across_polygons) {
+            for (int k = 0; k < size; ++k)
+                slots[corners[k]] += (size == 2) ? 1 : 2;
+            continue;
+        }
+        status = points.collect(i, corners, size);
+        for (int k = 0; k < size && status == OK; ++k) {
+            status = make_wedge(corners, size, k, &points, &wedge);
+            slots[corners[k]] += wedge.length;
+        }
+    }
+    if (status == OK)
+        status = lists.store.start(n_points, slots);
+    if (slots != nullptr)
+        free_array(slots, "poly_neighs", __LINE__);
+    if (status == OK && across_polygons)
+        points.forget(n_points);
 
     progress_struct progress;
     if (status == OK) {
@@ -431,7 +499,7 @@ Status create_polygon_point_neighbours(const polygons_struct *polygons,
         }
         int e = head;
         for (int j = 0; j < length; ++j, e = lists.at(e).next) {
-            out_lists[p][j] = lists.at(e).value;
+            out_lists[p][j] = lists.store.values[e];
             lists.at(e).partner = j;
         }
         if (flags != nullptr)
