@@ -6,13 +6,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <random>
+#include <set>
 #include <vector>
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
 namespace {
+
+const Point ORIGIN_POINT = {0.0f, 0.0f, 0.0f};
 
 // A mesh record over caller storage; nothing in it is owned.
 struct mesh {
@@ -161,6 +167,211 @@ TEST(PolygonNeighbours, RefusesConflictingArgumentsAndBadIndices)
     EXPECT_EQ(create_polygon_point_neighbours(&falling.record, false, &counts, &lists,
                                               nullptr, nullptr), ERROR);
     testing::internal::GetCapturedStderr();
+}
+
+// FNV-1a over every list, interior flag and (within polygons) table entry
+// of both modes, so that a change of any entry or of its place shows.
+std::uint64_t neighbour_hash(const polygons_struct *polygons)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    auto mix = [&hash](int value) {
+        for (int byte = 0; byte < 4; ++byte) {
+            hash ^= (static_cast<unsigned>(value) >> (8 * byte)) & 0xffu;
+            hash *= 1099511628211ull;
+        }
+    };
+    for (bool across : {false, true}) {
+        int *counts = nullptr;
+        int **lists = nullptr;
+        unsigned char *interior = nullptr;
+        int **table = nullptr;
+        EXPECT_EQ(create_polygon_point_neighbours(polygons, across, &counts, &lists,
+                                                  &interior, across ? nullptr : &table),
+                  OK);
+        for (int p = 0; p < polygons->n_points; ++p) {
+            mix(counts[p]);
+            mix(interior[p]);
+            for (int j = 0; j < counts[p]; ++j) {
+                mix(lists[p][j]);
+                if (table != nullptr)
+                    mix(table[p][j]);
+            }
+        }
+        delete_polygon_point_neighbours(polygons, counts, lists, interior, table);
+    }
+    return hash;
+}
+
+// The subdivision and the compressed sphere files rely on the order of these
+// lists; the expected hashes were recorded from the original list builder
+// (the 20-triangle sphere is the icosahedron).
+TEST(PolygonNeighbours, OrderOnOrientedMeshesIsUnchanged)
+{
+    const struct {
+        int n_triangles;
+        std::uint64_t hash;
+    } tetrahedral[] = {
+        {4, 9436938711661211493ull},      {6, 8030405185983843764ull},
+        {8, 3199401459560005909ull},      {20, 12363600743043826117ull},
+        {80, 13641927749936775605ull},    {96, 8645895912375944741ull},
+        {128, 1055059806164482581ull},    {1280, 11230752376849544041ull},
+        {20480, 10468289124919898169ull}};
+    for (const auto &c : tetrahedral) {
+        polygons_struct sphere;
+        ASSERT_EQ(create_tetrahedral_sphere(&ORIGIN_POINT, 1, 1, 1, c.n_triangles, &sphere), OK);
+        EXPECT_EQ(neighbour_hash(&sphere), c.hash) << c.n_triangles;
+        delete_polygons(&sphere);
+    }
+
+    const struct {
+        int n_up, n_around;
+        std::uint64_t hash;
+    } latitude_longitude[] = {
+        {2, 6, 7558372625310886597ull},
+        {4, 8, 9936451058415331893ull},
+        {16, 32, 14548285483205162021ull},
+        {40, 90, 10408795522156924345ull}};
+    for (const auto &c : latitude_longitude) {
+        polygons_struct sphere;
+        ASSERT_EQ(create_polygons_sphere(&ORIGIN_POINT, 1, 1, 1, c.n_up, c.n_around, false,
+                                         &sphere), OK);
+        EXPECT_EQ(neighbour_hash(&sphere), c.hash) << c.n_up << " " << c.n_around;
+        delete_polygons(&sphere);
+    }
+
+    const std::vector<std::vector<int>> small[] = {
+        {{0, 1, 2}},
+        {{0, 1, 2}, {0, 2, 3}, {0, 3, 1}},
+        {{0, 1, 2}, {0, 3, 1}, {0, 2, 3}},
+        {{0, 1, 2, 3}},
+        {{0, 1, 2}, {2, 1, 3}},
+        {{0, 1, 2}, {1, 3, 2}, {0, 4, 5}},
+    };
+    const std::uint64_t small_hashes[] = {
+        14214848798643452169ull, 7382845672592983850ull, 9085717631046675962ull,
+        4107328402382033493ull,  18401848931591792724ull, 9019431547852205002ull};
+    for (int i = 0; i < 6; ++i) {
+        int n_points = 0;
+        for (const auto &polygon : small[i])
+            for (int corner : polygon)
+                n_points = std::max(n_points, corner + 1);
+        mesh m(n_points, small[i]);
+        EXPECT_EQ(neighbour_hash(&m.record), small_hashes[i]) << i;
+    }
+}
+
+bool holds_each_once(const std::vector<int> &list)
+{
+    std::vector<int> sorted = list;
+    std::sort(sorted.begin(), sorted.end());
+    return std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end();
+}
+
+// Corners that alternate between two points used to make the lists grow by
+// the whole chain at every corner (cubic across polygons, quadratic within).
+TEST(PolygonNeighbours, RepeatedCornersAreListedOnce)
+{
+    std::vector<int> alternating(200000), decagon(100000);
+    for (int i = 0; i < 200000; ++i)
+        alternating[i] = i % 2;
+    for (int i = 0; i < 100000; ++i)
+        decagon[i] = i % 10;
+    for (bool across : {false, true}) {
+        neighbour_lists two = find_neighbours(mesh(2, {alternating}), across, !across);
+        EXPECT_THAT(two.lists, ElementsAre(ElementsAre(1), ElementsAre(0)));
+        if (!across) {
+            EXPECT_THAT(two.table, ElementsAre(ElementsAre(0), ElementsAre(0)));
+        }
+
+        // Round the decagon many times: as if round it once.
+        neighbour_lists many = find_neighbours(mesh(10, {decagon}), across);
+        std::vector<int> once(10);
+        for (int i = 0; i < 10; ++i)
+            once[i] = i;
+        EXPECT_EQ(many.lists, find_neighbours(mesh(10, {once}), across).lists);
+        const std::vector<int> first = across ? std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}
+                                              : std::vector<int>{1, 9};
+        EXPECT_EQ(many.lists[0], first);
+    }
+}
+
+TEST(PolygonNeighbours, FacesAgainstTheOrientationOrRepeatedAddNoEntries)
+{
+    // Both triangles run from 1 to 2: the chains break at the shared edge.
+    neighbour_lists same_way = find_neighbours(mesh(4, {{2, 0, 1}, {3, 1, 2}}), false);
+    EXPECT_THAT(same_way.lists,
+                ElementsAre(ElementsAre(1, 2), ElementsAre(3, 2, 0), ElementsAre(3, 0, 1),
+                            ElementsAre(1, 2)));
+
+    const std::vector<std::vector<int>> fan = {{0, 1, 2}, {0, 2, 3}, {0, 3, 1}, {3, 2, 4}};
+    std::vector<std::vector<int>> twice = fan;
+    twice.insert(twice.end(), {{0, 2, 3}, {3, 2, 4}, {0, 1, 2}});
+    for (bool across : {false, true}) {
+        neighbour_lists plain = find_neighbours(mesh(5, fan), across);
+        neighbour_lists repeated = find_neighbours(mesh(5, twice), across);
+        EXPECT_EQ(repeated.lists, plain.lists);
+        EXPECT_EQ(repeated.interior, plain.interior);
+    }
+}
+
+TEST(PolygonNeighbours, RingsAndChainsMeetingAtAPointStayApart)
+{
+    // Two cones with apex 0: rings (1, 2, 3) and (4, 5, 6).
+    neighbour_lists n = find_neighbours(
+        mesh(7, {{0, 4, 5}, {0, 1, 2}, {0, 2, 3}, {0, 3, 1}, {0, 5, 6}, {0, 6, 4}}), false);
+    EXPECT_THAT(n.lists[0], ElementsAre(4, 5, 6, 1, 2, 3));
+    EXPECT_EQ(n.interior[0], 1);
+}
+
+// Whatever the polygons, every edge is in both its points' lists (the
+// subdivision looks midpoints up there), every list holds each point once,
+// and a point is its own neighbour only along an edge to itself.
+TEST(PolygonNeighbours, ArbitraryPolygonsKeepEveryEdgeOnce)
+{
+    std::mt19937 random(7);
+    for (int trial = 0; trial < 200; ++trial) {
+        const int n_points = 2 + trial % 9;
+        std::vector<std::vector<int>> polygons(1 + trial % 13);
+        for (auto &polygon : polygons) {
+            polygon.resize(1 + random() % 6);
+            for (int &corner : polygon)
+                corner = int(random() % n_points);
+        }
+        const mesh m(n_points, polygons);
+        for (bool across : {false, true}) {
+            const neighbour_lists n = find_neighbours(m, across);
+            std::vector<std::set<int>> expected(n_points);
+            for (const auto &polygon : polygons)
+                for (std::size_t k = 0; k < polygon.size(); ++k) {
+                    const int p = polygon[k], q = polygon[(k + 1) % polygon.size()];
+                    if (polygon.size() < 2)
+                        continue;
+                    expected[p].insert(q);
+                    expected[q].insert(p);
+                    for (int other : polygon)
+                        if (across && other != p)
+                            expected[p].insert(other);
+                }
+            for (int p = 0; p < n_points; ++p) {
+                EXPECT_TRUE(holds_each_once(n.lists[p])) << trial << " " << p;
+                EXPECT_EQ(std::set<int>(n.lists[p].begin(), n.lists[p].end()), expected[p])
+                    << trial << " " << p;
+            }
+        }
+    }
+}
+
+TEST(PolygonNeighbours, SubdivisionFindsEveryEdgeOfDegenerateTriangles)
+{
+    polygons_struct p;
+    ASSERT_EQ(create_tetrahedral_sphere(&ORIGIN_POINT, 1, 1, 1, 4, &p), OK);
+    // The last triangle made degenerate: a repeated point and a self edge.
+    p.indices[9] = p.indices[10];
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(subdivide_polygons(&p), OK);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(p.n_items, 16);
+    delete_polygons(&p);
 }
 
 TEST(PolygonNormals, FindNormalCoversTrianglesNewellAndDegenerateCorners)
