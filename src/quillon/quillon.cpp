@@ -17,6 +17,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "number_grammar.h"
+
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/stat.h>
@@ -585,7 +587,7 @@ void report_bad_value(File f, const char *what)
 }
 
 // Parses one ASCII number after white space. The number ends where the
-// parser stops (as scanf would), so a value may touch the next object's
+// grammar stops (as scanf would), so a value may touch the next object's
 // letter; an integer may not run on into a fraction or exponent.
 template <typename T>
 bool parse_number(File f, T *value, const char *what)
@@ -599,28 +601,15 @@ bool parse_number(File f, T *value, const char *what)
     for (;;) {
         const char *first = f->buffer.data() + f->pos;
         const char *last = f->buffer.data() + f->end;
-        const char *start = first;
-        if (*start == '+' && start + 1 < last && *(start + 1) != '-')
-            ++start;
-        std::from_chars_result r;
-        if constexpr (std::is_floating_point_v<T>)
-            r = std::from_chars(start, last, *value, std::chars_format::general);
-        else
-            r = std::from_chars(start, last, *value, 10);
-        if (r.ptr == last && !f->at_eof && !f->failed &&
+        numparse::result r = numparse::parse(first, last, *value);
+        // A number reaching (nearly) the buffer's end may go on past it, or
+        // its exponent may: fetch more and parse again.
+        if (r.ok() && last - r.ptr <= 2 && !f->at_eof && !f->failed &&
             (f->pos > 0 || f->end < f->buffer.size())) {
-            // the token may go on past the buffer: fetch more and parse again
             if (refill(f))
                 continue;
         }
-        if (r.ec == std::errc::result_out_of_range && std::is_floating_point_v<T>) {
-            // tiny or huge decimal: accept the nearest value as strtod would
-            std::string token(start, r.ptr);
-            if constexpr (std::is_same_v<T, float>)
-                *value = std::strtof(token.c_str(), nullptr);
-            else
-                *value = std::strtod(token.c_str(), nullptr);
-        } else if (r.ec != std::errc()) {
+        if (!r.ok()) {
             report_bad_value(f, what);
             return false;
         }

@@ -2,12 +2,13 @@
 #include "tag_file.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <climits>
+
+#include "number_grammar.h"
 
 namespace {
 
@@ -159,15 +160,12 @@ const char *shown_token(tag_reader *r, const char *token, char *spare)
     return spare;
 }
 
+// Coordinates and weights must be finite: a tag point at infinity is
+// not a place.
 bool parse_real(const char *token, double *value)
 {
-    if (*token == '+')
-        ++token;
-    const char *end = token + std::strlen(token);
-    if (token == end)
-        return false;
-    auto [ptr, ec] = std::from_chars(token, end, *value);
-    return ec == std::errc() && ptr == end && std::isfinite(*value);
+    return numparse::parse_whole(token, token + std::strlen(token), *value) &&
+           std::isfinite(*value);
 }
 
 bool parse_id(const char *token, int *value)

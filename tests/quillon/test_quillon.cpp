@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <random>
 #include <string>
 #include <unistd.h>
@@ -96,6 +97,30 @@ TEST_F(QuillonTest, AsciiIntegersRefuseFractionsAndJunk)
         EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("i.txt")) << text;
         close_file(f);
     }
+}
+
+TEST_F(QuillonTest, AsciiValuesBeyondTheRangeBecomeInfinityOrZero)
+{
+    File f = open_read(write("r.txt", "1e39 -1e39 1e-50 -1e-50 1e999 2.5e-400 +-5"));
+    float v;
+    ASSERT_EQ(io_float(f, READ_FILE, ASCII_FORMAT, &v), OK);
+    EXPECT_EQ(v, std::numeric_limits<float>::infinity());
+    ASSERT_EQ(io_float(f, READ_FILE, ASCII_FORMAT, &v), OK);
+    EXPECT_EQ(v, -std::numeric_limits<float>::infinity());
+    ASSERT_EQ(io_float(f, READ_FILE, ASCII_FORMAT, &v), OK);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(v), 0u);
+    ASSERT_EQ(io_float(f, READ_FILE, ASCII_FORMAT, &v), OK);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(v), 0x80000000u);
+    double d;
+    ASSERT_EQ(io_real(f, READ_FILE, ASCII_FORMAT, &d), OK);
+    EXPECT_EQ(d, std::numeric_limits<double>::infinity());
+    ASSERT_EQ(io_real(f, READ_FILE, ASCII_FORMAT, &d), OK);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(d), 0u);
+    // a second sign is not part of any number
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(io_real(f, READ_FILE, ASCII_FORMAT, &d), ERROR);
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("found '+'"));
+    close_file(f);
 }
 
 TEST_F(QuillonTest, NumbersSplitAcrossTheBufferEdgeReadWhole)

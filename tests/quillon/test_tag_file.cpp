@@ -4,7 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -213,6 +215,20 @@ TEST_F(TagFileTest, EmptyPointList)
     }
 }
 
+TEST_F(TagFileTest, ValuesTooSmallForADoubleBecomeZero)
+{
+    ASSERT_EQ(read(write("h.tag", "t\nVolumes = 1;\nPoints =\n"
+                                  "1e-999 -2.5e-400 3 4e-330 1 2 \"tiny weight\";\n")),
+              OK)
+        << errors;
+    ASSERT_EQ(n_points, 1);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(positions[0][0]), 0u);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(positions[0][1]), 0x8000000000000000u);
+    EXPECT_EQ(positions[0][2], 3.0);
+    EXPECT_EQ(weights[0], 0.0);
+    EXPECT_STREQ(labels[0], "tiny weight");
+}
+
 TEST_F(TagFileTest, OutputsTheCallerDoesNotWantMayBeNull)
 {
     std::string path = write("g.tag", "t\nVolumes = 2;\nPoints =\n1 2 3 4 5 6 \"x\";\n");
@@ -252,6 +268,11 @@ TEST_F(TagFileTest, MalformedPointsAreRefused)
     expect_refused(head + "1 2 \"a\";\n", 4, "expected a number for z, found \"");
     expect_refused(head + "1 2 nan;\n", 4, "found nan");
     expect_refused(head + "1 2 1e999;\n", 4, "found 1e999");
+    expect_refused(head + "1 2 -1e999;\n", 4, "found -1e999");
+    expect_refused(head + "1 +-5 3;\n", 4, "expected a number for y, found +-5");
+    expect_refused(head + "1 ++5 3;\n", 4, "found ++5");
+    expect_refused(head + "1 2 3 -+1 1 2;", 4, "the weight -+1 is not a number");
+    expect_refused(head + "1 2 3 1 +-1 2;", 4, "the structure id +-1 is not an integer");
     expect_refused(head + "1 2 3\n4 5 6\n", 6, "not ended by ';'");
     expect_refused(head + "1 2 3 0.5\n;", 4, "must be given together (found 1");
     expect_refused(head + "1 2 3 0.5 1 \"a\";", 4, "found 2");
