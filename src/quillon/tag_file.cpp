@@ -1,31 +1,14 @@
 // Reader of tag-point files (format described in tag_file.h).
 #include "tag_file.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdarg>
-#include <cstdio>
-#include <cstring>
-#include <climits>
+#include "tag_tokens.h"
 
-#include "number_grammar.h"
+#include <climits>
+#include <cstring>
+
+using namespace tag_tokens;
 
 namespace {
-
-constexpr std::size_t read_chunk = 64 * 1024;
-// Longest number token accepted; anything longer is not a number we write.
-constexpr std::size_t max_token = 63;
-
-struct tag_reader {
-    const char *name = nullptr;
-    std::FILE *fp = nullptr;
-    char *buffer = nullptr;
-    std::size_t pos = 0;
-    std::size_t len = 0;
-    int line = 1;
-    bool at_end = false;
-    int read_errno = 0;
-};
 
 // What has been read so far; grown by doubling so that many thousands of
 // points cost a handful of reallocations.
@@ -41,142 +24,6 @@ struct tag_lists {
     char *label_text = nullptr;      // scratch for the label being read
     std::size_t label_capacity = 0;
 };
-
-int peek(tag_reader *r)
-{
-    if (r->pos == r->len) {
-        if (r->at_end)
-            return EOF;
-        r->len = std::fread(r->buffer, 1, read_chunk, r->fp);
-        r->pos = 0;
-        if (r->len == 0) {
-            if (std::ferror(r->fp))
-                r->read_errno = errno != 0 ? errno : EIO;
-            r->at_end = true;
-            return EOF;
-        }
-    }
-    return static_cast<unsigned char>(r->buffer[r->pos]);
-}
-
-int get(tag_reader *r)
-{
-    int c = peek(r);
-    if (c != EOF) {
-        ++r->pos;
-        if (c == '\n')
-            ++r->line;
-    }
-    return c;
-}
-
-bool is_blank(int c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-void skip_blanks(tag_reader *r)
-{
-    while (is_blank(peek(r)))
-        get(r);
-}
-
-void skip_space(tag_reader *r)
-{
-    for (int c = peek(r); is_blank(c) || c == '\n'; c = peek(r))
-        get(r);
-}
-
-void skip_line(tag_reader *r)
-{
-    for (int c = get(r); c != EOF && c != '\n'; c = get(r)) {
-    }
-}
-
-void tag_error(const tag_reader *r, const char *format, ...)
-    __attribute__((format(printf, 2, 3)));
-
-void tag_error(const tag_reader *r, const char *format, ...)
-{
-    // A failed read shows up as an early end of file; say what really failed.
-    if (r->read_errno != 0) {
-        print_error("Error reading tag file \"%s\": %s\n", r->name,
-                    std::strerror(r->read_errno));
-        return;
-    }
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    print_error("Error reading tag file \"%s\", line %d: %s\n", r->name, r->line,
-                text);
-}
-
-// A word of letters (the header keywords).
-void read_word(tag_reader *r, char *word, std::size_t capacity)
-{
-    std::size_t n = 0;
-    for (int c = peek(r); (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-         c = peek(r)) {
-        get(r);
-        if (n + 1 < capacity)
-            word[n++] = static_cast<char>(c);
-    }
-    word[n] = '\0';
-}
-
-bool ends_token(int c)
-{
-    return c == EOF || c == '\n' || c == ';' || c == '"' || c == '=' || is_blank(c);
-}
-
-// Reads up to the next white space, ';', '"' or '='. A token too long to be
-// a number is cut at max_token characters (and then fails to parse).
-void read_token(tag_reader *r, char *token)
-{
-    std::size_t n = 0;
-    for (int c = peek(r); !ends_token(c); c = peek(r)) {
-        get(r);
-        if (n < max_token)
-            token[n++] = static_cast<char>(c);
-    }
-    token[n] = '\0';
-}
-
-// What to quote in a message when a number was expected: the token, or the
-// character that stopped it.
-const char *shown_token(tag_reader *r, const char *token, char *spare)
-{
-    if (token[0] != '\0')
-        return token;
-    int c = peek(r);
-    if (c == EOF)
-        return "the end of the file";
-    if (c == '\n')
-        return "the end of the line";
-    spare[0] = static_cast<char>(c);
-    spare[1] = '\0';
-    return spare;
-}
-
-// Coordinates and weights must be finite: a tag point at infinity is
-// not a place.
-bool parse_real(const char *token, double *value)
-{
-    return numparse::parse_whole(token, token + std::strlen(token), *value) &&
-           std::isfinite(*value);
-}
-
-bool parse_id(const char *token, int *value)
-{
-    double real;
-    if (!parse_real(token, &real) || real != std::floor(real) ||
-        real < static_cast<double>(INT_MIN) || real > static_cast<double>(INT_MAX))
-        return false;
-    *value = static_cast<int>(real);
-    return true;
-}
 
 void free_lists(tag_lists *lists)
 {
@@ -483,14 +330,10 @@ Status input_tag_file(const char *name, int *n_volumes, int *n_points,
 
     tag_reader reader;
     reader.name = name;
-    errno = 0;
-    reader.fp = std::fopen(name, "rb");
-    if (reader.fp == nullptr) {
-        print_error("Error reading tag file \"%s\": %s\n", name, std::strerror(errno));
-        return ERROR;
-    }
-    if (alloc_array(reader.buffer, read_chunk, "tag_file", __LINE__) != OK) {
-        std::fclose(reader.fp);
+    int error = quillon_internal::open_descriptor_file(name, READ_FILE, false,
+                                                       &reader.file);
+    if (error != 0) {
+        print_error("Error reading tag file \"%s\": %s\n", name, std::strerror(error));
         return ERROR;
     }
 
@@ -500,8 +343,7 @@ Status input_tag_file(const char *name, int *n_volumes, int *n_points,
     if (status == OK)
         status = read_points(&reader, volumes, &lists);
 
-    std::fclose(reader.fp);
-    free_array(reader.buffer, "tag_file", __LINE__);
+    close_file(reader.file);
 
     double **pointers1 = nullptr;
     double **pointers2 = nullptr;
