@@ -6,14 +6,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 struct quillon_file {
     int fd = -1;
     std::string name;
     IO_types direction = READ_FILE;
-    std::vector<char> buffer;
+    // Left uninitialised: every byte is read or written before it is used.
+    std::unique_ptr<char[]> buffer;
+    std::size_t capacity = 0;
+    const char *bytes = nullptr;   // what reading sees: the buffer
     std::size_t pos = 0;   // next byte to read
     std::size_t end = 0;   // bytes valid in buffer (reading), bytes pending (writing)
     bool at_eof = false;   // nothing more to fetch from the descriptor
@@ -50,6 +53,10 @@ inline bool writing(File f)
 // owner (quillon_file::error).
 int open_descriptor_file(const char *name, IO_types direction, bool report,
                          File *file);
+
+// The read buffer of a file of 'size' bytes (regular files; unknown size
+// otherwise): no more than the file holds, at least a page, at most 1 MiB.
+std::size_t read_buffer_capacity(bool size_known, std::uint64_t size);
 
 // Moves the unread bytes to the front of the buffer and reads more; false
 // when nothing more could be added.

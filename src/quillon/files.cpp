@@ -15,7 +15,9 @@ using namespace quillon_internal;
 
 namespace {
 
-constexpr std::size_t buffer_size = std::size_t(1) << 20;
+constexpr std::size_t max_buffer = std::size_t(1) << 20;
+// Small files still get room for a long token (and the file may grow).
+constexpr std::size_t min_read_buffer = 4096;
 
 bool exists(const std::string &name)
 {
@@ -54,7 +56,7 @@ bool write_all(File f, const char *p, std::size_t n)
 
 bool flush_output(File f)
 {
-    bool ok = write_all(f, f->buffer.data(), f->end);
+    bool ok = write_all(f, f->buffer.get(), f->end);
     f->end = 0;
     return ok;
 }
@@ -83,6 +85,13 @@ std::size_t read_some(File f, char *p, std::size_t n)
 }
 
 } // namespace
+
+std::size_t quillon_internal::read_buffer_capacity(bool size_known, std::uint64_t size)
+{
+    if (!size_known || size >= max_buffer)
+        return max_buffer;
+    return std::max(std::size_t(size), min_read_buffer);
+}
 
 int quillon_internal::open_descriptor_file(const char *name, IO_types direction,
                                            bool report, File *file)
@@ -120,7 +129,19 @@ int quillon_internal::open_descriptor_file(const char *name, IO_types direction,
         ::close(fd);
         return EISDIR;
     }
+    bool size_known = S_ISREG(st.st_mode);
+    std::uint64_t size = size_known ? std::uint64_t(st.st_size) : 0;
+    std::size_t capacity = direction == READ_FILE
+                               ? read_buffer_capacity(size_known, size)
+                               : max_buffer;
     auto *f = new (std::nothrow) quillon_file;
+    if (f != nullptr) {
+        f->buffer.reset(new (std::nothrow) char[capacity]);
+        if (f->buffer == nullptr) {
+            delete f;
+            f = nullptr;
+        }
+    }
     if (f == nullptr) {
         ::close(fd);
         if (report)
@@ -131,11 +152,12 @@ int quillon_internal::open_descriptor_file(const char *name, IO_types direction,
     f->name = name;
     f->direction = direction;
     f->quiet = !report;
-    f->size_known = S_ISREG(st.st_mode);
-    f->size = f->size_known ? std::uint64_t(st.st_size) : 0;
+    f->capacity = capacity;
+    f->bytes = f->buffer.get();
+    f->size_known = size_known;
+    f->size = size;
     f->device = std::uint64_t(st.st_dev);
     f->inode = std::uint64_t(st.st_ino);
-    f->buffer.resize(buffer_size);
     *file = f;
     return 0;
 }
@@ -225,20 +247,20 @@ bool quillon_internal::refill(File f)
     if (f->at_eof || f->failed)
         return false;
     if (f->pos > 0) {
-        std::memmove(f->buffer.data(), f->buffer.data() + f->pos, f->end - f->pos);
+        std::memmove(f->buffer.get(), f->bytes + f->pos, f->end - f->pos);
         f->end -= f->pos;
         f->pos = 0;
     }
-    if (f->end == f->buffer.size())
+    if (f->end == f->capacity)
         return false;
-    std::size_t n = read_some(f, f->buffer.data() + f->end, f->buffer.size() - f->end);
+    std::size_t n = read_some(f, f->buffer.get() + f->end, f->capacity - f->end);
     f->end += n;
     return n > 0;
 }
 
 bool quillon_internal::reserve_output(File f, std::size_t n)
 {
-    if (f->buffer.size() - f->end >= n)
+    if (f->capacity - f->end >= n)
         return true;
     return flush_output(f);
 }
@@ -246,12 +268,12 @@ bool quillon_internal::reserve_output(File f, std::size_t n)
 bool quillon_internal::put_bytes(File f, const void *data, std::size_t n)
 {
     const char *p = static_cast<const char *>(data);
-    if (n >= f->buffer.size()) {
+    if (n >= f->capacity) {
         return flush_output(f) && write_all(f, p, n);
     }
     if (!reserve_output(f, n))
         return false;
-    std::memcpy(f->buffer.data() + f->end, p, n);
+    std::memcpy(f->buffer.get() + f->end, p, n);
     f->end += n;
     return true;
 }
@@ -260,13 +282,13 @@ bool quillon_internal::get_bytes(File f, void *data, std::size_t n)
 {
     char *p = static_cast<char *>(data);
     std::size_t have = std::min(n, f->end - f->pos);
-    std::memcpy(p, f->buffer.data() + f->pos, have);
+    std::memcpy(p, f->bytes + f->pos, have);
     f->pos += have;
     p += have;
     n -= have;
     if (n == 0)
         return true;
-    if (n >= f->buffer.size() / 2) {
+    if (n >= f->capacity / 2) {
         // large runs go straight to the caller's storage
         while (n > 0 && !f->at_eof && !f->failed) {
             std::size_t r = read_some(f, p, n);
@@ -279,7 +301,7 @@ bool quillon_internal::get_bytes(File f, void *data, std::size_t n)
         if (f->pos == f->end && !refill(f))
             return false;
         have = std::min(n, f->end - f->pos);
-        std::memcpy(p, f->buffer.data() + f->pos, have);
+        std::memcpy(p, f->bytes + f->pos, have);
         f->pos += have;
         p += have;
         n -= have;
@@ -291,7 +313,7 @@ bool quillon_internal::skip_space(File f)
 {
     for (;;) {
         while (f->pos < f->end) {
-            if (!is_space(f->buffer[f->pos]))
+            if (!is_space(f->bytes[f->pos]))
                 return true;
             ++f->pos;
         }
@@ -306,7 +328,7 @@ Status input_character(File file, char *ch)
         return ERROR;
     if (file->pos == file->end && !refill(file))
         return ERROR;
-    *ch = file->buffer[file->pos++];
+    *ch = file->bytes[file->pos++];
     return OK;
 }
 
@@ -322,6 +344,6 @@ Status input_nonwhite_character(File file, char *ch)
 {
     if (!reading(file) || !skip_space(file))
         return ERROR;
-    *ch = file->buffer[file->pos++];
+    *ch = file->bytes[file->pos++];
     return OK;
 }

@@ -14,7 +14,7 @@ int tag_tokens::peek_after_refill(tag_reader *r)
     while (f->pos == f->end)
         if (!quillon_internal::refill(f))
             return EOF;
-    return static_cast<unsigned char>(f->buffer[f->pos]);
+    return static_cast<unsigned char>(f->bytes[f->pos]);
 }
 
 void tag_tokens::skip_blanks(tag_reader *r)

@@ -25,7 +25,7 @@ inline int peek(tag_reader *r)
 {
     File f = r->file;
     if (f->pos < f->end)
-        return static_cast<unsigned char>(f->buffer[f->pos]);
+        return static_cast<unsigned char>(f->bytes[f->pos]);
     return peek_after_refill(r);
 }
 

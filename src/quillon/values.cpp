@@ -26,7 +26,7 @@ const char *describe_next(File f, char *out, std::size_t size)
 {
     if (f->pos >= f->end)
         return "the end of the file";
-    unsigned char c = static_cast<unsigned char>(f->buffer[f->pos]);
+    unsigned char c = static_cast<unsigned char>(f->bytes[f->pos]);
     if (c >= 0x21 && c < 0x7f)
         std::snprintf(out, size, "'%c'", c);
     else
@@ -58,13 +58,13 @@ bool parse_number(File f, T *value, const char *what)
     if (f->end - f->pos < token_lookahead)
         refill(f);
     for (;;) {
-        const char *first = f->buffer.data() + f->pos;
-        const char *last = f->buffer.data() + f->end;
+        const char *first = f->bytes + f->pos;
+        const char *last = f->bytes + f->end;
         numparse::result r = numparse::parse(first, last, *value);
         // A number reaching (nearly) the buffer's end may go on past it, or
         // its exponent may: fetch more and parse again.
         if (r.ok() && last - r.ptr <= 2 && !f->at_eof && !f->failed &&
-            (f->pos > 0 || f->end < f->buffer.size())) {
+            (f->pos > 0 || f->end < f->capacity)) {
             if (refill(f))
                 continue;
         }
@@ -89,10 +89,10 @@ bool format_number(File f, T value)
     constexpr std::size_t room = 40;
     if (!reserve_output(f, room))
         return false;
-    char *out = f->buffer.data() + f->end;
+    char *out = f->buffer.get() + f->end;
     *out++ = ' ';
-    std::to_chars_result r = std::to_chars(out, f->buffer.data() + f->end + room, value);
-    f->end = std::size_t(r.ptr - f->buffer.data());
+    std::to_chars_result r = std::to_chars(out, f->buffer.get() + f->end + room, value);
+    f->end = std::size_t(r.ptr - f->buffer.get());
     return true;
 }
 
@@ -229,7 +229,7 @@ Status io_quoted_string(File file, IO_types direction, File_formats form,
             return ERROR;
         }
     } else {
-        if (!skip_space(file) || file->buffer[file->pos] != '"') {
+        if (!skip_space(file) || file->bytes[file->pos] != '"') {
             report_bad_value(file, "a quoted string");
             return ERROR;
         }
@@ -240,7 +240,7 @@ Status io_quoted_string(File file, IO_types direction, File_formats form,
                             "quote.\n", file->name.c_str());
                 return ERROR;
             }
-            const char *p = file->buffer.data() + file->pos;
+            const char *p = file->bytes + file->pos;
             const char *q = static_cast<const char *>(
                 std::memchr(p, '"', file->end - file->pos));
             if (q == nullptr) {
