@@ -10,13 +10,13 @@
 #include <string>
 
 struct quillon_file {
-    int fd = -1;
+    int fd = -1;           // none for a memory file
     std::string name;
     IO_types direction = READ_FILE;
     // Left uninitialised: every byte is read or written before it is used.
     std::unique_ptr<char[]> buffer;
     std::size_t capacity = 0;
-    const char *bytes = nullptr;   // what reading sees: the buffer
+    const char *bytes = nullptr;   // what reading sees: the buffer, or a memory file
     std::size_t pos = 0;   // next byte to read
     std::size_t end = 0;   // bytes valid in buffer (reading), bytes pending (writing)
     bool at_eof = false;   // nothing more to fetch from the descriptor
@@ -53,6 +53,11 @@ inline bool writing(File f)
 // owner (quillon_file::error).
 int open_descriptor_file(const char *name, IO_types direction, bool report,
                          File *file);
+
+// Reads 'size' bytes at 'data' in place, as a file named 'name'. Returns 0,
+// or the errno value of the failure (nothing is printed).
+int open_memory_bytes(const void *data, std::size_t size, const char *name,
+                      File *file);
 
 // The read buffer of a file of 'size' bytes (regular files; unknown size
 // otherwise): no more than the file holds, at least a page, at most 1 MiB.

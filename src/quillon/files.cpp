@@ -170,6 +170,43 @@ Status open_file(const char *name, IO_types direction, File_formats,
     return open_descriptor_file(name, direction, true, file) == 0 ? OK : ERROR;
 }
 
+int quillon_internal::open_memory_bytes(const void *data, std::size_t size,
+                                        const char *name, File *file)
+{
+    *file = nullptr;
+    if (data == nullptr && size > 0)
+        return EINVAL;
+    auto *f = new (std::nothrow) quillon_file;
+    if (f == nullptr)
+        return ENOMEM;
+    f->name = name != nullptr ? name : "";
+    f->direction = READ_FILE;
+    f->bytes = data != nullptr ? static_cast<const char *>(data) : "";
+    f->end = size;
+    // all of it is in view: nothing more to fetch
+    f->at_eof = true;
+    f->size_known = true;
+    f->size = size;
+    f->consumed = size;
+    *file = f;
+    return 0;
+}
+
+Status open_memory_file(const void *data, std::size_t size, const char *name,
+                        File_formats, File *file)
+{
+    if (file == nullptr)
+        return ERROR;
+    if (name == nullptr)
+        name = "";
+    int error = open_memory_bytes(data, size, name, file);
+    if (error == EINVAL)
+        print_error("Error: no bytes given for \"%s\".\n", name);
+    else if (error != 0)
+        print_error("Error: out of memory opening \"%s\".\n", name);
+    return error == 0 ? OK : ERROR;
+}
+
 Status open_file_with_default_suffix(const char *name, const char *suffix,
                                      IO_types direction, File_formats form,
                                      File *file)
@@ -194,7 +231,7 @@ Status close_file(File file)
     bool ok = !file->failed;
     if (file->direction == WRITE_FILE && ok)
         ok = flush_output(file);
-    if (::close(file->fd) != 0 && file->direction == WRITE_FILE) {
+    if (file->fd >= 0 && ::close(file->fd) != 0 && file->direction == WRITE_FILE) {
         if (ok)
             print_error("Error closing file \"%s\": %s.\n", file->name.c_str(),
                         std::strerror(errno));
@@ -235,7 +272,7 @@ bool file_can_hold(File file, File_formats form, std::uint64_t n_values,
 
 bool file_identity(File file, std::uint64_t *device, std::uint64_t *inode)
 {
-    if (file == nullptr)
+    if (file == nullptr || file->fd < 0)
         return false;
     *device = file->device;
     *inode = file->inode;

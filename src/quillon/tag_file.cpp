@@ -306,6 +306,82 @@ void hand_over(T *&from, T **to)
     }
 }
 
+// Where the caller wants the results; any of them may be null.
+struct tag_outputs {
+    int *n_volumes;
+    int *n_points;
+    double ***positions;
+    double ***positions2;
+    double **weights;
+    int **structure_ids;
+    int **patient_ids;
+    STRING **labels;
+
+    // Outputs are defined whatever happens afterwards.
+    void clear() const
+    {
+        if (n_volumes != nullptr) *n_volumes = 0;
+        if (n_points != nullptr) *n_points = 0;
+        if (positions != nullptr) *positions = nullptr;
+        if (positions2 != nullptr) *positions2 = nullptr;
+        if (weights != nullptr) *weights = nullptr;
+        if (structure_ids != nullptr) *structure_ids = nullptr;
+        if (patient_ids != nullptr) *patient_ids = nullptr;
+        if (labels != nullptr) *labels = nullptr;
+    }
+};
+
+// Reads the opened file to its end and closes it.
+Status read_tag_points(tag_reader *reader, const tag_outputs &out)
+{
+    tag_lists lists;
+    int volumes = 0;
+    Status status = read_header(reader, &volumes);
+    if (status == OK)
+        status = read_points(reader, volumes, &lists);
+
+    close_file(reader->file);
+    reader->file = nullptr;
+
+    double **pointers1 = nullptr;
+    double **pointers2 = nullptr;
+    if (status == OK && out.positions != nullptr)
+        status = point_pointers(lists.coords1, lists.n, &pointers1);
+    if (status == OK && out.positions2 != nullptr && volumes == 2)
+        status = point_pointers(lists.coords2, lists.n, &pointers2);
+    if (status != OK) {
+        free_array(pointers1, "tag_file", __LINE__);
+        free_lists(&lists);
+        return ERROR;
+    }
+
+    if (out.n_volumes != nullptr)
+        *out.n_volumes = volumes;
+    if (out.n_points != nullptr)
+        *out.n_points = static_cast<int>(lists.n);
+    if (lists.n > 0) {
+        // The pointer arrays now own the coordinate blocks.
+        if (pointers1 != nullptr) {
+            *out.positions = pointers1;
+            lists.coords1 = nullptr;
+        }
+        if (pointers2 != nullptr) {
+            *out.positions2 = pointers2;
+            lists.coords2 = nullptr;
+        }
+        hand_over(lists.weights, out.weights);
+        hand_over(lists.structure_ids, out.structure_ids);
+        hand_over(lists.patient_ids, out.patient_ids);
+        if (out.labels != nullptr) {
+            *out.labels = lists.labels;
+            lists.labels = nullptr;
+            lists.n = 0;   // the labels are the caller's now
+        }
+    }
+    free_lists(&lists);
+    return OK;
+}
+
 } // namespace
 
 Status input_tag_file(const char *name, int *n_volumes, int *n_points,
@@ -313,21 +389,13 @@ Status input_tag_file(const char *name, int *n_volumes, int *n_points,
                       double **weights, int **structure_ids,
                       int **patient_ids, STRING **labels)
 {
-    // Outputs are defined whatever happens below.
-    if (n_volumes != nullptr) *n_volumes = 0;
-    if (n_points != nullptr) *n_points = 0;
-    if (positions != nullptr) *positions = nullptr;
-    if (positions2 != nullptr) *positions2 = nullptr;
-    if (weights != nullptr) *weights = nullptr;
-    if (structure_ids != nullptr) *structure_ids = nullptr;
-    if (patient_ids != nullptr) *patient_ids = nullptr;
-    if (labels != nullptr) *labels = nullptr;
-
+    const tag_outputs out{n_volumes,     n_points,    positions, positions2,
+                          weights,       structure_ids, patient_ids, labels};
+    out.clear();
     if (name == nullptr || name[0] == '\0') {
         print_error("Error reading tag file: no file name given\n");
         return ERROR;
     }
-
     tag_reader reader;
     reader.name = name;
     int error = quillon_internal::open_descriptor_file(name, READ_FILE, false,
@@ -336,52 +404,26 @@ Status input_tag_file(const char *name, int *n_volumes, int *n_points,
         print_error("Error reading tag file \"%s\": %s\n", name, std::strerror(error));
         return ERROR;
     }
+    return read_tag_points(&reader, out);
+}
 
-    tag_lists lists;
-    int volumes = 0;
-    Status status = read_header(&reader, &volumes);
-    if (status == OK)
-        status = read_points(&reader, volumes, &lists);
-
-    close_file(reader.file);
-
-    double **pointers1 = nullptr;
-    double **pointers2 = nullptr;
-    if (status == OK && positions != nullptr)
-        status = point_pointers(lists.coords1, lists.n, &pointers1);
-    if (status == OK && positions2 != nullptr && volumes == 2)
-        status = point_pointers(lists.coords2, lists.n, &pointers2);
-    if (status != OK) {
-        free_array(pointers1, "tag_file", __LINE__);
-        free_lists(&lists);
+Status input_tag_memory(const void *data, std::size_t size, const char *name,
+                        int *n_volumes, int *n_points, double ***positions,
+                        double ***positions2, double **weights,
+                        int **structure_ids, int **patient_ids, STRING **labels)
+{
+    const tag_outputs out{n_volumes,     n_points,    positions, positions2,
+                          weights,       structure_ids, patient_ids, labels};
+    out.clear();
+    tag_reader reader;
+    reader.name = name != nullptr ? name : "";
+    int error = quillon_internal::open_memory_bytes(data, size, reader.name, &reader.file);
+    if (error != 0) {
+        print_error("Error reading tag file \"%s\": %s\n", reader.name,
+                    std::strerror(error));
         return ERROR;
     }
-
-    if (n_volumes != nullptr)
-        *n_volumes = volumes;
-    if (n_points != nullptr)
-        *n_points = static_cast<int>(lists.n);
-    if (lists.n > 0) {
-        // The pointer arrays now own the coordinate blocks.
-        if (pointers1 != nullptr) {
-            *positions = pointers1;
-            lists.coords1 = nullptr;
-        }
-        if (pointers2 != nullptr) {
-            *positions2 = pointers2;
-            lists.coords2 = nullptr;
-        }
-        hand_over(lists.weights, weights);
-        hand_over(lists.structure_ids, structure_ids);
-        hand_over(lists.patient_ids, patient_ids);
-        if (labels != nullptr) {
-            *labels = lists.labels;
-            lists.labels = nullptr;
-            lists.n = 0;   // the labels are the caller's now
-        }
-    }
-    free_lists(&lists);
-    return OK;
+    return read_tag_points(&reader, out);
 }
 
 void free_tag_points(int n_volumes, int n_points, double **positions,
