@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <type_traits>
 
 #include "number_grammar.h"

@@ -81,9 +81,10 @@ protected:
             for (int k = 0; k < 3; ++k) {
                 EXPECT_EQ(std::bit_cast<std::uint64_t>(m_positions[i][k]),
                           std::bit_cast<std::uint64_t>(positions[i][k]));
-                if (positions2 != nullptr)
+                if (positions2 != nullptr) {
                     EXPECT_EQ(std::bit_cast<std::uint64_t>(m_positions2[i][k]),
                               std::bit_cast<std::uint64_t>(positions2[i][k]));
+                }
             }
             EXPECT_EQ(std::bit_cast<std::uint64_t>(m_weights[i]),
                       std::bit_cast<std::uint64_t>(weights[i]));
