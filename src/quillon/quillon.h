@@ -22,6 +22,13 @@ Status open_file_with_default_suffix(const char *name, const char *suffix,
                                      File *file);
 Status open_file(const char *name, IO_types direction, File_formats form,
                  File *file);
+// Reads the 'size' bytes at 'data' as a file named 'name' (which only names
+// it in messages): the value routines then behave exactly as on a file
+// holding those bytes. The bytes are read in place, never copied into a
+// buffer, and must stay unchanged until close_file. file_identity is false
+// for such a file.
+Status open_memory_file(const void *data, std::size_t size, const char *name,
+                        File_formats form, File *file);
 Status close_file(File file);
 
 // Bytes not yet consumed when reading (0 when writing or at the end).
@@ -36,7 +43,8 @@ const char *file_name(File file);
 bool file_can_hold(File file, File_formats form, std::uint64_t n_values,
                    std::size_t binary_value_size);
 // Device and inode of the open file, so that a file met again (through a
-// link or another spelling of its name) can be recognised.
+// link or another spelling of its name) can be recognised; false for a
+// memory file.
 bool file_identity(File file, std::uint64_t *device, std::uint64_t *inode);
 
 // One byte; OK when it was moved.

@@ -1,30 +1,14 @@
 // Reader of tag-point files (format described in tag_file.h).
 #include "tag_file.h"
 
-#include <cerrno>
-#include <charconv>
-#include <cmath>
-#include <cstdarg>
-#include <cstdio>
-#include <cstring>
+#include "tag_tokens.h"
+
 #include <climits>
+#include <cstring>
+
+using namespace tag_tokens;
 
 namespace {
-
-constexpr std::size_t read_chunk = 64 * 1024;
-// Longest number token accepted; anything longer is not a number we write.
-constexpr std::size_t max_token = 63;
-
-struct tag_reader {
-    const char *name = nullptr;
-    std::FILE *fp = nullptr;
-    char *buffer = nullptr;
-    std::size_t pos = 0;
-    std::size_t len = 0;
-    int line = 1;
-    bool at_end = false;
-    int read_errno = 0;
-};
 
 // What has been read so far; grown by doubling so that many thousands of
 // points cost a handful of reallocations.
@@ -40,145 +24,6 @@ struct tag_lists {
     char *label_text = nullptr;      // scratch for the label being read
     std::size_t label_capacity = 0;
 };
-
-int peek(tag_reader *r)
-{
-    if (r->pos == r->len) {
-        if (r->at_end)
-            return EOF;
-        r->len = std::fread(r->buffer, 1, read_chunk, r->fp);
-        r->pos = 0;
-        if (r->len == 0) {
-            if (std::ferror(r->fp))
-                r->read_errno = errno != 0 ? errno : EIO;
-            r->at_end = true;
-            return EOF;
-        }
-    }
-    return static_cast<unsigned char>(r->buffer[r->pos]);
-}
-
-int get(tag_reader *r)
-{
-    int c = peek(r);
-    if (c != EOF) {
-        ++r->pos;
-        if (c == '\n')
-            ++r->line;
-    }
-    return c;
-}
-
-bool is_blank(int c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-void skip_blanks(tag_reader *r)
-{
-    while (is_blank(peek(r)))
-        get(r);
-}
-
-void skip_space(tag_reader *r)
-{
-    for (int c = peek(r); is_blank(c) || c == '\n'; c = peek(r))
-        get(r);
-}
-
-void skip_line(tag_reader *r)
-{
-    for (int c = get(r); c != EOF && c != '\n'; c = get(r)) {
-    }
-}
-
-void tag_error(const tag_reader *r, const char *format, ...)
-    __attribute__((format(printf, 2, 3)));
-
-void tag_error(const tag_reader *r, const char *format, ...)
-{
-    // A failed read shows up as an early end of file; say what really failed.
-    if (r->read_errno != 0) {
-        print_error("Error reading tag file \"%s\": %s\n", r->name,
-                    std::strerror(r->read_errno));
-        return;
-    }
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    print_error("Error reading tag file \"%s\", line %d: %s\n", r->name, r->line,
-                text);
-}
-
-// A word of letters (the header keywords).
-void read_word(tag_reader *r, char *word, std::size_t capacity)
-{
-    std::size_t n = 0;
-    for (int c = peek(r); (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-         c = peek(r)) {
-        get(r);
-        if (n + 1 < capacity)
-            word[n++] = static_cast<char>(c);
-    }
-    word[n] = '\0';
-}
-
-bool ends_token(int c)
-{
-    return c == EOF || c == '\n' || c == ';' || c == '"' || c == '=' || is_blank(c);
-}
-
-// Reads up to the next white space, ';', '"' or '='. A token too long to be
-// a number is cut at max_token characters (and then fails to parse).
-void read_token(tag_reader *r, char *token)
-{
-    std::size_t n = 0;
-    for (int c = peek(r); !ends_token(c); c = peek(r)) {
-        get(r);
-        if (n < max_token)
-            token[n++] = static_cast<char>(c);
-    }
-    token[n] = '\0';
-}
-
-// What to quote in a message when a number was expected: the token, or the
-// character that stopped it.
-const char *shown_token(tag_reader *r, const char *token, char *spare)
-{
-    if (token[0] != '\0')
-        return token;
-    int c = peek(r);
-    if (c == EOF)
-        return "the end of the file";
-    if (c == '\n')
-        return "the end of the line";
-    spare[0] = static_cast<char>(c);
-    spare[1] = '\0';
-    return spare;
-}
-
-bool parse_real(const char *token, double *value)
-{
-    if (*token == '+')
-        ++token;
-    const char *end = token + std::strlen(token);
-    if (token == end)
-        return false;
-    auto [ptr, ec] = std::from_chars(token, end, *value);
-    return ec == std::errc() && ptr == end && std::isfinite(*value);
-}
-
-bool parse_id(const char *token, int *value)
-{
-    double real;
-    if (!parse_real(token, &real) || real != std::floor(real) ||
-        real < static_cast<double>(INT_MIN) || real > static_cast<double>(INT_MAX))
-        return false;
-    *value = static_cast<int>(real);
-    return true;
-}
 
 void free_lists(tag_lists *lists)
 {
@@ -461,55 +306,48 @@ void hand_over(T *&from, T **to)
     }
 }
 
-} // namespace
+// Where the caller wants the results; any of them may be null.
+struct tag_outputs {
+    int *n_volumes;
+    int *n_points;
+    double ***positions;
+    double ***positions2;
+    double **weights;
+    int **structure_ids;
+    int **patient_ids;
+    STRING **labels;
 
-Status input_tag_file(const char *name, int *n_volumes, int *n_points,
-                      double ***positions, double ***positions2,
-                      double **weights, int **structure_ids,
-                      int **patient_ids, STRING **labels)
+    // Outputs are defined whatever happens afterwards.
+    void clear() const
+    {
+        if (n_volumes != nullptr) *n_volumes = 0;
+        if (n_points != nullptr) *n_points = 0;
+        if (positions != nullptr) *positions = nullptr;
+        if (positions2 != nullptr) *positions2 = nullptr;
+        if (weights != nullptr) *weights = nullptr;
+        if (structure_ids != nullptr) *structure_ids = nullptr;
+        if (patient_ids != nullptr) *patient_ids = nullptr;
+        if (labels != nullptr) *labels = nullptr;
+    }
+};
+
+// Reads the opened file to its end and closes it.
+Status read_tag_points(tag_reader *reader, const tag_outputs &out)
 {
-    // Outputs are defined whatever happens below.
-    if (n_volumes != nullptr) *n_volumes = 0;
-    if (n_points != nullptr) *n_points = 0;
-    if (positions != nullptr) *positions = nullptr;
-    if (positions2 != nullptr) *positions2 = nullptr;
-    if (weights != nullptr) *weights = nullptr;
-    if (structure_ids != nullptr) *structure_ids = nullptr;
-    if (patient_ids != nullptr) *patient_ids = nullptr;
-    if (labels != nullptr) *labels = nullptr;
-
-    if (name == nullptr || name[0] == '\0') {
-        print_error("Error reading tag file: no file name given\n");
-        return ERROR;
-    }
-
-    tag_reader reader;
-    reader.name = name;
-    errno = 0;
-    reader.fp = std::fopen(name, "rb");
-    if (reader.fp == nullptr) {
-        print_error("Error reading tag file \"%s\": %s\n", name, std::strerror(errno));
-        return ERROR;
-    }
-    if (alloc_array(reader.buffer, read_chunk, "tag_file", __LINE__) != OK) {
-        std::fclose(reader.fp);
-        return ERROR;
-    }
-
     tag_lists lists;
     int volumes = 0;
-    Status status = read_header(&reader, &volumes);
+    Status status = read_header(reader, &volumes);
     if (status == OK)
-        status = read_points(&reader, volumes, &lists);
+        status = read_points(reader, volumes, &lists);
 
-    std::fclose(reader.fp);
-    free_array(reader.buffer, "tag_file", __LINE__);
+    close_file(reader->file);
+    reader->file = nullptr;
 
     double **pointers1 = nullptr;
     double **pointers2 = nullptr;
-    if (status == OK && positions != nullptr)
+    if (status == OK && out.positions != nullptr)
         status = point_pointers(lists.coords1, lists.n, &pointers1);
-    if (status == OK && positions2 != nullptr && volumes == 2)
+    if (status == OK && out.positions2 != nullptr && volumes == 2)
         status = point_pointers(lists.coords2, lists.n, &pointers2);
     if (status != OK) {
         free_array(pointers1, "tag_file", __LINE__);
@@ -517,31 +355,75 @@ Status input_tag_file(const char *name, int *n_volumes, int *n_points,
         return ERROR;
     }
 
-    if (n_volumes != nullptr)
-        *n_volumes = volumes;
-    if (n_points != nullptr)
-        *n_points = static_cast<int>(lists.n);
+    if (out.n_volumes != nullptr)
+        *out.n_volumes = volumes;
+    if (out.n_points != nullptr)
+        *out.n_points = static_cast<int>(lists.n);
     if (lists.n > 0) {
         // The pointer arrays now own the coordinate blocks.
         if (pointers1 != nullptr) {
-            *positions = pointers1;
+            *out.positions = pointers1;
             lists.coords1 = nullptr;
         }
         if (pointers2 != nullptr) {
-            *positions2 = pointers2;
+            *out.positions2 = pointers2;
             lists.coords2 = nullptr;
         }
-        hand_over(lists.weights, weights);
-        hand_over(lists.structure_ids, structure_ids);
-        hand_over(lists.patient_ids, patient_ids);
-        if (labels != nullptr) {
-            *labels = lists.labels;
+        hand_over(lists.weights, out.weights);
+        hand_over(lists.structure_ids, out.structure_ids);
+        hand_over(lists.patient_ids, out.patient_ids);
+        if (out.labels != nullptr) {
+            *out.labels = lists.labels;
             lists.labels = nullptr;
             lists.n = 0;   // the labels are the caller's now
         }
     }
     free_lists(&lists);
     return OK;
+}
+
+} // namespace
+
+Status input_tag_file(const char *name, int *n_volumes, int *n_points,
+                      double ***positions, double ***positions2,
+                      double **weights, int **structure_ids,
+                      int **patient_ids, STRING **labels)
+{
+    const tag_outputs out{n_volumes,     n_points,    positions, positions2,
+                          weights,       structure_ids, patient_ids, labels};
+    out.clear();
+    if (name == nullptr || name[0] == '\0') {
+        print_error("Error reading tag file: no file name given\n");
+        return ERROR;
+    }
+    tag_reader reader;
+    reader.name = name;
+    int error = quillon_internal::open_descriptor_file(name, READ_FILE, false,
+                                                       &reader.file);
+    if (error != 0) {
+        print_error("Error reading tag file \"%s\": %s\n", name, std::strerror(error));
+        return ERROR;
+    }
+    return read_tag_points(&reader, out);
+}
+
+Status input_tag_memory(const void *data, std::size_t size, const char *name,
+                        int *n_volumes, int *n_points, double ***positions,
+                        double ***positions2, double **weights,
+                        int **structure_ids, int **patient_ids, STRING **labels)
+{
+    const tag_outputs out{n_volumes,     n_points,    positions, positions2,
+                          weights,       structure_ids, patient_ids, labels};
+    out.clear();
+    tag_reader reader;
+    reader.name = name != nullptr ? name : "";
+    int error = quillon_internal::open_memory_bytes(data, size, reader.name, &reader.file);
+    if (error != 0) {
+        print_error("Error reading tag file \"%s\": %s\n", reader.name,
+                    std::strerror(error));
+        return ERROR;
+    }
+    return read_tag_points(&reader, out);
 }
 
 void free_tag_points(int n_volumes, int n_points, double **positions,

@@ -18,6 +18,8 @@
 
 #include "quillon.h"
 
+#include <cstddef>
+
 // Reads the tag file 'name'. On OK every output that is not null holds:
 //   n_volumes      1 or 2
 //   n_points       number of points (may be 0)
@@ -35,6 +37,15 @@ Status input_tag_file(const char *name, int *n_volumes, int *n_points,
                       double ***positions, double ***positions2,
                       double **weights, int **structure_ids,
                       int **patient_ids, STRING **labels);
+
+// Reads the 'size' bytes at 'data' as the tag file 'name' (which only
+// names it in messages), with the outputs, messages and status that
+// input_tag_file gives for a file holding those bytes. The bytes are read
+// in place; nothing of them is copied but the results.
+Status input_tag_memory(const void *data, std::size_t size, const char *name,
+                        int *n_volumes, int *n_points, double ***positions,
+                        double ***positions2, double **weights,
+                        int **structure_ids, int **patient_ids, STRING **labels);
 
 // Releases what input_tag_file returned (any of the arrays may be null).
 void free_tag_points(int n_volumes, int n_points, double **positions,

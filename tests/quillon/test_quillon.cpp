@@ -1,6 +1,7 @@
 // Files, values, memory and colours of the quillon layer.
 #include "scratch_dir_test.h"
 #include "quillon.h"
+#include "file_internal.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <random>
 #include <string>
 #include <unistd.h>
@@ -96,6 +98,30 @@ TEST_F(QuillonTest, AsciiIntegersRefuseFractionsAndJunk)
         EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("i.txt")) << text;
         close_file(f);
     }
+}
+
+TEST_F(QuillonTest, AsciiValuesBeyondTheRangeBecomeInfinityOrZero)
+{
+    File f = open_read(write("r.txt", "1e39 -1e39 1e-50 -1e-50 1e999 2.5e-400 +-5"));
+    float v;
+    ASSERT_EQ(io_float(f, READ_FILE, ASCII_FORMAT, &v), OK);
+    EXPECT_EQ(v, std::numeric_limits<float>::infinity());
+    ASSERT_EQ(io_float(f, READ_FILE, ASCII_FORMAT, &v), OK);
+    EXPECT_EQ(v, -std::numeric_limits<float>::infinity());
+    ASSERT_EQ(io_float(f, READ_FILE, ASCII_FORMAT, &v), OK);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(v), 0u);
+    ASSERT_EQ(io_float(f, READ_FILE, ASCII_FORMAT, &v), OK);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(v), 0x80000000u);
+    double d;
+    ASSERT_EQ(io_real(f, READ_FILE, ASCII_FORMAT, &d), OK);
+    EXPECT_EQ(d, std::numeric_limits<double>::infinity());
+    ASSERT_EQ(io_real(f, READ_FILE, ASCII_FORMAT, &d), OK);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(d), 0u);
+    // a second sign is not part of any number
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(io_real(f, READ_FILE, ASCII_FORMAT, &d), ERROR);
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("found '+'"));
+    close_file(f);
 }
 
 TEST_F(QuillonTest, NumbersSplitAcrossTheBufferEdgeReadWhole)
@@ -269,6 +295,58 @@ TEST_F(QuillonTest, DirectoriesAndMissingFilesAreRefusedWithTheirName)
     testing::internal::CaptureStderr();
     EXPECT_EQ(open_file(path("absent").c_str(), READ_FILE, ASCII_FORMAT, &f), ERROR);
     EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("absent"));
+}
+
+// Opening a small file many times (as model objects naming one file do)
+// must not cost a full-size buffer each time.
+TEST_F(QuillonTest, ReadBufferIsSizedToTheFile)
+{
+    File f = open_read(write("small.txt", "1 2 3"));
+    ASSERT_NE(f, nullptr);
+    EXPECT_LE(f->capacity, std::size_t(4096));
+    int v = 0;
+    for (int expected : {1, 2, 3}) {
+        ASSERT_EQ(io_int(f, READ_FILE, ASCII_FORMAT, &v), OK);
+        EXPECT_EQ(v, expected);
+    }
+    close_file(f);
+
+    std::string middle;
+    while (middle.size() < 100000)
+        middle += std::to_string(middle.size()) + "\n";
+    f = open_read(write("middle.txt", middle));
+    EXPECT_EQ(f->capacity, middle.size());
+    close_file(f);
+
+    f = open_read(write("large.txt", std::string(std::size_t(3) << 20, ' ')));
+    EXPECT_EQ(f->capacity, std::size_t(1) << 20);
+    close_file(f);
+
+    // no size to go by
+    f = open_read("/dev/zero");
+    EXPECT_EQ(f->capacity, std::size_t(1) << 20);
+    close_file(f);
+}
+
+TEST_F(QuillonTest, FileGrownAfterOpeningIsReadWhole)
+{
+    std::string name = write("grows.txt", "0");
+    File f = open_read(name);
+    ASSERT_NE(f, nullptr);
+    const std::size_t capacity = f->capacity;
+    std::string more;
+    int n = 1;
+    while (more.size() < 3 * capacity)
+        more += " " + std::to_string(n++);
+    std::ofstream(name, std::ios::app) << more;
+    for (int expected = 0; expected < n; ++expected) {
+        int v = -1;
+        ASSERT_EQ(io_int(f, READ_FILE, ASCII_FORMAT, &v), OK);
+        ASSERT_EQ(v, expected);
+    }
+    char ch;
+    EXPECT_EQ(input_nonwhite_character(f, &ch), ERROR);
+    close_file(f);
 }
 
 TEST_F(QuillonTest, WriteFailureIsReportedByClose)

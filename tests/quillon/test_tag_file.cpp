@@ -4,10 +4,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 
@@ -39,6 +42,7 @@ protected:
     }
 
     // Reads with every output requested; the error text goes to 'errors'.
+    // A regular file is also read from memory, which must give the same.
     Status read(const std::string &path)
     {
         release();
@@ -47,7 +51,49 @@ protected:
                                        &positions2, &weights, &structure_ids,
                                        &patient_ids, &labels);
         errors = testing::internal::GetCapturedStderr();
+        if (fs::is_regular_file(path))
+            expect_same_from_memory(path, status);
         return status;
+    }
+
+    void expect_same_from_memory(const std::string &path, Status status)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        int m_volumes = -7, m_points = -7;
+        double **m_positions = nullptr, **m_positions2 = nullptr, *m_weights = nullptr;
+        int *m_structure_ids = nullptr, *m_patient_ids = nullptr;
+        STRING *m_labels = nullptr;
+        testing::internal::CaptureStderr();
+        Status m_status = input_tag_memory(bytes.data(), bytes.size(), path.c_str(),
+                                           &m_volumes, &m_points, &m_positions,
+                                           &m_positions2, &m_weights, &m_structure_ids,
+                                           &m_patient_ids, &m_labels);
+        std::string m_errors = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(m_status, status);
+        EXPECT_EQ(m_errors, errors);
+        EXPECT_EQ(m_volumes, n_volumes);
+        EXPECT_EQ(m_points, n_points);
+        EXPECT_EQ(m_positions == nullptr, positions == nullptr);
+        EXPECT_EQ(m_positions2 == nullptr, positions2 == nullptr);
+        EXPECT_EQ(m_labels == nullptr, labels == nullptr);
+        for (int i = 0; i < n_points && i < m_points && m_positions != nullptr; ++i) {
+            for (int k = 0; k < 3; ++k) {
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(m_positions[i][k]),
+                          std::bit_cast<std::uint64_t>(positions[i][k]));
+                if (positions2 != nullptr) {
+                    EXPECT_EQ(std::bit_cast<std::uint64_t>(m_positions2[i][k]),
+                              std::bit_cast<std::uint64_t>(positions2[i][k]));
+                }
+            }
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(m_weights[i]),
+                      std::bit_cast<std::uint64_t>(weights[i]));
+            EXPECT_EQ(m_structure_ids[i], structure_ids[i]);
+            EXPECT_EQ(m_patient_ids[i], patient_ids[i]);
+            EXPECT_STREQ(m_labels[i], labels[i]);
+        }
+        free_tag_points(m_volumes, m_points, m_positions, m_positions2, m_weights,
+                        m_structure_ids, m_patient_ids, m_labels);
     }
 
     // A malformed file: ERROR, nothing returned, a message with file and line.
@@ -213,6 +259,20 @@ TEST_F(TagFileTest, EmptyPointList)
     }
 }
 
+TEST_F(TagFileTest, ValuesTooSmallForADoubleBecomeZero)
+{
+    ASSERT_EQ(read(write("h.tag", "t\nVolumes = 1;\nPoints =\n"
+                                  "1e-999 -2.5e-400 3 4e-330 1 2 \"tiny weight\";\n")),
+              OK)
+        << errors;
+    ASSERT_EQ(n_points, 1);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(positions[0][0]), 0u);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(positions[0][1]), 0x8000000000000000u);
+    EXPECT_EQ(positions[0][2], 3.0);
+    EXPECT_EQ(weights[0], 0.0);
+    EXPECT_STREQ(labels[0], "tiny weight");
+}
+
 TEST_F(TagFileTest, OutputsTheCallerDoesNotWantMayBeNull)
 {
     std::string path = write("g.tag", "t\nVolumes = 2;\nPoints =\n1 2 3 4 5 6 \"x\";\n");
@@ -252,6 +312,11 @@ TEST_F(TagFileTest, MalformedPointsAreRefused)
     expect_refused(head + "1 2 \"a\";\n", 4, "expected a number for z, found \"");
     expect_refused(head + "1 2 nan;\n", 4, "found nan");
     expect_refused(head + "1 2 1e999;\n", 4, "found 1e999");
+    expect_refused(head + "1 2 -1e999;\n", 4, "found -1e999");
+    expect_refused(head + "1 +-5 3;\n", 4, "expected a number for y, found +-5");
+    expect_refused(head + "1 ++5 3;\n", 4, "found ++5");
+    expect_refused(head + "1 2 3 -+1 1 2;", 4, "the weight -+1 is not a number");
+    expect_refused(head + "1 2 3 1 +-1 2;", 4, "the structure id +-1 is not an integer");
     expect_refused(head + "1 2 3\n4 5 6\n", 6, "not ended by ';'");
     expect_refused(head + "1 2 3 0.5\n;", 4, "must be given together (found 1");
     expect_refused(head + "1 2 3 0.5 1 \"a\";", 4, "found 2");
@@ -278,6 +343,32 @@ TEST_F(TagFileTest, UnreadableFilesAreRefused)
 
     ASSERT_EQ(read(""), ERROR);
     EXPECT_THAT(errors, HasSubstr("no file name"));
+}
+
+TEST_F(TagFileTest, MemoryWithoutBytesOrName)
+{
+    // a name is only for messages
+    const std::string text = "t\nVolumes = 1;\nPoints =\n1 2 x;\n";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(input_tag_memory(text.data(), text.size(), nullptr, &n_volumes, &n_points,
+                               &positions, nullptr, nullptr, nullptr, nullptr, nullptr),
+              ERROR);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error reading tag file \"\", line 4: point 1: expected a number for z, "
+              "found x\n");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(input_tag_memory(nullptr, 10, "none.tag", &n_volumes, &n_points, &positions,
+                               nullptr, nullptr, nullptr, nullptr, nullptr),
+              ERROR);
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("none.tag"));
+    EXPECT_EQ(positions, nullptr);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(input_tag_memory(nullptr, 0, "empty.tag", &n_volumes, &n_points, &positions,
+                               nullptr, nullptr, nullptr, nullptr, nullptr),
+              ERROR);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error reading tag file \"empty.tag\", line 1: the file is empty\n");
+    EXPECT_EQ(n_points, 0);
 }
 
 TEST_F(TagFileTest, ManyThousandPointsAreReadQuickly)
