@@ -1,5 +1,6 @@
 #include "zelVertstatsFile.h"
 
+#include "number_grammar.h"
 #include "zelRegex.h"
 #include "time_stamp.h"
 
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -76,70 +76,6 @@ struct LineReader {
     }
 };
 
-// A token whose value lies beyond a float (and perhaps a double): infinity
-// when its magnitude is large, zero when it is small.
-float outOfRangeValue(const char* b, const char* e) {
-    double d = 0;
-    auto r = std::from_chars(b, e, d);
-    bool negative = *b == '-';
-    if (r.ec == std::errc() && r.ptr == e) {
-        if (std::fabs(d) > std::numeric_limits<float>::max())
-            return negative ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
-        return static_cast<float>(d);
-    }
-    // Beyond a double too: estimate the decimal exponent of the leading digit.
-    const char* p = b + (negative ? 1 : 0);
-    long long leading = 0;
-    bool seenDigit = false, seenPoint = false;
-    for (; p != e && *p != 'e' && *p != 'E'; ++p) {
-        if (*p == '.') {
-            seenPoint = true;
-        } else if (!seenDigit && *p == '0') {
-            if (seenPoint)
-                --leading;
-        } else {
-            seenDigit = true;
-            if (!seenPoint && leading < (1LL << 40))
-                ++leading;
-        }
-    }
-    long long exponent = 0;
-    if (p != e) {
-        ++p;
-        bool negExp = p != e && *p == '-';
-        if (p != e && (*p == '-' || *p == '+'))
-            ++p;
-        for (; p != e && exponent < (1LL << 40); ++p)
-            exponent = exponent * 10 + (*p - '0');
-        if (negExp)
-            exponent = -exponent;
-    }
-    bool large = exponent + leading > 0;
-    float magnitude = large ? std::numeric_limits<float>::infinity() : 0.0f;
-    return negative ? -magnitude : magnitude;
-}
-
-// One whitespace-free token as a float: optional sign, digits with an optional
-// point, optional exponent; also nan and inf in any case, which the writer emits.
-bool parseNumber(const char* b, const char* e, float& value) {
-    const char* p = b;
-    if (*p == '+') {
-        ++p;
-        if (p == e || *p == '-' || *p == '+')
-            return false;
-    }
-    auto r = std::from_chars(p, e, value);
-    if (r.ptr != e)
-        return false;
-    if (r.ec == std::errc())
-        return true;
-    if (r.ec == std::errc::result_out_of_range) {
-        value = outOfRangeValue(p, e);
-        return true;
-    }
-    return false;
-}
-
 std::string printableToken(std::string_view token) {
     constexpr std::size_t shown = 40;
     std::string out;
@@ -179,7 +115,8 @@ std::int32_t readRows(std::string_view text, std::size_t pos, std::vector<std::v
         while (tokenEnd != end && !isSpace(*tokenEnd))
             ++tokenEnd;
         float value;
-        if (!parseNumber(p, tokenEnd, value)) {
+        // The whole token must be the number; nan and inf, which the writer emits, read too.
+        if (!numparse::parse_whole(p, tokenEnd, value)) {
             std::size_t line = 1 + std::count(text.data(), p, '\n');
             std::cerr << filename << ": line " << line << ": \""
                       << printableToken(std::string_view(p, tokenEnd - p))
