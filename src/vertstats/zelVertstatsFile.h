@@ -15,9 +15,12 @@
 #include "zelVertstatsHeaderEntry.h"
 #include "zelVertstatsTree.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <fstream>
+#include <iosfwd>
+#include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class zelVertstatsFile {
@@ -71,7 +74,7 @@ public:
     // Writes the header (new style only), the column names and the rows;
     // false when the file cannot be written.
     bool writeFile(std::string filename, bool oldStyle);
-    void writeHeaderEntry(HeaderIterator position, std::ofstream& out);
+    void writeHeaderEntry(HeaderIterator position, std::ostream& out);
 
     // Appends `entry` (its value ending with a line feed) under the first node
     // named `parentName`, creating that node when needed.
@@ -93,11 +96,17 @@ public:
     void printHeaderStructure() const;
 
 private:
+    // Marks values a shorter column lacks.
+    static constexpr float missingValue = std::numeric_limits<float>::quiet_NaN();
+
     void initialiseVariables();
     void destroyVariables();
     // Adds columns read from a file, keeping every column numRows long.
     void appendColumns(std::vector<std::string> names, std::vector<std::vector<float>> columns,
                        std::int32_t rows);
+    // Reads a new-style header from `text` into `tree`; the position of the
+    // column-name line, or npos when the text has none.
+    static std::size_t readHeader(HeaderTree& tree, std::string_view text);
 
     HeaderTree headerTree;
     std::vector<std::vector<float>> data;
