@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -30,7 +31,25 @@ It firstChildNamed(HeaderTree& tree, It parent, const std::string& name) {
     return tree.end();
 }
 
+// The process-wide sink; empty means standard error.
+zelVertstatsFile::MessageSink& currentSink() {
+    static zelVertstatsFile::MessageSink sink;
+    return sink;
+}
+
 } // namespace
+
+zelVertstatsFile::MessageSink zelVertstatsFile::setMessageSink(MessageSink sink) {
+    return std::exchange(currentSink(), std::move(sink));
+}
+
+void zelVertstatsFile::message(const std::string& line) {
+    if (const MessageSink& sink = currentSink()) {
+        sink(line);
+        return;
+    }
+    std::cerr << line << std::endl;
+}
 
 zelVertstatsFile::zelVertstatsFile() { initialiseVariables(); }
 
@@ -269,7 +288,7 @@ void zelVertstatsFile::putDataColumn(std::vector<float> column, std::string name
         for (auto& c : data)
             c.resize(column.size(), missingValue);
     } else if (!fits || column.size() != static_cast<std::size_t>(numRows)) {
-        std::cerr << "ERROR: all columns of data must be of the same size." << std::endl;
+        message("ERROR: all columns of data must be of the same size.");
         std::exit(1);
     }
     data.push_back(std::move(column));

@@ -7,8 +7,10 @@
 // and text, a line of space-separated column names, then the numbers.
 //
 // A file that cannot be read, and a column of the wrong length, end the
-// process with an "ERROR: " line on standard error and exit status 1. Failed
-// lookups throw InvalidColumnError or HeaderNotFoundError.
+// process with an "ERROR: " line and exit status 1. That line and the notes
+// on unreadable data go to the message sink, standard error unless one is
+// set; progress lines and printHeaderStructure stay on standard output.
+// Failed lookups throw InvalidColumnError or HeaderNotFoundError.
 #ifndef ZEL_VERTSTATS_FILE_H
 #define ZEL_VERTSTATS_FILE_H
 
@@ -17,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <limits>
 #include <string>
@@ -37,6 +40,14 @@ public:
     // give more columns than this are refused with a message: such a line is
     // not a table, and every column costs memory before any value is read.
     static constexpr std::int32_t maxColumns = 1 << 20;
+
+    // Receives each message line without its line feed.
+    using MessageSink = std::function<void(const std::string&)>;
+    // Sends the messages of every object in the process to `sink` and returns
+    // the sink it replaces; an empty sink means standard error. The sink is a
+    // plain static, not synchronised: set it while no other thread uses the
+    // class. A message that ends the process reaches the sink before the exit.
+    static MessageSink setMessageSink(MessageSink sink);
 
     zelVertstatsFile();
     zelVertstatsFile(const char* filename, bool loadData);
@@ -96,6 +107,11 @@ public:
     void printHeaderStructure() const;
 
 private:
+    // One message line, without its line feed, to the sink.
+    static void message(const std::string& line);
+    // "ERROR: could not read file ..." and exit status 1.
+    [[noreturn]] static void failRead(const char* filename);
+
     // Marks values a shorter column lacks.
     static constexpr float missingValue = std::numeric_limits<float>::quiet_NaN();
 

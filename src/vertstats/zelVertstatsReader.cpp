@@ -9,16 +9,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <limits>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace {
-
-[[noreturn]] void failRead(const char* filename) {
-    std::cerr << "ERROR: could not read file " << (filename ? filename : "") << std::endl;
-    std::exit(1);
-}
 
 // The whole file, or false when it cannot be opened or read (a directory, say).
 bool readWholeFile(const char* filename, std::string& text) {
@@ -65,9 +61,10 @@ std::string printableToken(std::string_view token) {
 
 // Reads numbers from `pos` on, row by row into `columns`, regardless of line
 // boundaries; an incomplete last row is dropped. Stops with one message at a
-// token that is not a number. Returns the number of complete rows.
+// token that is not a number, leaving why in `stopped`. Returns the number of
+// complete rows.
 std::int32_t readRows(std::string_view text, std::size_t pos, std::vector<std::vector<float>>& columns,
-                      const char* filename) {
+                      const char* filename, std::string& stopped) {
     const std::size_t ncols = columns.size();
     if (ncols == 0)
         return 0;
@@ -87,16 +84,15 @@ std::int32_t readRows(std::string_view text, std::size_t pos, std::vector<std::v
         // The whole token must be the number; nan and inf, which the writer emits, read too.
         if (!numparse::parse_whole(p, tokenEnd, value)) {
             std::size_t line = 1 + std::count(text.data(), p, '\n');
-            std::cerr << filename << ": line " << line << ": \""
-                      << printableToken(std::string_view(p, tokenEnd - p))
-                      << "\" is not a number; reading stops there" << std::endl;
+            stopped = std::string(filename) + ": line " + std::to_string(line) + ": \"" +
+                      printableToken(std::string_view(p, tokenEnd - p)) + "\" is not a number; reading stops there";
             break;
         }
         columns[k].push_back(value);
         if (++k == ncols) {
             k = 0;
             if (rows == std::numeric_limits<std::int32_t>::max() - 1) {
-                std::cerr << filename << ": more rows than can be counted; reading stops there" << std::endl;
+                stopped = std::string(filename) + ": more rows than can be counted; reading stops there";
                 ++rows;
                 break;
             }
@@ -109,15 +105,20 @@ std::int32_t readRows(std::string_view text, std::size_t pos, std::vector<std::v
     return rows;
 }
 
-bool tooManyColumns(std::size_t count, const char* filename, const char* where) {
+// Why a line giving `count` columns is refused, or nothing.
+std::optional<std::string> tooManyColumns(std::size_t count, const char* filename, const char* where) {
     if (count <= static_cast<std::size_t>(zelVertstatsFile::maxColumns))
-        return false;
-    std::cerr << filename << ": the " << where << " gives " << count << " columns, more than the "
-              << zelVertstatsFile::maxColumns << " accepted; no columns read" << std::endl;
-    return true;
+        return std::nullopt;
+    return std::string(filename) + ": the " + where + " gives " + std::to_string(count) + " columns, more than the " +
+           std::to_string(zelVertstatsFile::maxColumns) + " accepted; no columns read";
 }
 
 } // namespace
+
+void zelVertstatsFile::failRead(const char* filename) {
+    message(std::string("ERROR: could not read file ") + (filename ? filename : ""));
+    std::exit(1);
+}
 
 int zelVertstatsFile::determineFileType(const char* filename) {
     std::FILE* f = filename ? std::fopen(filename, "rb") : nullptr;
@@ -187,8 +188,10 @@ void zelVertstatsFile::loadOldStyleFile(const char* filename, bool loadData) {
     std::size_t count = 1 + std::count(firstLine.begin(), firstLine.end(), ' ');
     if (!firstLine.empty() && firstLine[0] == ' ')
         --count;
-    if (tooManyColumns(count, filename, "first line"))
+    if (std::optional<std::string> refused = tooManyColumns(count, filename, "first line")) {
+        message(*refused);
         return;
+    }
 
     std::vector<std::string> names;
     names.reserve(count);
@@ -198,7 +201,10 @@ void zelVertstatsFile::loadOldStyleFile(const char* filename, bool loadData) {
         names.emplace_back(name);
     }
     std::vector<std::vector<float>> columns(count);
-    std::int32_t rows = loadData ? readRows(text, 0, columns, filename) : 0;
+    std::string stopped;
+    std::int32_t rows = loadData ? readRows(text, 0, columns, filename, stopped) : 0;
+    if (!stopped.empty())
+        message(stopped);
     appendColumns(std::move(names), std::move(columns), rows);
 }
 
@@ -214,8 +220,10 @@ void zelVertstatsFile::loadNewStyleFile(const char* filename, bool loadData) {
     std::string_view nameLine = std::string_view(text).substr(pos, lineEnd == std::string::npos ? lineEnd : lineEnd - pos);
     std::size_t rowsFrom = lineEnd == std::string::npos ? text.size() : lineEnd + 1;
     std::size_t count = 1 + std::count(nameLine.begin(), nameLine.end(), ' ');
-    if (tooManyColumns(count, filename, "column-name line"))
+    if (std::optional<std::string> refused = tooManyColumns(count, filename, "column-name line")) {
+        message(*refused);
         return;
+    }
     std::vector<std::string> names;
     names.reserve(count);
     for (std::size_t start = 0;;) {
@@ -226,6 +234,9 @@ void zelVertstatsFile::loadNewStyleFile(const char* filename, bool loadData) {
         start = space + 1;
     }
     std::vector<std::vector<float>> columns(count);
-    std::int32_t rows = loadData ? readRows(text, rowsFrom, columns, filename) : 0;
+    std::string stopped;
+    std::int32_t rows = loadData ? readRows(text, rowsFrom, columns, filename, stopped) : 0;
+    if (!stopped.empty())
+        message(stopped);
     appendColumns(std::move(names), std::move(columns), rows);
 }
