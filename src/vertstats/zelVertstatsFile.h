@@ -63,6 +63,10 @@ public:
     void loadFile(const char* filename, bool loadData);
     void loadOldStyleFile(const char* filename, bool loadData);
     void loadNewStyleFile(const char* filename, bool loadData);
+    // Reads `text` as loadFile reads a file of these bytes, with the same
+    // results and messages; `name` stands for the file name in messages
+    // (null gives an empty one).
+    void loadFromString(std::string_view text, bool loadData, const char* name);
 
     std::vector<std::string> getDataHeader() const;
     std::vector<float> getDataColumn(std::int32_t index) const;
@@ -120,6 +124,9 @@ private:
     // Adds columns read from a file, keeping every column numRows long.
     void appendColumns(std::vector<std::string> names, std::vector<std::vector<float>> columns,
                        std::int32_t rows);
+    // The two styles, from the file's bytes; `name` is the file name of messages.
+    void loadOldStyleText(std::string_view text, bool loadData, const char* name);
+    void loadNewStyleText(std::string_view text, bool loadData, const char* name);
     // Reads a new-style header from `text` into `tree`; the position of the
     // column-name line, or npos when the text has none.
     static std::size_t readHeader(HeaderTree& tree, std::string_view text);

@@ -179,48 +179,66 @@ void zelVertstatsFile::appendColumns(std::vector<std::string> names, std::vector
     numColumns = static_cast<std::int32_t>(dataHeader.size());
 }
 
+void zelVertstatsFile::loadFromString(std::string_view text, bool loadData, const char* name) {
+    if (name == nullptr)
+        name = "";
+    std::string_view firstLine = text.substr(0, text.find('\n'));
+    if (firstLine.find("<header>") != std::string_view::npos)
+        loadNewStyleText(text, loadData, name);
+    else
+        loadOldStyleText(text, loadData, name);
+}
+
 void zelVertstatsFile::loadOldStyleFile(const char* filename, bool loadData) {
     std::string text;
     if (!readWholeFile(filename, text))
         failRead(filename);
-    std::string_view firstLine = std::string_view(text).substr(0, text.find('\n'));
-    // Spaces separate the columns; one in the very first position does not.
-    std::size_t count = 1 + std::count(firstLine.begin(), firstLine.end(), ' ');
-    if (!firstLine.empty() && firstLine[0] == ' ')
-        --count;
-    if (std::optional<std::string> refused = tooManyColumns(count, filename, "first line")) {
-        message(*refused);
-        return;
-    }
-
-    std::vector<std::string> names;
-    names.reserve(count);
-    char name[32];
-    for (std::size_t i = 0; i < count; ++i) {
-        std::snprintf(name, sizeof name, "%s%i", "Column", static_cast<int>(i));
-        names.emplace_back(name);
-    }
-    std::vector<std::vector<float>> columns(count);
-    std::string stopped;
-    std::int32_t rows = loadData ? readRows(text, 0, columns, filename, stopped) : 0;
-    if (!stopped.empty())
-        message(stopped);
-    appendColumns(std::move(names), std::move(columns), rows);
+    loadOldStyleText(text, loadData, filename);
 }
 
 void zelVertstatsFile::loadNewStyleFile(const char* filename, bool loadData) {
     std::string text;
     if (!readWholeFile(filename, text))
         failRead(filename);
+    loadNewStyleText(text, loadData, filename);
+}
+
+void zelVertstatsFile::loadOldStyleText(std::string_view text, bool loadData, const char* name) {
+    std::string_view firstLine = text.substr(0, text.find('\n'));
+    // Spaces separate the columns; one in the very first position does not.
+    std::size_t count = 1 + std::count(firstLine.begin(), firstLine.end(), ' ');
+    if (!firstLine.empty() && firstLine[0] == ' ')
+        --count;
+    if (std::optional<std::string> refused = tooManyColumns(count, name, "first line")) {
+        message(*refused);
+        return;
+    }
+
+    std::vector<std::string> names;
+    names.reserve(count);
+    char columnName[32];
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(columnName, sizeof columnName, "%s%i", "Column", static_cast<int>(i));
+        names.emplace_back(columnName);
+    }
+    std::vector<std::vector<float>> columns(count);
+    std::string stopped;
+    std::int32_t rows = loadData ? readRows(text, 0, columns, name, stopped) : 0;
+    if (!stopped.empty())
+        message(stopped);
+    appendColumns(std::move(names), std::move(columns), rows);
+}
+
+void zelVertstatsFile::loadNewStyleText(std::string_view text, bool loadData, const char* name) {
     std::size_t pos = readHeader(headerTree, text);
-    if (pos == std::string::npos)
+    if (pos == std::string_view::npos)
         return;
 
     std::size_t lineEnd = text.find('\n', pos);
-    std::string_view nameLine = std::string_view(text).substr(pos, lineEnd == std::string::npos ? lineEnd : lineEnd - pos);
-    std::size_t rowsFrom = lineEnd == std::string::npos ? text.size() : lineEnd + 1;
+    std::string_view nameLine = text.substr(pos, lineEnd == std::string_view::npos ? lineEnd : lineEnd - pos);
+    std::size_t rowsFrom = lineEnd == std::string_view::npos ? text.size() : lineEnd + 1;
     std::size_t count = 1 + std::count(nameLine.begin(), nameLine.end(), ' ');
-    if (std::optional<std::string> refused = tooManyColumns(count, filename, "column-name line")) {
+    if (std::optional<std::string> refused = tooManyColumns(count, name, "column-name line")) {
         message(*refused);
         return;
     }
@@ -235,7 +253,7 @@ void zelVertstatsFile::loadNewStyleFile(const char* filename, bool loadData) {
     }
     std::vector<std::vector<float>> columns(count);
     std::string stopped;
-    std::int32_t rows = loadData ? readRows(text, rowsFrom, columns, filename, stopped) : 0;
+    std::int32_t rows = loadData ? readRows(text, rowsFrom, columns, name, stopped) : 0;
     if (!stopped.empty())
         message(stopped);
     appendColumns(std::move(names), std::move(columns), rows);
