@@ -7,17 +7,23 @@
 // and text, a line of space-separated column names, then the numbers.
 //
 // A file that cannot be read, and a column of the wrong length, end the
-// process with an "ERROR: " line on standard error and exit status 1. Failed
-// lookups throw InvalidColumnError or HeaderNotFoundError.
+// process with an "ERROR: " line and exit status 1. That line and the notes
+// on unreadable data go to the message sink, standard error unless one is
+// set; progress lines and printHeaderStructure stay on standard output.
+// Failed lookups throw InvalidColumnError or HeaderNotFoundError.
 #ifndef ZEL_VERTSTATS_FILE_H
 #define ZEL_VERTSTATS_FILE_H
 
 #include "zelVertstatsHeaderEntry.h"
 #include "zelVertstatsTree.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <fstream>
+#include <functional>
+#include <iosfwd>
+#include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class zelVertstatsFile {
@@ -35,6 +41,14 @@ public:
     // not a table, and every column costs memory before any value is read.
     static constexpr std::int32_t maxColumns = 1 << 20;
 
+    // Receives each message line without its line feed.
+    using MessageSink = std::function<void(const std::string&)>;
+    // Sends the messages of every object in the process to `sink` and returns
+    // the sink it replaces; an empty sink means standard error. The sink is a
+    // plain static, not synchronised: set it while no other thread uses the
+    // class. A message that ends the process reaches the sink before the exit.
+    static MessageSink setMessageSink(MessageSink sink);
+
     zelVertstatsFile();
     zelVertstatsFile(const char* filename, bool loadData);
     zelVertstatsFile(std::string filename, bool loadData);
@@ -49,6 +63,10 @@ public:
     void loadFile(const char* filename, bool loadData);
     void loadOldStyleFile(const char* filename, bool loadData);
     void loadNewStyleFile(const char* filename, bool loadData);
+    // Reads `text` as loadFile reads a file of these bytes, with the same
+    // results and messages; `name` stands for the file name in messages
+    // (null gives an empty one).
+    void loadFromString(std::string_view text, bool loadData, const char* name);
 
     std::vector<std::string> getDataHeader() const;
     std::vector<float> getDataColumn(std::int32_t index) const;
@@ -71,7 +89,7 @@ public:
     // Writes the header (new style only), the column names and the rows;
     // false when the file cannot be written.
     bool writeFile(std::string filename, bool oldStyle);
-    void writeHeaderEntry(HeaderIterator position, std::ofstream& out);
+    void writeHeaderEntry(HeaderIterator position, std::ostream& out);
 
     // Appends `entry` (its value ending with a line feed) under the first node
     // named `parentName`, creating that node when needed.
@@ -93,11 +111,25 @@ public:
     void printHeaderStructure() const;
 
 private:
+    // One message line, without its line feed, to the sink.
+    static void message(const std::string& line);
+    // "ERROR: could not read file ..." and exit status 1.
+    [[noreturn]] static void failRead(const char* filename);
+
+    // Marks values a shorter column lacks.
+    static constexpr float missingValue = std::numeric_limits<float>::quiet_NaN();
+
     void initialiseVariables();
     void destroyVariables();
     // Adds columns read from a file, keeping every column numRows long.
     void appendColumns(std::vector<std::string> names, std::vector<std::vector<float>> columns,
                        std::int32_t rows);
+    // The two styles, from the file's bytes; `name` is the file name of messages.
+    void loadOldStyleText(std::string_view text, bool loadData, const char* name);
+    void loadNewStyleText(std::string_view text, bool loadData, const char* name);
+    // Reads a new-style header from `text` into `tree`; the position of the
+    // column-name line, or npos when the text has none.
+    static std::size_t readHeader(HeaderTree& tree, std::string_view text);
 
     HeaderTree headerTree;
     std::vector<std::vector<float>> data;
