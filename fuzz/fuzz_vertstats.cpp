@@ -1,5 +1,5 @@
 // Statistics files: the names alone, then names and rows; the table that
-// results is checked, written in both styles and its header listed.
+// results is checked, written in one of the styles and its header listed.
 #include "fuzz_check.h"
 #include "fuzz_io.h"
 
@@ -59,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     file.getHeaderValue("header:history");
 
     silenced_stdout quiet;
-    file.writeFile("/dev/null", false);
-    file.writeFile("/dev/null", true);
+    // one style per input, picked by its size: every write costs a large buffer
+    file.writeFile("/dev/null", size & 1);
     file.printHeaderStructure();
     return 0;
 }
