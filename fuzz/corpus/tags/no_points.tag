@@ -1,0 +1,4 @@
+MNI Tag Point File
+Volumes = 1;
+Points =
+;

@@ -1,0 +1,105 @@
+// The readers take file names, so an input is put in a memory file
+// (memfd) and read back through a name. The name is a symbolic link to
+// /proc/self/fd/N in a private directory: a model object resolves its file
+// against the directory of the file being read, and in /proc/self/fd that
+// would reach the process's own standard streams.
+#include "fuzz_io.h"
+#include "object_io.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <string>
+
+namespace {
+
+class memory_input {
+public:
+    // The path of a file called 'name' that holds exactly data[0, size).
+    const char *path(const std::uint8_t *data, std::size_t size, const char *name)
+    {
+        if (fd_ < 0)
+            open_once();
+        if (::ftruncate(fd_, 0) != 0)
+            fail("ftruncate");
+        std::size_t done = 0;
+        while (done < size) {
+            ssize_t n = ::pwrite(fd_, data + done, size - done, off_t(done));
+            if (n <= 0)
+                fail("pwrite");
+            done += std::size_t(n);
+        }
+        std::string link = directory_ + "/" + name;
+        if (links_.insert(link).second &&
+            ::symlink(target_.c_str(), link.c_str()) != 0)
+            fail("symlink");
+        current_ = link;
+        return current_.c_str();
+    }
+
+    ~memory_input()
+    {
+        for (const std::string &link : links_)
+            ::unlink(link.c_str());
+        if (!directory_.empty())
+            ::rmdir(directory_.c_str());
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+private:
+    [[noreturn]] static void fail(const char *what)
+    {
+        std::perror(what);
+        std::abort();
+    }
+
+    void open_once()
+    {
+        fd_ = ::memfd_create("fuzz-input", MFD_CLOEXEC);
+        if (fd_ < 0)
+            fail("memfd_create");
+        target_ = "/proc/self/fd/" + std::to_string(fd_);
+        const char *tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/gyrolux-fuzz-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr)
+            fail("mkdtemp");
+        directory_ = pattern;
+    }
+
+    int fd_ = -1;
+    std::string target_, directory_, current_;
+    std::set<std::string> links_;
+};
+
+memory_input input;
+
+} // namespace
+
+Status read_surface_input(const std::uint8_t *data, std::size_t size,
+                          int *n_objects, object_struct ***objects)
+{
+    *objects = nullptr;
+    File_formats form = ASCII_FORMAT;
+    return input_graphics_file(input.path(data, size, "input.obj"), &form,
+                               n_objects, objects);
+}
+
+Status read_tag_input(const std::uint8_t *data, std::size_t size,
+                      int *n_volumes, int *n_points, double ***positions,
+                      double ***positions2, double **weights,
+                      int **structure_ids, int **patient_ids, STRING **labels)
+{
+    return input_tag_file(input.path(data, size, "input.tag"), n_volumes, n_points,
+                          positions, positions2, weights, structure_ids,
+                          patient_ids, labels);
+}
+
+void read_vertstats_input(zelVertstatsFile &file, const std::uint8_t *data,
+                          std::size_t size, bool loadData)
+{
+    file.loadFile(input.path(data, size, "input.vertstats"), loadData);
+}

@@ -1,0 +1,26 @@
+// How the fuzz targets hand one input to each reader. Every target reads
+// through these functions only, so that the way an input reaches a reader
+// (today a memory-backed file opened by name) can change in one place.
+#pragma once
+
+#include "objects.h"
+#include "tag_file.h"
+#include "zelVertstatsFile.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// The input as a surface file: as input_graphics_file, with *objects set to
+// null first (the reader assigns it only when it read an object).
+Status read_surface_input(const std::uint8_t *data, std::size_t size,
+                          int *n_objects, object_struct ***objects);
+
+// The input as a tag file: as input_tag_file.
+Status read_tag_input(const std::uint8_t *data, std::size_t size,
+                      int *n_volumes, int *n_points, double ***positions,
+                      double ***positions2, double **weights,
+                      int **structure_ids, int **patient_ids, STRING **labels);
+
+// The input as a statistics file, loaded into 'file' as loadFile does.
+void read_vertstats_input(zelVertstatsFile &file, const std::uint8_t *data,
+                          std::size_t size, bool loadData);
