@@ -85,6 +85,14 @@ bool textureFileItem::loadFile(QFile& file, bool readable)
     }
     {
         ReaderMessages messages;
+        // The class's own lines reach the collector (and standard error
+        // through it) only for this read.
+        const auto previousSink = zelVertstatsFile::setMessageSink(
+            [&messages](const std::string& line) { messages.add(line); });
+        struct RestoreSink {
+            zelVertstatsFile::MessageSink sink;
+            ~RestoreSink() { zelVertstatsFile::setMessageSink(std::move(sink)); }
+        } restore{previousSink};
         try {
             statistics->loadFile(readerFileName(name).constData(), true);
         } catch (const std::exception& error) {
