@@ -304,6 +304,9 @@ bool quillon_internal::reserve_output(File f, std::size_t n)
 
 bool quillon_internal::put_bytes(File f, const void *data, std::size_t n)
 {
+    // An empty array may have no storage at all; memcpy must not see its null.
+    if (n == 0)
+        return true;
     const char *p = static_cast<const char *>(data);
     if (n >= f->capacity) {
         return flush_output(f) && write_all(f, p, n);
@@ -317,6 +320,8 @@ bool quillon_internal::put_bytes(File f, const void *data, std::size_t n)
 
 bool quillon_internal::get_bytes(File f, void *data, std::size_t n)
 {
+    if (n == 0)
+        return true;
     char *p = static_cast<char *>(data);
     std::size_t have = std::min(n, f->end - f->pos);
     std::memcpy(p, f->bytes + f->pos, have);
