@@ -4,6 +4,7 @@
 // each column keeps, limit fields that show their whole value, and a preview
 // that reads like the surface.
 #include "BrainQuarter.h"
+#include "ColourBarCombo.h"
 #include "GeometryNode.h"
 #include "GeometryScene.h"
 #include "MainWindow.h"
@@ -295,13 +296,38 @@ private slots:
         const QColor previewBottom = preview.pixelColor(preview.width() / 2, preview.height() - 3);
         QVERIFY2(isGreen(previewBottom), qPrintable(previewBottom.name()));
 
-        // The entries stay full paths; each says so in its tooltip.
+        // The entries stay full paths (ours and the built-in bars installed
+        // beside them); each says so in its tooltip.
         QComboBox* combo = props->textureCombo;
-        QCOMPARE(combo->count(), 3);
+        QVERIFY(combo->findText(barDir + "/hotred.png") >= 0);
         for (int i = 0; i < combo->count(); ++i) {
             QVERIFY(combo->itemText(i).startsWith(barDir + "/"));
             QCOMPARE(combo->itemData(i, Qt::ToolTipRole).toString(), combo->itemText(i));
         }
+
+        // Closed, the box cuts the path from the left: the bar's name shows.
+        auto* barBox = qobject_cast<ColourBarCombo*>(combo);
+        QVERIFY(barBox);
+        combo->setCurrentIndex(combo->findText(barDir + "/hotred.png"));
+        const QFontMetrics metrics(combo->font());
+        QVERIFY(metrics.horizontalAdvance(combo->currentText()) > combo->width());
+        const QString closed = barBox->displayedText();
+        QVERIFY2(closed.startsWith(QChar(0x2026)) && closed.endsWith("/hotred.png"),
+                 qPrintable(closed));
+        QVERIFY(!combo->itemIcon(combo->currentIndex()).isNull());
+
+        // Open, the list is as wide as its longest entry.
+        combo->showPopup();
+        QTRY_VERIFY(combo->view()->isVisible());
+        int widest = 0;
+        for (int i = 0; i < combo->count(); ++i)
+            widest = std::max(widest, metrics.horizontalAdvance(combo->itemText(i)));
+        QVERIFY2(combo->view()->viewport()->width() >= widest + combo->iconSize().width(),
+                 qPrintable(QString("%1 < %2").arg(combo->view()->viewport()->width()).arg(widest)));
+        const QString listShot = QString(ARTEFACT_DIR) + "/columns_bar_list.png";
+        QVERIFY(combo->view()->window()->grab().toImage().save(listShot));
+        qInfo("screenshot: %s", qPrintable(listShot));
+        combo->hidePopup();
     }
 
     void limitFieldsShowTheWholeValue()
