@@ -455,15 +455,17 @@ private slots:
         QCOMPARE(button->text(), QString("set colour"));
         const SbColor defaultDiffuse = node->getMaterial()->diffuseColor[0];
 
-        bool sawWhite = false;
-        whenDialog<QColorDialog>([&sawWhite](QColorDialog* dialog) {
-            sawWhite = dialog->currentColor() == QColor(Qt::white);
+        // The dialog starts from the surface's own colour.
+        bool sawDefault = false;
+        whenDialog<QColorDialog>([&sawDefault, defaultDiffuse](QColorDialog* dialog) {
+            sawDefault = dialog->currentColor() ==
+                         QColor::fromRgbF(defaultDiffuse[0], defaultDiffuse[1], defaultDiffuse[2]);
             dialog->setCurrentColor(QColor(255, 128, 0));
             dialog->accept();
         });
         QTest::mouseClick(button, Qt::LeftButton);
         quiet.stop();
-        QVERIFY(sawWhite);
+        QVERIFY(sawDefault);
         QVERIFY(node->getMaterial()->diffuseColor[0] != defaultDiffuse);
         QCOMPARE(button->text(), QString("#ff8000"));
         QCOMPARE(button->palette().color(QPalette::Button), QColor(255, 128, 0));
@@ -484,13 +486,13 @@ private slots:
         QVERIFY2(distance(faded, background) < distance(orange, background) - 40,
                  qPrintable(faded.name() + " " + orange.name() + " " + background.name()));
 
-        // The rebuilt box keeps the transparency but not the button colour.
+        // The rebuilt box keeps the transparency and the button colour.
         StdoutCapture again;
         clickRow(model()->index(0, 0, model()->index(0, 0)));
         again.stop();
         form = shownForm();
         QCOMPARE(form->findChild<QDoubleSpinBox*>("transparencySpinBox")->value(), 0.9);
-        QCOMPARE(form->findChild<QPushButton*>("colourButton")->text(), QString("set colour"));
+        QCOMPARE(form->findChild<QPushButton*>("colourButton")->text(), QString("#ff8000"));
     }
 
     void openDialogFiltersAndLoadsTheChosenFile()
