@@ -41,6 +41,11 @@ public:
     // holds no coordinates (its surface did not load).
     static int surfaceVertexCount(SoSeparator* target);
 
+    // Shows column `row` of this file on the surface, as the only column:
+    // the surface's other statistics files stop drawing theirs, and the
+    // surface leaves the colouring to the colour bar.
+    void showColumn(int row);
+
     SoSwitch* getSwitch() const;
     zelVertstatsFile* getStatistics() const;
 
