@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <random>
 #include <sstream>
@@ -96,7 +97,27 @@ void BM_getDataColumnByName(benchmark::State& state) {
 
 } // namespace
 
+// A well-formed header of about 64 KB: a history of many nested entries,
+// as analysis pipelines that log every step write them, and no rows.
+void BM_loadLargeHeader(benchmark::State& state) {
+    std::string text = "<header>\n<history>\n";
+    for (int i = 0; text.size() < 64 * 1024; ++i) {
+        const std::string step = "step" + std::to_string(i % 50);
+        text += "<" + step + ">\nprogram --option " + std::to_string(i) + "\n<args>\na b c\n</args>\n</" +
+                step + ">\n";
+    }
+    text += "</history>\n</header>\nvalue\n";
+    const std::string path = (fixture().dir / "header.vertstats").string();
+    std::ofstream(path, std::ios::binary) << text;
+    for (auto _ : state) {
+        zelVertstatsFile f(path.c_str(), true);
+        benchmark::DoNotOptimize(f.getNumColumns());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+
 BENCHMARK(BM_loadFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_loadLargeHeader)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_writeFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_getDataColumnByName)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();
