@@ -1,6 +1,7 @@
 #include "GeometryNode.h"
 
 #include "ReaderMessages.h"
+#include "RowIcons.h"
 #include "object_io.h"
 #include "objects.h"
 
@@ -203,4 +204,14 @@ void GeometryNode::updateColour(const QColor& colour)
 {
     material->diffuseColor.setValue(colour.red() / 255.0f, colour.green() / 255.0f,
                                     colour.blue() / 255.0f);
+}
+
+QIcon GeometryNode::icon() const
+{
+    return RowIcons::surface();
+}
+
+QString GeometryNode::toolTip() const
+{
+    return parentLink ? parentLink->toolTip() : QString();
 }

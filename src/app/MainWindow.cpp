@@ -2,6 +2,7 @@
 
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
+#include "MessageLog.h"
 #include "ResourceForm.h"
 
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <cstdlib>
@@ -32,6 +34,8 @@ MainWindow::MainWindow()
 
         createActions();
         createMenus();
+        // Before the colour bars: installing them can already have news.
+        messageLog = new MessageLog(this);
         initColourbars();
 
         viewer = new BrainQuarter(nullptr);
@@ -39,6 +43,11 @@ MainWindow::MainWindow()
         resourcesDock = new QDockWidget(tr("Resources"), this);
         addDockWidget(Qt::RightDockWidgetArea, resourcesDock);
         resourcesDock->setWidget(resources);
+        messagesDock = new QDockWidget(tr("Messages"), this);
+        messagesDock->setObjectName("messagesDock");
+        addDockWidget(Qt::BottomDockWidgetArea, messagesDock);
+        messagesDock->setWidget(messageLog);
+        messagesDock->setVisible(messageLog->count() > 0);
         setCentralWidget(viewer);
     }
 }
@@ -60,7 +69,53 @@ void MainWindow::createMenus()
 
 void MainWindow::initColourbars()
 {
-    ColourBarStore::installBuiltIns();
+    const QString dir = ColourBarStore::directory();
+    if (!ColourBarStore::installBuiltIns())
+        report({LoadMessage::Kind::Warning, dir,
+                tr("The texture directory %1 cannot be written; the built-in colour bars are "
+                   "used instead")
+                    .arg(dir)});
+}
+
+void MainWindow::report(const LoadMessage& message)
+{
+    messageLog->add(message);
+    const int count = messageLog->count();
+    if (!problemsButton) {
+        problemsButton = new QPushButton;
+        problemsButton->setObjectName("problemsButton");
+        problemsButton->setFlat(true);
+        problemsButton->setToolTip(tr("Show the messages"));
+        connect(problemsButton, &QPushButton::clicked, this, &MainWindow::showMessages);
+        statusBar()->addPermanentWidget(problemsButton);
+    }
+    problemsButton->setText(count == 1 ? tr("1 problem") : tr("%1 problems").arg(count));
+    showMessages();
+}
+
+void MainWindow::showMessages()
+{
+    // Not yet there while the constructor installs the colour bars.
+    if (!messagesDock)
+        return;
+    messagesDock->show();
+    messagesDock->raise();
+}
+
+void MainWindow::reportUnknownSuffix(const QFile& file)
+{
+    const QString suffix = QFileInfo(file).suffix();
+    QString text = tr("Cannot open %1: gyrolux opens .obj, .vertstats, .txt and .tag files")
+                       .arg(file.fileName());
+    // The choice of reader goes by the exact suffix; a capitalised one
+    // only needs renaming.
+    const QString lower = suffix.toLower();
+    if (lower != suffix &&
+        (lower == "obj" || lower == "vertstats" || lower == "txt" || lower == "tag"))
+        text += tr(" (in lower case: rename it to end in .%1)").arg(lower);
+    std::cerr << text.toLocal8Bit().constData() << std::endl;
+    statusBar()->showMessage(text);
+    report({LoadMessage::Kind::Error, file.fileName(), text});
 }
 
 bool MainWindow::openFile(QFile& file)
@@ -73,11 +128,15 @@ bool MainWindow::openFile(QFile& file)
         loaded = resources->insertVertstats(file);
     else if (suffix == "tag")
         loaded = resources->insertTagfile(file);
-    else
+    else {
+        reportUnknownSuffix(file);
         return false;
+    }
 
     if (!loaded && !resources->lastLoadError().isEmpty())
         statusBar()->showMessage(resources->lastLoadError());
+    for (const LoadMessage& message : resources->loadMessages())
+        report(message);
     return loaded;
 }
 
@@ -104,4 +163,19 @@ BrainQuarter* MainWindow::getViewer() const
 ResourceForm* MainWindow::getResources() const
 {
     return resources;
+}
+
+MessageLog* MainWindow::getMessageLog() const
+{
+    return messageLog;
+}
+
+QDockWidget* MainWindow::getMessagesDock() const
+{
+    return messagesDock;
+}
+
+QPushButton* MainWindow::getProblemsButton() const
+{
+    return problemsButton;
 }

@@ -1,15 +1,20 @@
 // The program's one window: the 3-D view in the middle, the resource panel
-// in a dock on the right, and the File menu. Hands opened files to the
-// panel by the suffix of their names.
+// in a dock on the right, the File menu, and the log of problems met while
+// opening files in a dock below, counted in the status bar. Hands opened
+// files to the panel by the suffix of their names.
 #pragma once
 
 #include <QMainWindow>
 
+#include "ReaderMessages.h"
+
 class BrainQuarter;
+class MessageLog;
 class QAction;
 class QDockWidget;
 class QFile;
 class QMenu;
+class QPushButton;
 class ResourceForm;
 
 class MainWindow : public QMainWindow
@@ -23,15 +28,23 @@ public:
 
     BrainQuarter* getViewer() const;
     ResourceForm* getResources() const;
+    MessageLog* getMessageLog() const;
+    QDockWidget* getMessagesDock() const;
+    // Absent until the first problem.
+    QPushButton* getProblemsButton() const;
 
 public slots:
     void openFileFromDialog();
     void quitApplication();
+    void showMessages();
 
 private:
     void createActions();
     void createMenus();
     void initColourbars();
+    // Logs the message, counts it in the status bar and shows the log.
+    void report(const LoadMessage& message);
+    void reportUnknownSuffix(const QFile& file);
 
     QMenu* fileMenu = nullptr;
     QAction* openFileAction = nullptr;
@@ -39,4 +52,7 @@ private:
     BrainQuarter* viewer = nullptr;
     ResourceForm* resources = nullptr;
     QDockWidget* resourcesDock = nullptr;
+    MessageLog* messageLog = nullptr;
+    QDockWidget* messagesDock = nullptr;
+    QPushButton* problemsButton = nullptr;
 };

@@ -2,8 +2,10 @@
 // "Properties" box below, and the insert operations behind each file kind.
 #pragma once
 
+#include "ReaderMessages.h"
 #include "ui_resourceForm.h"
 
+#include <QList>
 #include <QModelIndex>
 #include <QPointer>
 #include <QString>
@@ -24,13 +26,17 @@ public:
     ResourceForm(QWidget* parent, BrainQuarter* viewer);
 
     // Each returns whether the file was loaded. A surface file that cannot
-    // be read still leaves its rows in the tree.
+    // be read still leaves its rows in the tree, marked as failed, and
+    // never becomes the target of statistics files.
     bool insertGeometry(QFile& file);
     bool insertVertstats(QFile& file);
     bool insertTagfile(QFile& file);
 
     // Why the last insert failed ("" after a success), for the status bar.
     QString lastLoadError() const;
+    // What the user is to be told about the last insert: its failure, or
+    // what the reader found odd in a file it still read.
+    QList<LoadMessage> loadMessages() const;
 
     void setLastGeometry(GeometryScene* item);
     void somethingChanged();
@@ -61,4 +67,5 @@ private:
     bool haveGeometry = false;
     GeometryScene* lastGeometry = nullptr;
     QString loadError;
+    QList<LoadMessage> messages;
 };
