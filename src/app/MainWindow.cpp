@@ -88,6 +88,9 @@ void MainWindow::report(const LoadMessage& message)
         problemsButton->setToolTip(tr("Show the messages"));
         connect(problemsButton, &QPushButton::clicked, this, &MainWindow::showMessages);
         statusBar()->addPermanentWidget(problemsButton);
+        // Made after the window was shown, neither would show by itself.
+        statusBar()->show();
+        problemsButton->show();
     }
     problemsButton->setText(count == 1 ? tr("1 problem") : tr("%1 problems").arg(count));
     showMessages();
@@ -138,6 +141,15 @@ bool MainWindow::openFile(QFile& file)
     for (const LoadMessage& message : resources->loadMessages())
         report(message);
     return loaded;
+}
+
+void MainWindow::openCommandLine(const QList<QByteArray>& arguments)
+{
+    for (const QByteArray& argument : arguments) {
+        std::cout << "Loading " << argument.constData() << std::endl;
+        QFile file(QString::fromLocal8Bit(argument));
+        openFile(file);
+    }
 }
 
 void MainWindow::openFileFromDialog()

@@ -25,6 +25,9 @@ public:
     MainWindow();
 
     bool openFile(QFile& file);
+    // The program's arguments, each logged and opened in turn; names are
+    // in the local encoding, as the system hands them over.
+    void openCommandLine(const QList<QByteArray>& arguments);
 
     BrainQuarter* getViewer() const;
     ResourceForm* getResources() const;
