@@ -11,10 +11,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -49,7 +52,22 @@ MainWindow::MainWindow()
         messagesDock->setWidget(messageLog);
         messagesDock->setVisible(messageLog->count() > 0);
         setCentralWidget(viewer);
+        widenToFitPanel();
     }
+}
+
+void MainWindow::widenToFitPanel()
+{
+    // Qt's first size is at most two thirds of the screen, which beside the
+    // view's 640 pixels leaves the panel at its minimum: too narrow for the
+    // "Description" header and the property boxes' labels.
+    adjustSize();
+    layout()->activate();
+    const QScreen* screen = this->screen();
+    const int available = screen ? screen->availableGeometry().width() : width();
+    const int wanted = width() - resourcesDock->width() + resourcesDock->sizeHint().width();
+    if (wanted > width())
+        resize(std::min(wanted, available), height());
 }
 
 void MainWindow::createActions()

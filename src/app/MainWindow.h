@@ -45,6 +45,7 @@ private:
     void createActions();
     void createMenus();
     void initColourbars();
+    void widenToFitPanel();
     // Logs the message, counts it in the status bar and shows the log.
     void report(const LoadMessage& message);
     void reportUnknownSuffix(const QFile& file);

@@ -17,6 +17,7 @@ ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer)
     : QWidget(parent), viewer(viewer)
 {
     ui.setupUi(this);
+    designedWidth = width();
     formShown = false;
 
     QStringList headers;
@@ -38,6 +39,11 @@ ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer)
         for (int column = 0; column < model->columnCount(QModelIndex()); ++column)
             ui.treeView->resizeColumnToContents(column);
     });
+}
+
+QSize ResourceForm::sizeHint() const
+{
+    return QWidget::sizeHint().expandedTo(QSize(designedWidth, 0));
 }
 
 bool ResourceForm::insertGeometry(QFile& file)

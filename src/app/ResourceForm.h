@@ -25,6 +25,10 @@ class ResourceForm : public QWidget
 public:
     ResourceForm(QWidget* parent, BrainQuarter* viewer);
 
+    // At least the form's designed width: the tree view's own hint is too
+    // narrow for the "Description" header and the property boxes' labels.
+    QSize sizeHint() const override;
+
     // Each returns whether the file was loaded. A surface file that cannot
     // be read still leaves its rows in the tree, marked as failed, and
     // never becomes the target of statistics files.
@@ -64,6 +68,7 @@ private:
     TreeModel* model = nullptr;
     BrainQuarter* viewer = nullptr;
     bool formShown = false;
+    int designedWidth = 0;
     bool haveGeometry = false;
     GeometryScene* lastGeometry = nullptr;
     QString loadError;
