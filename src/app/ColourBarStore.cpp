@@ -66,6 +66,20 @@ bool ColourBarStore::installBuiltIns()
     return complete;
 }
 
+bool ColourBarStore::canWrite(const QString& dir)
+{
+    // A directory yet to be made can be when its nearest existing ancestor
+    // is a directory that can be written.
+    QFileInfo info(dir);
+    while (!info.exists()) {
+        const QString parent = info.absolutePath();
+        if (parent == info.absoluteFilePath())
+            return false;
+        info = QFileInfo(parent);
+    }
+    return info.isDir() && info.isWritable();
+}
+
 QString ColourBarStore::builtInCopies()
 {
     // Made once per run, removed when the program ends.
@@ -90,15 +104,14 @@ ColourBarList ColourBarStore::list()
             present.append(name);
         }
     }
-    QStringList missing;
-    for (const QString& name : QDir(bundle).entryList())
-        if (!present.contains(name, Qt::CaseInsensitive))
-            missing.append(name);
-    if (missing.isEmpty())
+    // Only a directory that cannot be written lacks the built-in bars for
+    // good; an empty or missing one that could be written is the user's.
+    if (canWrite(list.directory))
         return list;
     const QString copies = builtInCopies();
-    for (const QString& name : std::as_const(missing))
-        if (!copies.isEmpty() && QFileInfo(copies + "/" + name).isFile())
+    for (const QString& name : QDir(bundle).entryList())
+        if (!present.contains(name, Qt::CaseInsensitive) && !copies.isEmpty() &&
+            QFileInfo(copies + "/" + name).isFile())
             list.bars.append(copies + "/" + name);
     return list;
 }

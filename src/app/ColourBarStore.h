@@ -35,8 +35,8 @@ public:
     // creating it first; a file already there is never replaced. False when
     // a bar could not be written.
     static bool installBuiltIns();
-    // Lists the directory once, for every column of a statistics file. A
-    // built-in bar missing there (the directory could not be written) is
+    // Lists the directory once, for every column of a statistics file. When
+    // the directory cannot be written, a built-in bar missing there is
     // listed from a copy of the program's own, after the directory's bars.
     static ColourBarList list();
 
@@ -45,4 +45,5 @@ private:
     // Where this run keeps copies of the built-in bars for the texture
     // reader, which only reads files; empty when they cannot be made.
     static QString builtInCopies();
+    static bool canWrite(const QString& dir);
 };
