@@ -1,81 +1,42 @@
-// The readers take file names, so an input is put in a memory file
-// (memfd) and read back through a name. The name is a symbolic link to
-// /proc/self/fd/N in a private directory: a model object resolves its file
-// against the directory of the file being read, and in /proc/self/fd that
-// would reach the process's own standard streams.
+// The readers read the input in place, from memory. A surface may hold model
+// objects naming other files, resolved against the directory of the name
+// it is read under; that name lies in an empty private directory, so a
+// model finds nothing but what an absolute path names (the models target
+// covers models properly, with real files).
 #include "fuzz_io.h"
 #include "object_io.h"
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <set>
 #include <string>
+#include <string_view>
 
 namespace {
 
-class memory_input {
+class empty_directory {
 public:
-    // The path of a file called 'name' that holds exactly data[0, size).
-    const char *path(const std::uint8_t *data, std::size_t size, const char *name)
+    empty_directory()
     {
-        if (fd_ < 0)
-            open_once();
-        if (::ftruncate(fd_, 0) != 0)
-            fail("ftruncate");
-        std::size_t done = 0;
-        while (done < size) {
-            ssize_t n = ::pwrite(fd_, data + done, size - done, off_t(done));
-            if (n <= 0)
-                fail("pwrite");
-            done += std::size_t(n);
-        }
-        std::string link = directory_ + "/" + name;
-        if (links_.insert(link).second &&
-            ::symlink(target_.c_str(), link.c_str()) != 0)
-            fail("symlink");
-        current_ = link;
-        return current_.c_str();
-    }
-
-    ~memory_input()
-    {
-        for (const std::string &link : links_)
-            ::unlink(link.c_str());
-        if (!directory_.empty())
-            ::rmdir(directory_.c_str());
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-
-private:
-    [[noreturn]] static void fail(const char *what)
-    {
-        std::perror(what);
-        std::abort();
-    }
-
-    void open_once()
-    {
-        fd_ = ::memfd_create("fuzz-input", MFD_CLOEXEC);
-        if (fd_ < 0)
-            fail("memfd_create");
-        target_ = "/proc/self/fd/" + std::to_string(fd_);
         const char *tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/gyrolux-fuzz-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr)
-            fail("mkdtemp");
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::perror("mkdtemp");
+            std::abort();
+        }
         directory_ = pattern;
     }
+    ~empty_directory() { ::rmdir(directory_.c_str()); }
 
-    int fd_ = -1;
-    std::string target_, directory_, current_;
-    std::set<std::string> links_;
+    std::string name(const char *file) const { return directory_ + "/" + file; }
+
+private:
+    std::string directory_;
 };
 
-memory_input input;
+const empty_directory directory;
+const std::string surface_name = directory.name("input.obj");
 
 } // namespace
 
@@ -84,8 +45,8 @@ Status read_surface_input(const std::uint8_t *data, std::size_t size,
 {
     *objects = nullptr;
     File_formats form = ASCII_FORMAT;
-    return input_graphics_file(input.path(data, size, "input.obj"), &form,
-                               n_objects, objects);
+    return input_graphics_memory(data, size, surface_name.c_str(), &form, n_objects,
+                                 objects);
 }
 
 Status read_tag_input(const std::uint8_t *data, std::size_t size,
@@ -93,13 +54,13 @@ Status read_tag_input(const std::uint8_t *data, std::size_t size,
                       double ***positions2, double **weights,
                       int **structure_ids, int **patient_ids, STRING **labels)
 {
-    return input_tag_file(input.path(data, size, "input.tag"), n_volumes, n_points,
-                          positions, positions2, weights, structure_ids,
-                          patient_ids, labels);
+    return input_tag_memory(data, size, "input.tag", n_volumes, n_points, positions,
+                            positions2, weights, structure_ids, patient_ids, labels);
 }
 
 void read_vertstats_input(zelVertstatsFile &file, const std::uint8_t *data,
                           std::size_t size, bool loadData)
 {
-    file.loadFile(input.path(data, size, "input.vertstats"), loadData);
+    file.loadFromString(std::string_view(reinterpret_cast<const char *>(data), size),
+                        loadData, "input.vertstats");
 }

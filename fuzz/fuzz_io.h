@@ -1,6 +1,6 @@
 // How the fuzz targets hand one input to each reader. Every target reads
 // through these functions only, so that the way an input reaches a reader
-// (today a memory-backed file opened by name) can change in one place.
+// (today: read in place from memory) can change in one place.
 #pragma once
 
 #include "objects.h"

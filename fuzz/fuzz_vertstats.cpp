@@ -16,6 +16,9 @@ protected:
     std::streamsize xsputn(const char *, std::streamsize n) override { return n; }
 };
 
+null_buffer null_sink;
+std::ostream null_stream(&null_sink);
+
 class silenced_stdout {
 public:
     silenced_stdout() : saved_(std::cout.rdbuf(&sink_)) {}
@@ -59,8 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     file.getHeaderValue("header:history");
 
     silenced_stdout quiet;
-    // one style per input, picked by its size: every write costs a large buffer
-    file.writeFile("/dev/null", size & 1);
+    // one style per input, picked by its size; the bytes go nowhere
+    fuzz_require(file.write(null_stream, size & 1), "writing to a stream that takes everything succeeds");
     file.printHeaderStructure();
     return 0;
 }

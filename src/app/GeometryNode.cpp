@@ -38,6 +38,7 @@ GeometryNode::GeometryNode(SoSeparator* target, const QVector<QVariant>& data, R
     material->ref();
     materialBinding->ref();
     faceSet->ref();
+    colour = material->diffuseColor[0];
     propFormAvailable = true;
 }
 
@@ -170,6 +171,7 @@ QWidget* GeometryNode::createForm()
     connect(props.transparencySpinBox, &QDoubleSpinBox::valueChanged, this,
             &GeometryNode::updateTransparency);
     connect(props.colourButton, &QPushButton::clicked, this, &GeometryNode::colourDialog);
+    showColourOnButton();
     return propFormWidget;
 }
 
@@ -189,21 +191,46 @@ void GeometryNode::updateTransparency(double newVal)
 
 void GeometryNode::colourDialog()
 {
-    const QColor colour = QColorDialog::getColor(Qt::white, nullptr);
-    if (!colour.isValid())
+    const QColor picked = QColorDialog::getColor(surfaceColour(), nullptr);
+    if (!picked.isValid())
         return;
-    if (propFormShown) {
-        props.colourButton->setText(colour.name());
-        props.colourButton->setPalette(QPalette(colour));
-        props.colourButton->setAutoFillBackground(true);
-    }
-    updateColour(colour);
+    updateColour(picked);
+    showColourOnButton();
 }
 
-void GeometryNode::updateColour(const QColor& colour)
+void GeometryNode::showColourOnButton()
 {
-    material->diffuseColor.setValue(colour.red() / 255.0f, colour.green() / 255.0f,
-                                    colour.blue() / 255.0f);
+    if (!propFormShown || !chosenColour.isValid())
+        return;
+    props.colourButton->setText(chosenColour.name());
+    props.colourButton->setPalette(QPalette(chosenColour));
+    props.colourButton->setAutoFillBackground(true);
+}
+
+void GeometryNode::updateColour(const QColor& newColour)
+{
+    chosenColour = QColor(newColour.rgb());
+    colour.setValue(newColour.red() / 255.0f, newColour.green() / 255.0f,
+                    newColour.blue() / 255.0f);
+    applyColour();
+}
+
+QColor GeometryNode::surfaceColour() const
+{
+    if (chosenColour.isValid())
+        return chosenColour;
+    return QColor::fromRgbF(colour[0], colour[1], colour[2]);
+}
+
+void GeometryNode::setColumnShown(bool shown)
+{
+    columnShown = shown;
+    applyColour();
+}
+
+void GeometryNode::applyColour()
+{
+    material->diffuseColor.setValue(columnShown ? SbColor(1.0f, 1.0f, 1.0f) : colour);
 }
 
 QIcon GeometryNode::icon() const

@@ -6,9 +6,11 @@
 #include "TreeItem.h"
 #include "ui_geometryProps.h"
 
+#include <Inventor/SbColor.h>
+
+#include <QColor>
 #include <QString>
 
-class QColor;
 class SoCoordinate3;
 class SoIndexedFaceSet;
 class SoMaterial;
@@ -41,6 +43,12 @@ public:
     QWidget* createForm() override;
     void destroyForm() override;
     void updateColour(const QColor& colour);
+    // The colour the user gave the surface (the material's default before).
+    QColor surfaceColour() const;
+    // While a statistics column is shown the material stays white, so the
+    // texture's colours come through as the colour bar has them, lit and
+    // shaded; the surface colour returns when no column is shown.
+    void setColumnShown(bool shown);
 
     SoMaterial* getMaterial() const;
 
@@ -58,4 +66,11 @@ private:
     SoIndexedFaceSet* faceSet;
     Ui_geometryProps props;
     QString lastError;
+    SbColor colour;
+    // Invalid until the user picks a colour; the button shows it from then on.
+    QColor chosenColour;
+    bool columnShown = false;
+
+    void applyColour();
+    void showColourOnButton();
 };

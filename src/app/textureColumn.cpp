@@ -16,6 +16,8 @@
 #include <QImage>
 #include <QPalette>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 #include <cmath>
 #include <iostream>
@@ -25,6 +27,23 @@ namespace {
 // Where values below the lower limit, and values with no defined place on
 // the bar, land: just inside the bar's bottom end.
 constexpr float belowRange = 0.01f;
+
+// Wide enough for anything format 'g', precision 6 gives a float, with a
+// character to spare for the frame styles draw inside the field.
+int limitFieldWidth(QLineEdit* field)
+{
+    QStyleOptionFrame option;
+    option.initFrom(field);
+    option.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
+    const QMargins margins = field->textMargins();
+    // QLineEdit keeps two pixels free on either side, and one for the cursor.
+    const int text = field->fontMetrics().horizontalAdvance(QStringLiteral("-8.88888e+888")) +
+                     margins.left() + margins.right() + 2 * 2 + 1;
+    return field->style()
+        ->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(text, field->sizeHint().height()),
+                           field)
+        .width();
+}
 
 }  // namespace
 
@@ -164,9 +183,11 @@ void textureColumn::upperValueChanged()
 {
     if (!propFormShown)
         return;
-    // Text that is no number counts as 0.
+    // Text that is no number counts as 0; the field then shows what is used.
     upperLimit = props.upperLimit->text().toFloat();
+    props.upperLimit->setText(QString::number(upperLimit, 'g', 6));
     scaleTexture(lowerLimit, upperLimit);
+    showLegend();
 }
 
 void textureColumn::lowerValueChanged()
@@ -174,25 +195,49 @@ void textureColumn::lowerValueChanged()
     if (!propFormShown)
         return;
     lowerLimit = props.lowerLimit->text().toFloat();
+    props.lowerLimit->setText(QString::number(lowerLimit, 'g', 6));
     scaleTexture(lowerLimit, upperLimit);
+    showLegend();
+}
+
+void textureColumn::showLegend()
+{
+    if (!propFormShown)
+        return;
+    // The box reads like a colour-bar legend, the larger value on top: with
+    // the limits reversed the lower limit's field goes up and the preview
+    // turns over, so each field stays beside the colour its value gets.
+    const bool reversed = lowerLimit > upperLimit;
+    QLineEdit* top = reversed ? props.lowerLimit : props.upperLimit;
+    QLineEdit* bottom = reversed ? props.upperLimit : props.lowerLimit;
+    if (props.verticalLayout->indexOf(top) != 0) {
+        props.verticalLayout->removeWidget(top);
+        props.verticalLayout->removeWidget(bottom);
+        props.verticalLayout->insertWidget(0, top);
+        props.verticalLayout->addWidget(bottom);
+        QWidget::setTabOrder(top, bottom);
+    }
+
+    const QImage image = currentBar >= 0 && currentBar < colourBars.size()
+                             ? QImage(colourBars.at(currentBar))
+                             : QImage();
+    if (image.isNull())
+        props.imageLabel->clear();
+    else
+        props.imageLabel->setPixmap(QPixmap::fromImage(reversed ? image.mirrored(false, true)
+                                                                 : image));
 }
 
 void textureColumn::newTextureSelected(int index)
 {
+    // No such bar: the texture keeps the one it has.
     if (index < 0 || index >= colourBars.size()) {
-        if (propFormShown)
-            props.imageLabel->clear();
+        showLegend();
         return;
     }
-    const QString& path = colourBars.at(index);
-    texture->filename.setValue(QFile::encodeName(path).constData());
-    if (!propFormShown)
-        return;
-    const QImage image(path);
-    if (image.isNull())
-        props.imageLabel->clear();
-    else
-        props.imageLabel->setPixmap(QPixmap::fromImage(image));
+    currentBar = index;
+    texture->filename.setValue(QFile::encodeName(colourBars.at(index)).constData());
+    showLegend();
 }
 
 void textureColumn::setPickInfo(int index)
@@ -207,7 +252,11 @@ void textureColumn::setPickInfo(int index)
 
 void textureColumn::wasSelected()
 {
-    if (columnSwitch)
+    // The file row decides for all the files of the surface, which must
+    // stop drawing theirs.
+    if (auto* file = dynamic_cast<textureFileItem*>(parent()))
+        file->showColumn(childNumber());
+    else if (columnSwitch)
         columnSwitch->whichChild = childNumber();
 }
 
@@ -221,12 +270,17 @@ QWidget* textureColumn::createForm()
 
     props.lowerLimit->setText(QString::number(lowerLimit, 'g', 6));
     props.upperLimit->setText(QString::number(upperLimit, 'g', 6));
+    for (QLineEdit* field : {props.lowerLimit, props.upperLimit})
+        field->setFixedWidth(limitFieldWidth(field));
     props.imageLabel->setBackgroundRole(QPalette::Base);
     props.imageLabel->setScaledContents(true);
     // Filled before connecting: adding the first entry changes the current
     // index, which must not reach the column twice.
     for (const QString& path : std::as_const(colourBars))
-        props.textureCombo->addItem(path);
+        props.textureCombo->addColourBar(path);
+    // The bar chosen before, or the first one the first time.
+    const int bar = currentBar >= 0 && currentBar < colourBars.size() ? currentBar : 0;
+    props.textureCombo->setCurrentIndex(bar);
 
     connect(props.upperLimit, &QLineEdit::editingFinished, this,
             &textureColumn::upperValueChanged);
@@ -235,7 +289,7 @@ QWidget* textureColumn::createForm()
     connect(props.textureCombo, &QComboBox::currentIndexChanged, this,
             &textureColumn::newTextureSelected);
 
-    newTextureSelected(0);
+    newTextureSelected(bar);
     return propFormWidget;
 }
 

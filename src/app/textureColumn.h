@@ -74,6 +74,9 @@ public slots:
     void setPickInfo(int index);
 
 private:
+    // Orders the limit fields and the preview as a legend for the surface.
+    void showLegend();
+
     SoTextureCoordinate2* textureCoords;
     std::vector<float> values;
     float lowerLimit = 0.0f;
@@ -84,6 +87,8 @@ private:
     SoTextureCoordinateBinding* coordinateBinding;
     SoTexture2* texture;
     QStringList colourBars;
+    // The bar the user chose last; kept while the box is rebuilt.
+    int currentBar = 0;
     Ui_textureProps props;
     int vertexCount = -1;
 };

@@ -1,6 +1,7 @@
 #include "textureFileItem.h"
 
 #include "ColourBarStore.h"
+#include "GeometryNode.h"
 #include "ReaderMessages.h"
 #include "RowIcons.h"
 #include "textureColumn.h"
@@ -142,6 +143,23 @@ void textureFileItem::getAllColumns()
                                   static_cast<int>(i));
         childList.append(column);
         connect(this, &TreeItem::setPickedPoint, column, &textureColumn::setPickInfo);
+    }
+}
+
+void textureFileItem::showColumn(int row)
+{
+    columnSwitch->whichChild = row;
+    TreeItem* scene = parent();
+    if (!scene)
+        return;
+    // Each file's switch sits in the same separator; left on, the file
+    // loaded first would paint over the column just chosen.
+    for (int i = 0; i < scene->childCount(); ++i) {
+        TreeItem* sibling = scene->child(i);
+        if (auto* other = dynamic_cast<textureFileItem*>(sibling); other && other != this)
+            other->columnSwitch->whichChild = SO_SWITCH_NONE;
+        else if (auto* surface = dynamic_cast<GeometryNode*>(sibling))
+            surface->setColumnShown(true);
     }
 }
 

@@ -45,6 +45,11 @@ public:
     // holds no coordinates (its surface did not load).
     static int surfaceVertexCount(SoSeparator* target);
 
+    // Shows column `row` of this file on the surface, as the only column:
+    // the surface's other statistics files stop drawing theirs, and the
+    // surface leaves the colouring to the colour bar.
+    void showColumn(int row);
+
     QIcon icon() const override;
     // The file and its rows and columns.
     QString toolTip() const override;

@@ -16,6 +16,9 @@ using namespace quillon_internal;
 namespace {
 
 constexpr std::size_t max_buffer = std::size_t(1) << 20;
+// A write buffer starts at this and doubles up to max_buffer as the file
+// grows: most files written are small, and each would pay for a megabyte.
+constexpr std::size_t first_write_buffer = 4096;
 // Small files still get room for a long token (and the file may grow).
 constexpr std::size_t min_read_buffer = 4096;
 
@@ -133,7 +136,7 @@ int quillon_internal::open_descriptor_file(const char *name, IO_types direction,
     std::uint64_t size = size_known ? std::uint64_t(st.st_size) : 0;
     std::size_t capacity = direction == READ_FILE
                                ? read_buffer_capacity(size_known, size)
-                               : max_buffer;
+                               : first_write_buffer;
     auto *f = new (std::nothrow) quillon_file;
     if (f != nullptr) {
         f->buffer.reset(new (std::nothrow) char[capacity]);
@@ -299,11 +302,25 @@ bool quillon_internal::reserve_output(File f, std::size_t n)
 {
     if (f->capacity - f->end >= n)
         return true;
-    return flush_output(f);
+    if (!flush_output(f))
+        return false;
+    if (f->capacity < max_buffer) {
+        const std::size_t grown = std::min(max_buffer, std::max(2 * f->capacity, n));
+        if (char *p = new (std::nothrow) char[grown]) {
+            // (still the old one when memory is short: smaller writes then)
+            f->buffer.reset(p);
+            f->bytes = p;
+            f->capacity = grown;
+        }
+    }
+    return true;
 }
 
 bool quillon_internal::put_bytes(File f, const void *data, std::size_t n)
 {
+    // An empty array may have no storage at all; memcpy must not see its null.
+    if (n == 0)
+        return true;
     const char *p = static_cast<const char *>(data);
     if (n >= f->capacity) {
         return flush_output(f) && write_all(f, p, n);
@@ -317,6 +334,8 @@ bool quillon_internal::put_bytes(File f, const void *data, std::size_t n)
 
 bool quillon_internal::get_bytes(File f, void *data, std::size_t n)
 {
+    if (n == 0)
+        return true;
     char *p = static_cast<char *>(data);
     std::size_t have = std::min(n, f->end - f->pos);
     std::memcpy(p, f->bytes + f->pos, have);

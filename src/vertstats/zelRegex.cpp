@@ -13,15 +13,35 @@ struct zelRegex::Code {
 
 namespace {
 
-struct MatchData {
-    pcre2_match_data* md;
-    explicit MatchData(const pcre2_code* re) : md(pcre2_match_data_create_from_pattern(re, nullptr)) {
-        if (!md)
-            throw std::bad_alloc();
+// Match data for the calling thread, kept between searches: PCRE2 keeps the
+// heap frames of a match in it, and making new ones for every search costs
+// more than many a search itself. Grown when a pattern has more groups.
+class MatchData {
+public:
+    explicit MatchData(const pcre2_code* re) {
+        uint32_t groups = 0;
+        pcre2_pattern_info(re, PCRE2_INFO_CAPTURECOUNT, &groups);
+        Cached& cached = cache();
+        if (!cached.md || pcre2_get_ovector_count(cached.md) < groups + 1) {
+            pcre2_match_data* grown = pcre2_match_data_create(groups + 1, nullptr);
+            if (!grown)
+                throw std::bad_alloc();
+            pcre2_match_data_free(cached.md);
+            cached.md = grown;
+        }
+        md = cached.md;
     }
-    ~MatchData() { pcre2_match_data_free(md); }
-    MatchData(const MatchData&) = delete;
-    MatchData& operator=(const MatchData&) = delete;
+    pcre2_match_data* md;
+
+private:
+    struct Cached {
+        pcre2_match_data* md = nullptr;
+        ~Cached() { pcre2_match_data_free(md); }
+    };
+    static Cached& cache() {
+        thread_local Cached cached;
+        return cached;
+    }
 };
 
 PCRE2_SPTR bytes(std::string_view s) { return reinterpret_cast<PCRE2_SPTR>(s.data()); }

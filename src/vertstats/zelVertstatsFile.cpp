@@ -172,6 +172,13 @@ bool zelVertstatsFile::writeFile(std::string filename, bool oldStyle) {
     std::ofstream out(filename, std::ios::binary | std::ios::trunc);
     if (!out)
         return false;
+    write(out, oldStyle);
+    out.close();
+    // A full disk shows up here; report it rather than claim the file is written.
+    return !out.fail();
+}
+
+bool zelVertstatsFile::write(std::ostream& out, bool oldStyle) {
     if (!oldStyle) {
         if (headerTree.empty())
             out << "<header>\n</header>\n";
@@ -191,7 +198,9 @@ bool zelVertstatsFile::writeFile(std::string filename, bool oldStyle) {
     // %g notation with 6 significant digits, whatever the C locale.
     std::string buffer;
     constexpr std::size_t flushAt = 1 << 20;
-    buffer.reserve(flushAt + 4096);
+    // A small table needs no megabyte: at most 14 bytes a value ("-1.23457e+38 ").
+    const std::size_t values = static_cast<std::size_t>(numRows) * static_cast<std::size_t>(numColumns);
+    buffer.reserve(std::min(flushAt, values * 14) + 4096);
     char number[64];
     for (int r = 0; r < numRows && out; ++r) {
         for (int k = 0; k < numColumns; ++k) {
@@ -208,8 +217,6 @@ bool zelVertstatsFile::writeFile(std::string filename, bool oldStyle) {
         }
     }
     out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    out.close();
-    // A full disk shows up here; report it rather than claim the file is written.
     return !out.fail();
 }
 

@@ -89,6 +89,9 @@ public:
     // Writes the header (new style only), the column names and the rows;
     // false when the file cannot be written.
     bool writeFile(std::string filename, bool oldStyle);
+    // The bytes writeFile would write, and the same lines on standard
+    // output; false when the stream failed.
+    bool write(std::ostream& out, bool oldStyle);
     void writeHeaderEntry(HeaderIterator position, std::ostream& out);
 
     // Appends `entry` (its value ending with a line feed) under the first node

@@ -12,57 +12,25 @@
 #include <QTemporaryFile>
 #include <QVector>
 
+#include "output_capture.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
 #include <iostream>
 #include <unistd.h>
 
-// Redirects a file descriptor (1 or 2; the C++ and stdio streams share
-// them) into a temporary file between construction and stop(). Nothing
-// should assert while it is active, or the failure message would be
-// captured too.
+// Standard output or error captured for Qt-side comparisons.
 class FdCapture
 {
 public:
-    explicit FdCapture(int fd) : fd(fd)
-    {
-        file.open();
-        flush();
-        saved = ::dup(fd);
-        ::dup2(file.handle(), fd);
-    }
-    ~FdCapture() { stop(); }
+    explicit FdCapture(int fd) : capture(fd) {}
 
-    QString stop()
-    {
-        if (saved >= 0) {
-            flush();
-            ::dup2(saved, fd);
-            ::close(saved);
-            saved = -1;
-            file.seek(0);
-            text = QString::fromLocal8Bit(file.readAll());
-        }
-        return text;
-    }
-    QStringList lines()
-    {
-        return stop().split('\n', Qt::SkipEmptyParts);
-    }
+    QString stop() { return QString::fromLocal8Bit(QByteArray::fromStdString(capture.stop())); }
+    QStringList lines() { return stop().split('\n', Qt::SkipEmptyParts); }
 
 private:
-    void flush()
-    {
-        std::cout.flush();
-        std::cerr.flush();
-        std::fflush(fd == 1 ? stdout : stderr);
-    }
-
-    QTemporaryFile file;
-    int fd;
-    int saved = -1;
-    QString text;
+    OutputCapture capture;
 };
 
 struct StdoutCapture : FdCapture {

@@ -12,6 +12,7 @@
 #include "ResourceForm.h"
 #include "ViewerWidget.h"
 #include "objects.h"
+#include "output_capture.h"
 
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/SbViewportRegion.h>
@@ -220,11 +221,8 @@ int main(int argc, char** argv)
     polygons_struct record = recordOf(sphere);
     std::vector<double> build;
     // The "ID: " lines of each build go nowhere.
-    std::fflush(stdout);
-    const int savedStdout = dup(1);
-    const int devNull = open("/dev/null", O_WRONLY);
-    dup2(devNull, 1);
     for (int rep = 0; rep < 15; ++rep) {
+        OutputCapture quiet(1, OutputCapture::Keep::Nothing);
         SoSeparator* target = new SoSeparator;
         target->ref();
         {
@@ -236,11 +234,6 @@ int main(int argc, char** argv)
         }
         target->unref();
     }
-    std::cout.flush();
-    std::fflush(stdout);
-    dup2(savedStdout, 1);
-    close(savedStdout);
-    close(devNull);
 
     // One pick through the centre of the view, as the event callback does.
     const SbViewportRegion region = viewer->getSoRenderManager()->getViewportRegion();

@@ -9,6 +9,7 @@
 #include "TreeModel.h"
 #include "ViewerWidget.h"
 #include "app_test_util.h"
+#include "dialog_test_util.h"
 #include "window_test_base.h"
 
 #include <Inventor/SbViewVolume.h>
@@ -35,49 +36,6 @@
 
 #include <functional>
 #include <memory>
-
-namespace {
-
-// Runs `act` on the first visible dialog of type T once it is up (the
-// static dialog functions block in their own event loop). The dialog must
-// be seen on a few polls in a row: a timer can fire while show() is still
-// running, before exec() has its loop, and closing it then would leave
-// exec() waiting for ever. Gives up after ten seconds (or five after
-// `act`), rejecting the dialog so the test cannot hang.
-template <typename T>
-void whenDialog(std::function<void(T*)> act)
-{
-    auto* poll = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    auto seen = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, tries, seen, act] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<T*>(widget);
-            if (dialog && dialog->isVisible() && ++*seen >= 3) {
-                poll->stop();
-                poll->deleteLater();
-                act(dialog);
-                // A dialog that refused to close would block the test.
-                QPointer<QDialog> left(dialog);
-                QTimer::singleShot(5000, [left] {
-                    if (left && left->isVisible())
-                        left->reject();
-                });
-                return;
-            }
-        }
-        if (++*tries > 200) {
-            poll->stop();
-            poll->deleteLater();
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
-                    dialog->reject();
-        }
-    });
-    poll->start(50);
-}
-
-}  // namespace
 
 class TestMainWindow : public WindowTestBase
 {
@@ -503,15 +461,17 @@ private slots:
         QCOMPARE(button->text(), QString("set colour"));
         const SbColor defaultDiffuse = node->getMaterial()->diffuseColor[0];
 
-        bool sawWhite = false;
-        whenDialog<QColorDialog>([&sawWhite](QColorDialog* dialog) {
-            sawWhite = dialog->currentColor() == QColor(Qt::white);
+        // The dialog starts from the surface's own colour.
+        bool sawDefault = false;
+        whenDialog<QColorDialog>([&sawDefault, defaultDiffuse](QColorDialog* dialog) {
+            sawDefault = dialog->currentColor() ==
+                         QColor::fromRgbF(defaultDiffuse[0], defaultDiffuse[1], defaultDiffuse[2]);
             dialog->setCurrentColor(QColor(255, 128, 0));
             dialog->accept();
         });
         QTest::mouseClick(button, Qt::LeftButton);
         quiet.stop();
-        QVERIFY(sawWhite);
+        QVERIFY(sawDefault);
         QVERIFY(node->getMaterial()->diffuseColor[0] != defaultDiffuse);
         QCOMPARE(button->text(), QString("#ff8000"));
         QCOMPARE(button->palette().color(QPalette::Button), QColor(255, 128, 0));
@@ -532,13 +492,13 @@ private slots:
         QVERIFY2(distance(faded, background) < distance(orange, background) - 40,
                  qPrintable(faded.name() + " " + orange.name() + " " + background.name()));
 
-        // The rebuilt box keeps the transparency but not the button colour.
+        // The rebuilt box keeps the transparency and the button colour.
         StdoutCapture again;
         clickRow(model()->index(0, 0, model()->index(0, 0)));
         again.stop();
         form = shownForm();
         QCOMPARE(form->findChild<QDoubleSpinBox*>("transparencySpinBox")->value(), 0.9);
-        QCOMPARE(form->findChild<QPushButton*>("colourButton")->text(), QString("set colour"));
+        QCOMPARE(form->findChild<QPushButton*>("colourButton")->text(), QString("#ff8000"));
     }
 
     void openDialogFiltersAndLoadsTheChosenFile()

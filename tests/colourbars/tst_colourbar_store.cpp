@@ -4,6 +4,7 @@
 #include "ColourBarStore.h"
 #include "MainWindow.h"
 #include "ViewerWidget.h"
+#include "output_capture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,24 +29,12 @@ const QStringList barNames = {"full_saturation", "hotblue", "hotred", "spectral"
 // lines it printed on standard output.
 QStringList startWindow()
 {
-    std::cout.flush();
-    std::fflush(stdout);
-    QTemporaryFile capture;
-    if (!capture.open())
-        return {"cannot capture standard output"};
-    const int saved = dup(STDOUT_FILENO);
-    dup2(capture.handle(), STDOUT_FILENO);
+    OutputCapture capture(STDOUT_FILENO);
     {
         MainWindow window;
     }
-    std::cout.flush();
-    std::fflush(stdout);
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
-
-    capture.seek(0);
     QStringList lines;
-    for (const QString& line : QString::fromLocal8Bit(capture.readAll()).split('\n')) {
+    for (const QString& line : QString::fromLocal8Bit(QByteArray::fromStdString(capture.stop())).split('\n')) {
         for (const char* prefix : {"TextureDir: ", "Basename: ", "FILENAME: ", "Created colourbar: "}) {
             if (line.startsWith(prefix)) {
                 lines << line;

@@ -413,6 +413,34 @@ TEST_F(ObjectIoTest, EmptyFilesAndEmptyObjects)
         delete_object(o);
 }
 
+TEST_F(ObjectIoTest, PolygonsWhoseItemsAreAllEmptyRoundTrip)
+{
+    // Items without corners leave the index array without storage; writing
+    // it must not hand that null to the byte copy (the sanitizers' build
+    // stops there otherwise).
+    object_struct *object = create_object(POLYGONS);
+    polygons_struct *p = get_polygons_ptr(object);
+    Surfprop sp{0.3f, 0.3f, 0.4f, 10.0f, 1.0f};
+    ASSERT_EQ(initialize_polygons_with_size(p, make_Colour(1, 2, 3), &sp, 3, 3, 0), OK);
+    free_array(p->indices, "test_object_io", __LINE__);
+    p->indices = nullptr;
+    for (int i = 0; i < 3; ++i) {
+        p->points[i] = Point{float(i), 0, 1};
+        p->end_indices[i] = 0;
+    }
+    for (File_formats written : {BINARY_FORMAT, ASCII_FORMAT}) {
+        const std::string name = path(written == BINARY_FORMAT ? "empty_b.obj" : "empty_a.obj");
+        ASSERT_EQ(output_graphics_file(name.c_str(), written, 1, &object), OK);
+        ASSERT_EQ(read(name), OK);
+        ASSERT_EQ(n_objects, 1);
+        const polygons_struct *back = get_polygons_ptr(objects[0]);
+        EXPECT_EQ(back->n_items, 3);
+        EXPECT_EQ(back->n_points, 3);
+        EXPECT_THAT(std::vector<int>(back->end_indices, back->end_indices + 3), ElementsAre(0, 0, 0));
+    }
+    delete_object(object);
+}
+
 TEST_F(ObjectIoTest, RecordsWithoutNormalsStillWriteReadableFiles)
 {
     object_struct *polygons = make_polygons(ONE_COLOUR);

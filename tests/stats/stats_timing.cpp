@@ -15,6 +15,7 @@
 #include "geometry.h"
 #include "object_io.h"
 #include "objects.h"
+#include "output_capture.h"
 #include "textureColumn.h"
 #include "textureFileItem.h"
 #include "zelVertstatsFile.h"
@@ -46,21 +47,11 @@ double median(std::vector<double> v)
 template <typename F>
 double quietMs(F&& fn)
 {
-    std::cout.flush();
-    std::fflush(stdout);
-    const int saved = ::dup(1);
-    const int null = ::open("/dev/null", O_WRONLY);
-    ::dup2(null, 1);
+    OutputCapture quiet(1, OutputCapture::Keep::Nothing);
     QElapsedTimer timer;
     timer.start();
     fn();
-    const double ms = timer.nsecsElapsed() / 1e6;
-    std::cout.flush();
-    std::fflush(stdout);
-    ::dup2(saved, 1);
-    ::close(saved);
-    ::close(null);
-    return ms;
+    return timer.nsecsElapsed() / 1e6;
 }
 
 }  // namespace

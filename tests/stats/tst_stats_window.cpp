@@ -288,14 +288,14 @@ private slots:
         QVERIFY2(mixed.green() < 40 && distance(mixed, plain) > 60, qPrintable(mixed.name()));
 
         // Clicking the file row keeps the column shown; the rebuilt box of
-        // the column starts from the first bar again.
+        // the column shows the bar chosen last.
         props->textureCombo->setCurrentIndex(1);
         clickRow(indexOf(scene(0)->child(1)));
         QVERIFY(column->getProps() == nullptr);
         clickRow(indexOf(column));
-        QCOMPARE(column->getProps()->textureCombo->currentIndex(), 0);
+        QCOMPARE(column->getProps()->textureCombo->currentIndex(), 1);
         QCOMPARE(QString(column->getTexture()->filename.getValue().getString()),
-                 bars.path() + "/0redblue.png");
+                 bars.path() + "/1greenwhite.png");
         QCOMPARE(column->getProps()->lowerLimit->text(), QString("-50"));
     }
 

@@ -340,8 +340,11 @@ private slots:
         QCOMPARE(props->imageLabel->sizePolicy().horizontalPolicy(), QSizePolicy::Ignored);
         QCOMPARE(props->imageLabel->backgroundRole(), QPalette::Base);
         QVERIFY(props->imageLabel->hasScaledContents());
-        QCOMPARE(props->upperLimit->minimumSize(), QSize(40, 22));
-        QCOMPARE(props->lowerLimit->maximumSize(), QSize(60, 38));
+        // Wide enough for twelve characters of any number.
+        const int twelve = props->upperLimit->fontMetrics().horizontalAdvance("-8.88888e+88");
+        QVERIFY(props->upperLimit->minimumWidth() > twelve);
+        QCOMPARE(props->lowerLimit->minimumWidth(), props->upperLimit->minimumWidth());
+        QCOMPARE(props->lowerLimit->maximumHeight(), 38);
         QVERIFY(props->upperLimit->validator() == nullptr);
 
         const QStringList barsList = column->getColourBars();
@@ -352,7 +355,7 @@ private slots:
         QCOMPARE(QString(column->getTexture()->filename.getValue().getString()), barsList[0]);
         QCOMPARE(props->imageLabel->pixmap().size(), QSize(8, 64));
 
-        // Choosing a bar changes texture and preview; a rebuild goes back to the first.
+        // Choosing a bar changes texture and preview; a rebuild keeps it.
         props->textureCombo->setCurrentIndex(2);
         QCOMPARE(QString(column->getTexture()->filename.getValue().getString()), barsList[2]);
         const QImage preview = props->imageLabel->pixmap().toImage();
@@ -361,10 +364,10 @@ private slots:
         QCOMPARE(column->getProps(), nullptr);
         QCOMPARE(QString(column->getTexture()->filename.getValue().getString()), barsList[2]);
         QVERIFY(column->createForm() != nullptr);
-        QCOMPARE(QString(column->getTexture()->filename.getValue().getString()), barsList[0]);
-        QCOMPARE(column->getProps()->textureCombo->currentIndex(), 0);
+        QCOMPARE(QString(column->getTexture()->filename.getValue().getString()), barsList[2]);
+        QCOMPARE(column->getProps()->textureCombo->currentIndex(), 2);
         QCOMPARE(column->getProps()->imageLabel->pixmap().toImage().pixelColor(0, 63),
-                 QColor(Qt::black));
+                 QColor(Qt::yellow));
         column->destroyForm();
         column->destroyForm();  // a second time does nothing
     }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,27 @@ TEST_F(WriteTest, NewStyleRoundTrip) {
     EXPECT_FLOAT_EQ(c[2], 123457.0f);
     EXPECT_TRUE(std::isnan(c[3]));     // a written NaN reads back, and so do the rows after it
     EXPECT_EQ(c[4], -INFINITY);
+}
+
+TEST_F(WriteTest, StreamGetsTheFilesBytesInBothStyles) {
+    zelVertstatsFile f;
+    f.putHeader(Entry{"history", "h\n"}, "header");
+    f.putDataColumn({0.5f, -2.0f}, "A");
+    f.putDataColumn({1e-7f, 3.0f}, "B");
+    for (bool oldStyle : {false, true}) {
+        std::string path = tmp.path(oldStyle ? "old.txt" : "new.vertstats");
+        testing::internal::CaptureStdout();
+        ASSERT_TRUE(f.writeFile(path, oldStyle));
+        const std::string fileLines = testing::internal::GetCapturedStdout();
+        std::ostringstream out;
+        testing::internal::CaptureStdout();
+        ASSERT_TRUE(f.write(out, oldStyle));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), fileLines);
+        EXPECT_EQ(out.str(), TempDir::read(path));
+    }
+    std::ostringstream failed;
+    failed.setstate(std::ios::badbit);
+    EXPECT_FALSE(f.write(failed, true));
 }
 
 TEST_F(WriteTest, OldStyleRoundTripAndEmptyFile) {

@@ -2,6 +2,7 @@
 // navigation, and what the drawn frame looks like.
 
 #include "BrainQuarter.h"
+#include "app_test_util.h"
 
 #include <Inventor/SbViewVolume.h>
 #include <Inventor/SbViewportRegion.h>
@@ -23,25 +24,9 @@
 #include <iostream>
 #include <memory>
 #include <numbers>
-#include <sstream>
 #include <vector>
 
 namespace {
-
-// Collects what the view prints on standard output while it lives.
-class CoutCapture {
-public:
-    CoutCapture() : old(std::cout.rdbuf(buffer.rdbuf())) {}
-    ~CoutCapture() { std::cout.rdbuf(old); }
-    QStringList lines() const
-    {
-        return QString::fromStdString(buffer.str()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-
-private:
-    std::ostringstream buffer;
-    std::streambuf* old;
-};
 
 struct Mesh {
     std::vector<SbVec3f> points;
@@ -223,7 +208,7 @@ private slots:
 
         QStringList pressLines;
         {
-            CoutCapture out;
+            StdoutCapture out;
             QTest::mousePress(view.get(), Qt::LeftButton, Qt::NoModifier, pos);
             pressLines = out.lines();
         }
@@ -255,9 +240,13 @@ private slots:
             QCOMPARE(args[3].toInt(), -3);
         }
 
-        CoutCapture out;
-        QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, pos);
-        QCOMPARE(out.lines(), QStringList{QStringLiteral("Woooohooo!")});
+        QStringList releaseLines;
+        {
+            StdoutCapture out;
+            QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, pos);
+            releaseLines = out.lines();
+        }
+        QCOMPARE(releaseLines, QStringList{QStringLiteral("Woooohooo!")});
         QCOMPARE(spy.count(), 0);
     }
 
@@ -280,16 +269,19 @@ private slots:
         const QPoint pos = onSurface ? project(SbVec3f(12, -3, 40.9f)) : QPoint(5, 5);
         const SbVec3f cameraBefore = view->getCamera()->position.getValue();
         const auto b = Qt::MouseButton(button);
+        QStringList pressLines, releaseLines;
         {
-            CoutCapture out;
+            StdoutCapture out;
             QTest::mousePress(view.get(), b, Qt::NoModifier, pos);
-            QCOMPARE(out.lines(), QStringList{QStringLiteral("Woooohooo!")});
+            pressLines = out.lines();
         }
         {
-            CoutCapture out;
+            StdoutCapture out;
             QTest::mouseRelease(view.get(), b, Qt::NoModifier, pos);
-            QCOMPARE(out.lines(), QStringList{QStringLiteral("Woooohooo!")});
+            releaseLines = out.lines();
         }
+        QCOMPARE(pressLines, QStringList{QStringLiteral("Woooohooo!")});
+        QCOMPARE(releaseLines, QStringList{QStringLiteral("Woooohooo!")});
         QCOMPARE(spy.count(), 0);
         // Clicking in place neither picks nor moves the camera.
         QVERIFY(view->getCamera()->position.getValue() == cameraBefore);
@@ -301,7 +293,7 @@ private slots:
         QSignalSpy spy(view.get(), &BrainQuarter::pointPicked);
         const SbRotation before = view->getCamera()->orientation.getValue();
         QPoint pos = project(SbVec3f(12, -3, 40.9f));
-        CoutCapture out;
+        StdoutCapture out;
         sendMouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, pos);
         for (int i = 0; i < 10; ++i) {
             pos += QPoint(8, 3);
@@ -313,8 +305,9 @@ private slots:
         sendMouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, pos);
         QTest::qWait(150);
         sendMouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, pos);
+        const QStringList lines = out.lines();
         QCOMPARE(spy.count(), 1);
-        QCOMPARE(out.lines().count(QStringLiteral("Woooohooo!")), 2);
+        QCOMPARE(lines.count(QStringLiteral("Woooohooo!")), 2);
         const SbRotation after = view->getCamera()->orientation.getValue();
         SbVec3f axis;
         float angle = 0;
@@ -334,16 +327,17 @@ private slots:
                               Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(view.get(), &event);
         };
-        CoutCapture out;
+        StdoutCapture out;
         wheel(120);
         const float in = (camera->position.getValue() - centre).length();
-        QVERIFY2(in < start, qPrintable(QStringLiteral("%1 -> %2").arg(start).arg(in)));
         wheel(-120);
         wheel(-120);
         const float outDist = (camera->position.getValue() - centre).length();
+        const QStringList lines = out.lines();
+        QVERIFY2(in < start, qPrintable(QStringLiteral("%1 -> %2").arg(start).arg(in)));
         QVERIFY2(outDist > in, qPrintable(QStringLiteral("%1 -> %2").arg(in).arg(outDist)));
         // The wheel's button events reach the scene as well: press and release per step.
-        QCOMPARE(out.lines().count(QStringLiteral("Woooohooo!")), 6);
+        QCOMPARE(lines.count(QStringLiteral("Woooohooo!")), 6);
     }
 
     void frameShowsSmoothLitSurface()

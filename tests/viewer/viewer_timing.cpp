@@ -4,6 +4,7 @@
 // Run under X (xvfb-run); prints one line per measurement.
 
 #include "BrainQuarter.h"
+#include "output_capture.h"
 
 #include <Inventor/SoRenderManager.h>
 #include <Inventor/actions/SoRayPickAction.h>
@@ -208,8 +209,7 @@ int main(int argc, char** argv)
     // One pick through the real mouse path (the event callback's ray pick).
     view.viewAll();
     view.repaint();
-    std::ostringstream sink;
-    std::streambuf* old = std::cout.rdbuf(sink.rdbuf());
+    OutputCapture capture(1);
     int picked = 0;
     const int picks = 10;
     t.restart();
@@ -223,12 +223,8 @@ int main(int argc, char** argv)
         QApplication::sendEvent(&view, &release);
     }
     const double pickMs = ms(t) / picks;
-    std::cout.rdbuf(old);
-    {
-        std::istringstream lines(sink.str());
-        for (std::string line; std::getline(lines, line);)
-            picked += line.rfind("Index: ", 0) == 0;
-    }
+    for (const std::string& line : capture.lines())
+        picked += line.rfind("Index: ", 0) == 0;
     std::printf("pick (left press + release through the view): %.1f ms each, %d of %d hit\n", pickMs, picked, picks);
 
     // The bare ray pick, for comparison.

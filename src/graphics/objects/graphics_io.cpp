@@ -47,6 +47,10 @@ Status check_model_file(const char *filename)
     return OK;
 }
 
+Status read_open_file(File file, const char *filename, File_formats *form,
+                      int *n_objects, object_struct ***object_list,
+                      object_details **details);
+
 Status read_objects(const char *filename, File_formats *form, int *n_objects,
                     object_struct ***object_list, object_details **details)
 {
@@ -67,7 +71,16 @@ Status read_objects(const char *filename, File_formats *form, int *n_objects,
     if (open_file_with_default_suffix(filename, "obj", READ_FILE, BINARY_FORMAT,
                                       &file) != OK)
         return ERROR;
+    return read_open_file(file, filename, form, n_objects, object_list, details);
+}
 
+// Reads every object of an open file and closes it. filename gives the
+// directory against which models are resolved.
+Status read_open_file(File file, const char *filename, File_formats *form,
+                      int *n_objects, object_struct ***object_list,
+                      object_details **details)
+{
+    *n_objects = 0;
     std::pair<std::uint64_t, std::uint64_t> identity{};
     file_identity(file, &identity.first, &identity.second);
     for (const auto &open : files_being_read) {
@@ -137,6 +150,19 @@ Status input_graphics_file(const char *filename, File_formats *form,
                            int *n_objects, object_struct ***object_list)
 {
     return read_objects(filename, form, n_objects, object_list, nullptr);
+}
+
+Status input_graphics_memory(const void *data, std::size_t size, const char *name,
+                             File_formats *form, int *n_objects,
+                             object_struct ***object_list)
+{
+    *n_objects = 0;
+    // Always a whole read of its own: the model count starts afresh.
+    model_files_opened = 0;
+    File file;
+    if (open_memory_file(data, size, name, BINARY_FORMAT, &file) != OK)
+        return ERROR;
+    return read_open_file(file, name, form, n_objects, object_list, nullptr);
 }
 
 Status input_graphics_file_with_details(const char *filename, int *n_objects,

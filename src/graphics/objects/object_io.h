@@ -6,6 +6,12 @@
 
 Status input_graphics_file(const char *filename, File_formats *form,
                            int *n_objects, object_struct ***object_list);
+// As input_graphics_file on a file holding the size bytes at data, read in
+// place; name only names it in messages, and models in it are looked for in
+// name's directory.
+Status input_graphics_memory(const void *data, std::size_t size, const char *name,
+                             File_formats *form, int *n_objects,
+                             object_struct ***object_list);
 // How one object of a file was stored.
 struct object_details {
     File_formats form;
