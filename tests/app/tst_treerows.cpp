@@ -60,11 +60,14 @@ private slots:
         QVERIFY(writeText(file("marks.tag"), "MNI Tag Point File\nVolumes = 1;\nPoints =\n"
                                              " 1 2 3 \"nasion\"\n"
                                              " -4.5 0 7;\n"));
-        StdoutCapture quiet;
-        window.reset(new MainWindow);
-        QVERIFY(open(file("brain.obj")));
-        QVERIFY(open(file("brain.vertstats")));
-        QVERIFY(open(file("marks.tag")));
+        bool all = true;
+        {
+            StdoutCapture quiet;
+            window.reset(new MainWindow);
+            for (const char* name : {"brain.obj", "brain.vertstats", "marks.tag"})
+                all = open(file(name)) && all;
+        }
+        QVERIFY(all);
     }
 
     void cleanupTestCase() { window.reset(); }
@@ -141,9 +144,10 @@ private slots:
     {
         StdoutCapture quiet;
         window.reset(new MainWindow);
-        QVERIFY(open(file("brain.obj")));
-        QVERIFY(open(file("brain.vertstats")));
+        const bool surface = open(file("brain.obj"));
+        const bool statistics = open(file("brain.vertstats"));
         quiet.stop();
+        QVERIFY(surface && statistics);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QTreeView* tree = window->getResources()->getTreeView();
