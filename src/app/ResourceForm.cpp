@@ -57,6 +57,7 @@ bool ResourceForm::insertGeometry(QFile& file)
     }
     connect(viewer, &BrainQuarter::pointPicked, scene, &TreeItem::pickReceived);
     viewer->viewAll();
+    somethingChanged();
     messages.clear();
 
     // The rows stay so that the tree shows what was tried; the failure is
@@ -69,7 +70,6 @@ bool ResourceForm::insertGeometry(QFile& file)
         std::cerr << loadError.toLocal8Bit().constData() << std::endl;
         messages.append({LoadMessage::Kind::Error, file.fileName(), loadError});
     }
-    somethingChanged();
     return loaded;
 }
 
