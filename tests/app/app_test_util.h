@@ -15,6 +15,7 @@
 #include "output_capture.h"
 
 #include <cmath>
+#include <vector>
 #include <cstdlib>
 #include <cstdio>
 #include <iostream>
@@ -112,6 +113,18 @@ inline bool writeSquare(const QString& path, float cx = 0.0f, float cy = 0.0f)
                                        {cx + 1, cy + 1, 0}, {cx - 1, cy + 1, 0},
                                        {cx + 0.3f, cy + 0.6f, 0}};
     return writeObj(path, points, {{1, 2, 4}, {4, 0, 1}, {2, 3, 4}, {3, 0, 4}});
+}
+
+// The heights (z) of the vertices of writeEllipsoid's surface, in its order.
+inline std::vector<float> ellipsoidHeights(int rings = 40, int segments = 80)
+{
+    const float c = 50;
+    std::vector<float> z{c};
+    for (int r = 1; r < rings; ++r)
+        for (int s = 0; s < segments; ++s)
+            z.push_back(float(c * std::cos(M_PI * r / rings)));
+    z.push_back(-c);
+    return z;
 }
 
 // A latitude-longitude ellipsoid with brain-like proportions (long front

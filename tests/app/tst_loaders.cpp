@@ -25,18 +25,6 @@ namespace {
 const int rings = 20;
 const int segments = 40;
 
-// The heights (z) of the vertices of writeEllipsoid's surface, in its order.
-std::vector<float> ellipsoidHeights()
-{
-    const float c = 50;
-    std::vector<float> z{c};
-    for (int r = 1; r < rings; ++r)
-        for (int s = 0; s < segments; ++s)
-            z.push_back(float(c * std::cos(M_PI * r / rings)));
-    z.push_back(-c);
-    return z;
-}
-
 bool writeText(const QString& path, const QByteArray& text)
 {
     QFile out(path);
@@ -91,7 +79,7 @@ private slots:
     void everyKindOpensFromANonAsciiDirectory()
     {
         QVERIFY(writeEllipsoid(file("hirn.obj"), rings, segments));
-        const std::vector<float> heights = ellipsoidHeights();
+        const std::vector<float> heights = ellipsoidHeights(rings, segments);
         QVERIFY(writeVertstats(file(QString::fromUtf8("h\u00f6he.vertstats")), {"height"}, {heights}));
         // A sphere just in front of the top of the surface, facing the camera.
         QVERIFY(writeText(file("punkte.tag"),

@@ -2,6 +2,8 @@
 // writes, removed afterwards, and small helpers to write and read them.
 #pragma once
 
+#include "keep_test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,7 +23,11 @@ protected:
                std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    void TearDown() override
+    {
+        keep_test_files(dir);
+        std::filesystem::remove_all(dir);
+    }
 
     std::string path(const std::string &name) const { return (dir / name).string(); }
     // Writes bytes to a file of the directory and gives its path.

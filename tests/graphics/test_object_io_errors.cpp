@@ -1,6 +1,6 @@
 // Bad surface files: each read gives ERROR with a message naming the file,
 // quickly, without unbounded allocation, keeping the objects read before.
-#include "scratch_dir_test.h"
+#include "object_read_test.h"
 #include "object_io.h"
 
 #include <gmock/gmock.h>
@@ -20,25 +20,8 @@ using testing::HasSubstr;
 
 namespace {
 
-class ObjectIoErrorTest : public ScratchDirTest {
+class ObjectIoErrorTest : public ObjectReadTest {
 protected:
-    void TearDown() override
-    {
-        delete_object_list(n_objects, objects);
-        ScratchDirTest::TearDown();
-    }
-
-    // Reads name, capturing the messages.
-    Status read(const std::string &name)
-    {
-        delete_object_list(n_objects, objects);
-        objects = nullptr;
-        File_formats form;
-        testing::internal::CaptureStderr();
-        Status status = input_graphics_file(name.c_str(), &form, &n_objects, &objects);
-        messages = testing::internal::GetCapturedStderr();
-        return status;
-    }
     // Expects ERROR, a message holding every text given, and n objects kept.
     void expect_refused(const std::string &name, std::vector<std::string> texts, int kept = 0)
     {
@@ -48,9 +31,6 @@ protected:
         EXPECT_EQ(n_objects, kept);
     }
 
-    int n_objects = 0;
-    object_struct **objects = nullptr;
-    std::string messages;
 };
 
 std::string bytes_of(const void *p, std::size_t n)

@@ -1,7 +1,7 @@
 // Where a read takes its objects from: model files named many times, model
 // names that are not regular files, and a top-level stream of unknown size
 // that claims far more than it delivers.
-#include "scratch_dir_test.h"
+#include "object_read_test.h"
 #include "object_io.h"
 
 #include <gmock/gmock.h>
@@ -36,25 +36,8 @@ std::string binary_surfprop()
     return bytes_of(surfprop, sizeof surfprop);
 }
 
-class ObjectSourceTest : public ScratchDirTest {
+class ObjectSourceTest : public ObjectReadTest {
 protected:
-    void TearDown() override
-    {
-        delete_object_list(n_objects, objects);
-        ScratchDirTest::TearDown();
-    }
-
-    Status read(const std::string &name)
-    {
-        delete_object_list(n_objects, objects);
-        objects = nullptr;
-        File_formats form;
-        testing::internal::CaptureStderr();
-        Status status = input_graphics_file(name.c_str(), &form, &n_objects, &objects);
-        messages = testing::internal::GetCapturedStderr();
-        return status;
-    }
-
     struct ChildResult {
         bool exited = false; // rather than killed by a signal
         int code = -1;
@@ -126,9 +109,6 @@ protected:
         write("l" + std::to_string(depth) + ".obj", "M 0 1 1 1 1 1 0 0 0 0 0 \"x\"\n");
     }
 
-    int n_objects = 0;
-    object_struct **objects = nullptr;
-    std::string messages;
 };
 
 TEST_F(ObjectSourceTest, ModelFilesNamedManyTimesAreBoundedPerRead)

@@ -1,6 +1,6 @@
 // 16-bit pixel images in ASCII objects: their raw bytes begin right after
 // the last digit of the row count, whatever those bytes are.
-#include "scratch_dir_test.h"
+#include "object_read_test.h"
 #include "object_io.h"
 
 #include <gmock/gmock.h>
@@ -15,26 +15,8 @@ using testing::HasSubstr;
 
 namespace {
 
-class Pixels16Test : public ScratchDirTest {
+class Pixels16Test : public ObjectReadTest {
 protected:
-    void TearDown() override
-    {
-        delete_object_list(n_objects, objects);
-        ScratchDirTest::TearDown();
-    }
-
-    Status read(const std::string &name)
-    {
-        delete_object_list(n_objects, objects);
-        objects = nullptr;
-        n_objects = 0;
-        File_formats form;
-        testing::internal::CaptureStderr();
-        Status status = input_graphics_file(name.c_str(), &form, &n_objects, &objects);
-        messages = testing::internal::GetCapturedStderr();
-        return status;
-    }
-
     // The image's bytes as they lie in memory (the file holds them so).
     static std::string image_bytes(const object_struct *object)
     {
@@ -43,9 +25,6 @@ protected:
                                                                   std::size_t(p.y_size));
     }
 
-    int n_objects = 0;
-    object_struct **objects = nullptr;
-    std::string messages;
 };
 
 const std::string marker = "M 0 1 1 1 1 1 0 0 0 0 0 \"after\"\n";

@@ -1,4 +1,5 @@
 // Reading tag-point files.
+#include "keep_test_files.h"
 #include "tag_file.h"
 
 #include <gmock/gmock.h>
@@ -31,6 +32,7 @@ protected:
     void TearDown() override
     {
         release();
+        keep_test_files(dir);
         fs::remove_all(dir);
     }
 

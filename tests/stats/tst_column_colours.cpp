@@ -33,19 +33,6 @@
 
 namespace {
 
-// The heights (z) of the vertices of writeEllipsoid's surface, in its order.
-std::vector<float> ellipsoidHeights()
-{
-    const int rings = 40, segments = 80;
-    const float c = 50;
-    std::vector<float> z{c};
-    for (int r = 1; r < rings; ++r)
-        for (int s = 0; s < segments; ++s)
-            z.push_back(float(c * std::cos(M_PI * r / rings)));
-    z.push_back(-c);
-    return z;
-}
-
 bool isRed(const QColor& c)
 {
     return c.red() > c.blue() + 80 && c.red() > c.green() + 80;

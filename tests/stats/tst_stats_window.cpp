@@ -29,22 +29,6 @@
 #include <cmath>
 #include <memory>
 
-namespace {
-
-// The heights (z) of the vertices of writeEllipsoid's surface, in its order.
-std::vector<float> ellipsoidHeights(int rings = 40, int segments = 80)
-{
-    const float c = 50;
-    std::vector<float> z{c};
-    for (int r = 1; r < rings; ++r)
-        for (int s = 0; s < segments; ++s)
-            z.push_back(float(c * std::cos(M_PI * r / rings)));
-    z.push_back(-c);
-    return z;
-}
-
-}  // namespace
-
 class TestStatsWindow : public WindowTestBase
 {
     Q_OBJECT

@@ -2,6 +2,8 @@
 #ifndef VERTSTATS_TEST_SUPPORT_H
 #define VERTSTATS_TEST_SUPPORT_H
 
+#include "keep_test_files.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,6 +19,7 @@ public:
         dir = tmpl;
     }
     ~TempDir() {
+        keep_test_files(dir);
         std::error_code ec;
         std::filesystem::remove_all(dir, ec);
     }
