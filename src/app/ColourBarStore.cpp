@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QSettings>
+#include <QTemporaryDir>
 
 #include <iostream>
 
@@ -33,7 +34,13 @@ QString ColourBarStore::directory()
     return directory(settings);
 }
 
-void ColourBarStore::installBuiltIns()
+namespace {
+
+const char* const bundle = ":/resources/colourbars";
+
+}  // namespace
+
+bool ColourBarStore::installBuiltIns()
 {
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, organisation, application);
     const QString dir = directory(settings);
@@ -42,8 +49,8 @@ void ColourBarStore::installBuiltIns()
     if (!QDir(dir).exists())
         QDir().mkpath(dir);
 
-    const QDir bundle(":/resources/colourbars");
-    for (const QFileInfo& entry : bundle.entryInfoList()) {
+    bool complete = true;
+    for (const QFileInfo& entry : QDir(bundle).entryInfoList()) {
         const QString base = entry.baseName();
         std::cout << "Basename: " << base.toLocal8Bit().constData() << std::endl;
         const QString target = dir + "/" + base + ".png";
@@ -54,16 +61,57 @@ void ColourBarStore::installBuiltIns()
         const bool saved = image.save(target);
         std::cout << "Created colourbar: " << target.toLocal8Bit().constData() << " "
                   << (image.isNull() ? 1 : 0) << " " << (saved ? 1 : 0) << std::endl;
+        complete = complete && saved;
     }
+    return complete;
+}
+
+bool ColourBarStore::canWrite(const QString& dir)
+{
+    // A directory yet to be made can be when its nearest existing ancestor
+    // is a directory that can be written.
+    QFileInfo info(dir);
+    while (!info.exists()) {
+        const QString parent = info.absolutePath();
+        if (parent == info.absoluteFilePath())
+            return false;
+        info = QFileInfo(parent);
+    }
+    return info.isDir() && info.isWritable();
+}
+
+QString ColourBarStore::builtInCopies()
+{
+    // Made once per run, removed when the program ends.
+    static QTemporaryDir copies(QDir::tempPath() + "/gyrolux-colourbars-XXXXXX");
+    static bool written = false;
+    if (!written && copies.isValid()) {
+        written = true;
+        for (const QFileInfo& entry : QDir(bundle).entryInfoList())
+            QFile::copy(entry.filePath(), copies.filePath(entry.fileName()));
+    }
+    return copies.isValid() ? copies.path() : QString();
 }
 
 ColourBarList ColourBarStore::list()
 {
     ColourBarList list;
     list.directory = directory();
+    QStringList present;
     for (const QString& name : QDir(list.directory).entryList()) {
-        if (name.endsWith(".png", Qt::CaseSensitive))
+        if (name.endsWith(".png", Qt::CaseSensitive)) {
             list.bars.append(list.directory + "/" + name);
+            present.append(name);
+        }
     }
+    // Only a directory that cannot be written lacks the built-in bars for
+    // good; an empty or missing one that could be written is the user's.
+    if (canWrite(list.directory))
+        return list;
+    const QString copies = builtInCopies();
+    for (const QString& name : QDir(bundle).entryList())
+        if (!present.contains(name, Qt::CaseInsensitive) && !copies.isEmpty() &&
+            QFileInfo(copies + "/" + name).isFile())
+            list.bars.append(copies + "/" + name);
     return list;
 }

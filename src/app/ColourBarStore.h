@@ -1,6 +1,7 @@
 // The colour bars on disk: where the settings say the texture directory is,
 // the fallback when they do not, installing the built-in bars there, and
-// the bars a statistics column can choose from.
+// the bars a statistics column can choose from, with the built-in ones
+// standing in for any the directory lacks.
 #pragma once
 
 #include <QString>
@@ -31,11 +32,18 @@ public:
     static QString directory();
 
     // Copies every built-in bar that is not there yet into the directory,
-    // creating it first; a file already there is never replaced.
-    static void installBuiltIns();
-    // Lists the directory once, for every column of a statistics file.
+    // creating it first; a file already there is never replaced. False when
+    // a bar could not be written.
+    static bool installBuiltIns();
+    // Lists the directory once, for every column of a statistics file. When
+    // the directory cannot be written, a built-in bar missing there is
+    // listed from a copy of the program's own, after the directory's bars.
     static ColourBarList list();
 
 private:
     static QString directory(QSettings& settings);
+    // Where this run keeps copies of the built-in bars for the texture
+    // reader, which only reads files; empty when they cannot be made.
+    static QString builtInCopies();
+    static bool canWrite(const QString& dir);
 };

@@ -1,6 +1,7 @@
 #include "GeometryNode.h"
 
 #include "ReaderMessages.h"
+#include "RowIcons.h"
 #include "object_io.h"
 #include "objects.h"
 
@@ -230,4 +231,14 @@ void GeometryNode::setColumnShown(bool shown)
 void GeometryNode::applyColour()
 {
     material->diffuseColor.setValue(columnShown ? SbColor(1.0f, 1.0f, 1.0f) : colour);
+}
+
+QIcon GeometryNode::icon() const
+{
+    return RowIcons::surface();
+}
+
+QString GeometryNode::toolTip() const
+{
+    return parentLink ? parentLink->toolTip() : QString();
 }

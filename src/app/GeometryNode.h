@@ -35,6 +35,11 @@ public:
     // Why the last loadObj failed; empty after a success.
     QString loadError() const;
 
+    // Told apart from the statistics rows of the same name; hovering tells
+    // what the scene row tells.
+    QIcon icon() const override;
+    QString toolTip() const override;
+
     QWidget* createForm() override;
     void destroyForm() override;
     void updateColour(const QColor& colour);

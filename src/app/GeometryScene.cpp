@@ -3,8 +3,10 @@
 #include "BrainQuarter.h"
 #include "GeometryNode.h"
 #include "ResourceForm.h"
+#include "RowIcons.h"
 #include "textureFileItem.h"
 
+#include <Inventor/nodes/SoIndexedFaceSet.h>
 #include <Inventor/nodes/SoSeparator.h>
 
 #include <QFile>
@@ -33,7 +35,16 @@ bool GeometryScene::loadGeometry(QFile& file)
         rootSeparator = viewer->getRootSeparator();
         rootSeparator->addChild(sceneSeparator);
     }
-    return surface->loadObj(file);
+    filePath = file.fileName();
+    loaded = surface->loadObj(file);
+    if (!loaded)
+        setData(1, tr("Failed: %1").arg(surface->loadError()));
+    return loaded;
+}
+
+bool GeometryScene::isLoaded() const
+{
+    return loaded;
 }
 
 bool GeometryScene::loadVertstats(QFile& file, bool readable)
@@ -49,6 +60,8 @@ bool GeometryScene::loadVertstats(QFile& file, bool readable)
 
 void GeometryScene::pickReceived(int index, int id, int, int, int)
 {
+    if (!loaded)
+        return;
     if (static_cast<quint32>(id) == surface->getID()) {
         setData(1, QStringLiteral("Point: %1").arg(index));
         emit localPointPicked(index);
@@ -56,6 +69,42 @@ void GeometryScene::pickReceived(int index, int id, int, int, int)
     } else {
         setData(1, QString());
     }
+}
+
+QIcon GeometryScene::icon() const
+{
+    return loaded ? RowIcons::surface() : RowIcons::failedSurface();
+}
+
+QString GeometryScene::toolTip() const
+{
+    if (filePath.isEmpty())
+        return QString();
+    if (!loaded)
+        return filePath + "\n" + data(1).toString();
+    int faces = 0;
+    bool triangles = true;
+    for (int i = 0; i < sceneSeparator->getNumChildren(); ++i) {
+        SoNode* node = sceneSeparator->getChild(i);
+        if (!node->isOfType(SoIndexedFaceSet::getClassTypeId()))
+            continue;
+        const SoMFInt32& corners = static_cast<SoIndexedFaceSet*>(node)->coordIndex;
+        int inFace = 0;
+        for (int k = 0; k < corners.getNum(); ++k) {
+            if (corners[k] >= 0) {
+                ++inFace;
+                continue;
+            }
+            triangles = triangles && inFace == 3;
+            ++faces;
+            inFace = 0;
+        }
+    }
+    const int points = textureFileItem::surfaceVertexCount(sceneSeparator);
+    return filePath + "\n" +
+           (triangles ? tr("%1 points, %2 triangles") : tr("%1 points, %2 polygons"))
+               .arg(points)
+               .arg(faces);
 }
 
 void GeometryScene::wasSelected()

@@ -5,6 +5,8 @@
 
 #include "TreeItem.h"
 
+#include <QString>
+
 class GeometryNode;
 class SoSeparator;
 
@@ -14,11 +16,18 @@ public:
     GeometryScene(const QVector<QVariant>& data, ResourceForm* form, TreeItem* parent);
     ~GeometryScene() override;
 
+    // A surface that cannot be read says so, and why, in the description
+    // column, and keeps that text through later picks.
     bool loadGeometry(QFile& file);
+    bool isLoaded() const;
     // Attaches a statistics file to this surface as a new last child.
     // `readable` is textureFileItem::canRead's answer for the file; when it
     // is false nothing is added. False when the file was not read.
     bool loadVertstats(QFile& file, bool readable);
+
+    QIcon icon() const override;
+    // The file and its points and triangles, or why it did not load.
+    QString toolTip() const override;
 
     void wasSelected() override;
     void pickReceived(int index, int id, int x, int y, int z) override;
@@ -31,4 +40,6 @@ private:
     SoSeparator* rootSeparator = nullptr;
     SoSeparator* sceneSeparator;
     GeometryNode* surface;
+    bool loaded = false;
+    QString filePath;
 };

@@ -2,6 +2,7 @@
 
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
+#include "MessageLog.h"
 #include "ResourceForm.h"
 
 #include <QAction>
@@ -10,9 +11,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLayout>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -32,6 +37,8 @@ MainWindow::MainWindow()
 
         createActions();
         createMenus();
+        // Before the colour bars: installing them can already have news.
+        messageLog = new MessageLog(this);
         initColourbars();
 
         viewer = new BrainQuarter(nullptr);
@@ -39,8 +46,28 @@ MainWindow::MainWindow()
         resourcesDock = new QDockWidget(tr("Resources"), this);
         addDockWidget(Qt::RightDockWidgetArea, resourcesDock);
         resourcesDock->setWidget(resources);
+        messagesDock = new QDockWidget(tr("Messages"), this);
+        messagesDock->setObjectName("messagesDock");
+        addDockWidget(Qt::BottomDockWidgetArea, messagesDock);
+        messagesDock->setWidget(messageLog);
+        messagesDock->setVisible(messageLog->count() > 0);
         setCentralWidget(viewer);
+        widenToFitPanel();
     }
+}
+
+void MainWindow::widenToFitPanel()
+{
+    // Qt's first size is at most two thirds of the screen, which beside the
+    // view's 640 pixels leaves the panel at its minimum: too narrow for the
+    // "Description" header and the property boxes' labels.
+    adjustSize();
+    layout()->activate();
+    const QScreen* screen = this->screen();
+    const int available = screen ? screen->availableGeometry().width() : width();
+    const int wanted = width() - resourcesDock->width() + resourcesDock->sizeHint().width();
+    if (wanted > width())
+        resize(std::min(wanted, available), height());
 }
 
 void MainWindow::createActions()
@@ -60,7 +87,56 @@ void MainWindow::createMenus()
 
 void MainWindow::initColourbars()
 {
-    ColourBarStore::installBuiltIns();
+    const QString dir = ColourBarStore::directory();
+    if (!ColourBarStore::installBuiltIns())
+        report({LoadMessage::Kind::Warning, dir,
+                tr("The texture directory %1 cannot be written; the built-in colour bars are "
+                   "used instead")
+                    .arg(dir)});
+}
+
+void MainWindow::report(const LoadMessage& message)
+{
+    messageLog->add(message);
+    const int count = messageLog->count();
+    if (!problemsButton) {
+        problemsButton = new QPushButton;
+        problemsButton->setObjectName("problemsButton");
+        problemsButton->setFlat(true);
+        problemsButton->setToolTip(tr("Show the messages"));
+        connect(problemsButton, &QPushButton::clicked, this, &MainWindow::showMessages);
+        statusBar()->addPermanentWidget(problemsButton);
+        // Made after the window was shown, neither would show by itself.
+        statusBar()->show();
+        problemsButton->show();
+    }
+    problemsButton->setText(count == 1 ? tr("1 problem") : tr("%1 problems").arg(count));
+    showMessages();
+}
+
+void MainWindow::showMessages()
+{
+    // Not yet there while the constructor installs the colour bars.
+    if (!messagesDock)
+        return;
+    messagesDock->show();
+    messagesDock->raise();
+}
+
+void MainWindow::reportUnknownSuffix(const QFile& file)
+{
+    const QString suffix = QFileInfo(file).suffix();
+    QString text = tr("Cannot open %1: gyrolux opens .obj, .vertstats, .txt and .tag files")
+                       .arg(file.fileName());
+    // The choice of reader goes by the exact suffix; a capitalised one
+    // only needs renaming.
+    const QString lower = suffix.toLower();
+    if (lower != suffix &&
+        (lower == "obj" || lower == "vertstats" || lower == "txt" || lower == "tag"))
+        text += tr(" (in lower case: rename it to end in .%1)").arg(lower);
+    std::cerr << text.toLocal8Bit().constData() << std::endl;
+    statusBar()->showMessage(text);
+    report({LoadMessage::Kind::Error, file.fileName(), text});
 }
 
 bool MainWindow::openFile(QFile& file)
@@ -73,12 +149,25 @@ bool MainWindow::openFile(QFile& file)
         loaded = resources->insertVertstats(file);
     else if (suffix == "tag")
         loaded = resources->insertTagfile(file);
-    else
+    else {
+        reportUnknownSuffix(file);
         return false;
+    }
 
     if (!loaded && !resources->lastLoadError().isEmpty())
         statusBar()->showMessage(resources->lastLoadError());
+    for (const LoadMessage& message : resources->loadMessages())
+        report(message);
     return loaded;
+}
+
+void MainWindow::openCommandLine(const QList<QByteArray>& arguments)
+{
+    for (const QByteArray& argument : arguments) {
+        std::cout << "Loading " << argument.constData() << std::endl;
+        QFile file(QString::fromLocal8Bit(argument));
+        openFile(file);
+    }
 }
 
 void MainWindow::openFileFromDialog()
@@ -104,4 +193,19 @@ BrainQuarter* MainWindow::getViewer() const
 ResourceForm* MainWindow::getResources() const
 {
     return resources;
+}
+
+MessageLog* MainWindow::getMessageLog() const
+{
+    return messageLog;
+}
+
+QDockWidget* MainWindow::getMessagesDock() const
+{
+    return messagesDock;
+}
+
+QPushButton* MainWindow::getProblemsButton() const
+{
+    return problemsButton;
 }

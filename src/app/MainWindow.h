@@ -1,15 +1,20 @@
 // The program's one window: the 3-D view in the middle, the resource panel
-// in a dock on the right, and the File menu. Hands opened files to the
-// panel by the suffix of their names.
+// in a dock on the right, the File menu, and the log of problems met while
+// opening files in a dock below, counted in the status bar. Hands opened
+// files to the panel by the suffix of their names.
 #pragma once
 
 #include <QMainWindow>
 
+#include "ReaderMessages.h"
+
 class BrainQuarter;
+class MessageLog;
 class QAction;
 class QDockWidget;
 class QFile;
 class QMenu;
+class QPushButton;
 class ResourceForm;
 
 class MainWindow : public QMainWindow
@@ -20,18 +25,30 @@ public:
     MainWindow();
 
     bool openFile(QFile& file);
+    // The program's arguments, each logged and opened in turn; names are
+    // in the local encoding, as the system hands them over.
+    void openCommandLine(const QList<QByteArray>& arguments);
 
     BrainQuarter* getViewer() const;
     ResourceForm* getResources() const;
+    MessageLog* getMessageLog() const;
+    QDockWidget* getMessagesDock() const;
+    // Absent until the first problem.
+    QPushButton* getProblemsButton() const;
 
 public slots:
     void openFileFromDialog();
     void quitApplication();
+    void showMessages();
 
 private:
     void createActions();
     void createMenus();
     void initColourbars();
+    void widenToFitPanel();
+    // Logs the message, counts it in the status bar and shows the log.
+    void report(const LoadMessage& message);
+    void reportUnknownSuffix(const QFile& file);
 
     QMenu* fileMenu = nullptr;
     QAction* openFileAction = nullptr;
@@ -39,4 +56,7 @@ private:
     BrainQuarter* viewer = nullptr;
     ResourceForm* resources = nullptr;
     QDockWidget* resourcesDock = nullptr;
+    MessageLog* messageLog = nullptr;
+    QDockWidget* messagesDock = nullptr;
+    QPushButton* problemsButton = nullptr;
 };

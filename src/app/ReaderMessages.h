@@ -1,6 +1,6 @@
 // What the loaders share when they hand a file to one of the readers: the
-// file's name as the reader needs it, and a collector of the reader's
-// messages, so the status bar can show the reader's own reason.
+// file's name as the reader needs it, a collector of the reader's messages,
+// so the user sees the reader's own reason, and the record of one message.
 #pragma once
 
 #include <QByteArray>
@@ -10,6 +10,15 @@
 #include <string>
 
 class QFile;
+
+// One thing the user is told about a file: why it was not opened, or what
+// its reader found odd while still opening it.
+struct LoadMessage {
+    enum class Kind { Error, Warning };
+    Kind kind = Kind::Error;
+    QString file;
+    QString text;
+};
 
 // The name in the file system's own encoding: Latin-1 would turn any other
 // non-ASCII name into one that does not exist.

@@ -17,6 +17,7 @@ ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer)
     : QWidget(parent), viewer(viewer)
 {
     ui.setupUi(this);
+    designedWidth = width();
     formShown = false;
 
     QStringList headers;
@@ -40,15 +41,24 @@ ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer)
     });
 }
 
+QSize ResourceForm::sizeHint() const
+{
+    return QWidget::sizeHint().expandedTo(QSize(designedWidth, 0));
+}
+
 bool ResourceForm::insertGeometry(QFile& file)
 {
     bool loaded = rootItem->insertGeometry(file);
     GeometryScene* scene = static_cast<GeometryScene*>(rootItem->child(rootItem->childCount() - 1));
-    lastGeometry = scene;
+    // A surface that did not load would swallow the next statistics file.
+    if (loaded) {
+        lastGeometry = scene;
+        haveGeometry = true;
+    }
     connect(viewer, &BrainQuarter::pointPicked, scene, &TreeItem::pickReceived);
-    haveGeometry = true;
     viewer->viewAll();
     somethingChanged();
+    messages.clear();
 
     // The rows stay so that the tree shows what was tried; the failure is
     // reported once here, beside whatever the reader printed itself.
@@ -58,6 +68,7 @@ bool ResourceForm::insertGeometry(QFile& file)
         loadError = tr("Cannot load surface file %1: %2")
                         .arg(file.fileName(), scene->getSurface()->loadError());
         std::cerr << loadError.toLocal8Bit().constData() << std::endl;
+        messages.append({LoadMessage::Kind::Error, file.fileName(), loadError});
     }
     return loaded;
 }
@@ -66,22 +77,33 @@ bool ResourceForm::insertVertstats(QFile& file)
 {
     // Statistics files attach to a surface; without one they are not read.
     loadError.clear();
-    if (!haveGeometry || !lastGeometry)
+    messages.clear();
+    if (!haveGeometry || !lastGeometry) {
+        loadError = tr("Cannot attach statistics file %1: open a surface first")
+                        .arg(file.fileName());
+        std::cerr << loadError.toLocal8Bit().constData() << std::endl;
+        messages.append({LoadMessage::Kind::Error, file.fileName(), loadError});
         return false;
+    }
     // Asked once, here, before the statistics reader sees the file: it would
     // end the whole viewer on a file it cannot read.
     const bool readable = textureFileItem::canRead(file.fileName());
     const bool loaded = lastGeometry->loadVertstats(file, readable);
     if (readable)
         somethingChanged();
-    if (loaded)
-        return true;
-
     auto* statistics = readable ? dynamic_cast<textureFileItem*>(
                                       lastGeometry->child(lastGeometry->childCount() - 1))
                                 : nullptr;
+    if (loaded) {
+        if (statistics)
+            for (const QString& line : statistics->warnings())
+                messages.append({LoadMessage::Kind::Warning, file.fileName(), line});
+        return true;
+    }
+
     loadError = statistics ? statistics->loadError() : textureFileItem::readError(file.fileName());
     std::cerr << loadError.toLocal8Bit().constData() << std::endl;
+    messages.append({LoadMessage::Kind::Error, file.fileName(), loadError});
     return false;
 }
 
@@ -94,10 +116,15 @@ bool ResourceForm::insertTagfile(QFile& file)
 
     // The row stays either way; a failure is one line naming the file and
     // the reader's reason, and the result lets the window show it too.
+    messages.clear();
     loadError = tags->loadError();
-    if (loadError.isEmpty())
+    if (loadError.isEmpty()) {
+        for (const QString& line : tags->warnings())
+            messages.append({LoadMessage::Kind::Warning, file.fileName(), line});
         return true;
+    }
     std::cerr << loadError.toLocal8Bit().constData() << std::endl;
+    messages.append({LoadMessage::Kind::Error, file.fileName(), loadError});
     return false;
 }
 
@@ -106,9 +133,15 @@ QString ResourceForm::lastLoadError() const
     return loadError;
 }
 
+QList<LoadMessage> ResourceForm::loadMessages() const
+{
+    return messages;
+}
+
 void ResourceForm::setLastGeometry(GeometryScene* item)
 {
-    lastGeometry = item;
+    if (item && item->isLoaded())
+        lastGeometry = item;
 }
 
 void ResourceForm::somethingChanged()
@@ -142,11 +175,9 @@ void ResourceForm::selectedItem(const QModelIndex& index)
 
 void ResourceForm::geometrySelected(int childNum)
 {
-    // Only a surface-file row may become the target of statistics files;
-    // anything else leaves the target as it was.
-    GeometryScene* scene = dynamic_cast<GeometryScene*>(rootItem->child(childNum));
-    if (scene)
-        lastGeometry = scene;
+    // Only a loaded surface-file row may become the target of statistics
+    // files; anything else leaves the target as it was.
+    setLastGeometry(dynamic_cast<GeometryScene*>(rootItem->child(childNum)));
 }
 
 TreeModel* ResourceForm::getModel() const

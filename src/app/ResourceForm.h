@@ -2,8 +2,10 @@
 // "Properties" box below, and the insert operations behind each file kind.
 #pragma once
 
+#include "ReaderMessages.h"
 #include "ui_resourceForm.h"
 
+#include <QList>
 #include <QModelIndex>
 #include <QPointer>
 #include <QString>
@@ -23,14 +25,22 @@ class ResourceForm : public QWidget
 public:
     ResourceForm(QWidget* parent, BrainQuarter* viewer);
 
+    // At least the form's designed width: the tree view's own hint is too
+    // narrow for the "Description" header and the property boxes' labels.
+    QSize sizeHint() const override;
+
     // Each returns whether the file was loaded. A surface file that cannot
-    // be read still leaves its rows in the tree.
+    // be read still leaves its rows in the tree, marked as failed, and
+    // never becomes the target of statistics files.
     bool insertGeometry(QFile& file);
     bool insertVertstats(QFile& file);
     bool insertTagfile(QFile& file);
 
     // Why the last insert failed ("" after a success), for the status bar.
     QString lastLoadError() const;
+    // What the user is to be told about the last insert: its failure, or
+    // what the reader found odd in a file it still read.
+    QList<LoadMessage> loadMessages() const;
 
     void setLastGeometry(GeometryScene* item);
     void somethingChanged();
@@ -58,7 +68,9 @@ private:
     TreeModel* model = nullptr;
     BrainQuarter* viewer = nullptr;
     bool formShown = false;
+    int designedWidth = 0;
     bool haveGeometry = false;
     GeometryScene* lastGeometry = nullptr;
     QString loadError;
+    QList<LoadMessage> messages;
 };

@@ -132,6 +132,16 @@ void TreeItem::insertTags(QFile& file)
     tags->loadFile(file);
 }
 
+QIcon TreeItem::icon() const
+{
+    return QIcon();
+}
+
+QString TreeItem::toolTip() const
+{
+    return QString();
+}
+
 QWidget* TreeItem::createForm()
 {
     return nullptr;

@@ -2,6 +2,7 @@
 // children, the hooks for property forms and the relay of picks.
 #pragma once
 
+#include <QIcon>
 #include <QList>
 #include <QObject>
 #include <QVariant>
@@ -42,6 +43,11 @@ public:
     // Appends a tag-file row under this (root) item and loads the file into
     // it; the row stays even when the file cannot be read.
     void insertTags(QFile& file);
+
+    // What tells rows of like titles apart: a picture of the row's kind
+    // and, on hovering, the file and what the row holds. None by default.
+    virtual QIcon icon() const;
+    virtual QString toolTip() const;
 
     virtual QWidget* createForm();
     virtual void destroyForm();

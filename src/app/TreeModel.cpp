@@ -67,9 +67,18 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return QVariant();
+    const TreeItem* item = getItem(index);
+    if (role == Qt::DecorationRole && index.column() == 0) {
+        const QIcon icon = item->icon();
+        return icon.isNull() ? QVariant() : QVariant(icon);
+    }
+    if (role == Qt::ToolTipRole) {
+        const QString tip = item->toolTip();
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
-    return getItem(index)->data(index.column());
+    return item->data(index.column());
 }
 
 bool TreeModel::setData(const QModelIndex& index, const QVariant& value, int role)

@@ -3,8 +3,8 @@
 #include "ViewerWidget.h"
 
 #include <QApplication>
-#include <QFile>
-#include <iostream>
+#include <QByteArray>
+#include <QList>
 
 int main(int argc, char** argv)
 {
@@ -13,11 +13,10 @@ int main(int argc, char** argv)
     gyroview::init();
 
     MainWindow* window = new MainWindow;
-    for (int i = 1; i < argc; ++i) {
-        std::cout << "Loading " << argv[i] << std::endl;
-        QFile file(QString::fromLocal8Bit(argv[i]));
-        window->openFile(file);
-    }
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QByteArray(argv[i]));
+    window->openCommandLine(arguments);
     window->show();
     const int status = app.exec();
     delete window;

@@ -1,6 +1,7 @@
 #include "tagFileItem.h"
 
 #include "ReaderMessages.h"
+#include "RowIcons.h"
 #include "tagPointItem.h"
 #include "tag_file.h"
 
@@ -59,6 +60,8 @@ bool tagFileItem::loadFile(QFile& file)
 {
     setData(0, QFileInfo(file).baseName());
     lastError.clear();
+    lastWarnings.clear();
+    filePath = file.fileName();
     releasePoints();
 
     const QByteArray name = readerFileName(file);
@@ -75,10 +78,12 @@ bool tagFileItem::loadFile(QFile& file)
         return false;
     }
     messages.echoHeld();
+    lastWarnings = messages.lines();
 
     for (int i = 0; i < nPoints; ++i) {
         auto* point = new tagPointItem(tagSeparator, columnValues, panel, this);
         point->setLocation(tags[i][0], tags[i][1], tags[i][2]);
+        point->setLabel(labels && labels[i] ? QString::fromLocal8Bit(labels[i]) : QString());
         childList.append(point);
     }
     return true;
@@ -87,6 +92,23 @@ bool tagFileItem::loadFile(QFile& file)
 QString tagFileItem::loadError() const
 {
     return lastError;
+}
+
+QIcon tagFileItem::icon() const
+{
+    return RowIcons::tagFile();
+}
+
+QString tagFileItem::toolTip() const
+{
+    if (!lastError.isEmpty())
+        return lastError;
+    return filePath + "\n" + (nPoints == 1 ? tr("1 point") : tr("%1 points").arg(nPoints));
+}
+
+QStringList tagFileItem::warnings() const
+{
+    return lastWarnings;
 }
 
 SoSeparator* tagFileItem::getTagSeparator() const

@@ -5,6 +5,7 @@
 #include "TreeItem.h"
 
 #include <QString>
+#include <QStringList>
 
 class SoMaterial;
 class SoPickStyle;
@@ -24,6 +25,13 @@ public:
     bool loadFile(QFile& file);
     // Why the last loadFile failed, naming the file; empty after a success.
     QString loadError() const;
+    // The reader's lines after a successful loadFile; they went to standard
+    // error as well.
+    QStringList warnings() const;
+
+    QIcon icon() const override;
+    // The file and its number of points, or why it was not read.
+    QString toolTip() const override;
 
     SoSeparator* getTagSeparator() const;
 
@@ -44,4 +52,6 @@ private:
     SoMaterial* material;
     SoPickStyle* pickStyle;
     QString lastError;
+    QStringList lastWarnings;
+    QString filePath;
 };

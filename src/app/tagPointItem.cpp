@@ -1,5 +1,7 @@
 #include "tagPointItem.h"
 
+#include "RowIcons.h"
+
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoSphere.h>
 #include <Inventor/nodes/SoTranslation.h>
@@ -34,4 +36,27 @@ void tagPointItem::setLocation(double x, double y, double z)
 SoSeparator* tagPointItem::getPointSeparator() const
 {
     return pointSeparator;
+}
+
+void tagPointItem::setLabel(const QString& text)
+{
+    label = text;
+}
+
+QIcon tagPointItem::icon() const
+{
+    return RowIcons::tagPoint();
+}
+
+QString tagPointItem::toolTip() const
+{
+    const SbVec3f at = translation->translation.getValue();
+    const QString where = QStringLiteral("(%1, %2, %3)")
+                              .arg(double(at[0]), 0, 'g', 6)
+                              .arg(double(at[1]), 0, 'g', 6)
+                              .arg(double(at[2]), 0, 'g', 6);
+    const int number = childNumber() + 1;
+    return (label.isEmpty() ? tr("Point %1 (no label)").arg(number)
+                            : tr("Point %1: %2").arg(number).arg(label)) +
+           "\n" + where;
 }

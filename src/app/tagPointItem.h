@@ -4,6 +4,8 @@
 
 #include "TreeItem.h"
 
+#include <QString>
+
 class SoSeparator;
 class SoSphere;
 class SoTranslation;
@@ -16,6 +18,12 @@ public:
     ~tagPointItem() override;
 
     void setLocation(double x, double y, double z);
+    // The point's label in its file; empty when it has none.
+    void setLabel(const QString& text);
+
+    QIcon icon() const override;
+    // The label and the coordinates.
+    QString toolTip() const override;
 
     SoSeparator* getPointSeparator() const;
 
@@ -24,4 +32,5 @@ private:
     SoSeparator* pointSeparator;
     SoSphere* sphere;
     SoTranslation* translation;
+    QString label;
 };

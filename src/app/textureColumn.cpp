@@ -1,6 +1,7 @@
 #include "textureColumn.h"
 
 #include "ColourBarStore.h"
+#include "RowIcons.h"
 #include "textureFileItem.h"
 #include "zelVertstatsFile.h"
 
@@ -342,4 +343,19 @@ SoTextureCoordinate2* textureColumn::getTextureCoordinates() const
 Ui_textureProps* textureColumn::getProps()
 {
     return propFormShown ? &props : nullptr;
+}
+
+QIcon textureColumn::icon() const
+{
+    return RowIcons::column();
+}
+
+QString textureColumn::toolTip() const
+{
+    const auto* file = dynamic_cast<const textureFileItem*>(parentLink);
+    const int count = parentLink ? parentLink->childCount() : 0;
+    QString tip = tr("Column %1 of %2: %3").arg(childNumber() + 1).arg(count).arg(data(0).toString());
+    if (file)
+        tip += "\n" + file->getFilePath();
+    return tip + "\n" + tr("%1 values").arg(values.size());
 }

@@ -49,6 +49,10 @@ public:
     // range (and for anything undefined), 1.0 above it.
     static float textureCoordinate(float value, float lower, float upper);
 
+    QIcon icon() const override;
+    // Which column of which file, and how many values it holds.
+    QString toolTip() const override;
+
     QWidget* createForm() override;
     void destroyForm() override;
     void wasSelected() override;

@@ -3,6 +3,7 @@
 #include "ColourBarStore.h"
 #include "GeometryNode.h"
 #include "ReaderMessages.h"
+#include "RowIcons.h"
 #include "textureColumn.h"
 #include "zelVertstatsFile.h"
 
@@ -79,7 +80,9 @@ bool textureFileItem::loadFile(QFile& file, bool readable)
 {
     setData(0, QFileInfo(file).baseName());
     lastError.clear();
+    lastWarnings.clear();
     const QString name = file.fileName();
+    filePath = name;
     if (!readable) {
         lastError = readError(name);
         return false;
@@ -103,15 +106,17 @@ bool textureFileItem::loadFile(QFile& file, bool readable)
             statistics->close();
             return false;
         }
+        lastWarnings = messages.lines();
     }
 
     const int vertices = surfaceVertexCount(targetSeparator);
     const int rows = statistics->getNumRows();
     if (vertices >= 0 && rows != vertices)
-        std::cerr << "Warning: " << name.toLocal8Bit().constData() << " has " << rows
-                  << " rows but the surface has " << vertices
-                  << " vertices; vertices without a value are coloured as below the lower limit"
-                  << std::endl;
+        warn(QStringLiteral("Warning: %1 has %2 rows but the surface has %3 vertices; vertices "
+                            "without a value are coloured as below the lower limit")
+                 .arg(name)
+                 .arg(rows)
+                 .arg(vertices));
     getAllColumns();
     return true;
 }
@@ -123,9 +128,10 @@ void textureFileItem::getAllColumns()
     std::size_t shown = names.size();
     if (shown > static_cast<std::size_t>(maxColumns)) {
         shown = maxColumns;
-        std::cerr << "Warning: " << data(0).toString().toLocal8Bit().constData() << " has "
-                  << names.size() << " columns; only the first " << maxColumns << " are shown"
-                  << std::endl;
+        warn(QStringLiteral("Warning: %1 has %2 columns; only the first %3 are shown")
+                 .arg(data(0).toString())
+                 .arg(names.size())
+                 .arg(maxColumns));
     }
     // One listing of the texture directory serves every column of the file.
     const ColourBarList colourBars = shown > 0 ? ColourBarStore::list() : ColourBarList();
@@ -165,6 +171,35 @@ SoSwitch* textureFileItem::getSwitch() const
 QString textureFileItem::loadError() const
 {
     return lastError;
+}
+
+QStringList textureFileItem::warnings() const
+{
+    return lastWarnings;
+}
+
+void textureFileItem::warn(const QString& line)
+{
+    std::cerr << line.toLocal8Bit().constData() << std::endl;
+    lastWarnings.append(line);
+}
+
+QIcon textureFileItem::icon() const
+{
+    return RowIcons::statisticsFile();
+}
+
+QString textureFileItem::toolTip() const
+{
+    if (!lastError.isEmpty())
+        return lastError;
+    return filePath + "\n" +
+           tr("%1 rows, %2 columns").arg(statistics->getNumRows()).arg(statistics->getNumColumns());
+}
+
+QString textureFileItem::getFilePath() const
+{
+    return filePath;
 }
 
 zelVertstatsFile* textureFileItem::getStatistics() const

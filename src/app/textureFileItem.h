@@ -6,6 +6,7 @@
 #include "TreeItem.h"
 
 #include <QString>
+#include <QStringList>
 
 class SoSeparator;
 class SoSwitch;
@@ -30,6 +31,9 @@ public:
     void getAllColumns();
     // Why the last loadFile failed, naming the file; empty after a success.
     QString loadError() const;
+    // What the last successful loadFile found odd, one line each, as they
+    // also went to standard error.
+    QStringList warnings() const;
 
     // Whether the statistics reader can open and read the whole file: it ends
     // the process on a file it cannot read, so callers ask here first.
@@ -46,14 +50,24 @@ public:
     // surface leaves the colouring to the colour bar.
     void showColumn(int row);
 
+    QIcon icon() const override;
+    // The file and its rows and columns.
+    QString toolTip() const override;
+    QString getFilePath() const;
+
     SoSwitch* getSwitch() const;
     zelVertstatsFile* getStatistics() const;
 
     void pickedPointReceived(int index) override;
 
 private:
+    // Standard error and the warnings of this load.
+    void warn(const QString& line);
+
     SoSeparator* targetSeparator;
     SoSwitch* columnSwitch;
     zelVertstatsFile* statistics;
     QString lastError;
+    QStringList lastWarnings;
+    QString filePath;
 };

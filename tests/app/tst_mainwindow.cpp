@@ -189,7 +189,10 @@ private slots:
                      .toString(),
                  QString("surface"));
         QCOMPARE(lines.size(), 2);  // only the surface's ID and refresh
-        QVERIFY(window->statusBar()->currentMessage().isEmpty());
+        // Each refusal is told; the last one stays in the status bar.
+        QCOMPARE(window->statusBar()->currentMessage(),
+                 "Cannot attach statistics file " + file("stats.vertstats") +
+                     ": open a surface first");
     }
 
     void commandLineArgumentsAreLoggedAndDispatched()
@@ -250,7 +253,10 @@ private slots:
         SoSeparator* sceneRoot = window->getViewer()->getRootSeparator();
         QCOMPARE(sceneRoot->getNumChildren(), 3);
         QCOMPARE(static_cast<SoSeparator*>(sceneRoot->getChild(2))->getNumChildren(), 0);
-        QVERIFY(window->getResources()->getLastGeometry() == model()->getItem(scene));
+        // The failed surface is marked and takes no statistics files.
+        QVERIFY(model()->index(0, 1).data().toString().startsWith("Failed: "));
+        QVERIFY(window->getResources()->getLastGeometry() == nullptr);
+        QVERIFY(!window->getResources()->hasGeometry());
 
         // A later good file loads and clears the failure.
         QVERIFY(writeSquare(file("good.obj")));

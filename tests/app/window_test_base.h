@@ -30,10 +30,12 @@ protected:
     TreeModel* model() const { return window->getResources()->getModel(); }
     TreeItem* root() const { return window->getResources()->getRootItem(); }
 
-    // Shows the window and waits until the view has drawn a frame.
+    // Shows the window and waits until the view has drawn a frame. Wide
+    // enough that the view beside the panel stays wider than tall, as
+    // project() assumes.
     void showWindow()
     {
-        window->resize(1000, 700);
+        window->resize(1200, 700);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QTRY_VERIFY(window->getViewer()->frameCount() > 0);

@@ -108,10 +108,12 @@ private slots:
             StderrCapture err;
             QVERIFY(!open(file("s.vertstats")));
             QCOMPARE(out.stop(), QString());
-            QCOMPARE(err.stop(), QString());
+            QCOMPARE(err.stop(), "Cannot attach statistics file " + file("s.vertstats") +
+                                     ": open a surface first\n");
         }
         QCOMPARE(root()->childCount(), 0);
-        QCOMPARE(window->statusBar()->currentMessage(), QString());
+        QCOMPARE(window->statusBar()->currentMessage(),
+                 "Cannot attach statistics file " + file("s.vertstats") + ": open a surface first");
         QVERIFY(openQuietly(file("a.obj")));
         QVERIFY(openQuietly(file("s.vertstats")));
         QCOMPARE(scene(0)->childCount(), 2);
