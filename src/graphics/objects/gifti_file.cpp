@@ -180,6 +180,13 @@ gifti_image *read_gifti_file(const char *filename)
                     "read.\n", filename);
         return nullptr;
     }
+    if (image->version == nullptr) {
+        // the library takes any XML; a GIFTI element always has a version
+        print_error("Error reading \"%s\": an XML file without a GIFTI element, so not "
+                    "a GIFTI file.\n", filename);
+        gifti_free_image(image);
+        return nullptr;
+    }
     bool sizes_ok = check_declared_sizes(filename, image, size);
     gifti_free_image(image);
     if (!sizes_ok)
