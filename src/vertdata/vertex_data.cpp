@@ -40,7 +40,7 @@ Vertex_data_formats vertex_data_format(const char *filename)
     case NOT_FREESURFER_FILE: break;
     default: return FREESURFER_SURFACE_DATA;
     }
-    if (looks_like_xml_file(filename))
+    if (looks_like_gifti_file(filename))
         return GIFTI_DATA;
     std::FILE *f = std::fopen(filename, "rb");
     if (f == nullptr)

@@ -4,8 +4,9 @@ void fill_vertstats_file(zelVertstatsFile &file, const vertex_data &data,
                          const char *source)
 {
     file.close();
-    file.addToHeader("source", std::string(source));
-    file.addToHeader("source_format", vertex_data_format_name(data.format));
+    // a header value is read back only up to its last line feed
+    file.addToHeader("source", std::string(source) + "\n");
+    file.addToHeader("source_format", std::string(vertex_data_format_name(data.format)) + "\n");
     for (const vertex_column &column : data.columns)
         file.putDataColumn(column.values, column.name);
 }

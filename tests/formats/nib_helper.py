@@ -4,7 +4,9 @@ independent implementation the format tests compare gyrolux against.
     nib_helper.py write KIND PATH [OPTION]   writes a file, prints its dump
     nib_helper.py dump KIND PATH             reads a file, prints its dump
 
-KIND is fs-surface, curv, mgh, gifti-surface or gifti-data. The dump lists
+KIND is fs-surface, curv, mgh, gifti-surface or gifti-data; OPTION is
+"centre" (fs-surface), the data type (mgh), the encoding or "transform"
+(gifti-surface: gzip-compressed, with a translation). The dump lists
 the values as '%.9g' (exact for float32): "points N" and N lines, then
 "triangles M" and M lines; or per column "column NAME N" and N lines.
 """
@@ -13,7 +15,7 @@ import sys
 
 import numpy as np
 import nibabel as nib
-from nibabel.gifti import GiftiDataArray, GiftiImage
+from nibabel.gifti import GiftiCoordSystem, GiftiDataArray, GiftiImage
 
 ENCODINGS = {'ascii': 'ASCII', 'base64': 'GIFTI_ENCODING_B64BIN',
              'gzip': 'GIFTI_ENCODING_B64GZ'}
@@ -98,12 +100,19 @@ def write(kind, path, option):
         v = v.astype(dtype)
         nib.save(nib.MGHImage(v if frames > 1 else v[..., 0], np.eye(4)), path)
         return dump_columns([('frame%d' % f, v[:, 0, 0, f]) for f in range(frames)])
-    encoding = ENCODINGS[option or 'gzip']
+    transform = option == 'transform'
+    encoding = ENCODINGS['gzip' if option in (None, 'transform') else option]
     exact = option == 'ascii'
     if kind == 'gifti-surface':
         coords, faces = surface(rng, exact)
+        system = None
+        if transform:
+            xform = np.eye(4)
+            xform[:3, 3] = [10.0, -2.5, 0.125]
+            system = GiftiCoordSystem('NIFTI_XFORM_SCANNER_ANAT', 'NIFTI_XFORM_TALAIRACH', xform)
         img = GiftiImage(darrays=[
-            GiftiDataArray(coords, intent='NIFTI_INTENT_POINTSET', encoding=encoding),
+            GiftiDataArray(coords, intent='NIFTI_INTENT_POINTSET', encoding=encoding,
+                           coordsys=system),
             GiftiDataArray(faces, intent='NIFTI_INTENT_TRIANGLE', encoding=encoding)])
         img.to_filename(path)
         return dump_surface(coords, faces)

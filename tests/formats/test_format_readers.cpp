@@ -180,8 +180,8 @@ TEST_F(ReaderTest, DataFillsAStatisticsFileRecordingWhereItCameFrom)
     EXPECT_EQ(stats.getDataHeader(), (std::vector<std::string>{"frame0", "frame1", "frame2"}));
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(stats.getDataColumn(i), data.columns[std::size_t(i)].values);
-    EXPECT_EQ(stats.getHeaderValue("source"), file);
-    EXPECT_EQ(stats.getHeaderValue("source_format"), "MGZ");
+    EXPECT_EQ(stats.getHeaderValue("source"), file + "\n");
+    EXPECT_EQ(stats.getHeaderValue("source_format"), "MGZ\n");
 }
 
 } // namespace

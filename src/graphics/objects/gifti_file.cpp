@@ -139,25 +139,38 @@ bool convert(const giiDataArray *array, Out *values, bool want_ints)
     }
 }
 
+// The first bytes after a byte order mark and white space; empty when the
+// file cannot be read.
+std::string first_text(const char *filename)
+{
+    std::uint64_t size = 0;
+    if (!file_size_of(filename, &size))
+        return {};
+    std::FILE *f = std::fopen(filename, "rb");
+    if (f == nullptr)
+        return {};
+    char head[256];
+    std::size_t n = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+    std::string text(head, n);
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0)
+        text.erase(0, 3);
+    std::size_t start = text.find_first_not_of(" \t\r\n");
+    return start == std::string::npos ? std::string() : text.substr(start);
+}
+
 } // namespace
 
 bool looks_like_xml_file(const char *filename)
 {
-    std::uint64_t size = 0;
-    if (!file_size_of(filename, &size))
-        return false;
-    std::FILE *f = std::fopen(filename, "rb");
-    if (f == nullptr)
-        return false;
-    unsigned char head[256];
-    std::size_t n = std::fread(head, 1, sizeof head, f);
-    std::fclose(f);
-    std::size_t i = 0;
-    if (n >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF)
-        i = 3;
-    while (i < n && (head[i] == ' ' || head[i] == '\t' || head[i] == '\r' || head[i] == '\n'))
-        ++i;
-    return i < n && head[i] == '<';
+    return first_text(filename).rfind('<', 0) == 0;
+}
+
+bool looks_like_gifti_file(const char *filename)
+{
+    std::string text = first_text(filename);
+    return text.rfind("<?xml", 0) == 0 || text.rfind("<!DOCTYPE", 0) == 0 ||
+           text.rfind("<GIFTI", 0) == 0;
 }
 
 gifti_image *read_gifti_file(const char *filename)

@@ -13,6 +13,9 @@ extern "C" {
 // Whether the file starts like XML (after white space and a byte order
 // mark); a GIFTI file always does.
 bool looks_like_xml_file(const char *filename);
+// Whether it starts like a GIFTI file: an XML declaration, a document type
+// or the GIFTI element (a statistics file's "<header>" does not).
+bool looks_like_gifti_file(const char *filename);
 
 // The whole image, data decoded; null with a message naming the file and
 // the reason. Free with gifti_free_image.

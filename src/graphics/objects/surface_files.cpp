@@ -13,7 +13,7 @@ Surface_file_formats surface_file_format(const char *filename)
         return GIFTI_SURFACE_FILE;
     if (freesurfer_file_kind_of(filename) != NOT_FREESURFER_FILE)
         return FREESURFER_SURFACE_FILE;
-    if (looks_like_xml_file(filename))
+    if (looks_like_gifti_file(filename))
         return GIFTI_SURFACE_FILE;
     return OBJ_SURFACE_FILE;
 }

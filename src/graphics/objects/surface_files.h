@@ -6,7 +6,7 @@
 enum Surface_file_formats {
     OBJ_SURFACE_FILE = 0,
     FREESURFER_SURFACE_FILE = 1, // any FreeSurfer magic number
-    GIFTI_SURFACE_FILE = 2       // any XML file
+    GIFTI_SURFACE_FILE = 2       // any file that starts like GIFTI
 };
 
 Surface_file_formats surface_file_format(const char *filename);
