@@ -4,6 +4,8 @@
 // against the directory of the file being read, and in /proc/self/fd that
 // would reach the process's own standard streams.
 #include "fuzz_io.h"
+#include "freesurfer_surface.h"
+#include "gifti_surface.h"
 #include "object_io.h"
 
 #include <sys/mman.h>
@@ -102,4 +104,34 @@ void read_vertstats_input(zelVertstatsFile &file, const std::uint8_t *data,
                           std::size_t size, bool loadData)
 {
     file.loadFile(input.path(data, size, "input.vertstats"), loadData);
+}
+
+Status read_freesurfer_surface_input(const std::uint8_t *data, std::size_t size,
+                                     object_struct **object)
+{
+    freesurfer_surface_info info;
+    return input_freesurfer_surface(input.path(data, size, "lh.white"), object, &info);
+}
+
+Status read_gifti_surface_input(const std::uint8_t *data, std::size_t size,
+                                object_struct **object)
+{
+    gifti_surface_info info;
+    return input_gifti_surface(input.path(data, size, "input.surf.gii"), object, &info);
+}
+
+Status read_curv_input(const std::uint8_t *data, std::size_t size, vertex_data *columns)
+{
+    return input_freesurfer_curv(input.path(data, size, "lh.thickness"), columns);
+}
+
+Status read_mgh_input(const std::uint8_t *data, std::size_t size, vertex_data *columns)
+{
+    return input_mgh_data(input.path(data, size, "input.mgz"), columns);
+}
+
+Status read_gifti_data_input(const std::uint8_t *data, std::size_t size,
+                             vertex_data *columns)
+{
+    return input_gifti_data(input.path(data, size, "input.func.gii"), columns);
 }

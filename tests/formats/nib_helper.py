@@ -5,8 +5,9 @@ independent implementation the format tests compare gyrolux against.
     nib_helper.py dump KIND PATH             reads a file, prints its dump
 
 KIND is fs-surface, curv, mgh, gifti-surface or gifti-data; OPTION is
-"centre" (fs-surface), the data type (mgh), the encoding or "transform"
-(gifti-surface: gzip-compressed, with a translation). The dump lists
+"centre" (fs-surface), the data type (mgh), the encoding, "transform"
+(gifti-surface: gzip-compressed, with a translation) or "types" (gifti-data:
+a column-major float64 array, uint8 and int16 arrays). The dump lists
 the values as '%.9g' (exact for float32): "points N" and N lines, then
 "triangles M" and M lines; or per column "column NAME N" and N lines.
 """
@@ -101,7 +102,7 @@ def write(kind, path, option):
         nib.save(nib.MGHImage(v if frames > 1 else v[..., 0], np.eye(4)), path)
         return dump_columns([('frame%d' % f, v[:, 0, 0, f]) for f in range(frames)])
     transform = option == 'transform'
-    encoding = ENCODINGS['gzip' if option in (None, 'transform') else option]
+    encoding = ENCODINGS['gzip' if option in (None, 'transform', 'types') else option]
     exact = option == 'ascii'
     if kind == 'gifti-surface':
         coords, faces = surface(rng, exact)
@@ -116,6 +117,16 @@ def write(kind, path, option):
             GiftiDataArray(faces, intent='NIFTI_INTENT_TRIANGLE', encoding=encoding)])
         img.to_filename(path)
         return dump_surface(coords, faces)
+    if kind == 'gifti-data' and option == 'types':
+        plane = values(rng, 40).astype(np.float64).reshape(20, 2)
+        arrays = [GiftiDataArray(plane, ordering='F', datatype='NIFTI_TYPE_FLOAT64',
+                                 encoding=ENCODINGS['base64']),
+                  GiftiDataArray(np.arange(0, 260, 13).astype(np.uint8), encoding=encoding),
+                  GiftiDataArray(np.linspace(-32768, 32767, 20).astype(np.int16),
+                                 encoding=encoding)]
+        img = GiftiImage(darrays=arrays)
+        img.to_filename(path)
+        return dump_columns(gifti_columns(img))
     if kind == 'gifti-data':
         arrays = [GiftiDataArray(values(rng, 40, exact), intent='NIFTI_INTENT_SHAPE',
                                  encoding=encoding, meta={'Name': 'thickness'}),

@@ -144,6 +144,14 @@ TEST_F(ReaderTest, GiftiDataGivesColumnsNamedFromMetadataInEveryEncoding)
     EXPECT_EQ(names, (std::vector<std::string>{"thickness", "array1_0", "array1_1", "cluster_id"}));
 }
 
+TEST_F(ReaderTest, GiftiColumnMajorArraysAndOtherTypesReadAsNibabelReadsThem)
+{
+    std::string file = path("lh.types.func.gii");
+    std::string expected = nibabel("write", "gifti-data", file, "types");
+    EXPECT_EQ(read_data_dump(file, GIFTI_DATA), expected);
+    EXPECT_NE(slurp(file).find("ColumnMajorOrder"), std::string::npos);
+}
+
 TEST_F(ReaderTest, NibabelReadsTheGiftiFilesWeWrite)
 {
     std::string source = path("lh.white");
