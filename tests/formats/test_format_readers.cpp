@@ -152,15 +152,17 @@ TEST_F(ReaderTest, GiftiColumnMajorArraysAndOtherTypesReadAsNibabelReadsThem)
     EXPECT_NE(slurp(file).find("ColumnMajorOrder"), std::string::npos);
 }
 
-TEST_F(ReaderTest, NibabelReadsTheGiftiFilesWeWrite)
+TEST_F(ReaderTest, NibabelReadsTheFilesWeWrite)
 {
     std::string source = path("lh.white");
     nibabel("write", "fs-surface", source);
     object_struct *object = nullptr;
     ASSERT_EQ(input_freesurfer_surface(source.c_str(), &object, nullptr), OK);
-    std::string out = path("lh.white.surf.gii");
+    std::string out = path("lh.white.surf.gii"), fs_out = path("lh.copy");
     ASSERT_EQ(output_gifti_surface(out.c_str(), get_polygons_ptr(object)), OK);
     EXPECT_EQ(nibabel("dump", "gifti-surface", out), dump_surface(get_polygons_ptr(object)));
+    ASSERT_EQ(output_freesurfer_surface(fs_out.c_str(), get_polygons_ptr(object)), OK);
+    EXPECT_EQ(nibabel("dump", "fs-surface", fs_out), dump_surface(get_polygons_ptr(object)));
     delete_object(object);
 
     std::vector<vertex_column> columns = {{"thickness", {0.0f, -1.5f, 3e-8f, 1e30f}},

@@ -217,3 +217,42 @@ Status input_freesurfer_surface(const char *filename, object_struct **object,
     close_file(file);
     return status;
 }
+
+Status output_freesurfer_surface(const char *filename, const polygons_struct *polygons)
+{
+    for (int i = 0; i < polygons->n_items; ++i) {
+        if (polygons->end_indices[i] != 3 * (i + 1)) {
+            print_error("Error writing \"%s\": polygon %d is not a triangle; FreeSurfer "
+                        "surfaces hold triangles only.\n", filename, i);
+            return ERROR;
+        }
+    }
+    std::string bytes("\xff\xff\xfe" "created by gyrolux\n\n");
+    auto put = [&bytes](std::uint32_t v) {
+        const char word[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+        bytes.append(word, 4);
+    };
+    bytes.reserve(bytes.size() + 8 + 12 * (std::size_t(polygons->n_points) +
+                                           std::size_t(polygons->n_items)));
+    put(std::uint32_t(polygons->n_points));
+    put(std::uint32_t(polygons->n_items));
+    for (int i = 0; i < polygons->n_points; ++i) {
+        for (float f : {polygons->points[i].x, polygons->points[i].y, polygons->points[i].z}) {
+            std::uint32_t bits;
+            std::memcpy(&bits, &f, 4);
+            put(bits);
+        }
+    }
+    for (int i = 0; i < 3 * polygons->n_items; ++i)
+        put(std::uint32_t(polygons->indices[i]));
+    File file;
+    if (open_file(filename, WRITE_FILE, BINARY_FORMAT, &file) != OK)
+        return ERROR;
+    Status status = io_binary_data(file, WRITE_FILE, bytes.data(), 1, bytes.size());
+    Status close_status = close_file(file);
+    if (status != OK || close_status != OK) {
+        print_error("Error writing \"%s\".\n", filename);
+        return ERROR;
+    }
+    return OK;
+}

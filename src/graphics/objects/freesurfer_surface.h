@@ -35,3 +35,7 @@ struct freesurfer_surface_info {
 // saying what they are. info may be null.
 Status input_freesurfer_surface(const char *filename, object_struct **object,
                                 freesurfer_surface_info *info);
+
+// Writes a polygons object of triangles as a FreeSurfer triangle surface
+// (no volume geometry).
+Status output_freesurfer_surface(const char *filename, const polygons_struct *polygons);

@@ -13,7 +13,7 @@ namespace {
 // Deflate cannot shrink data by more than about 1032 to 1.
 constexpr std::uint64_t max_inflation = 1032;
 // No array beyond this many values is taken (the readers index with ints).
-constexpr long long max_values = 1LL << 31;
+constexpr long long max_values = (1LL << 31) - 1;
 
 bool file_size_of(const char *filename, std::uint64_t *size)
 {
