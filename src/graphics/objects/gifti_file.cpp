@@ -124,6 +124,13 @@ bool convert(const giiDataArray *array, Out *values, bool want_ints)
         return false;
     const bool col = array->ind_ord == GIFTI_IND_ORD_COL_MAJOR && columns > 1;
     const void *d = array->data;
+    // The usual arrays (float points, int triangles) are copied as they are.
+    const int same_type = want_ints ? NIFTI_TYPE_INT32 : NIFTI_TYPE_FLOAT32;
+    if (array->datatype == same_type && !col) {
+        if (rows * columns > 0)
+            std::memcpy(values, d, std::size_t(rows * columns) * sizeof(Out));
+        return true;
+    }
     switch (array->datatype) {
     case NIFTI_TYPE_UINT8: return convert_from(static_cast<const std::uint8_t *>(d), rows, columns, col, want_ints, values);
     case NIFTI_TYPE_INT8: return convert_from(static_cast<const std::int8_t *>(d), rows, columns, col, want_ints, values);
