@@ -2,7 +2,9 @@
 
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
+#include "ReaderMessages.h"
 #include "ResourceForm.h"
+#include "format_files.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -73,6 +75,11 @@ bool MainWindow::openFile(QFile& file)
         loaded = resources->insertVertstats(file);
     else if (suffix == "tag")
         loaded = resources->insertTagfile(file);
+    else if (const Format_file_roles role = format_file_role(readerFileName(file).constData());
+             role == FORMAT_SURFACE_FILE)
+        loaded = resources->insertGeometry(file);
+    else if (role == FORMAT_DATA_FILE)
+        loaded = resources->insertVertstats(file);
     else
         return false;
 
@@ -84,7 +91,9 @@ bool MainWindow::openFile(QFile& file)
 void MainWindow::openFileFromDialog()
 {
     const QString name = QFileDialog::getOpenFileName(
-        this, tr("Open File"), QString(), tr("Files (*.obj *.txt *.vertstats *.tag)"));
+        this, tr("Open File"), QString(),
+        tr("Files (*.obj *.txt *.vertstats *.tag);;"
+           "GIFTI, MGH and FreeSurfer files (*.gii *.mgh *.mgz lh.* rh.*);;All files (*)"));
     if (name.isNull())
         return;
     QFile file(name);

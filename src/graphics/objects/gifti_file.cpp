@@ -265,3 +265,16 @@ bool is_gifti_surface(const gifti_image *image)
     return find_gifti_array(image, NIFTI_INTENT_POINTSET) != nullptr &&
            find_gifti_array(image, NIFTI_INTENT_TRIANGLE) != nullptr;
 }
+
+int gifti_file_holds_surface(const char *filename)
+{
+    if (!looks_like_gifti_file(filename))
+        return -1;
+    gifti_set_verb(0);
+    gifti_image *image = gifti_read_image(filename, 0);
+    if (image == nullptr)
+        return -1;
+    int holds = image->version == nullptr ? -1 : is_gifti_surface(image) ? 1 : 0;
+    gifti_free_image(image);
+    return holds;
+}

@@ -35,3 +35,6 @@ bool gifti_array_ints(const giiDataArray *array, int *values);
 const giiDataArray *find_gifti_array(const gifti_image *image, int intent);
 // A surface file has a POINTSET and a TRIANGLE array.
 bool is_gifti_surface(const gifti_image *image);
+// Whether a file holds a surface, from its structure alone (no data is
+// decoded): 1 a surface, 0 anything else GIFTI, -1 not readable as GIFTI.
+int gifti_file_holds_surface(const char *filename);
