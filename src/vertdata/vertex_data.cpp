@@ -32,6 +32,8 @@ Vertex_data_formats vertex_data_format(const char *filename)
         return MGH_DATA;
     if (ends_with(filename, ".mgz"))
         return MGZ_DATA;
+    if (ends_with(filename, ".txt") || ends_with(filename, ".vertstats"))
+        return NOT_VERTEX_DATA; // statistics files, whatever their bytes
     struct stat st;
     if (::stat(filename, &st) != 0 || !S_ISREG(st.st_mode))
         return NOT_VERTEX_DATA;

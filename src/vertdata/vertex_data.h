@@ -29,8 +29,8 @@ struct vertex_data {
     std::vector<vertex_column> columns; // all of one length
 };
 
-// The format of a file from its suffix (".gii", ".mgh", ".mgz"), else from
-// its first bytes and size.
+// The format of a file from its suffix (".gii", ".mgh", ".mgz"; ".txt" and
+// ".vertstats" are statistics files), else from its first bytes and size.
 Vertex_data_formats vertex_data_format(const char *filename);
 // "FreeSurfer curv", "MGH", ... for messages and headers.
 const char *vertex_data_format_name(Vertex_data_formats format);

@@ -274,6 +274,10 @@ TEST_F(FormatErrorTest, MissingFilesAndUnknownContentAreNamed)
     EXPECT_EQ(input_freesurfer_surface(path("absent").c_str(), &object, nullptr), ERROR);
     EXPECT_NE(messages.find("absent"), std::string::npos) << messages;
     expect_data_refused("lh.text", "0.5 1.5\n", "not a FreeSurfer curv, MGH, MGZ or GIFTI file");
+    // bytes an old curv file could have, under a statistics file's name
+    const std::string old_curv("\0\0\x01\0\0\0\x01\x02", 8);
+    EXPECT_EQ(vertex_data_format(write("lh.sulc", old_curv).c_str()), FREESURFER_OLD_CURV_DATA);
+    EXPECT_EQ(vertex_data_format(write("lh.sulc.txt", old_curv).c_str()), NOT_VERTEX_DATA);
 }
 
 } // namespace
