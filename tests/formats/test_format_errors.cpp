@@ -109,6 +109,12 @@ TEST_F(FormatErrorTest, FreesurferSurfaceCountsAndIndicesAreChecked)
     EXPECT_EQ(get_polygons_ptr(object)->indices[2], 2);
     delete_object(object);
 
+    // points without triangles: nothing to read into, and nothing wrong
+    std::string bare = write("lh.bare", fs_surface(3, 0, three_points));
+    ASSERT_EQ(input_freesurfer_surface(bare.c_str(), &object, nullptr), OK) << messages;
+    EXPECT_EQ(get_polygons_ptr(object)->n_items, 0);
+    delete_object(object);
+
     expect_surface_refused("lh.huge", fs_surface(0x7fffffff, 0x7fffffff, one_triangle),
                            "do not fit in the 48 bytes left");
     expect_surface_refused("lh.negative", fs_surface(0xffffffff, 1, one_triangle),
@@ -225,9 +231,19 @@ TEST_F(FormatErrorTest, GiftiFilesThatAreNotSurfacesOrNotGiftiAreRefused)
     expect_surface_refused("data.surf.gii", gifti(points, 1), "not a GIFTI surface");
     expect_surface_refused("text.surf.gii", "P 0.3 0.3 0.4 10 1 4\n", "not an XML file");
     expect_surface_refused("other.surf.gii", "<?xml version=\"1.0\"?>\n<html></html>\n",
-                           "without a GIFTI element");
+                           "the document element is html, not GIFTI");
     expect_surface_refused("broken.surf.gii", gifti(points + triangles("0 1 2"), 2).substr(0, 300),
                            "not a GIFTI file");
+    // elements where the format has none are refused before the GIFTI
+    // library, which crashes on this one
+    std::string misplaced = points;
+    misplaced.replace(misplaced.find("<Data>"), 0,
+                      "<CoordinateSystemTransformMatrix><MatrixData>1 <MetaData></MetaData>"
+                      "</MatrixData></CoordinateSystemTransformMatrix>");
+    expect_surface_refused("misplaced.surf.gii", gifti(misplaced + triangles("0 1 2"), 2),
+                           "not a GIFTI file (element MetaData inside MatrixData)");
+    expect_surface_refused("unknown.surf.gii", gifti("<Surface/>", 0),
+                           "element Surface inside GIFTI");
     expect_surface_refused("huge.surf.gii",
                            gifti(ascii_array("NIFTI_INTENT_POINTSET", "NIFTI_TYPE_FLOAT32",
                                              "Dimensionality=\"2\" Dim0=\"100000000\" Dim1=\"3\"",

@@ -1,5 +1,7 @@
 #include "gifti_file.h"
 
+#include "gifti_structure.h"
+
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -191,6 +193,12 @@ gifti_image *read_gifti_file(const char *filename)
         print_error("Error reading \"%s\": not an XML file, so not GIFTI.\n", filename);
         return nullptr;
     }
+    std::string problem;
+    if (!gifti_structure_is_valid(filename, &problem)) {
+        print_error("Error reading \"%s\": not a GIFTI file (%s).\n", filename,
+                    problem.c_str());
+        return nullptr;
+    }
     gifti_set_verb(0);
     // The structure alone first: its sizes are checked before the library
     // allocates and decodes the data.
@@ -268,7 +276,8 @@ bool is_gifti_surface(const gifti_image *image)
 
 int gifti_file_holds_surface(const char *filename)
 {
-    if (!looks_like_gifti_file(filename))
+    std::string problem;
+    if (!looks_like_gifti_file(filename) || !gifti_structure_is_valid(filename, &problem))
         return -1;
     gifti_set_verb(0);
     gifti_image *image = gifti_read_image(filename, 0);

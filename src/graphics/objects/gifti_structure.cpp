@@ -1,0 +1,113 @@
+#include "gifti_structure.h"
+
+#include <expat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Each element and the one parent it may have ("" for the document).
+struct placement {
+    const char *element;
+    const char *parents[3];
+};
+constexpr placement placements[] = {
+    {"GIFTI", {""}},
+    {"MetaData", {"GIFTI", "DataArray"}},
+    {"MD", {"MetaData"}},
+    {"Name", {"MD"}},
+    {"Value", {"MD"}},
+    {"LabelTable", {"GIFTI"}},
+    {"Label", {"LabelTable"}},
+    {"DataArray", {"GIFTI"}},
+    {"CoordinateSystemTransformMatrix", {"DataArray"}},
+    {"Data", {"DataArray"}},
+    {"DataSpace", {"CoordinateSystemTransformMatrix"}},
+    {"TransformedSpace", {"CoordinateSystemTransformMatrix"}},
+    {"MatrixData", {"CoordinateSystemTransformMatrix"}},
+};
+
+struct walk {
+    std::vector<std::string> open; // element names from the root down
+    std::string problem;
+    XML_Parser parser = nullptr;
+};
+
+bool allowed(const char *element, const std::string &parent)
+{
+    for (const placement &p : placements) {
+        if (std::strcmp(p.element, element) != 0)
+            continue;
+        for (const char *allowed_parent : p.parents)
+            if (allowed_parent != nullptr && parent == allowed_parent)
+                return true;
+        return false;
+    }
+    return false;
+}
+
+void XMLCALL start_element(void *data, const XML_Char *name, const XML_Char **)
+{
+    auto *w = static_cast<walk *>(data);
+    const std::string parent = w->open.empty() ? std::string() : w->open.back();
+    if (!allowed(name, parent)) {
+        w->problem = parent.empty() ? "the document element is " + std::string(name) + ", not GIFTI"
+                                    : "element " + std::string(name) + " inside " + parent;
+        XML_StopParser(w->parser, XML_FALSE);
+        return;
+    }
+    w->open.emplace_back(name);
+}
+
+void XMLCALL end_element(void *data, const XML_Char *)
+{
+    auto *w = static_cast<walk *>(data);
+    if (!w->open.empty())
+        w->open.pop_back();
+}
+
+struct parser_free {
+    void operator()(XML_ParserStruct *p) const { XML_ParserFree(p); }
+};
+struct file_close {
+    void operator()(std::FILE *f) const { std::fclose(f); }
+};
+
+} // namespace
+
+bool gifti_structure_is_valid(const char *filename, std::string *reason)
+{
+    std::unique_ptr<std::FILE, file_close> file(std::fopen(filename, "rb"));
+    if (file == nullptr) {
+        *reason = "cannot be opened";
+        return false;
+    }
+    std::unique_ptr<XML_ParserStruct, parser_free> parser(XML_ParserCreate(nullptr));
+    if (parser == nullptr) {
+        *reason = "no memory for the XML parser";
+        return false;
+    }
+    walk w;
+    w.parser = parser.get();
+    XML_SetUserData(parser.get(), &w);
+    XML_SetElementHandler(parser.get(), start_element, end_element);
+    std::vector<char> chunk(1 << 16);
+    for (;;) {
+        std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
+        const bool last = n < chunk.size();
+        if (XML_Parse(parser.get(), chunk.data(), int(n), last) != XML_STATUS_OK) {
+            if (w.problem.empty())
+                w.problem = std::string(XML_ErrorString(XML_GetErrorCode(parser.get()))) +
+                            " at line " +
+                            std::to_string(XML_GetCurrentLineNumber(parser.get()));
+            *reason = w.problem;
+            return false;
+        }
+        if (last)
+            break;
+    }
+    return true;
+}
