@@ -36,6 +36,10 @@ Status read_columns(const char *filename, const gifti_image *image,
                         "data has one or two.\n", filename, i, array->num_dim);
             return ERROR;
         }
+        if (k == 0) {
+            print_error("Error reading \"%s\": data array %d holds no values.\n", filename, i);
+            return ERROR;
+        }
         if (n_rows >= 0 && rows != n_rows) {
             print_error("Error reading \"%s\": data array %d has %lld values per column, "
                         "data array 0 has %lld.\n", filename, i, rows, n_rows);

@@ -244,6 +244,8 @@ TEST_F(FormatErrorTest, GiftiFilesThatAreNotSurfacesOrNotGiftiAreRefused)
                            "not a GIFTI file (element MetaData inside MatrixData)");
     expect_surface_refused("unknown.surf.gii", gifti("<Surface/>", 0),
                            "element Surface inside GIFTI");
+    expect_surface_refused("promised.surf.gii", gifti(points + triangles("0 1 2"), 3),
+                           "NumberOfDataArrays is \"3\" but the file holds 2");
     expect_surface_refused("huge.surf.gii",
                            gifti(ascii_array("NIFTI_INTENT_POINTSET", "NIFTI_TYPE_FLOAT32",
                                              "Dimensionality=\"2\" Dim0=\"100000000\" Dim1=\"3\"",
@@ -270,6 +272,10 @@ TEST_F(FormatErrorTest, GiftiFilesThatAreNotSurfacesOrNotGiftiAreRefused)
                         "a GIFTI surface, not per-vertex data");
     expect_data_refused("text.func.gii", "1 2 3\n", "not an XML file");
     expect_data_refused("empty.func.gii", gifti("", 0), "without data arrays");
+    expect_data_refused("nothing.func.gii",
+                        gifti(ascii_array("NIFTI_INTENT_SHAPE", "NIFTI_TYPE_FLOAT32",
+                                          "Dimensionality=\"2\" Dim0=\"3\"", ""), 1),
+                        "data array 0 holds no values");
     expect_data_refused("cube.func.gii",
                         gifti(ascii_array("NIFTI_INTENT_SHAPE", "NIFTI_TYPE_FLOAT32",
                                           "Dimensionality=\"3\" Dim0=\"1\" Dim1=\"1\" Dim2=\"2\"",

@@ -34,6 +34,8 @@ struct walk {
     std::vector<std::string> open; // element names from the root down
     std::string problem;
     XML_Parser parser = nullptr;
+    std::string declared_arrays;   // the GIFTI element's NumberOfDataArrays
+    long found_arrays = 0;
 };
 
 bool allowed(const char *element, const std::string &parent)
@@ -49,7 +51,7 @@ bool allowed(const char *element, const std::string &parent)
     return false;
 }
 
-void XMLCALL start_element(void *data, const XML_Char *name, const XML_Char **)
+void XMLCALL start_element(void *data, const XML_Char *name, const XML_Char **attributes)
 {
     auto *w = static_cast<walk *>(data);
     const std::string parent = w->open.empty() ? std::string() : w->open.back();
@@ -58,6 +60,13 @@ void XMLCALL start_element(void *data, const XML_Char *name, const XML_Char **)
                                     : "element " + std::string(name) + " inside " + parent;
         XML_StopParser(w->parser, XML_FALSE);
         return;
+    }
+    if (std::strcmp(name, "GIFTI") == 0) {
+        for (int i = 0; attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2)
+            if (std::strcmp(attributes[i], "NumberOfDataArrays") == 0)
+                w->declared_arrays = attributes[i + 1];
+    } else if (std::strcmp(name, "DataArray") == 0) {
+        ++w->found_arrays;
     }
     w->open.emplace_back(name);
 }
@@ -108,6 +117,12 @@ bool gifti_structure_is_valid(const char *filename, std::string *reason)
         }
         if (last)
             break;
+    }
+    // The library keeps (and leaks) room for every array it was promised.
+    if (w.declared_arrays != std::to_string(w.found_arrays)) {
+        *reason = "NumberOfDataArrays is \"" + w.declared_arrays + "\" but the file holds " +
+                  std::to_string(w.found_arrays);
+        return false;
     }
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
-// True when the file is well-formed XML whose elements are GIFTI's own and
-// nest as the format allows; otherwise false with the reason.
+// True when the file is well-formed XML whose elements are GIFTI's own,
+// nest as the format allows and hold as many data arrays as the GIFTI
+// element declares; otherwise false with the reason.
 bool gifti_structure_is_valid(const char *filename, std::string *reason);
