@@ -52,7 +52,7 @@ Status read_columns(const char *filename, const gifti_image *image,
                         "number type.\n", filename, i, array->datatype);
             return ERROR;
         }
-        const char *meta_name = gifti_get_meta_value(&array->meta, "Name");
+        const char *meta_name = gifti_array_meta_value(array, "Name");
         std::string name = meta_name != nullptr && *meta_name != '\0'
                                ? column_name_from(meta_name)
                                : "array" + std::to_string(i);

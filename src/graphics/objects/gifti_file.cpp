@@ -260,6 +260,18 @@ bool gifti_array_ints(const giiDataArray *array, int *values)
     return convert(array, values, true);
 }
 
+const char *gifti_array_meta_value(const giiDataArray *array, const char *name)
+{
+    const nvpairs &meta = array->meta;
+    if (meta.name == nullptr || meta.value == nullptr)
+        return nullptr;
+    for (int i = 0; i < meta.length; ++i)
+        if (meta.name[i] != nullptr && meta.value[i] != nullptr &&
+            std::strcmp(meta.name[i], name) == 0)
+            return meta.value[i];
+    return nullptr;
+}
+
 const giiDataArray *find_gifti_array(const gifti_image *image, int intent)
 {
     for (int i = 0; i < image->numDA; ++i)

@@ -31,6 +31,11 @@ bool gifti_array_floats(const giiDataArray *array, float *values);
 // The same as ints; false also when a value is not an int.
 bool gifti_array_ints(const giiDataArray *array, int *values);
 
+// The value of an array's metadata entry, or null. Entries the library
+// left without a name or value (from an MD element missing one) are
+// skipped, where gifti_get_meta_value would dereference them.
+const char *gifti_array_meta_value(const giiDataArray *array, const char *name);
+
 // The first array with this intent, or null.
 const giiDataArray *find_gifti_array(const gifti_image *image, int intent);
 // A surface file has a POINTSET and a TRIANGLE array.

@@ -43,7 +43,7 @@ Status read_surface(const char *filename, const gifti_image *image,
     polygons_struct *polygons = get_polygons_ptr(surface);
     static_assert(sizeof(Point) == 3 * sizeof(float));
     Status status = OK;
-    if (!gifti_array_floats(points, &polygons->points[0].x)) {
+    if (!gifti_array_floats(points, reinterpret_cast<float *>(polygons->points))) {
         print_error("Error reading \"%s\": the POINTSET array's data type is not a "
                     "number type.\n", filename);
         status = ERROR;
