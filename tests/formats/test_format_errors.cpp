@@ -244,6 +244,10 @@ TEST_F(FormatErrorTest, GiftiFilesThatAreNotSurfacesOrNotGiftiAreRefused)
                            "not a GIFTI file (element MetaData inside MatrixData)");
     expect_surface_refused("unknown.surf.gii", gifti("<Surface/>", 0),
                            "element Surface inside GIFTI");
+    expect_surface_refused("mixed.surf.gii",
+                           gifti("<MetaData><MD><Name><![CDATA[a]]>b</Name><Value>v</Value></MD>"
+                                 "</MetaData>" + points + triangles("0 1 2"), 2),
+                           "CDATA mixed with other text in Name");
     expect_surface_refused("promised.surf.gii", gifti(points + triangles("0 1 2"), 3),
                            "NumberOfDataArrays is \"3\" but the file holds 2");
     expect_surface_refused("huge.surf.gii",

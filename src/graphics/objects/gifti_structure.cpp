@@ -36,7 +36,48 @@ struct walk {
     XML_Parser parser = nullptr;
     std::string declared_arrays;   // the GIFTI element's NumberOfDataArrays
     long found_arrays = 0;
+    // Text of the innermost open element: CDATA sections seen, whether one
+    // is open, whether text outside them was seen.
+    int cdata_sections = 0;
+    bool in_cdata = false;
+    bool plain_text = false;
 };
+
+void stop(walk *w, const std::string &problem)
+{
+    w->problem = problem;
+    XML_StopParser(w->parser, XML_FALSE);
+}
+
+// The library mishandles an element's text when a CDATA section shares it
+// with other text or another section: one section or plain text only.
+void XMLCALL start_cdata(void *data)
+{
+    auto *w = static_cast<walk *>(data);
+    if (++w->cdata_sections > 1 || w->plain_text)
+        return stop(w, "CDATA mixed with other text in " +
+                           (w->open.empty() ? std::string("the document") : w->open.back()));
+    w->in_cdata = true;
+}
+
+void XMLCALL end_cdata(void *data) { static_cast<walk *>(data)->in_cdata = false; }
+
+void XMLCALL character_data(void *data, const XML_Char *text, int length)
+{
+    auto *w = static_cast<walk *>(data);
+    if (w->in_cdata)
+        return;
+    for (int i = 0; i < length; ++i) {
+        if (text[i] != ' ' && text[i] != '\t' && text[i] != '\n' && text[i] != '\r') {
+            w->plain_text = true;
+            if (w->cdata_sections > 0)
+                return stop(w, "CDATA mixed with other text in " +
+                                   (w->open.empty() ? std::string("the document")
+                                                    : w->open.back()));
+            return;
+        }
+    }
+}
 
 bool allowed(const char *element, const std::string &parent)
 {
@@ -56,10 +97,9 @@ void XMLCALL start_element(void *data, const XML_Char *name, const XML_Char **at
     auto *w = static_cast<walk *>(data);
     const std::string parent = w->open.empty() ? std::string() : w->open.back();
     if (!allowed(name, parent)) {
-        w->problem = parent.empty() ? "the document element is " + std::string(name) + ", not GIFTI"
-                                    : "element " + std::string(name) + " inside " + parent;
-        XML_StopParser(w->parser, XML_FALSE);
-        return;
+        return stop(w, parent.empty()
+                           ? "the document element is " + std::string(name) + ", not GIFTI"
+                           : "element " + std::string(name) + " inside " + parent);
     }
     if (std::strcmp(name, "GIFTI") == 0) {
         for (int i = 0; attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2)
@@ -69,6 +109,8 @@ void XMLCALL start_element(void *data, const XML_Char *name, const XML_Char **at
         ++w->found_arrays;
     }
     w->open.emplace_back(name);
+    w->cdata_sections = 0;
+    w->plain_text = false;
 }
 
 void XMLCALL end_element(void *data, const XML_Char *)
@@ -76,6 +118,8 @@ void XMLCALL end_element(void *data, const XML_Char *)
     auto *w = static_cast<walk *>(data);
     if (!w->open.empty())
         w->open.pop_back();
+    w->cdata_sections = 0;
+    w->plain_text = false;
 }
 
 struct parser_free {
@@ -103,6 +147,8 @@ bool gifti_structure_is_valid(const char *filename, std::string *reason)
     w.parser = parser.get();
     XML_SetUserData(parser.get(), &w);
     XML_SetElementHandler(parser.get(), start_element, end_element);
+    XML_SetCdataSectionHandler(parser.get(), start_cdata, end_cdata);
+    XML_SetCharacterDataHandler(parser.get(), character_data);
     std::vector<char> chunk(1 << 16);
     for (;;) {
         std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
