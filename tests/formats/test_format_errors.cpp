@@ -248,6 +248,10 @@ TEST_F(FormatErrorTest, GiftiFilesThatAreNotSurfacesOrNotGiftiAreRefused)
                            gifti("<MetaData><MD><Name><![CDATA[a]]>b</Name><Value>v</Value></MD>"
                                  "</MetaData>" + points + triangles("0 1 2"), 2),
                            "CDATA mixed with other text in Name");
+    expect_surface_refused("pairs.surf.gii",
+                           gifti("<MetaData><MD><Name>a</Name><Value>v</Value><Name>b</Name>"
+                                 "<Value>w</Value></MD></MetaData>" + points + triangles("0 1 2"), 2),
+                           "an MD element with more than one Name");
     expect_surface_refused("promised.surf.gii", gifti(points + triangles("0 1 2"), 3),
                            "NumberOfDataArrays is \"3\" but the file holds 2");
     expect_surface_refused("huge.surf.gii",

@@ -39,6 +39,7 @@ struct walk {
     // Text of the innermost open element: CDATA sections seen, whether one
     // is open, whether text outside them was seen.
     int cdata_sections = 0;
+    int md_names = 0, md_values = 0; // in the open MD element
     bool in_cdata = false;
     bool plain_text = false;
 };
@@ -100,6 +101,13 @@ void XMLCALL start_element(void *data, const XML_Char *name, const XML_Char **at
         return stop(w, parent.empty()
                            ? "the document element is " + std::string(name) + ", not GIFTI"
                            : "element " + std::string(name) + " inside " + parent);
+    }
+    // An MD pairs one Name with one Value; the library leaks the others.
+    if (std::strcmp(name, "MD") == 0) {
+        w->md_names = w->md_values = 0;
+    } else if ((std::strcmp(name, "Name") == 0 && ++w->md_names > 1) ||
+               (std::strcmp(name, "Value") == 0 && ++w->md_values > 1)) {
+        return stop(w, "an MD element with more than one " + std::string(name));
     }
     if (std::strcmp(name, "GIFTI") == 0) {
         for (int i = 0; attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2)
