@@ -251,7 +251,10 @@ TEST_F(FormatErrorTest, GiftiFilesThatAreNotSurfacesOrNotGiftiAreRefused)
     expect_surface_refused("pairs.surf.gii",
                            gifti("<MetaData><MD><Name>a</Name><Value>v</Value><Name>b</Name>"
                                  "<Value>w</Value></MD></MetaData>" + points + triangles("0 1 2"), 2),
-                           "an MD element with more than one Name");
+                           "MD element holds more than one Name");
+    expect_surface_refused("twice.surf.gii", gifti(points.substr(0, points.size() - 13) +
+                                                       "<Data>1</Data></DataArray>\n" + triangles("0 1 2"), 2),
+                           "DataArray element holds more than one Data");
     expect_surface_refused("promised.surf.gii", gifti(points + triangles("0 1 2"), 3),
                            "NumberOfDataArrays is \"3\" but the file holds 2");
     expect_surface_refused("huge.surf.gii",

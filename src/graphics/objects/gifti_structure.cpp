@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -39,7 +40,8 @@ struct walk {
     // Text of the innermost open element: CDATA sections seen, whether one
     // is open, whether text outside them was seen.
     int cdata_sections = 0;
-    int md_names = 0, md_values = 0; // in the open MD element
+    // Per open element, the children seen of those it may hold only once.
+    std::vector<std::vector<std::string>> seen_once;
     bool in_cdata = false;
     bool plain_text = false;
 };
@@ -80,6 +82,17 @@ void XMLCALL character_data(void *data, const XML_Char *text, int length)
     }
 }
 
+// Elements a parent holds at most once (MD, Label, DataArray and
+// CoordinateSystemTransformMatrix may repeat).
+bool once(const char *element)
+{
+    for (const char *single : {"MetaData", "LabelTable", "Name", "Value", "Data", "DataSpace",
+                               "TransformedSpace", "MatrixData"})
+        if (std::strcmp(element, single) == 0)
+            return true;
+    return false;
+}
+
 bool allowed(const char *element, const std::string &parent)
 {
     for (const placement &p : placements) {
@@ -102,12 +115,13 @@ void XMLCALL start_element(void *data, const XML_Char *name, const XML_Char **at
                            ? "the document element is " + std::string(name) + ", not GIFTI"
                            : "element " + std::string(name) + " inside " + parent);
     }
-    // An MD pairs one Name with one Value; the library leaks the others.
-    if (std::strcmp(name, "MD") == 0) {
-        w->md_names = w->md_values = 0;
-    } else if ((std::strcmp(name, "Name") == 0 && ++w->md_names > 1) ||
-               (std::strcmp(name, "Value") == 0 && ++w->md_values > 1)) {
-        return stop(w, "an MD element with more than one " + std::string(name));
+    // The library leaks what it reads twice where the format has one.
+    if (w->open.size() > 0 && once(name)) {
+        std::vector<std::string> &seen = w->seen_once.back();
+        for (const std::string &earlier : seen)
+            if (earlier == name)
+                return stop(w, parent + " element holds more than one " + name);
+        seen.emplace_back(name);
     }
     if (std::strcmp(name, "GIFTI") == 0) {
         for (int i = 0; attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2)
@@ -117,6 +131,7 @@ void XMLCALL start_element(void *data, const XML_Char *name, const XML_Char **at
         ++w->found_arrays;
     }
     w->open.emplace_back(name);
+    w->seen_once.emplace_back();
     w->cdata_sections = 0;
     w->plain_text = false;
 }
@@ -124,8 +139,10 @@ void XMLCALL start_element(void *data, const XML_Char *name, const XML_Char **at
 void XMLCALL end_element(void *data, const XML_Char *)
 {
     auto *w = static_cast<walk *>(data);
-    if (!w->open.empty())
+    if (!w->open.empty()) {
         w->open.pop_back();
+        w->seen_once.pop_back();
+    }
     w->cdata_sections = 0;
     w->plain_text = false;
 }
