@@ -4,12 +4,16 @@
 // model finds nothing but what an absolute path names (the models target
 // covers models properly, with real files).
 #include "fuzz_io.h"
+#include "freesurfer_surface.h"
+#include "gifti_surface.h"
 #include "object_io.h"
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -36,6 +40,71 @@ private:
 };
 
 const empty_directory directory;
+
+// The readers of other programs' formats take a name: the input is put in a
+// memory file (memfd) and read back through a symbolic link to
+// /proc/self/fd/N in the private directory.
+class memory_input {
+public:
+    // The path of a file called 'name' that holds exactly data[0, size).
+    const char *path(const std::uint8_t *data, std::size_t size, const char *name)
+    {
+        if (fd_ < 0)
+            open_once();
+        if (::ftruncate(fd_, 0) != 0)
+            fail("ftruncate");
+        std::size_t done = 0;
+        while (done < size) {
+            ssize_t n = ::pwrite(fd_, data + done, size - done, off_t(done));
+            if (n <= 0)
+                fail("pwrite");
+            done += std::size_t(n);
+        }
+        std::string link = directory_ + "/" + name;
+        if (links_.insert(link).second &&
+            ::symlink(target_.c_str(), link.c_str()) != 0)
+            fail("symlink");
+        current_ = link;
+        return current_.c_str();
+    }
+
+    ~memory_input()
+    {
+        for (const std::string &link : links_)
+            ::unlink(link.c_str());
+        if (!directory_.empty())
+            ::rmdir(directory_.c_str());
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+private:
+    [[noreturn]] static void fail(const char *what)
+    {
+        std::perror(what);
+        std::abort();
+    }
+
+    void open_once()
+    {
+        fd_ = ::memfd_create("fuzz-input", MFD_CLOEXEC);
+        if (fd_ < 0)
+            fail("memfd_create");
+        target_ = "/proc/self/fd/" + std::to_string(fd_);
+        const char *tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/gyrolux-fuzz-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr)
+            fail("mkdtemp");
+        directory_ = pattern;
+    }
+
+    int fd_ = -1;
+    std::string target_, directory_, current_;
+    std::set<std::string> links_;
+};
+
+memory_input input;
+
 const std::string surface_name = directory.name("input.obj");
 
 } // namespace
@@ -63,4 +132,34 @@ void read_vertstats_input(zelVertstatsFile &file, const std::uint8_t *data,
 {
     file.loadFromString(std::string_view(reinterpret_cast<const char *>(data), size),
                         loadData, "input.vertstats");
+}
+
+Status read_freesurfer_surface_input(const std::uint8_t *data, std::size_t size,
+                                     object_struct **object)
+{
+    freesurfer_surface_info info;
+    return input_freesurfer_surface(input.path(data, size, "lh.white"), object, &info);
+}
+
+Status read_gifti_surface_input(const std::uint8_t *data, std::size_t size,
+                                object_struct **object)
+{
+    gifti_surface_info info;
+    return input_gifti_surface(input.path(data, size, "input.surf.gii"), object, &info);
+}
+
+Status read_curv_input(const std::uint8_t *data, std::size_t size, vertex_data *columns)
+{
+    return input_freesurfer_curv(input.path(data, size, "lh.thickness"), columns);
+}
+
+Status read_mgh_input(const std::uint8_t *data, std::size_t size, vertex_data *columns)
+{
+    return input_mgh_data(input.path(data, size, "input.mgz"), columns);
+}
+
+Status read_gifti_data_input(const std::uint8_t *data, std::size_t size,
+                             vertex_data *columns)
+{
+    return input_gifti_data(input.path(data, size, "input.func.gii"), columns);
 }

@@ -5,6 +5,7 @@
 
 #include "objects.h"
 #include "tag_file.h"
+#include "vertex_data.h"
 #include "zelVertstatsFile.h"
 
 #include <cstddef>
@@ -24,3 +25,17 @@ Status read_tag_input(const std::uint8_t *data, std::size_t size,
 // The input as a statistics file, loaded into 'file' as loadFile does.
 void read_vertstats_input(zelVertstatsFile &file, const std::uint8_t *data,
                           std::size_t size, bool loadData);
+
+// The input as a FreeSurfer surface or a GIFTI surface: as
+// input_freesurfer_surface and input_gifti_surface.
+Status read_freesurfer_surface_input(const std::uint8_t *data, std::size_t size,
+                                     object_struct **object);
+Status read_gifti_surface_input(const std::uint8_t *data, std::size_t size,
+                                object_struct **object);
+
+// The input as per-vertex data: a FreeSurfer curv file, an MGH or MGZ file
+// (zlib reads either under one name), a GIFTI data file.
+Status read_curv_input(const std::uint8_t *data, std::size_t size, vertex_data *columns);
+Status read_mgh_input(const std::uint8_t *data, std::size_t size, vertex_data *columns);
+Status read_gifti_data_input(const std::uint8_t *data, std::size_t size,
+                             vertex_data *columns);

@@ -1,6 +1,8 @@
 // make_seeds OUTDIR: writes small valid inputs of every kind the fuzz
 // targets read into OUTDIR/<target>/, with the library's own writers where
-// it has them (surface files, statistics files) and as text otherwise.
+// it has them (surface files, statistics files) and as text otherwise; the
+// other programs' formats come from format_seeds.cpp.
+#include "format_seeds.h"
 #include "geometry.h"
 #include "object_io.h"
 #include "polygon_normals.h"
@@ -307,5 +309,7 @@ int main(int argc, char *argv[])
     vertstats_seeds("vertstats");
     tag_seeds("tags");
     model_seeds("models");
+    if (!write_format_seeds(out_dir))
+        failed = true;
     return failed ? 1 : 0;
 }

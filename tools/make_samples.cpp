@@ -1,10 +1,13 @@
 // make_samples OUTDIR: writes the demo's sample data: a folded,
 // hemisphere-shaped surface (brain.obj), statistics for every one of its
 // vertices (brain.vertstats: a smooth pattern, a signed blob and noise) and
-// a few landmarks on it (landmarks.tag).
+// a few landmarks on it (landmarks.tag); the same surface as a FreeSurfer
+// surface (lh.brain) and the statistics as GIFTI data (brain.func.gii).
+#include "freesurfer_surface.h"
 #include "geometry.h"
 #include "object_io.h"
 #include "polygon_normals.h"
+#include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
 
 #include <cmath>
@@ -115,6 +118,17 @@ int main(int argc, char *argv[])
     stats.putDataColumn(noise, "noise");
     if (!stats.writeFile(dir + "/brain.vertstats", false)) {
         std::fprintf(stderr, "make_samples: could not write %s/brain.vertstats\n", dir.c_str());
+        return 1;
+    }
+    // The other formats hold what the files above hold: the statistics as
+    // read back, so that both colour the surface alike.
+    if (output_freesurfer_surface((dir + "/lh.brain").c_str(), polygons) != OK) {
+        std::fprintf(stderr, "make_samples: could not write %s/lh.brain\n", dir.c_str());
+        return 1;
+    }
+    zelVertstatsFile written(dir + "/brain.vertstats", true);
+    if (output_gifti_data((dir + "/brain.func.gii").c_str(), vertstats_columns(written)) != OK) {
+        std::fprintf(stderr, "make_samples: could not write %s/brain.func.gii\n", dir.c_str());
         return 1;
     }
     if (!write_tags(dir + "/landmarks.tag", polygons)) {

@@ -2,10 +2,63 @@
 // every object of a surface file in one form (by default the form of the
 // last object read). --compress stores sphere polygons in the compressed
 // form, --no-compress never does (even with USE_COMPRESSED_POLYGONS set).
+// IN may also be a FreeSurfer or GIFTI surface (known by its content); an
+// OUT ending in ".gii" is written as a GIFTI surface, which takes one
+// polygons object of triangles.
+#include "freesurfer_surface.h"
+#include "gifti_surface.h"
 #include "object_io.h"
+#include "surface_files.h"
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+namespace {
+
+bool ends_with(const char *text, const char *suffix)
+{
+    std::size_t n = std::strlen(text), k = std::strlen(suffix);
+    return n >= k && std::strcmp(text + n - k, suffix) == 0;
+}
+
+// Reads IN in whichever format it is; form is the .obj form, binary for the
+// other formats.
+Status read_input(const char *path, File_formats *form, int *n_objects,
+                  object_struct ***objects)
+{
+    object_struct *surface = nullptr;
+    Status status;
+    switch (surface_file_format(path)) {
+    case FREESURFER_SURFACE_FILE:
+        status = input_freesurfer_surface(path, &surface, nullptr);
+        break;
+    case GIFTI_SURFACE_FILE:
+        status = input_gifti_surface(path, &surface, nullptr);
+        break;
+    default:
+        return input_graphics_file(path, form, n_objects, objects);
+    }
+    *form = BINARY_FORMAT;
+    if (status == OK && add_object_to_list(n_objects, objects, surface) == nullptr) {
+        delete_object(surface);
+        status = ERROR;
+    }
+    return status;
+}
+
+Status write_gifti(const char *path, int n_objects, object_struct **objects)
+{
+    if (n_objects != 1 || get_object_type(objects[0]) != POLYGONS) {
+        std::fprintf(stderr, "objconv: a GIFTI surface holds one polygons object; the "
+                             "input has %d objects%s.\n", n_objects,
+                     n_objects == 1 ? " of another kind" : "");
+        return ERROR;
+    }
+    return output_gifti_surface(path, get_polygons_ptr(objects[0]));
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -40,14 +93,16 @@ int main(int argc, char **argv)
     File_formats form = ASCII_FORMAT;
     int n_objects = 0;
     object_struct **objects = nullptr;
-    if (input_graphics_file(paths[0], &form, &n_objects, &objects) != OK) {
+    if (read_input(paths[0], &form, &n_objects, &objects) != OK) {
         std::fprintf(stderr, "objconv: cannot read \"%s\"; nothing written.\n", paths[0]);
         delete_object_list(n_objects, objects);
         return 1;
     }
     if (form_choice >= 0)
         form = File_formats(form_choice);
-    Status status = output_graphics_file(paths[1], form, n_objects, objects);
+    Status status = ends_with(paths[1], ".gii")
+                        ? write_gifti(paths[1], n_objects, objects)
+                        : output_graphics_file(paths[1], form, n_objects, objects);
     delete_object_list(n_objects, objects);
     if (status != OK) {
         std::fprintf(stderr, "objconv: cannot write \"%s\".\n", paths[1]);

@@ -1,7 +1,13 @@
 // objinfo FILE: one line per object of a surface file: index, kind, form,
 // and for polygons, lines and quadmesh the point count, item count and
 // colour flag; "compressed" ends the line of polygons stored compressed.
+// A FreeSurfer or GIFTI surface is one polygons object whose form is
+// "freesurfer" or "gifti", followed by a line on the centre offset or
+// coordinate transform the file holds, which the points do not include.
+#include "freesurfer_surface.h"
+#include "gifti_surface.h"
 #include "object_io.h"
+#include "surface_files.h"
 
 #include <cstdio>
 
@@ -43,6 +49,54 @@ void describe(int index, object_struct *object, const object_details &details)
     std::printf("\n");
 }
 
+void describe_polygons_line(const char *form, object_struct *object)
+{
+    const polygons_struct *p = get_polygons_ptr(object);
+    std::printf("0 polygons %s %d %d %d\n", form, p->n_points, p->n_items, p->colour_flag);
+}
+
+// FreeSurfer and GIFTI surfaces; -1 when the file is neither.
+int describe_other_format(const char *path)
+{
+    object_struct *object = nullptr;
+    Status status;
+    switch (surface_file_format(path)) {
+    case FREESURFER_SURFACE_FILE: {
+        freesurfer_surface_info info;
+        status = input_freesurfer_surface(path, &object, &info);
+        if (status != OK)
+            break;
+        describe_polygons_line("freesurfer", object);
+        if (info.has_centre)
+            std::printf("centre offset (cras) %g %g %g, not applied to the points\n",
+                        info.centre[0], info.centre[1], info.centre[2]);
+        break;
+    }
+    case GIFTI_SURFACE_FILE: {
+        gifti_surface_info info;
+        status = input_gifti_surface(path, &object, &info);
+        if (status != OK)
+            break;
+        describe_polygons_line("gifti", object);
+        if (info.has_transform) {
+            std::printf("coordinate transform, not applied to the points:");
+            for (const auto &row : info.transform)
+                std::printf(" %g %g %g %g", row[0], row[1], row[2], row[3]);
+            std::printf("\n");
+        }
+        break;
+    }
+    default:
+        return -1;
+    }
+    if (object != nullptr)
+        delete_object(object);
+    std::fflush(stdout);
+    if (status != OK)
+        std::fprintf(stderr, "objinfo: reading \"%s\" failed.\n", path);
+    return status == OK ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -51,6 +105,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: objinfo FILE\n");
         return 2;
     }
+    int other = describe_other_format(argv[1]);
+    if (other >= 0)
+        return other;
     int n_objects = 0;
     object_struct **objects = nullptr;
     object_details *details = nullptr;

@@ -1,10 +1,24 @@
 // vsconv [--old-style] IN OUT: reads a vertex-statistics file of either style
 // and writes it again, new style unless --old-style is given.
+// IN may also be per-vertex data of another program (a FreeSurfer curv
+// file, MGH, MGZ or GIFTI data, known by its content); its header then
+// records where it came from. An OUT ending in ".gii" is written as GIFTI
+// data, one array per column.
+#include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
 
 #include <cstring>
 #include <iostream>
 #include <string>
+
+namespace {
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     bool oldStyle = false;
@@ -17,9 +31,28 @@ int main(int argc, char* argv[]) {
         std::cerr << "usage: " << argv[0] << " [--old-style] IN OUT" << std::endl;
         return 2;
     }
-    zelVertstatsFile file(argv[first], true);
-    if (!file.writeFile(argv[first + 1], oldStyle)) {
-        std::cerr << "ERROR: could not write file " << argv[first + 1] << std::endl;
+    const char* in = argv[first];
+    const std::string out = argv[first + 1];
+    zelVertstatsFile file;
+    if (vertex_data_format(in) != NOT_VERTEX_DATA) {
+        vertex_data data;
+        if (input_vertex_data(in, &data) != OK) {
+            std::cerr << "ERROR: could not read file " << in << std::endl;
+            return 1;
+        }
+        fill_vertstats_file(file, data, in);
+    } else {
+        file.loadFile(in, true);
+    }
+    if (endsWith(out, ".gii")) {
+        if (output_gifti_data(out.c_str(), vertstats_columns(file)) != OK) {
+            std::cerr << "ERROR: could not write file " << out << std::endl;
+            return 1;
+        }
+        return 0;
+    }
+    if (!file.writeFile(out, oldStyle)) {
+        std::cerr << "ERROR: could not write file " << out << std::endl;
         return 1;
     }
     return 0;

@@ -1,5 +1,8 @@
 // vsinfo FILE: the shape of a vertex-statistics file, its column names and
-// the structure of its header.
+// the structure of its header. Per-vertex data of another program (curv,
+// MGH, MGZ, GIFTI) is described the same way, after a line naming its
+// format.
+#include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
 
 #include <iostream>
@@ -9,7 +12,18 @@ int main(int argc, char* argv[]) {
         std::cerr << "usage: " << argv[0] << " FILE" << std::endl;
         return 2;
     }
-    zelVertstatsFile file(argv[1], true);
+    zelVertstatsFile file;
+    if (vertex_data_format(argv[1]) != NOT_VERTEX_DATA) {
+        vertex_data data;
+        if (input_vertex_data(argv[1], &data) != OK) {
+            std::cerr << "ERROR: could not read file " << argv[1] << std::endl;
+            return 1;
+        }
+        std::cout << "format: " << vertex_data_format_name(data.format) << "\n";
+        fill_vertstats_file(file, data, argv[1]);
+    } else {
+        file.loadFile(argv[1], true);
+    }
     std::cout << "columns: " << file.getNumColumns() << "\n";
     std::cout << "rows: " << file.getNumRows() << "\n";
     for (const std::string& name : file.getDataHeader())

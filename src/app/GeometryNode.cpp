@@ -2,8 +2,12 @@
 
 #include "ReaderMessages.h"
 #include "RowIcons.h"
+#include "format_files.h"
+#include "freesurfer_surface.h"
+#include "gifti_surface.h"
 #include "object_io.h"
 #include "objects.h"
+#include "surface_files.h"
 
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoIndexedFaceSet.h>
@@ -53,19 +57,47 @@ GeometryNode::~GeometryNode()
     faceSet->unref();
 }
 
+namespace {
+
+// A FreeSurfer or GIFTI surface as the one object of a list.
+Status inputOtherSurface(const char* name, Surface_file_formats format, int* n_objects,
+                         object_struct*** objects)
+{
+    object_struct* surface = nullptr;
+    const Status status = format == GIFTI_SURFACE_FILE
+                              ? input_gifti_surface(name, &surface, nullptr)
+                              : input_freesurfer_surface(name, &surface, nullptr);
+    if (status != OK)
+        return status;
+    if (add_object_to_list(n_objects, objects, surface) == nullptr) {
+        delete_object(surface);
+        return ERROR;
+    }
+    return OK;
+}
+
+} // namespace
+
 bool GeometryNode::loadObj(QFile& file)
 {
-    setData(0, QFileInfo(file).baseName());
+    const QByteArray name = readerFileName(file);
+    const Surface_file_formats surfaceFormat = surface_file_format(name.constData());
+    if (surfaceFormat == OBJ_SURFACE_FILE)
+        setData(0, QFileInfo(file).baseName());
+    else
+        setData(0, QString::fromLocal8Bit(format_file_title(name.constData()).c_str()));
     lastError.clear();
 
     File_formats format;
     int n_objects = 0;
     object_struct** objects = nullptr;
-    const QByteArray name = readerFileName(file);
     // The reader's lines still reach standard error; its reason is kept for
     // the status bar as well.
     ReaderMessages messages;
-    const Status status = input_graphics_file(name.constData(), &format, &n_objects, &objects);
+    const Status status =
+        surfaceFormat == OBJ_SURFACE_FILE
+            ? input_graphics_file(name.constData(), &format, &n_objects, &objects)
+            : inputOtherSurface(name.constData(), surfaceFormat, &n_objects, &objects);
 
     bool loaded = false;
     if (status != OK)

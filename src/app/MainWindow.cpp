@@ -3,7 +3,9 @@
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
 #include "MessageLog.h"
+#include "ReaderMessages.h"
 #include "ResourceForm.h"
+#include "format_files.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -126,7 +128,8 @@ void MainWindow::showMessages()
 void MainWindow::reportUnknownSuffix(const QFile& file)
 {
     const QString suffix = QFileInfo(file).suffix();
-    QString text = tr("Cannot open %1: gyrolux opens .obj, .vertstats, .txt and .tag files")
+    QString text = tr("Cannot open %1: gyrolux opens .obj, .vertstats, .txt and .tag files, "
+                      "FreeSurfer surfaces and curv files, .mgh, .mgz and .gii files")
                        .arg(file.fileName());
     // The choice of reader goes by the exact suffix; a capitalised one
     // only needs renaming.
@@ -149,6 +152,11 @@ bool MainWindow::openFile(QFile& file)
         loaded = resources->insertVertstats(file);
     else if (suffix == "tag")
         loaded = resources->insertTagfile(file);
+    else if (const Format_file_roles role = format_file_role(readerFileName(file).constData());
+             role == FORMAT_SURFACE_FILE)
+        loaded = resources->insertGeometry(file);
+    else if (role == FORMAT_DATA_FILE)
+        loaded = resources->insertVertstats(file);
     else {
         reportUnknownSuffix(file);
         return false;
@@ -173,7 +181,9 @@ void MainWindow::openCommandLine(const QList<QByteArray>& arguments)
 void MainWindow::openFileFromDialog()
 {
     const QString name = QFileDialog::getOpenFileName(
-        this, tr("Open File"), QString(), tr("Files (*.obj *.txt *.vertstats *.tag)"));
+        this, tr("Open File"), QString(),
+        tr("Files (*.obj *.txt *.vertstats *.tag);;"
+           "GIFTI, MGH and FreeSurfer files (*.gii *.mgh *.mgz lh.* rh.*);;All files (*)"));
     if (name.isNull())
         return;
     QFile file(name);

@@ -4,7 +4,9 @@
 #include "GeometryNode.h"
 #include "ReaderMessages.h"
 #include "RowIcons.h"
+#include "format_files.h"
 #include "textureColumn.h"
+#include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
 
 #include <Inventor/nodes/SoCoordinate3.h>
@@ -78,16 +80,30 @@ QString textureFileItem::readError(const QString& fileName, const QString& reaso
 
 bool textureFileItem::loadFile(QFile& file, bool readable)
 {
-    setData(0, QFileInfo(file).baseName());
+    const QString name = file.fileName();
+    const QByteArray readerName = readerFileName(name);
+    const bool otherFormat = vertex_data_format(readerName.constData()) != NOT_VERTEX_DATA;
+    if (otherFormat)
+        setData(0, QString::fromLocal8Bit(format_file_title(readerName.constData()).c_str()));
+    else
+        setData(0, QFileInfo(file).baseName());
     lastError.clear();
     lastWarnings.clear();
-    const QString name = file.fileName();
     filePath = name;
     if (!readable) {
         lastError = readError(name);
         return false;
     }
-    {
+    if (otherFormat) {
+        // Curv, MGH and GIFTI data become a statistics table like any other.
+        ReaderMessages messages;
+        vertex_data data;
+        if (input_vertex_data(readerName.constData(), &data) != OK) {
+            lastError = readError(name, messages.reason(QString()));
+            return false;
+        }
+        fill_vertstats_file(*statistics, data, readerName.constData());
+    } else {
         ReaderMessages messages;
         // The class's own lines reach the collector (and standard error
         // through it) only for this read.

@@ -113,7 +113,8 @@ private slots:
         const QStringList lines = out.lines();
         QVERIFY(!any);
 
-        const QString unknown = ": gyrolux opens .obj, .vertstats, .txt and .tag files";
+        const QString unknown = ": gyrolux opens .obj, .vertstats, .txt and .tag files, "
+                                "FreeSurfer surfaces and curv files, .mgh, .mgz and .gii files";
         const QStringList expected = {
             "Cannot open " + file("brain.OBJ") + unknown +
                 " (in lower case: rename it to end in .obj)",

@@ -511,7 +511,10 @@ private slots:
             dialog->reject();
         });
         window->openFileFromDialog();
-        QCOMPARE(filters, QStringList({"Files (*.obj *.txt *.vertstats *.tag)"}));
+        // the first entry as it always was, then other programs' files and all files
+        QCOMPARE(filters, QStringList({"Files (*.obj *.txt *.vertstats *.tag)",
+                                       "GIFTI, MGH and FreeSurfer files (*.gii *.mgh *.mgz lh.* rh.*)",
+                                       "All files (*)"}));
         QCOMPARE(model()->rowCount(QModelIndex()), 0);  // cancelled: nothing
 
         QString caption;

@@ -1,0 +1,45 @@
+// Reading GIFTI files through the GIFTI I/O library (XML, base64, gzip and
+// external-file encodings), with the checks the library does not make: the
+// declared array sizes are bounded by the file's size before any data is
+// decoded, and the values come out converted whatever their stored type.
+#pragma once
+
+extern "C" {
+#include <gifti_io.h>
+}
+
+#include "quillon.h"
+
+// Whether the file starts like XML (after white space and a byte order
+// mark); a GIFTI file always does.
+bool looks_like_xml_file(const char *filename);
+// Whether it starts like a GIFTI file: an XML declaration, a document type
+// or the GIFTI element (a statistics file's "<header>" does not).
+bool looks_like_gifti_file(const char *filename);
+
+// The whole image, data decoded; null with a message naming the file and
+// the reason. Free with gifti_free_image.
+gifti_image *read_gifti_file(const char *filename);
+
+// The shape of an array as rows x columns: a one-dimensional array of n
+// values is n x 1. False for more dimensions.
+bool gifti_array_shape(const giiDataArray *array, long long *rows, long long *columns);
+// The values of a one- or two-dimensional array in row order (rows x
+// columns floats at 'values', the index order of the file undone). False
+// for a data type that is not a plain number.
+bool gifti_array_floats(const giiDataArray *array, float *values);
+// The same as ints; false also when a value is not an int.
+bool gifti_array_ints(const giiDataArray *array, int *values);
+
+// The value of an array's metadata entry, or null. Entries the library
+// left without a name or value (from an MD element missing one) are
+// skipped, where gifti_get_meta_value would dereference them.
+const char *gifti_array_meta_value(const giiDataArray *array, const char *name);
+
+// The first array with this intent, or null.
+const giiDataArray *find_gifti_array(const gifti_image *image, int intent);
+// A surface file has a POINTSET and a TRIANGLE array.
+bool is_gifti_surface(const gifti_image *image);
+// Whether a file holds a surface, from its structure alone (no data is
+// decoded): 1 a surface, 0 anything else GIFTI, -1 not readable as GIFTI.
+int gifti_file_holds_surface(const char *filename);

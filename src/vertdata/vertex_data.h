@@ -1,0 +1,57 @@
+// Per-vertex data from other programs' files: FreeSurfer curv files
+// (lh.thickness, lh.sulc, ...), MGH and MGZ volumes of n x 1 x 1 voxels,
+// and GIFTI data files (*.func.gii, *.shape.gii). Each becomes named
+// columns of floats, one value per vertex, ready for a statistics file.
+#pragma once
+
+#include "quillon.h"
+
+#include <string>
+#include <vector>
+
+struct vertex_column {
+    std::string name;
+    std::vector<float> values;
+};
+
+enum Vertex_data_formats {
+    NOT_VERTEX_DATA = 0,
+    FREESURFER_CURV_DATA = 1,     // with the 3-byte magic number
+    FREESURFER_OLD_CURV_DATA = 2, // 3-byte counts, values in hundredths
+    MGH_DATA = 3,
+    MGZ_DATA = 4,
+    GIFTI_DATA = 5,
+    FREESURFER_SURFACE_DATA = 6   // a surface, not data: refused by the readers
+};
+
+struct vertex_data {
+    Vertex_data_formats format = NOT_VERTEX_DATA;
+    std::vector<vertex_column> columns; // all of one length
+};
+
+// The format of a file from its suffix (".gii", ".mgh", ".mgz"; ".txt" and
+// ".vertstats" are statistics files), else from its first bytes and size.
+Vertex_data_formats vertex_data_format(const char *filename);
+// "FreeSurfer curv", "MGH", ... for messages and headers.
+const char *vertex_data_format_name(Vertex_data_formats format);
+
+// Each reader replaces data's columns; on ERROR the message names the file
+// and the reason and data is left empty. Counts are checked against the
+// file's size before anything is allocated.
+Status input_freesurfer_curv(const char *filename, vertex_data *data);
+Status input_mgh_data(const char *filename, vertex_data *data); // .mgh or .mgz
+Status input_gifti_data(const char *filename, vertex_data *data);
+// Whichever of the above the file's content asks for.
+Status input_vertex_data(const char *filename, vertex_data *data);
+
+// Writes the columns (all of one length) as a GIFTI data file, one float
+// array per column named by its "Name" metadata, gzip-compressed and
+// base64-encoded.
+Status output_gifti_data(const char *filename, const std::vector<vertex_column> &columns);
+
+// The column name a curv file's values get: its base name after the
+// hemisphere ("thickness" for "lh.thickness").
+std::string curv_column_name(const char *filename);
+// A name usable in a statistics file's column line (no white space, not
+// empty).
+std::string column_name_from(const std::string &text);

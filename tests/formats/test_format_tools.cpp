@@ -1,0 +1,185 @@
+// objconv, objinfo, vsconv and vsinfo, run as processes on files nibabel
+// writes, and their output read back by nibabel.
+#include "format_test_util.h"
+
+#include "object_io.h"
+#include "zelVertstatsFile.h"
+
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+
+using testing::HasSubstr;
+
+// A dump's values as a statistics file keeps them: six significant digits.
+std::string as_statistics_text(const std::string &dump)
+{
+    std::istringstream in(dump);
+    std::string line, out;
+    while (std::getline(in, line)) {
+        if (line.rfind("column ", 0) != 0) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%g", std::strtod(line.c_str(), nullptr));
+            line = dump_number(std::strtof(text, nullptr));
+        }
+        out += line + "\n";
+    }
+    return out;
+}
+
+class ToolFormatTest : public FormatTest {
+protected:
+    CommandRun tool(const char *program, const std::string &arguments) const
+    {
+        return run(std::string(program) + " " + arguments);
+    }
+    static std::string q(const std::string &file) { return "'" + file + "'"; }
+
+    std::string obj_dump(const std::string &file)
+    {
+        File_formats form;
+        int n = 0;
+        object_struct **objects = nullptr;
+        EXPECT_EQ(input_graphics_file(file.c_str(), &form, &n, &objects), OK);
+        EXPECT_EQ(n, 1);
+        std::string dump = n == 1 ? dump_surface(get_polygons_ptr(objects[0])) : "";
+        delete_object_list(n, objects);
+        return dump;
+    }
+
+    std::string vertstats_dump(const std::string &file)
+    {
+        zelVertstatsFile stats(file.c_str(), true);
+        std::vector<vertex_column> columns;
+        std::vector<std::string> names = stats.getDataHeader();
+        for (int i = 0; i < stats.getNumColumns(); ++i)
+            columns.push_back({names[std::size_t(i)], stats.getDataColumn(i)});
+        return dump_columns(columns);
+    }
+};
+
+TEST_F(ToolFormatTest, ObjconvTurnsFreesurferAndGiftiSurfacesIntoObjAndBack)
+{
+    std::string fs = path("lh.white"), gii = path("lh.pial.surf.gii");
+    std::string fs_dump = nibabel("write", "fs-surface", fs);
+    std::string gii_dump = nibabel("write", "gifti-surface", gii);
+    for (const char *form : {"--ascii", "--binary"}) {
+        SCOPED_TRACE(form);
+        std::string obj = path(std::string("white") + form + ".obj");
+        CommandRun r = tool(OBJCONV_PATH, std::string(form) + " " + q(fs) + " " + q(obj));
+        ASSERT_EQ(r.status, 0) << r.err;
+        std::string kind = std::string(form) == "--ascii" ? "ascii" : "binary";
+        EXPECT_EQ(tool(OBJINFO_PATH, q(obj)).out, "0 polygons " + kind + " 50 96 0\n");
+        if (kind == "binary") { // ASCII .obj keeps fewer digits than a float
+            EXPECT_EQ(obj_dump(obj), fs_dump);
+        }
+    }
+    // .obj to GIFTI, read by nibabel
+    std::string back = path("white.surf.gii");
+    CommandRun r = tool(OBJCONV_PATH, q(path("white--binary.obj")) + " " + q(back));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(nibabel("dump", "gifti-surface", back), fs_dump);
+
+    std::string obj = path("pial.obj");
+    r = tool(OBJCONV_PATH, q(gii) + " " + q(obj));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(obj_dump(obj), gii_dump);
+    EXPECT_EQ(tool(OBJINFO_PATH, q(obj)).out, "0 polygons binary 50 96 0\n");
+}
+
+TEST_F(ToolFormatTest, ObjinfoDescribesTheNewFilesAndWhatTheirPointsLeaveOut)
+{
+    std::string plain = path("lh.white"), centred = path("lh.orig"),
+                gii = path("lh.surf.gii"), moved = path("lh.moved.surf.gii");
+    nibabel("write", "fs-surface", plain);
+    nibabel("write", "fs-surface", centred, "centre");
+    nibabel("write", "gifti-surface", gii, "base64");
+    nibabel("write", "gifti-surface", moved, "transform");
+    EXPECT_EQ(tool(OBJINFO_PATH, q(plain)).out, "0 polygons freesurfer 50 96 0\n");
+    EXPECT_EQ(tool(OBJINFO_PATH, q(centred)).out,
+              "0 polygons freesurfer 50 96 0\n"
+              "centre offset (cras) 1.5 -17.25 9, not applied to the points\n");
+    EXPECT_EQ(tool(OBJINFO_PATH, q(gii)).out, "0 polygons gifti 50 96 0\n");
+    EXPECT_EQ(tool(OBJINFO_PATH, q(moved)).out,
+              "0 polygons gifti 50 96 0\n"
+              "coordinate transform, not applied to the points: "
+              "1 0 0 10 0 1 0 -2.5 0 0 1 0.125 0 0 0 1\n");
+}
+
+TEST_F(ToolFormatTest, SurfaceToolsRefuseWhatIsNotATriangleSurface)
+{
+    std::string curv = path("lh.thickness"), data = path("lh.func.gii");
+    nibabel("write", "curv", curv);
+    nibabel("write", "gifti-data", data);
+    CommandRun r = tool(OBJINFO_PATH, q(curv));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_THAT(r.err, HasSubstr("FreeSurfer per-vertex data (a curv file), not a surface"));
+    r = tool(OBJCONV_PATH, q(data) + " " + q(path("out.obj")));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("not a GIFTI surface"));
+    EXPECT_FALSE(std::filesystem::exists(path("out.obj")));
+
+    // two objects do not make one GIFTI surface
+    std::string two = write("two.obj", "P 0.3 0.3 0.4 10 1 3\n0 0 0 1 0 0 0 1 0\n"
+                                       "0 0 1 0 0 1 0 0 1\n1\n0 1 1 1 1\n3\n0 1 2\n"
+                                       "M 1 2.5 1 0 0 1 1 2 3 7 8 \"a\"\n");
+    r = tool(OBJCONV_PATH, q(two) + " " + q(path("two.surf.gii")));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("the input has 2 objects"));
+}
+
+TEST_F(ToolFormatTest, VsconvTurnsPerVertexDataIntoStatisticsFilesAndStatisticsIntoGifti)
+{
+    struct Case {
+        const char *name, *kind, *option;
+    } cases[] = {{"lh.thickness", "curv", ""},
+                 {"lh.sig.mgz", "mgh", "float32"},
+                 {"lh.sig.mgh", "mgh", "int16"},
+                 {"lh.shape.gii", "gifti-data", "base64"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string in = path(c.name), stats = path(std::string(c.name) + ".vertstats");
+        std::string expected = nibabel("write", c.kind, in, c.option);
+        CommandRun r = tool(VSCONV_PATH, q(in) + " " + q(stats));
+        ASSERT_EQ(r.status, 0) << r.err;
+        std::string from_stats = vertstats_dump(stats);
+        EXPECT_EQ(from_stats, as_statistics_text(expected));
+        zelVertstatsFile file(stats.c_str(), false);
+        EXPECT_EQ(file.getHeaderValue("source"), in + "\n");
+
+        std::string gii = path(std::string(c.name) + ".func.gii");
+        r = tool(VSCONV_PATH, q(stats) + " " + q(gii));
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(nibabel("dump", "gifti-data", gii), from_stats);
+    }
+    // old-style statistics files convert too, their columns named Column0, ...
+    std::string old_style = write("old.txt", "1 2\n3 4.5\n");
+    CommandRun r = tool(VSCONV_PATH, q(old_style) + " " + q(path("old.func.gii")));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(nibabel("dump", "gifti-data", path("old.func.gii")),
+              "column Column0 2\n1\n3\ncolumn Column1 2\n2\n4.5\n");
+}
+
+TEST_F(ToolFormatTest, VsinfoNamesTheFormatAndTheColumns)
+{
+    std::string file = path("lh.func.gii");
+    nibabel("write", "gifti-data", file);
+    CommandRun r = tool(VSINFO_PATH, q(file));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "format: GIFTI\ncolumns: 4\nrows: 40\nthickness\narray1_0\narray1_1\n"
+                     "cluster_id\nheader\n  source\n  source_format\n");
+    std::string curv = path("lh.sulc");
+    nibabel("write", "curv", curv);
+    EXPECT_EQ(tool(VSINFO_PATH, q(curv)).out,
+              "format: FreeSurfer curv\ncolumns: 1\nrows: 77\nsulc\nheader\n  source\n"
+              "  source_format\n");
+    r = tool(VSINFO_PATH, q(path("lh.surf.gii")));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("lh.surf.gii"));
+}
+
+} // namespace
