@@ -5,7 +5,6 @@
 
 #include "big_endian.h"
 
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <memory>
@@ -35,14 +34,9 @@ Status read_values(const char *filename, std::FILE *f, std::size_t n,
 
 Status input_freesurfer_curv(const char *filename, vertex_data *data)
 {
-    data->columns.clear();
-    data->format = NOT_VERTEX_DATA;
-    struct stat st;
-    if (::stat(filename, &st) != 0 || !S_ISREG(st.st_mode)) {
-        print_error("Error reading \"%s\": no such regular file.\n", filename);
+    std::uint64_t size = 0;
+    if (begin_vertex_data_read(filename, data, &size) != OK)
         return ERROR;
-    }
-    const std::uint64_t size = std::uint64_t(st.st_size);
     file_ptr f(std::fopen(filename, "rb"));
     unsigned char head[15];
     if (f == nullptr || size < 6 || std::fread(head, 1, 6, f.get()) != 6) {

@@ -7,7 +7,6 @@
 
 #include <zlib.h>
 
-#include <sys/stat.h>
 
 #include <memory>
 
@@ -65,14 +64,9 @@ bool read_exactly(gzFile_s *f, void *data, std::size_t n)
 
 Status input_mgh_data(const char *filename, vertex_data *data)
 {
-    data->columns.clear();
-    data->format = NOT_VERTEX_DATA;
-    struct stat st;
-    if (::stat(filename, &st) != 0 || !S_ISREG(st.st_mode)) {
-        print_error("Error reading \"%s\": no such regular file.\n", filename);
+    std::uint64_t size = 0;
+    if (begin_vertex_data_read(filename, data, &size) != OK)
         return ERROR;
-    }
-    const std::uint64_t size = std::uint64_t(st.st_size);
     gz_ptr f(gzopen(filename, "rb"));
     unsigned char header[header_bytes];
     if (f == nullptr || !read_exactly(f.get(), header, header_bytes)) {

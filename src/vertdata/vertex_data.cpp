@@ -124,3 +124,16 @@ std::string curv_column_name(const char *filename)
         base.erase(0, dot + 1);
     return column_name_from(base);
 }
+
+Status begin_vertex_data_read(const char *filename, vertex_data *data, std::uint64_t *size)
+{
+    data->columns.clear();
+    data->format = NOT_VERTEX_DATA;
+    struct stat st;
+    if (::stat(filename, &st) != 0 || !S_ISREG(st.st_mode)) {
+        print_error("Error reading \"%s\": no such regular file.\n", filename);
+        return ERROR;
+    }
+    *size = std::uint64_t(st.st_size);
+    return OK;
+}

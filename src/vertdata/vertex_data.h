@@ -6,6 +6,7 @@
 
 #include "quillon.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,10 @@ const char *vertex_data_format_name(Vertex_data_formats format);
 Status input_freesurfer_curv(const char *filename, vertex_data *data);
 Status input_mgh_data(const char *filename, vertex_data *data); // .mgh or .mgz
 Status input_gifti_data(const char *filename, vertex_data *data);
+// What each reader does first: empties data and gives the file's size. The
+// file must be a regular file: a FIFO would block, and a device has no size
+// against which counts could be checked. ERROR, with a message, otherwise.
+Status begin_vertex_data_read(const char *filename, vertex_data *data, std::uint64_t *size);
 // Whichever of the above the file's content asks for.
 Status input_vertex_data(const char *filename, vertex_data *data);
 
