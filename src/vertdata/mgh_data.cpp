@@ -85,7 +85,9 @@ Status input_mgh_data(const char *filename, vertex_data *data)
                     filename, version);
         return ERROR;
     }
-    if (width < 0 || height != 1 || depth != 1 || frames < 1) {
+    // No vertices is no data, and would let any frame count pass the size
+    // check below, each frame costing a column.
+    if (width < 1 || height != 1 || depth != 1 || frames < 1) {
         print_error("Error reading \"%s\": a volume of %d x %d x %d voxels and %d "
                     "frames; per-vertex data is n x 1 x 1.\n", filename, width, height,
                     depth, frames);

@@ -181,6 +181,8 @@ TEST_F(FormatErrorTest, CurvAndMghCountsAreCheckedAgainstTheFile)
     expect_data_refused("d.mgh", mgh(1, 4, 1, 1, 7) + four, "unknown MGH data type 7");
     expect_data_refused("e.mgh", mgh(1, 0x7fffffff, 1, 0x7fffffff, 3) + four, "do not fit");
     expect_data_refused("f.mgh", mgh(1, 5, 1, 1, 3) + four, "do not fit");
+    // no vertices and half a billion frames: nothing to read, so nothing may be allocated
+    expect_data_refused("z.mgh", mgh(1, 0, 1, 0x1f8b0001, 3) + four, "a volume of 0 x 1 x 1 voxels");
     // compressed, the bound is what the compressed bytes can inflate to
     expect_data_refused("g.mgz", gzip(mgh(1, 100000000, 1, 1, 3) + four), "do not fit");
     expect_data_refused("h.mgz", gzip(mgh(1, 5, 1, 1, 3) + four), "ends before its 5 x 1 values");
