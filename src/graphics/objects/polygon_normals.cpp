@@ -6,7 +6,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
-#include <vector>
+#include <memory>
 
 namespace {
 
@@ -190,12 +190,10 @@ Status compute_polygon_normals(polygons_struct *polygons)
     // result is the same whichever way it was computed.
     const int n_items = polygons->n_items;
     const int n_corners = n_items > 0 ? polygons->end_indices[n_items - 1] : 0;
-    std::vector<Vector> polygon_normals;
-    std::vector<double> corner_angles;
-    try {
-        polygon_normals.resize(static_cast<std::size_t>(n_items));
-        corner_angles.resize(static_cast<std::size_t>(n_corners));
-    } catch (const std::bad_alloc &) {
+    // (left uninitialised: every element is written before it is read)
+    std::unique_ptr<Vector[]> polygon_normals(new (std::nothrow) Vector[n_items]);
+    std::unique_ptr<double[]> corner_angles(new (std::nothrow) double[n_corners]);
+    if (polygon_normals == nullptr || corner_angles == nullptr) {
         print_error("compute_polygon_normals: no memory for %d polygons.\n", n_items);
         return ERROR;
     }
@@ -204,9 +202,9 @@ Status compute_polygon_normals(polygons_struct *polygons)
         const int half = n_items / 2;
         try {
             std::thread second(find_normals_and_angles, polygons, half, n_items,
-                               polygon_normals.data(), corner_angles.data());
-            find_normals_and_angles(polygons, 0, half, polygon_normals.data(),
-                                    corner_angles.data());
+                               polygon_normals.get(), corner_angles.get());
+            find_normals_and_angles(polygons, 0, half, polygon_normals.get(),
+                                    corner_angles.get());
             second.join();
             threaded = true;
         } catch (const std::system_error &) {
@@ -214,8 +212,8 @@ Status compute_polygon_normals(polygons_struct *polygons)
         }
     }
     if (!threaded)
-        find_normals_and_angles(polygons, 0, n_items, polygon_normals.data(),
-                                corner_angles.data());
+        find_normals_and_angles(polygons, 0, n_items, polygon_normals.get(),
+                                corner_angles.get());
 
     progress_struct progress;
     initialize_progress_report(&progress, false, n_items, "Computing Normals");
