@@ -40,6 +40,15 @@ void coinMessage(const SoError* error, void*)
     std::cerr << text.getString() << std::endl;
 }
 
+// Qt's note that a session has no runtime directory says nothing about the
+// figure; everything else Qt says is passed on.
+void qtMessage(QtMsgType, const QMessageLogContext&, const QString& text)
+{
+    if (text.contains(QLatin1String("XDG_RUNTIME_DIR")))
+        return;
+    std::cerr << text.toLocal8Bit().constData() << std::endl;
+}
+
 int runFigure(FigureMaker& maker, const std::vector<std::string>& arguments,
               const QString& where)
 {
@@ -115,6 +124,7 @@ int main(int argc, char* argv[])
     // Text for the legend needs fonts, which need a GUI application; it
     // never needs a screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(qtMessage);
     int qtArgc = 1;
     QGuiApplication application(qtArgc, argv);
 
