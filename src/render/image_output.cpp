@@ -27,6 +27,9 @@ bool write_png(const QImage& image, const QString& path, QString* error)
         return false;
     }
     QImageWriter writer(&file, "png");
+    // A middle zlib level: half the time of the default for a few per cent
+    // more bytes, which matters over a batch of large montages.
+    writer.setQuality(50);
     if (!writer.write(image)) {
         *error = QStringLiteral("cannot write %1: %2").arg(path, writer.errorString());
         file.cancelWriting();
