@@ -2,31 +2,22 @@
 
 #include "ColourBarStore.h"
 #include "RowIcons.h"
+#include "column_colouring.h"
 #include "textureFileItem.h"
 #include "zelVertstatsFile.h"
 
-#include <Inventor/nodes/SoComplexity.h>
 #include <Inventor/nodes/SoGroup.h>
 #include <Inventor/nodes/SoSwitch.h>
-#include <Inventor/nodes/SoTexture2.h>
-#include <Inventor/nodes/SoTextureCoordinate2.h>
-#include <Inventor/nodes/SoTextureCoordinateBinding.h>
 
-#include <QFile>
 #include <QImage>
 #include <QPalette>
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
-#include <cmath>
 #include <iostream>
 
 namespace {
-
-// Where values below the lower limit, and values with no defined place on
-// the bar, land: just inside the bar's bottom end.
-constexpr float belowRange = 0.01f;
 
 // Wide enough for anything format 'g', precision 6 gives a float, with a
 // character to spare for the frame styles draw inside the field.
@@ -55,27 +46,15 @@ textureColumn::textureColumn(SoSwitch* columnSwitch, const QVector<QVariant>& da
     lowerLimit = 0.0f;
     upperLimit = 0.0f;
 
-    group = new SoGroup;
+    const gyroscene::column_nodes nodes = gyroscene::make_column_nodes();
     // Our reference keeps the nodes alive with the item, switch or not.
-    group->ref();
+    group = nodes.group;
+    complexity = nodes.complexity;
+    texture = nodes.texture;
+    textureCoords = nodes.coordinates;
+    coordinateBinding = nodes.binding;
     if (columnSwitch)
         columnSwitch->addChild(group);
-
-    complexity = new SoComplexity;
-    complexity->textureQuality = 1.0f;
-    group->addChild(complexity);
-
-    texture = new SoTexture2;
-    texture->wrapS = SoTexture2::CLAMP;
-    texture->wrapT = SoTexture2::CLAMP;
-    group->addChild(texture);
-
-    textureCoords = new SoTextureCoordinate2;
-    group->addChild(textureCoords);
-
-    coordinateBinding = new SoTextureCoordinateBinding;
-    coordinateBinding->value = SoTextureCoordinateBinding::PER_VERTEX_INDEXED;
-    group->addChild(coordinateBinding);
 
     fillTextureVector(colourBars);
 
@@ -122,37 +101,14 @@ bool textureColumn::loadTextureColumn(zelVertstatsFile* file, const QString& nam
         }
     }
 
-    // The range of the finite values: a missing value (NaN) or an infinity
-    // would otherwise become a limit and leave no value a place on the bar.
-    bool first = true;
-    float lower = 0.0f, upper = 0.0f;
-    for (float v : values) {
-        if (!std::isfinite(v))
-            continue;
-        if (first) {
-            lower = upper = v;
-            first = false;
-        } else if (v > upper) {
-            upper = v;
-        } else if (v < lower) {
-            lower = v;
-        }
-    }
-    scaleTexture(lower, upper);
+    const gyroscene::value_range range = gyroscene::finite_range(values);
+    scaleTexture(range.lower, range.upper);
     return found;
 }
 
 float textureColumn::textureCoordinate(float value, float lower, float upper)
 {
-    const float t = (value - lower) / (upper - lower);
-    if (t < 0.0f)
-        return belowRange;
-    if (t > 1.0f)
-        return 1.0f;
-    // NaN (a missing value, or a value equal to equal limits) has no place.
-    if (!(t >= 0.0f))
-        return belowRange;
-    return t;
+    return gyroscene::texture_coordinate(value, lower, upper);
 }
 
 void textureColumn::scaleTexture(float lower, float upper)
@@ -162,21 +118,7 @@ void textureColumn::scaleTexture(float lower, float upper)
 
     // Coin reads one coordinate per surface vertex: vertices beyond the
     // column's values get the below-range coordinate rather than nothing.
-    const std::size_t count = values.size();
-    std::size_t total = count;
-    if (vertexCount > 0 && static_cast<std::size_t>(vertexCount) > total)
-        total = static_cast<std::size_t>(vertexCount);
-
-    // One edit of the whole field: a single notification, not one per vertex.
-    textureCoords->point.setNum(static_cast<int>(total));
-    if (total == 0)
-        return;
-    SbVec2f* points = textureCoords->point.startEditing();
-    for (std::size_t i = 0; i < count; ++i)
-        points[i].setValue(0.5f, textureCoordinate(values[i], lower, upper));
-    for (std::size_t i = count; i < total; ++i)
-        points[i].setValue(0.5f, belowRange);
-    textureCoords->point.finishEditing();
+    gyroscene::fill_texture_coordinates(textureCoords, values, vertexCount, lower, upper);
 }
 
 void textureColumn::upperValueChanged()
@@ -236,7 +178,7 @@ void textureColumn::newTextureSelected(int index)
         return;
     }
     currentBar = index;
-    texture->filename.setValue(QFile::encodeName(colourBars.at(index)).constData());
+    gyroscene::set_bar_file(texture, colourBars.at(index));
     showLegend();
 }
 

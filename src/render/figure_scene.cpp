@@ -158,7 +158,6 @@ QString joinNames(const std::vector<std::string>& names)
 
 }  // namespace
 
-#ifdef HAVE_COLOURING
 bool FigureScene::loadStatistics(const FigureOptions& options, ColourBars& bars, QString* error,
                                  QStringList* warnings)
 {
@@ -238,10 +237,6 @@ bool FigureScene::loadStatistics(const FigureOptions& options, ColourBars& bars,
     return true;
 }
 
-#else
-bool FigureScene::loadStatistics(const FigureOptions&, ColourBars&, QString* error, QStringList*)
-{ *error = "TEMP"; return false; }
-#endif
 bool FigureScene::loadTags(const QString& path, float radius, QString* error,
                            QStringList* warnings)
 {

@@ -3,13 +3,7 @@
 // by a statistics column when one is asked for, and the landmarks' spheres.
 #pragma once
 
-#if __has_include("column_colouring.h")
 #include "column_colouring.h"
-#define HAVE_COLOURING 1
-#else
-class SoGroup;
-namespace gyroscene { struct column_nodes { SoGroup* group = nullptr; }; }
-#endif
 #include "render_options.h"
 #include "surface_nodes.h"
 #include "tag_spheres.h"
