@@ -9,6 +9,7 @@
 #include <Inventor/SoDB.h>
 #include <Inventor/errors/SoDebugError.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 
@@ -49,8 +50,23 @@ void qtMessage(QtMsgType, const QMessageLogContext&, const QString& text)
     std::cerr << text.toLocal8Bit().constData() << std::endl;
 }
 
+// One line per figure: milliseconds to read the files and build the scene,
+// for each panel, and to write the image.
+void reportTimings(const FigureMaker& maker, const QString& output, double total)
+{
+    const FigureMaker::Timings& t = maker.lastTimings();
+    QString line = QStringLiteral("%1: %2 ms: files %3 ms, panels")
+                       .arg(output)
+                       .arg(total, 0, 'f', 0)
+                       .arg(t.load, 0, 'f', 0);
+    for (double panel : t.panels)
+        line += QStringLiteral(" %1").arg(panel, 0, 'f', 0);
+    line += QStringLiteral(" ms, writing %1 ms").arg(t.write, 0, 'f', 0);
+    std::cerr << line.toLocal8Bit().constData() << std::endl;
+}
+
 int runFigure(FigureMaker& maker, const std::vector<std::string>& arguments,
-              const QString& where)
+              const QString& where, bool timings)
 {
     FigureOptions figure;
     if (const auto problem = parse_figure_options(arguments, &figure)) {
@@ -59,7 +75,11 @@ int runFigure(FigureMaker& maker, const std::vector<std::string>& arguments,
     }
     QString error;
     QStringList warnings;
+    QElapsedTimer clock;
+    clock.start();
     const bool made = maker.make(figure, &error, &warnings);
+    if (made && timings)
+        reportTimings(maker, figure.output, double(clock.nsecsElapsed()) / 1e6);
     for (const QString& line : warnings)
         std::cerr << line.toLocal8Bit().constData() << std::endl;
     if (!made) {
@@ -96,7 +116,7 @@ int runBatch(FigureMaker& maker, const ProgramOptions& program)
         std::vector<std::string> arguments = program.figureArguments;
         arguments.insert(arguments.end(), words.begin(), words.end());
         // A bad line is the list's fault, not the command line's.
-        if (runFigure(maker, arguments, where) != done)
+        if (runFigure(maker, arguments, where, program.timings) != done)
             status = badInput;
     }
     return status;
@@ -138,7 +158,7 @@ int main(int argc, char* argv[])
     int status = done;
     {
         FigureMaker maker;
-        status = program.batch.isEmpty() ? runFigure(maker, program.figureArguments, QString())
+        status = program.batch.isEmpty() ? runFigure(maker, program.figureArguments, QString(), program.timings)
                                          : runBatch(maker, program);
     }
     remove_egl_offscreen();

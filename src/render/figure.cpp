@@ -14,6 +14,7 @@
 #include <Inventor/nodes/SoShapeHints.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPainter>
 
@@ -34,6 +35,11 @@ gyroscene::ViewAngles panelAngles(const QString& view, gyroscene::Hemisphere hem
     return gyroscene::view_angles(gyroscene::View::Lateral, hemisphere);
 }
 
+double milliseconds(const QElapsedTimer& clock)
+{
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
 // A box about `centre` as large as `size`: panels of different surfaces are
 // framed by one size, so every panel has the same zoom.
 SbBox3f boxOfSize(const SbVec3f& centre, const SbVec3f& size)
@@ -49,9 +55,13 @@ FigureMaker::~FigureMaker() = default;
 
 QImage FigureMaker::render(const FigureOptions& options, QString* error, QStringList* warnings)
 {
+    timings = Timings();
+    QElapsedTimer clock;
+    clock.start();
     FigureScene scene;
     if (!scene.load(options, bars, error, warnings))
         return QImage();
+    timings.load = milliseconds(clock);
 
     // The viewer's own view: two-sided lighting without culling, and a
     // headlight fixed to the eye ahead of the camera.
@@ -131,6 +141,7 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
         const SbBox3f frame = boxOfSize(box.getCenter(), largest);
         const gyroscene::Hemisphere side = scene.hemisphere(apart ? c : 0);
         for (int v = 0; v < panelsPerColumn; ++v) {
+            clock.restart();
             gyroscene::aim_camera(camera, frame, aspect, panelAngles(views.at(v), side));
             if (!offscreen->render(root)) {
                 rendered = false;
@@ -143,6 +154,7 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
             const QPoint at = apart ? QPoint(c * panel.width(), v * panel.height())
                                     : QPoint(v * panel.width(), 0);
             painter.drawImage(at, shot);
+            timings.panels.push_back(milliseconds(clock));
         }
     }
     painter.end();
@@ -167,7 +179,16 @@ bool FigureMaker::make(const FigureOptions& options, QString* error, QStringList
     const QImage image = render(options, error, warnings);
     if (image.isNull())
         return false;
-    return write_png(image, options.output, error);
+    QElapsedTimer clock;
+    clock.start();
+    const bool written = write_png(image, options.output, error);
+    timings.write = milliseconds(clock);
+    return written;
+}
+
+const FigureMaker::Timings& FigureMaker::lastTimings() const
+{
+    return timings;
 }
 
 }  // namespace gyrorender

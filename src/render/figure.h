@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 class SoOffscreenRenderer;
 
@@ -32,9 +33,19 @@ public:
     // Renders and writes the output file.
     bool make(const FigureOptions& options, QString* error, QStringList* warnings);
 
+    // Where the time of the last figure went, in milliseconds: reading and
+    // building the scene, each panel, writing the file.
+    struct Timings {
+        double load = 0.0;
+        std::vector<double> panels;
+        double write = 0.0;
+    };
+    const Timings& lastTimings() const;
+
 private:
     std::unique_ptr<SoOffscreenRenderer> offscreen;
     ColourBars bars;
+    Timings timings;
 };
 
 }  // namespace gyrorender

@@ -66,6 +66,8 @@ std::optional<UsageError> parse_program_options(const std::vector<std::string>& 
         const std::string& argument = arguments[i];
         if (argument == "-h" || argument == "--help") {
             options->help = true;
+        } else if (argument == "--timings") {
+            options->timings = true;
         } else if (argument == "--batch" || argument == "--samples") {
             if (i + 1 >= arguments.size())
                 return error(QStringLiteral("%1 needs a value").arg(argument.c_str()));
@@ -108,6 +110,13 @@ std::optional<UsageError> parse_figure_options(const std::vector<std::string>& a
             figure->legend = true;
             continue;
         }
+        static const QStringList withValues = {
+            "-o",          "--output",    "--stats",      "--column", "--colourbar",
+            "--colourbar-dir", "--limits", "--threshold", "--underlay", "--tags",
+            "--tag-radius", "--view",     "--layout",     "--projection", "--size",
+            "--background", "--colour",   "--opacity"};
+        if (!withValues.contains(argument))
+            return error(QStringLiteral("unknown option %1 (see --help)").arg(argument));
         // Every other option takes a value (--limits two).
         const int needed = argument == "--limits" ? 2 : 1;
         if (i + needed >= arguments.size())
@@ -197,9 +206,6 @@ std::optional<UsageError> parse_figure_options(const std::vector<std::string>& a
                 return error(
                     QStringLiteral("--opacity needs a number from 0 to 1, not \"%1\"").arg(value));
             figure->opacity = *opacity;
-        } else {
-            --i;
-            return error(QStringLiteral("unknown option %1 (see --help)").arg(argument));
         }
     }
     if (figure->surfaces.isEmpty())
@@ -256,6 +262,7 @@ display: EGL on Mesa's surfaceless platform.
   --colour COLOUR       the surface's colour where it has no statistics
   --opacity A           the surface's opacity, 0 to 1 (default 1)
   --samples N           multisampling, samples per pixel (default 4, 0 off)
+  --timings             after each figure, where its time went (standard error)
   --batch LIST          one figure per line of LIST: the line's arguments,
                         split as a POSIX shell splits them, follow the
                         options given on the command line; blank lines and

@@ -43,7 +43,8 @@ struct ProgramOptions {
     bool help = false;
     int samples = 4;
     QString batch;  // the list file; empty for a single figure
-    // Every argument except --batch, --samples and --help, in order: each
+    bool timings = false;
+    // Every argument except --batch, --samples, --timings and --help, in order: each
     // line of a batch list is appended to these.
     std::vector<std::string> figureArguments;
 };

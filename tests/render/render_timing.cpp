@@ -47,6 +47,8 @@ int main(int argc, char** argv)
     unsetenv("WAYLAND_DISPLAY");
     const int batchFigures = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
     QTemporaryDir dir;
+    if (std::getenv("RENDER_TIMING_KEEP")) dir.setAutoRemove(false);
+    std::printf("files in %s\n", qPrintable(dir.path()));
     const std::string base = dir.path().toStdString();
     const std::string surface = base + "/lh.sphere.obj", stats = base + "/lh.vertstats";
     {

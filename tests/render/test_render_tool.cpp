@@ -254,7 +254,17 @@ TEST_F(RenderToolTest, BatchMakesEveryGoodLineAndNamesTheBadOnes)
     EXPECT_THAT(r.err, HasSubstr(list + ":5: cannot read surface"));
     EXPECT_THAT(r.err, HasSubstr(list + ":7: unterminated single quote"));
 
-    const std::string good = write("good.txt", "'" + surface + "' -o '" + path("fourth.png") + "'\n");
-    EXPECT_EQ(run("--batch '" + good + "' --size 64x64").status, 0);
+    // Every figure good: status 0, and with --timings one line for each,
+    // with a time for each of its panels.
+    const std::string good = write("good.txt", "'" + surface + "' -o '" + path("fourth.png") +
+                                                   "'\n'" + surface + "' --view 0,0 -o '" +
+                                                   path("fifth.png") + "'\n");
+    const ToolRun timed = run("--batch '" + good + "' --size 64x64 --timings --view dorsal");
+    EXPECT_EQ(timed.status, 0) << timed.err;
     EXPECT_EQ(image(path("fourth.png")).size(), QSize(64, 64));
+    EXPECT_EQ(image(path("fifth.png")).size(), QSize(128, 64));
+    EXPECT_THAT(timed.err, testing::ContainsRegex("fourth.png: [0-9]+ ms: files [0-9]+ ms, "
+                                                  "panels [0-9]+ ms, writing [0-9]+ ms\n"));
+    EXPECT_THAT(timed.err, testing::ContainsRegex("fifth.png: [0-9]+ ms: files [0-9]+ ms, "
+                                                  "panels [0-9]+ [0-9]+ ms, writing [0-9]+ ms\n"));
 }
