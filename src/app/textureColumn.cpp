@@ -1,5 +1,6 @@
 #include "textureColumn.h"
 
+#include "BrainQuarter.h"
 #include "ColourBarStore.h"
 #include "RowIcons.h"
 #include "column_colouring.h"
@@ -64,6 +65,8 @@ textureColumn::textureColumn(SoSwitch* columnSwitch, const QVector<QVariant>& da
 
 textureColumn::~textureColumn()
 {
+    if (legendViewer)
+        legendViewer->removeLegend(this);
     destroyForm();
     group->unref();
 }
@@ -130,6 +133,7 @@ void textureColumn::upperValueChanged()
     props.upperLimit->setText(QString::number(upperLimit, 'g', 6));
     scaleTexture(lowerLimit, upperLimit);
     showLegend();
+    refreshViewLegend();
 }
 
 void textureColumn::lowerValueChanged()
@@ -140,6 +144,32 @@ void textureColumn::lowerValueChanged()
     props.lowerLimit->setText(QString::number(lowerLimit, 'g', 6));
     scaleTexture(lowerLimit, upperLimit);
     showLegend();
+    refreshViewLegend();
+}
+
+gyroscene::legend_spec textureColumn::legendSpec() const
+{
+    gyroscene::legend_spec spec;
+    if (currentBar >= 0 && currentBar < colourBars.size())
+        spec.bar = QImage(colourBars.at(currentBar));
+    spec.lower = lowerLimit;
+    spec.upper = upperLimit;
+    spec.name = data(0).toString();
+    return spec;
+}
+
+BrainQuarter* textureColumn::findViewer() const
+{
+    for (const TreeItem* item = this; item; item = item->parent())
+        if (BrainQuarter* found = item->getViewer())
+            return found;
+    return nullptr;
+}
+
+void textureColumn::refreshViewLegend()
+{
+    if (legendViewer)
+        legendViewer->updateLegend(this, legendSpec());
 }
 
 void textureColumn::showLegend()
@@ -180,6 +210,7 @@ void textureColumn::newTextureSelected(int index)
     currentBar = index;
     gyroscene::set_bar_file(texture, colourBars.at(index));
     showLegend();
+    refreshViewLegend();
 }
 
 void textureColumn::setPickInfo(int index)
@@ -200,6 +231,10 @@ void textureColumn::wasSelected()
         file->showColumn(childNumber());
     else if (columnSwitch)
         columnSwitch->whichChild = childNumber();
+    // The column shown is the one the legend describes.
+    legendViewer = findViewer();
+    if (legendViewer)
+        legendViewer->showLegend(this, legendSpec());
 }
 
 QWidget* textureColumn::createForm()

@@ -6,11 +6,15 @@
 #include "TreeItem.h"
 #include "ui_textureColumnForm.h"
 
+#include "legend.h"
+
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <vector>
 
+class BrainQuarter;
 struct ColourBarList;
 class SoComplexity;
 class SoGroup;
@@ -66,6 +70,8 @@ public:
     SoTextureCoordinate2* getTextureCoordinates() const;
     // The widgets of the property box; valid only while it is shown.
     Ui_textureProps* getProps();
+    // What the view's colour-bar legend shows for this column.
+    gyroscene::legend_spec legendSpec() const;
 
 public slots:
     void upperValueChanged();
@@ -76,6 +82,9 @@ public slots:
 private:
     // Orders the limit fields and the preview as a legend for the surface.
     void showLegend();
+    // The view's legend follows the column while it shows this one.
+    void refreshViewLegend();
+    BrainQuarter* findViewer() const;
 
     SoTextureCoordinate2* textureCoords;
     std::vector<float> values;
@@ -91,4 +100,6 @@ private:
     int currentBar = 0;
     Ui_textureProps props;
     int vertexCount = -1;
+    // The view whose legend this column was last given to.
+    QPointer<BrainQuarter> legendViewer;
 };
