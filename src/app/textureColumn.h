@@ -15,6 +15,8 @@
 #include <vector>
 
 class BrainQuarter;
+class GeometryNode;
+class QLineEdit;
 struct ColourBarList;
 class SoComplexity;
 class SoGroup;
@@ -73,6 +75,13 @@ public:
     // What the view's colour-bar legend shows for this column.
     gyroscene::legend_spec legendSpec() const;
 
+    // Vertices with |value| below a positive threshold show the surface (or
+    // its underlay) instead of a colour; 0, the start, for none.
+    void setThreshold(float threshold);
+    float getThreshold() const;
+    // Limits from -m to +m, m the larger absolute limit.
+    void makeLimitsSymmetric();
+
 public slots:
     void upperValueChanged();
     void lowerValueChanged();
@@ -85,6 +94,13 @@ private:
     // The view's legend follows the column while it shows this one.
     void refreshViewLegend();
     BrainQuarter* findViewer() const;
+    GeometryNode* findSurface() const;
+    // The texture and the coordinates for the bar, limits and threshold.
+    void applyTexture();
+    void fillCoordinates();
+    void underneathChanged();
+    void thresholdEdited();
+    void addThresholdControls();
 
     SoTextureCoordinate2* textureCoords;
     std::vector<float> values;
@@ -102,4 +118,7 @@ private:
     int vertexCount = -1;
     // The view whose legend this column was last given to.
     QPointer<BrainQuarter> legendViewer;
+    float threshold = 0.0f;
+    // Valid only while the property box is shown.
+    QLineEdit* thresholdField = nullptr;
 };
