@@ -56,7 +56,12 @@ BrainQuarter::BrainQuarter(QWidget* parent) : gyroview::ViewerWidget(parent)
 }
 
 // The root keeps the reference taken above for the life of the process.
-BrainQuarter::~BrainQuarter() = default;
+BrainQuarter::~BrainQuarter()
+{
+    setOverlaySceneGraph(nullptr);
+    if (legendNodes)
+        legendNodes->unref();
+}
 
 SoSeparator* BrainQuarter::getRootSeparator()
 {
@@ -101,4 +106,60 @@ void BrainQuarter::getPickedPoint(SoPickedPoint* picked)
 
     emit pointPicked(index, static_cast<int>(id), static_cast<int>(point[0]), static_cast<int>(point[1]),
                      static_cast<int>(point[2]));
+}
+
+void BrainQuarter::showLegend(const QObject* owner, const gyroscene::legend_spec& spec)
+{
+    legendColumn = owner;
+    legend = spec;
+    drawLegend();
+}
+
+void BrainQuarter::updateLegend(const QObject* owner, const gyroscene::legend_spec& spec)
+{
+    if (owner && owner == legendColumn)
+        showLegend(owner, spec);
+}
+
+void BrainQuarter::removeLegend(const QObject* owner)
+{
+    if (!owner || owner != legendColumn)
+        return;
+    legendColumn = nullptr;
+    legend = gyroscene::legend_spec();
+    drawLegend();
+}
+
+const QObject* BrainQuarter::legendOwner() const
+{
+    return legendColumn;
+}
+
+void BrainQuarter::setLegendEnabled(bool on)
+{
+    legendOn = on;
+    drawLegend();
+}
+
+bool BrainQuarter::legendEnabled() const
+{
+    return legendOn;
+}
+
+SoSeparator* BrainQuarter::getLegend() const
+{
+    return legendOn && legendColumn ? legendNodes : nullptr;
+}
+
+void BrainQuarter::drawLegend()
+{
+    if (legendNodes) {
+        setOverlaySceneGraph(nullptr);
+        legendNodes->unref();
+        legendNodes = nullptr;
+    }
+    if (!legendOn || !legendColumn)
+        return;
+    legendNodes = gyroscene::make_legend(legend, getSoRenderManager()->getViewportRegion().getViewportSizePixels());
+    setOverlaySceneGraph(legendNodes);
 }

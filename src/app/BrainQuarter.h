@@ -6,6 +6,7 @@
 #include <QSize>
 
 #include "ViewerWidget.h"
+#include "legend.h"
 
 class SoSeparator;
 class SoPerspectiveCamera;
@@ -25,11 +26,30 @@ public:
     // picks are ignored.
     void getPickedPoint(SoPickedPoint* picked);
 
+    // The colour-bar legend of the column shown, drawn in a corner of the
+    // view while the legend is enabled. `owner` is the column it belongs to:
+    // only that one changes or removes it.
+    void showLegend(const QObject* owner, const gyroscene::legend_spec& spec);
+    void updateLegend(const QObject* owner, const gyroscene::legend_spec& spec);
+    void removeLegend(const QObject* owner);
+    const QObject* legendOwner() const;
+    // On at the start; off keeps the column's legend for when it is on again.
+    void setLegendEnabled(bool on);
+    bool legendEnabled() const;
+    // The legend's nodes, or null when none is shown.
+    SoSeparator* getLegend() const;
+
 signals:
     void pointPicked(int index, int id, int x, int y, int z);
 
 private:
+    void drawLegend();
+
     SoSeparator* root;
     SoPerspectiveCamera* camera;
     SoEventCallback* eventCallback;
+    const QObject* legendColumn = nullptr;
+    gyroscene::legend_spec legend;
+    SoSeparator* legendNodes = nullptr;
+    bool legendOn = true;
 };

@@ -78,6 +78,13 @@ void MainWindow::createActions()
     connect(openFileAction, &QAction::triggered, this, &MainWindow::openFileFromDialog);
     quitAction = new QAction(tr("&Quit"), this);
     connect(quitAction, &QAction::triggered, this, &MainWindow::quitApplication);
+    legendAction = new QAction(tr("Colour Bar Legend"), this);
+    legendAction->setCheckable(true);
+    legendAction->setChecked(true);
+    connect(legendAction, &QAction::toggled, this, [this](bool on) {
+        if (viewer)
+            viewer->setLegendEnabled(on);
+    });
 }
 
 void MainWindow::createMenus()
@@ -85,6 +92,8 @@ void MainWindow::createMenus()
     fileMenu = menuBar()->addMenu(tr("&File"));
     fileMenu->addAction(openFileAction);
     fileMenu->addAction(quitAction);
+    viewMenu = menuBar()->addMenu(tr("&View"));
+    viewMenu->addAction(legendAction);
 }
 
 void MainWindow::initColourbars()
@@ -213,6 +222,11 @@ MessageLog* MainWindow::getMessageLog() const
 QDockWidget* MainWindow::getMessagesDock() const
 {
     return messagesDock;
+}
+
+QAction* MainWindow::getLegendAction() const
+{
+    return legendAction;
 }
 
 QPushButton* MainWindow::getProblemsButton() const

@@ -35,6 +35,8 @@ public:
     QDockWidget* getMessagesDock() const;
     // Absent until the first problem.
     QPushButton* getProblemsButton() const;
+    // View > Colour Bar Legend.
+    QAction* getLegendAction() const;
 
 public slots:
     void openFileFromDialog();
@@ -51,6 +53,8 @@ private:
     void reportUnknownSuffix(const QFile& file);
 
     QMenu* fileMenu = nullptr;
+    QMenu* viewMenu = nullptr;
+    QAction* legendAction = nullptr;
     QAction* openFileAction = nullptr;
     QAction* quitAction = nullptr;
     BrainQuarter* viewer = nullptr;
