@@ -2,6 +2,7 @@
 
 #include "figure_scene.h"
 #include "image_output.h"
+#include "legend.h"
 #include "view_presets.h"
 
 #include <Inventor/SbViewportRegion.h>
@@ -156,6 +157,12 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
             painter.drawImage(at, shot);
             timings.panels.push_back(milliseconds(clock));
         }
+    }
+    // One legend for the whole figure, where the viewer puts it in its view.
+    if (options.legend && scene.column() && rendered) {
+        const QImage legend = gyroscene::legend_image(scene.column()->legend);
+        painter.drawImage(whole.width() - legend.width() - gyroscene::legend_margin,
+                          whole.height() - legend.height() - gyroscene::legend_margin, legend);
     }
     painter.end();
     content->removeAllChildren();

@@ -2,6 +2,7 @@
 
 #include "ReaderMessages.h"
 #include "colour_bars.h"
+#include "column_threshold.h"
 #include "statistics_file.h"
 #include "tag_file.h"
 #include "zelVertstatsFile.h"
@@ -19,6 +20,13 @@
 
 namespace gyrorender {
 
+namespace {
+
+// The viewer's number of underlay shades until the user picks another.
+constexpr int underlayShades = 2;
+
+}  // namespace
+
 struct FigureScene::Surface {
     QString path;
     SoSeparator* separator = nullptr;
@@ -26,6 +34,12 @@ struct FigureScene::Surface {
     gyroscene::column_nodes column;
     gyroscene::Hemisphere hemisphere = gyroscene::Hemisphere::Unknown;
     std::vector<float> values;
+    // Which underlay shade each vertex takes below the threshold; empty
+    // without an underlay.
+    std::vector<int> shades;
+    // What the viewer calls the surface's colour: the material's until one
+    // is given.
+    QColor colour;
     bool coloured = false;
 
     ~Surface()
@@ -114,6 +128,9 @@ bool FigureScene::loadSurface(const QString& path, const FigureOptions& options,
     gyroscene::add_surface_nodes(surface->separator, surface->nodes, *file.polygons());
 
     SoMaterial* material = surface->nodes.material;
+    const SbColor initial = material->diffuseColor[0];
+    surface->colour = options.colour ? *options.colour
+                                     : QColor::fromRgbF(initial[0], initial[1], initial[2]);
     if (options.colour)
         material->diffuseColor.setValue(static_cast<float>(options.colour->redF()),
                                         static_cast<float>(options.colour->greenF()),
@@ -204,6 +221,16 @@ bool FigureScene::loadStatistics(const FigureOptions& options, ColourBars& bars,
         }
         columnName = QString::fromStdString(names[static_cast<std::size_t>(index)]);
         surface.values = file.getDataColumn(index);
+        if (!options.underlay.isEmpty()) {
+            const int underlay = findColumn(names, options.underlay);
+            if (underlay < 0) {
+                *error = QStringLiteral("no underlay column \"%1\" in %2; its columns: %3")
+                             .arg(options.underlay, path, joinNames(names));
+                return false;
+            }
+            surface.shades =
+                gyroscene::underlay_shades(file.getDataColumn(underlay), underlayShades);
+        }
         surface.coloured = true;
         // One bar for the figure: its range covers every file's values.
         const gyroscene::value_range range = gyroscene::finite_range(surface.values);
@@ -220,20 +247,44 @@ bool FigureScene::loadStatistics(const FigureOptions& options, ColourBars& bars,
         upper = options.limits->second;
     }
 
+    const float threshold = options.threshold ? std::fabs(*options.threshold) : 0.0f;
+    const QImage barImage(bar);
+    QColor legendUnderneath(204, 204, 204);
     for (auto& surface : surfaces) {
         if (!surface->coloured)
             continue;
         surface->column = gyroscene::make_column_nodes();
-        gyroscene::set_bar_file(surface->column.texture, bar);
-        gyroscene::fill_texture_coordinates(surface->column.coordinates, surface->values,
-                                            surface->nodes.coordinates->point.getNum(), lower,
-                                            upper);
+        const int vertices = surface->nodes.coordinates->point.getNum();
+        if (threshold > 0.0f) {
+            // As the viewer's column does: the bar beside what shows under
+            // the threshold, the surface's colour or the underlay's greys.
+            const std::vector<QColor> underneath =
+                options.underlay.isEmpty() ? std::vector<QColor>{surface->colour}
+                                           : gyroscene::underlay_greys(underlayShades);
+            legendUnderneath = underneath[underneath.size() / 2];
+            gyroscene::set_texture_image(surface->column.texture,
+                                         gyroscene::threshold_texture(barImage, underneath));
+            gyroscene::fill_threshold_coordinates(surface->column.coordinates, surface->values,
+                                                  vertices, lower, upper, threshold,
+                                                  surface->shades,
+                                                  1 + static_cast<int>(underneath.size()));
+        } else {
+            gyroscene::set_bar_file(surface->column.texture, bar);
+            gyroscene::fill_texture_coordinates(surface->column.coordinates, surface->values,
+                                                vertices, lower, upper);
+        }
         // Where the viewer's statistics switch stands: ahead of the surface.
         surface->separator->insertChild(surface->column.group, 0);
         // The bar's colours come through as they are, lit and shaded.
         surface->nodes.material->diffuseColor.setValue(1.0f, 1.0f, 1.0f);
     }
-    shown = std::make_unique<ShownColumn>(ShownColumn{columnName, bar, lower, upper});
+    shown = std::make_unique<ShownColumn>();
+    shown->legend.bar = barImage;
+    shown->legend.lower = lower;
+    shown->legend.upper = upper;
+    shown->legend.name = columnName;
+    shown->legend.threshold = threshold;
+    shown->legend.underneath = legendUnderneath;
     return true;
 }
 

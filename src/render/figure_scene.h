@@ -4,6 +4,7 @@
 #pragma once
 
 #include "column_colouring.h"
+#include "legend.h"
 #include "render_options.h"
 #include "surface_nodes.h"
 #include "tag_spheres.h"
@@ -21,12 +22,9 @@ namespace gyrorender {
 
 class ColourBars;
 
-// The column shown, for the legend.
+// The column shown: its legend as the viewer would draw it.
 struct ShownColumn {
-    QString name;
-    QString barPath;
-    float lower = 0.0f;
-    float upper = 0.0f;
+    gyroscene::legend_spec legend;
 };
 
 class FigureScene

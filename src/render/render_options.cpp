@@ -221,6 +221,8 @@ std::optional<UsageError> parse_figure_options(const std::vector<std::string>& a
          !figure->underlay.isEmpty() || figure->legend))
         return error(QStringLiteral("--column, --limits, --threshold, --underlay and --legend "
                                     "need --stats"));
+    if (!figure->underlay.isEmpty() && !figure->threshold)
+        return error(QStringLiteral("--underlay shows under the threshold: it needs --threshold"));
     return std::nullopt;
 }
 
@@ -244,8 +246,11 @@ display: EGL on Mesa's surfaceless platform.
   --colourbar-dir DIR   take the colour bars from the .png files in DIR
   --limits LOW HIGH     the values at the bar's ends (default: the column's
                         smallest and largest); LOW above HIGH turns it over
-  --threshold T         leave values within -T..T uncoloured
-  --underlay COLUMN     colour the surface under the threshold by COLUMN
+  --threshold T         values nearer zero than T show the surface, not a
+                        colour
+  --underlay COLUMN     under the threshold, COLUMN of the same file in
+                        greys (two shades, split at zero when it has both
+                        signs, as the viewer's underlay)
   --legend              draw the colour bar with its limits and the column
   --tags FILE           landmarks as red spheres (may be repeated)
   --tag-radius R        the spheres' radius (default 1)

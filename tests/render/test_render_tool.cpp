@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <tuple>
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
@@ -179,6 +180,70 @@ TEST_F(RenderToolTest, LowestAndHighestValuesGetTheBarsEndsAndReversedLimitsTurn
         << picture.pixelColor(rightPatch(picture)).name().toStdString();
 }
 
+TEST_F(RenderToolTest, UnderTheThresholdTheSurfaceOrTheUnderlayShows)
+{
+    const std::string out = path("threshold.png");
+    const std::string bars = "--colourbar-dir '" + path("bars") + "' --colourbar ends ";
+    // The middle of the square holds values within -10..10.
+    ToolRun r = run(above("--stats '" + statistics + "' --threshold 10 --colour '#4080c0' " +
+                          bars + "-o '" + out + "'"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    QImage picture = image(out);
+    const QPoint middle(picture.width() / 2, picture.height() / 2);
+    EXPECT_TRUE(near(picture.pixelColor(middle), QColor(0x40, 0x80, 0xc0), 16))
+        << picture.pixelColor(middle).name().toStdString();
+    EXPECT_TRUE(near(picture.pixelColor(leftPatch(picture)), bottomColour, 6));
+    EXPECT_TRUE(near(picture.pixelColor(rightPatch(picture)), topColour, 6));
+
+    // An underlay shows in greys instead of the surface's colour.
+    r = run(above("--stats '" + statistics + "' --threshold 10 --underlay twice --colour "
+                  "'#4080c0' " + bars + "-o '" + out + "'"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    picture = image(out);
+    const QColor grey = picture.pixelColor(middle);
+    EXPECT_EQ(grey.red(), grey.green());
+    EXPECT_EQ(grey.green(), grey.blue());
+    EXPECT_TRUE(near(picture.pixelColor(rightPatch(picture)), topColour, 6));
+}
+
+TEST_F(RenderToolTest, LegendShowsTheBarWithTheUpperLimitOnTop)
+{
+    // Wide enough that the legend's corner is clear of the square.
+    const std::string out = path("legend.png");
+    const std::string figure = "'" + surface + "' --view dorsal --size 800x600 --samples 0 "
+                               "--background '#204060' --stats '" + statistics +
+                               "' --colourbar-dir '" + path("bars") + "' ";
+    // Rows at which the bar's end colours show right of the square.
+    const auto endRows = [](const QImage& picture) {
+        int top = -1, bottom = -1;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 620; x < picture.width(); ++x) {
+                if (near(picture.pixelColor(x, y), topColour, 8) && top < 0)
+                    top = y;
+                if (near(picture.pixelColor(x, y), bottomColour, 8) && bottom < 0)
+                    bottom = y;
+            }
+        return std::make_pair(top, bottom);
+    };
+
+    ToolRun r = run(figure + "-o '" + out + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(endRows(image(out)), std::make_pair(-1, -1));
+
+    r = run(figure + "--legend -o '" + out + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto [top, bottom] = endRows(image(out));
+    EXPECT_GT(top, 300);
+    EXPECT_GT(bottom, top + 20);
+
+    // Reversed limits turn the bar over, so the larger number stays on top.
+    r = run(figure + "--legend --limits 25 -25 -o '" + out + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::tie(top, bottom) = endRows(image(out));
+    EXPECT_GT(bottom, 300);
+    EXPECT_GT(top, bottom + 20);
+}
+
 TEST_F(RenderToolTest, RowCountMismatchIsDrawnWithTheViewersWarning)
 {
     std::vector<float> half(static_cast<std::size_t>(grid_points(gridCells) / 2), 1.0f);
@@ -225,7 +290,7 @@ TEST_F(RenderToolTest, UsageErrorsGiveOneLineStatusTwoAndNoImage)
 {
     const std::string out = path("out.png");
     for (const std::string options :
-         {"--view sideways", "--view 10,abc", "--view 10,91", "--size 12x", "--size 0x10",
+         {"--view sideways", "--underlay twice", "--view 10,abc", "--view 10,91", "--size 12x", "--size 0x10",
           "--layout mixed", "--frobnicate"}) {
         const ToolRun r = run("'" + surface + "' " + options + " -o '" + out + "'");
         expectRefused(r, 2, out);
