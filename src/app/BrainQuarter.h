@@ -5,7 +5,13 @@
 
 #include <QSize>
 
+#include <memory>
+
 #include "ViewerWidget.h"
+
+namespace gyroview {
+class PickIndex;
+}
 
 class SoSeparator;
 class SoPerspectiveCamera;
@@ -19,6 +25,9 @@ public:
     ~BrainQuarter() override;
 
     SoSeparator* getRootSeparator();
+    // The triangle indices picks go through; surfaces add themselves when
+    // loaded and leave when hidden or closed.
+    gyroview::PickIndex& pickIndex();
     QSize minimumSizeHint() const override;
 
     // Prints what the pick found and emits pointPicked; null or off-geometry
@@ -28,7 +37,12 @@ public:
 signals:
     void pointPicked(int index, int id, int x, int y, int z);
 
+protected:
+    // Indices start building once a frame is on the screen.
+    void paintGL() override;
+
 private:
+    std::unique_ptr<gyroview::PickIndex> index;
     SoSeparator* root;
     SoPerspectiveCamera* camera;
     SoEventCallback* eventCallback;
