@@ -1,8 +1,10 @@
 #include "BrainQuarter.h"
 
+#include "IndexedRayPick.h"
+#include "PickIndex.h"
+
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/SoRenderManager.h>
-#include <Inventor/actions/SoRayPickAction.h>
 #include <Inventor/details/SoFaceDetail.h>
 #include <Inventor/details/SoPointDetail.h>
 #include <Inventor/events/SoMouseButtonEvent.h>
@@ -27,7 +29,7 @@ void event_cb(void* userData, SoEventCallback* node)
     if (!event || event->getButton() != SoMouseButtonEvent::BUTTON1 || event->getState() != SoButtonEvent::DOWN)
         return;
 
-    SoRayPickAction pick(viewer->getSoRenderManager()->getViewportRegion());
+    gyroview::IndexedRayPick pick(viewer->getSoRenderManager()->getViewportRegion(), &viewer->pickIndex());
     pick.setPoint(event->getPosition());
     pick.apply(viewer->getSceneGraph());
     viewer->getPickedPoint(pick.getPickedPoint(0));
@@ -35,7 +37,8 @@ void event_cb(void* userData, SoEventCallback* node)
 
 }  // namespace
 
-BrainQuarter::BrainQuarter(QWidget* parent) : gyroview::ViewerWidget(parent)
+BrainQuarter::BrainQuarter(QWidget* parent)
+    : gyroview::ViewerWidget(parent), index(std::make_unique<gyroview::PickIndex>())
 {
     root = new SoSeparator;
     root->ref();
@@ -66,6 +69,17 @@ BrainQuarter::~BrainQuarter()
 SoSeparator* BrainQuarter::getRootSeparator()
 {
     return root;
+}
+
+gyroview::PickIndex& BrainQuarter::pickIndex()
+{
+    return *index;
+}
+
+void BrainQuarter::paintGL()
+{
+    gyroview::ViewerWidget::paintGL();
+    index->startBuilding();
 }
 
 QSize BrainQuarter::minimumSizeHint() const

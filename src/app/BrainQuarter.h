@@ -5,8 +5,14 @@
 
 #include <QSize>
 
+#include <memory>
+
 #include "ViewerWidget.h"
 #include "legend.h"
+
+namespace gyroview {
+class PickIndex;
+}
 
 class SoSeparator;
 class SoPerspectiveCamera;
@@ -20,6 +26,9 @@ public:
     ~BrainQuarter() override;
 
     SoSeparator* getRootSeparator();
+    // The triangle indices picks go through; surfaces add themselves when
+    // loaded and leave when hidden or closed.
+    gyroview::PickIndex& pickIndex();
     QSize minimumSizeHint() const override;
 
     // Prints what the pick found and emits pointPicked; null or off-geometry
@@ -42,9 +51,14 @@ public:
 signals:
     void pointPicked(int index, int id, int x, int y, int z);
 
+protected:
+    // Indices start building once a frame is on the screen.
+    void paintGL() override;
+
 private:
     void drawLegend();
 
+    std::unique_ptr<gyroview::PickIndex> index;
     SoSeparator* root;
     SoPerspectiveCamera* camera;
     SoEventCallback* eventCallback;
