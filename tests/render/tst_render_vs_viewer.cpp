@@ -1,5 +1,5 @@
-// The renderer draws what the viewer draws: the same surface, column, bar
-// and landmarks, seen from the same direction at the same size, grabbed
+// The renderer draws what the viewer draws: the same surface, column, bar,
+// legend and landmarks, seen from the same direction at the same size, grabbed
 // from the viewer under X and rendered off screen with no display, agree
 // pixel for pixel within a small tolerance (both without multisampling,
 // both with Mesa's software GL).
@@ -110,7 +110,7 @@ private slots:
 
         const QImage rendered =
             render({file("lh.obj"), "--stats", file("lh.vertstats"), "--tags", file("points.tag"),
-                    "--colourbar-dir", barDir, "--view", "30,20"},
+                    "--colourbar-dir", barDir, "--view", "30,20", "--legend"},
                    size);
         save(grabbed, "viewer");
         save(rendered, "renderer");
