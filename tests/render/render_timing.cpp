@@ -2,6 +2,7 @@
 // surface (163,842 points) with a 4-column statistics file: one view, two
 // views with the legend, and a batch of figures in one call. Run by hand:
 //     tests/render/render_timing [FIGURES_IN_BATCH]
+// RENDER_TIMING_KEEP=1 keeps the files, to time gyrolux-render --timings on them.
 #include "object_io.h"
 #include "geometry.h"
 #include "polygon_normals.h"
@@ -47,7 +48,8 @@ int main(int argc, char** argv)
     unsetenv("WAYLAND_DISPLAY");
     const int batchFigures = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
     QTemporaryDir dir;
-    if (std::getenv("RENDER_TIMING_KEEP")) dir.setAutoRemove(false);
+    if (std::getenv("RENDER_TIMING_KEEP"))
+        dir.setAutoRemove(false);
     std::printf("files in %s\n", qPrintable(dir.path()));
     const std::string base = dir.path().toStdString();
     const std::string surface = base + "/lh.sphere.obj", stats = base + "/lh.vertstats";
