@@ -14,6 +14,7 @@
 #include <Inventor/nodes/SoSwitch.h>
 
 #include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 
 #include <exception>
@@ -41,8 +42,28 @@ textureFileItem::~textureFileItem()
     delete statistics;
 }
 
+namespace {
+
+// The bytes canRead read, kept for the loadFile that follows it so that the
+// file is read once; with the file's size and time to tell a changed file.
+struct ReadAhead {
+    QString fileName;
+    qint64 size = -1;
+    QDateTime modified;
+    QByteArray bytes;
+};
+
+ReadAhead& readAhead()
+{
+    static ReadAhead kept;
+    return kept;
+}
+
+}  // namespace
+
 bool textureFileItem::canRead(const QString& fileName)
 {
+    readAhead() = ReadAhead();
     // Only plain files: a directory fails only once read, a pipe or device
     // could block or never end.
     const QFileInfo info(fileName);
@@ -51,11 +72,16 @@ bool textureFileItem::canRead(const QString& fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
+    QByteArray bytes;
+    bytes.reserve(qMax<qint64>(0, qMin<qint64>(info.size(), qint64(1) << 30)));
     char chunk[1 << 16];
     qint64 n;
-    while ((n = file.read(chunk, sizeof chunk)) > 0) {
-    }
-    return n == 0;
+    while ((n = file.read(chunk, sizeof chunk)) > 0)
+        bytes.append(chunk, n);
+    if (n != 0)
+        return false;
+    readAhead() = {fileName, info.size(), info.lastModified(), std::move(bytes)};
+    return true;
 }
 
 int textureFileItem::surfaceVertexCount(SoSeparator* target)
@@ -81,6 +107,9 @@ QString textureFileItem::readError(const QString& fileName, const QString& reaso
 bool textureFileItem::loadFile(QFile& file, bool readable)
 {
     const QString name = file.fileName();
+    // What canRead just read, used when the file has not changed since.
+    ReadAhead kept = std::move(readAhead());
+    readAhead() = ReadAhead();
     const QByteArray readerName = readerFileName(name);
     const bool otherFormat = vertex_data_format(readerName.constData()) != NOT_VERTEX_DATA;
     if (otherFormat)
@@ -113,8 +142,15 @@ bool textureFileItem::loadFile(QFile& file, bool readable)
             zelVertstatsFile::MessageSink sink;
             ~RestoreSink() { zelVertstatsFile::setMessageSink(std::move(sink)); }
         } restore{previousSink};
+        const QFileInfo info(name);
+        const bool haveBytes = kept.fileName == name && kept.size == info.size() &&
+                               kept.modified == info.lastModified() && kept.bytes.size() == kept.size;
         try {
-            statistics->loadFile(readerFileName(name).constData(), true);
+            if (haveBytes)
+                statistics->loadFromString(std::string_view(kept.bytes.constData(), std::size_t(kept.bytes.size())),
+                                           true, readerFileName(name).constData());
+            else
+                statistics->loadFile(readerFileName(name).constData(), true);
         } catch (const std::exception& error) {
             // Whatever the reader could not cope with, the viewer keeps
             // running; the reader's own lines name the trouble when it gave any.
