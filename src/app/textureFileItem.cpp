@@ -15,6 +15,7 @@
 #include <Inventor/nodes/SoSwitch.h>
 
 #include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 
 #include <iostream>
@@ -41,9 +42,34 @@ textureFileItem::~textureFileItem()
     delete statistics;
 }
 
+namespace {
+
+// The bytes canRead read, kept for the loadFile that follows it so that the
+// file is read once; with the file's size and time to tell a changed file.
+struct ReadAhead {
+    QString fileName;
+    qint64 size = -1;
+    QDateTime modified;
+    QByteArray bytes;
+};
+
+ReadAhead& readAhead()
+{
+    static ReadAhead kept;
+    return kept;
+}
+
+}  // namespace
+
 bool textureFileItem::canRead(const QString& fileName)
 {
-    return gyroscene::statistics_file_readable(fileName);
+    readAhead() = ReadAhead();
+    QByteArray bytes;
+    if (!gyroscene::statistics_file_readable(fileName, &bytes))
+        return false;
+    const QFileInfo info(fileName);
+    readAhead() = {fileName, info.size(), info.lastModified(), std::move(bytes)};
+    return true;
 }
 
 int textureFileItem::surfaceVertexCount(SoSeparator* target)
@@ -66,6 +92,9 @@ QString textureFileItem::readError(const QString& fileName, const QString& reaso
 bool textureFileItem::loadFile(QFile& file, bool readable)
 {
     const QString name = file.fileName();
+    // What canRead just read, used when the file has not changed since.
+    ReadAhead kept = std::move(readAhead());
+    readAhead() = ReadAhead();
     const QByteArray readerName = readerFileName(name);
     const bool otherFormat = vertex_data_format(readerName.constData()) != NOT_VERTEX_DATA;
     if (otherFormat)
@@ -79,7 +108,11 @@ bool textureFileItem::loadFile(QFile& file, bool readable)
         lastError = readError(name);
         return false;
     }
-    if (!gyroscene::read_statistics_file(name, *statistics, &lastError, &lastWarnings))
+    const QFileInfo info(name);
+    const bool haveBytes = kept.fileName == name && kept.size == info.size() &&
+                           kept.modified == info.lastModified() && kept.bytes.size() == kept.size;
+    if (!gyroscene::read_statistics_file(name, *statistics, &lastError, &lastWarnings,
+                                         haveBytes ? &kept.bytes : nullptr))
         return false;
 
     const int vertices = surfaceVertexCount(targetSeparator);

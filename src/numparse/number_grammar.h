@@ -54,6 +54,21 @@ result parse(const char *first, const char *last, T &value) noexcept
             return {first, outcome::no_number};
         return {r.ptr, outcome::ok};
     } else {
+        // Common case first: a 32-bit integer of at most nine digits cannot
+        // overflow; anything longer takes from_chars for its exact outcome.
+        if constexpr (std::is_same_v<T, int>) {
+            const char *q = p;
+            const bool negative = q != last && *q == '-';
+            q += negative;
+            const char *digits = q;
+            unsigned v = 0;
+            while (q != last && q - digits < 10 && unsigned(*q - '0') < 10u)
+                v = v * 10u + unsigned(*q++ - '0');
+            if (q != digits && q - digits < 10 && (q == last || unsigned(*q - '0') >= 10u)) {
+                value = negative ? -int(v) : int(v);
+                return {q, outcome::ok};
+            }
+        }
         std::from_chars_result r = std::from_chars(p, last, value, 10);
         if (r.ec == std::errc::result_out_of_range)
             return {first, outcome::out_of_range};

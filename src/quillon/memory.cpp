@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include <malloc.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
@@ -40,6 +41,25 @@ bool checked_bytes(std::size_t n, std::size_t element_size,
     return true;
 }
 
+// Large arrays (a surface's points, indices, a file's values) are filled
+// right after they are allocated; on huge pages that costs one page fault
+// per 2 MiB instead of one per 4 KiB, which is most of reading a binary
+// surface. Freed with free() like any other block.
+constexpr std::size_t huge_page = std::size_t(2) << 20;
+
+void *allocate(std::size_t bytes)
+{
+    if (bytes < huge_page / 2)
+        return std::malloc(bytes);
+    // Whole huge pages: the last one would otherwise be left to small ones.
+    const std::size_t rounded = (bytes + huge_page - 1) / huge_page * huge_page;
+    void *p = nullptr;
+    if (rounded < bytes || posix_memalign(&p, huge_page, rounded) != 0)
+        return nullptr;
+    madvise(p, rounded, MADV_HUGEPAGE);
+    return p;
+}
+
 std::size_t reserved_for(std::size_t n, std::size_t chunk)
 {
     if (chunk == 0)
@@ -57,7 +77,7 @@ void *alloc_memory_1d(std::size_t n, std::size_t element_size, const char *src,
         return nullptr;
     if (bytes == 0)
         return nullptr;
-    void *p = std::malloc(bytes);
+    void *p = allocate(bytes);
     if (p == nullptr)
         print_error("Cannot allocate %zu bytes (%s:%d).\n", bytes, src, line);
     return p;

@@ -84,6 +84,50 @@ bool parse_number(File f, T *value, const char *what)
     }
 }
 
+// Reads n ASCII numbers into values, as n calls of parse_number would (the
+// same values, the same message at the same byte for a bad one), without
+// the per-value calls: tokens well inside the buffer are parsed in one
+// tight loop; one near the buffer's end goes through parse_number, which
+// fetches more.
+template <typename T>
+bool parse_numbers(File f, T *values, std::size_t n, const char *what)
+{
+    std::size_t i = 0;
+    while (i < n) {
+        const char *p = f->bytes + f->pos;
+        const char *const last = f->bytes + f->end;
+        // With more to fetch, only tokens starting this far from the end are
+        // sure to be whole; the rest of the file is whole once it is all in.
+        const bool whole = f->at_eof || f->failed;
+        const char *const safe =
+            whole ? last : (last - p > std::ptrdiff_t(token_lookahead) ? last - token_lookahead : p);
+        while (i < n) {
+            while (p < safe && is_space(*p))
+                ++p;
+            if (p >= safe)
+                break;
+            numparse::result r = numparse::parse(p, last, values[i]);
+            if (!r.ok() || (!whole && last - r.ptr <= 2))
+                break;
+            if constexpr (!std::is_floating_point_v<T>) {
+                if (r.ptr < last && (*r.ptr == '.' || *r.ptr == 'e' || *r.ptr == 'E'))
+                    break;
+            }
+            p = r.ptr;
+            ++i;
+        }
+        f->pos = std::size_t(p - f->bytes);
+        // The value the loop stopped at (at the buffer's end, or a bad one)
+        // takes the careful way, which also reports it.
+        if (i < n) {
+            if (!parse_number(f, &values[i], what))
+                return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
 template <typename T>
 bool format_number(File f, T value)
 {
@@ -176,6 +220,11 @@ Status io_floats(File file, IO_types direction, File_formats form, int n,
         return ERROR;
     if (form == BINARY_FORMAT)
         return io_binary_data(file, direction, values, sizeof(float), std::size_t(n));
+    if (direction == READ_FILE) {
+        if (!reading(file))
+            return ERROR;
+        return parse_numbers(file, values, std::size_t(n), "a number") ? OK : ERROR;
+    }
     for (int i = 0; i < n; ++i)
         if (io_float(file, direction, form, &values[i]) != OK)
             return ERROR;
@@ -278,6 +327,11 @@ Status io_ints(File file, IO_types direction, File_formats form, int n,
         return OK;
     if (form == BINARY_FORMAT)
         return io_binary_data(file, direction, *array, sizeof(int), std::size_t(n));
+    if (direction == READ_FILE) {
+        if (!reading(file))
+            return ERROR;
+        return parse_numbers(file, *array, std::size_t(n), "an integer") ? OK : ERROR;
+    }
     int *values = *array;
     for (int i = 0; i < n; ++i) {
         if (io_int(file, direction, form, &values[i]) != OK)

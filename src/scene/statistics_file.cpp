@@ -8,10 +8,11 @@
 #include <QFileInfo>
 
 #include <exception>
+#include <string_view>
 
 namespace gyroscene {
 
-bool statistics_file_readable(const QString& fileName)
+bool statistics_file_readable(const QString& fileName, QByteArray* bytes)
 {
     // A directory fails only once read.
     const QFileInfo info(fileName);
@@ -20,9 +21,15 @@ bool statistics_file_readable(const QString& fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
+    if (bytes != nullptr) {
+        bytes->clear();
+        bytes->reserve(qMax<qint64>(0, qMin<qint64>(info.size(), qint64(1) << 30)));
+    }
     char chunk[1 << 16];
     qint64 n;
     while ((n = file.read(chunk, sizeof chunk)) > 0) {
+        if (bytes != nullptr)
+            bytes->append(chunk, n);
     }
     return n == 0;
 }
@@ -36,7 +43,7 @@ QString statistics_read_error(const QString& fileName, const QString& reason)
 }
 
 bool read_statistics_file(const QString& fileName, zelVertstatsFile& file, QString* error,
-                          QStringList* warnings)
+                          QStringList* warnings, const QByteArray* bytes)
 {
     const QByteArray readerName = readerFileName(fileName);
     if (vertex_data_format(readerName.constData()) != NOT_VERTEX_DATA) {
@@ -60,7 +67,11 @@ bool read_statistics_file(const QString& fileName, zelVertstatsFile& file, QStri
         ~RestoreSink() { zelVertstatsFile::setMessageSink(std::move(sink)); }
     } restore{previousSink};
     try {
-        file.loadFile(readerName.constData(), true);
+        if (bytes != nullptr)
+            file.loadFromString(std::string_view(bytes->constData(), std::size_t(bytes->size())),
+                                true, readerName.constData());
+        else
+            file.loadFile(readerName.constData(), true);
     } catch (const std::exception& failure) {
         // Whatever the reader could not cope with, the program keeps
         // running; the reader's own lines name the trouble when it gave any.

@@ -4,6 +4,7 @@
 // surface's vertices differ in number.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -13,8 +14,10 @@ namespace gyroscene {
 
 // Whether the statistics reader can open and read the whole file: it ends
 // the process on a file it cannot read, so callers ask here first. Only
-// plain files: a pipe or device could block or never end.
-bool statistics_file_readable(const QString& fileName);
+// plain files: a pipe or device could block or never end. With `bytes`,
+// what was read is kept there, so that the read that follows need not read
+// the file again.
+bool statistics_file_readable(const QString& fileName, QByteArray* bytes = nullptr);
 
 // The report of a statistics file that could not be read, with the
 // reader's reason when it gave one.
@@ -23,9 +26,10 @@ QString statistics_read_error(const QString& fileName, const QString& reason = Q
 // Reads `fileName`, which statistics_file_readable has accepted, into
 // `file`. False with `error` set (statistics_read_error's text) when it
 // cannot be read; the reader's lines reach standard error as they come and
-// `warnings` after a successful read.
+// `warnings` after a successful read. `bytes`, when given, are the file's
+// contents as statistics_file_readable kept them (statistics format only).
 bool read_statistics_file(const QString& fileName, zelVertstatsFile& file, QString* error,
-                          QStringList* warnings);
+                          QStringList* warnings, const QByteArray* bytes = nullptr);
 
 // The warning for a file of `rows` rows on a surface of `vertices` points.
 QString row_count_warning(const QString& fileName, int rows, int vertices);

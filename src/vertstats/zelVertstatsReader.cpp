@@ -70,6 +70,13 @@ std::int32_t readRows(std::string_view text, std::size_t pos, std::vector<std::v
         return 0;
     const char* p = text.data() + pos;
     const char* end = text.data() + text.size();
+    // Rows are usually lines: room for as many as there are line ends, but
+    // never more than the bytes could hold (a number and a space each), so
+    // the room stays within twice the file's size whatever the columns.
+    const std::size_t lines = static_cast<std::size_t>(std::count(p, end, '\n')) + 1;
+    const std::size_t mostRows = static_cast<std::size_t>(end - p) / 2 / ncols + 1;
+    for (auto& column : columns)
+        column.reserve(std::min(lines, mostRows));
     std::size_t k = 0;
     std::int32_t rows = 0;
     while (true) {
@@ -77,12 +84,13 @@ std::int32_t readRows(std::string_view text, std::size_t pos, std::vector<std::v
             ++p;
         if (p == end)
             break;
-        const char* tokenEnd = p;
-        while (tokenEnd != end && !isSpace(*tokenEnd))
-            ++tokenEnd;
         float value;
         // The whole token must be the number; nan and inf, which the writer emits, read too.
-        if (!numparse::parse_whole(p, tokenEnd, value)) {
+        const numparse::result r = numparse::parse(p, end, value);
+        if (!r.ok() || (r.ptr != end && !isSpace(*r.ptr))) {
+            const char* tokenEnd = p;
+            while (tokenEnd != end && !isSpace(*tokenEnd))
+                ++tokenEnd;
             std::size_t line = 1 + std::count(text.data(), p, '\n');
             stopped = std::string(filename) + ": line " + std::to_string(line) + ": \"" +
                       printableToken(std::string_view(p, tokenEnd - p)) + "\" is not a number; reading stops there";
@@ -98,7 +106,7 @@ std::int32_t readRows(std::string_view text, std::size_t pos, std::vector<std::v
             }
             ++rows;
         }
-        p = tokenEnd;
+        p = r.ptr;
     }
     for (std::size_t i = 0; i < k; ++i)
         columns[i].pop_back();

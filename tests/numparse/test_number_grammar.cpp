@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -114,6 +115,14 @@ TEST(NumberGrammar, IntegersAreDigitsOnlyAndRefuseOverflow)
         {"-2147483648", numparse::outcome::ok, 11, INT32_MIN},
         {"2147483647", numparse::outcome::ok, 10, INT32_MAX},
         {"2147483648", numparse::outcome::out_of_range, 0, 0},
+        {"999999999", numparse::outcome::ok, 9, 999999999},
+        {"-999999999x", numparse::outcome::ok, 10, -999999999},
+        {"1000000000", numparse::outcome::ok, 10, 1000000000},
+        {"00000000042", numparse::outcome::ok, 11, 42},
+        {"99999999999", numparse::outcome::out_of_range, 0, 0},
+        {"-0", numparse::outcome::ok, 2, 0},
+        {"-", numparse::outcome::no_number, 0, 0},
+        {"- 1", numparse::outcome::no_number, 0, 0},
         {"-2147483649", numparse::outcome::out_of_range, 0, 0},
         {"7.5", numparse::outcome::ok, 1, 7},  // the reader decides what may follow
         {"1e3", numparse::outcome::ok, 1, 1},
@@ -135,6 +144,35 @@ TEST(NumberGrammar, IntegersAreDigitsOnlyAndRefuseOverflow)
             EXPECT_EQ(value, -7); // untouched on failure
         }
     }
+}
+
+// Integers of every length up to twelve digits, signed or not, cut short
+// at every place: the same outcome, value and end as from_chars after the
+// sign rule.
+TEST(NumberGrammar, IntegersMatchFromChars)
+{
+    const std::string digits = "918273645091";
+    for (std::size_t length = 1; length <= digits.size(); ++length)
+        for (const char *sign : {"", "-", "+"})
+            for (const char *tail : {"", " ", ".5", "7x"}) {
+                const std::string text = sign + digits.substr(0, length) + tail;
+                for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+                    SCOPED_TRACE(text.substr(0, cut));
+                    int value = -7, expected = -7;
+                    const char *first = text.data(), *last = text.data() + cut;
+                    const numparse::result r = numparse::parse(first, last, value);
+                    const char *p = first + (cut > 0 && *first == '+');
+                    const std::from_chars_result e = std::from_chars(p, last, expected);
+                    if (e.ec == std::errc()) {
+                        ASSERT_TRUE(r.ok());
+                        EXPECT_EQ(r.ptr, e.ptr);
+                        EXPECT_EQ(value, expected);
+                    } else {
+                        EXPECT_FALSE(r.ok());
+                        EXPECT_EQ(value, -7);
+                    }
+                }
+            }
 }
 
 TEST(NumberGrammar, NeverReadsPastTheEnd)

@@ -4,6 +4,7 @@
 #include "object_checks.h"
 #include "object_io.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -42,6 +43,18 @@ static Status move_triples(File file, IO_types direction, File_formats form,
 {
     if (form == BINARY_FORMAT)
         return io_binary_data(file, direction, values, sizeof(T), n);
+    static_assert(sizeof(T) == 3 * sizeof(float));
+    if (reading(direction)) {
+        // Line ends mean nothing to reading: the triples are one run of
+        // numbers, read a bounded part at a time.
+        constexpr std::size_t part = std::size_t(1) << 24;
+        for (std::size_t done = 0; done < n; done += part) {
+            const std::size_t count = std::min(part, n - done);
+            if (io_floats(file, direction, form, int(3 * count), &values[done].x) != OK)
+                return ERROR;
+        }
+        return OK;
+    }
     for (std::size_t i = 0; i < n; ++i) {
         if (io_floats(file, direction, form, 3, &values[i].x) != OK ||
             io_newline(file, direction, form) != OK)
