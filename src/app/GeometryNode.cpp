@@ -59,14 +59,18 @@ GeometryNode::~GeometryNode()
 
 namespace {
 
-// A FreeSurfer or GIFTI surface as the one object of a list.
+// A FreeSurfer or GIFTI surface as the one object of a list; a GIFTI file
+// may say which structure it is.
 Status inputOtherSurface(const char* name, Surface_file_formats format, int* n_objects,
-                         object_struct*** objects)
+                         object_struct*** objects, QString* structure)
 {
     object_struct* surface = nullptr;
+    gifti_surface_info info;
     const Status status = format == GIFTI_SURFACE_FILE
-                              ? input_gifti_surface(name, &surface, nullptr)
+                              ? input_gifti_surface(name, &surface, &info)
                               : input_freesurfer_surface(name, &surface, nullptr);
+    if (status == OK && format == GIFTI_SURFACE_FILE)
+        *structure = QString::fromUtf8(info.structure);
     if (status != OK)
         return status;
     if (add_object_to_list(n_objects, objects, surface) == nullptr) {
@@ -87,6 +91,7 @@ bool GeometryNode::loadObj(QFile& file)
     else
         setData(0, QString::fromLocal8Bit(format_file_title(name.constData()).c_str()));
     lastError.clear();
+    structure.clear();
 
     File_formats format;
     int n_objects = 0;
@@ -97,7 +102,7 @@ bool GeometryNode::loadObj(QFile& file)
     const Status status =
         surfaceFormat == OBJ_SURFACE_FILE
             ? input_graphics_file(name.constData(), &format, &n_objects, &objects)
-            : inputOtherSurface(name.constData(), surfaceFormat, &n_objects, &objects);
+            : inputOtherSurface(name.constData(), surfaceFormat, &n_objects, &objects, &structure);
 
     bool loaded = false;
     if (status != OK)
@@ -184,6 +189,11 @@ quint32 GeometryNode::getID() const
 QString GeometryNode::loadError() const
 {
     return lastError;
+}
+
+QString GeometryNode::anatomicalStructure() const
+{
+    return structure;
 }
 
 SoMaterial* GeometryNode::getMaterial() const

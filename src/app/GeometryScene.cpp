@@ -112,6 +112,11 @@ void GeometryScene::wasSelected()
     panel->setLastGeometry(this);
 }
 
+QString GeometryScene::fileName() const
+{
+    return filePath;
+}
+
 GeometryNode* GeometryScene::getSurface() const
 {
     return surface;
