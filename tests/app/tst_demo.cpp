@@ -13,7 +13,9 @@
 #include "window_test_base.h"
 
 #include <Inventor/SoPickedPoint.h>
+#include <Inventor/SbViewportRegion.h>
 #include <Inventor/actions/SoRayPickAction.h>
+#include <Inventor/nodes/SoSeparator.h>
 
 #include <QStatusBar>
 #include <QTemporaryDir>

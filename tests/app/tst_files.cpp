@@ -91,6 +91,18 @@ private slots:
         QVERIFY(actions[1]->menu() == recentMenu());
         QCOMPARE(actions[1]->text(), QString("Open &Recent"));
 
+        // The key opens the dialog.
+        showWindow();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QString caption;
+        whenDialog<QFileDialog>([&](QFileDialog* dialog) {
+            caption = dialog->windowTitle();
+            dialog->reject();
+        });
+        QTest::keyClick(window->getViewer(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(caption, QString("Open File"));
+
         QString title, text;
         whenDialog<QMessageBox>([&](QMessageBox* box) {
             title = box->windowTitle();

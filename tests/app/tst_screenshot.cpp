@@ -105,6 +105,18 @@ private slots:
                 save = action;
         QVERIFY(save);
         QCOMPARE(save->shortcut(), QKeySequence("Ctrl+Shift+S"));
+
+        window.reset();
+        showSurfaceWithLine();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QString caption;
+        whenDialog<QFileDialog>([&](QFileDialog* dialog) {
+            caption = dialog->windowTitle();
+            dialog->reject();
+        });
+        QTest::keyClick(window->getViewer(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(caption, QString("Save Screenshot"));
     }
 
     void atTheViewsSizeItIsWhatTheViewShows()
