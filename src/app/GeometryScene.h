@@ -9,6 +9,7 @@
 
 class GeometryNode;
 class SoSeparator;
+class SoIndexedFaceSet;
 
 class GeometryScene : public TreeItem
 {
@@ -38,6 +39,9 @@ public:
     SoSeparator* getSceneSeparator() const;
 
 private:
+    SoIndexedFaceSet* faceSet() const;
+    void indexForPicking();
+
     ResourceForm* panel;
     SoSeparator* rootSeparator = nullptr;
     SoSeparator* sceneSeparator;

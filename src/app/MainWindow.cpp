@@ -62,9 +62,9 @@ MainWindow::MainWindow()
         messagesDock->setVisible(messageLog->count() > 0);
         setCentralWidget(viewer);
 
-        viewMenuPtr = menuBar()->addMenu(tr("&View"));
         views = new ViewMenu(viewMenuPtr, viewer, resources);
         views->addDockToggles(resourcesDock, messagesDock);
+        viewMenuPtr->addAction(legendAction);
         helpMenu = menuBar()->addMenu(tr("&Help"));
         helpMenu->addAction(aboutAction);
 
@@ -103,6 +103,13 @@ void MainWindow::createActions()
     connect(screenshotAction, &QAction::triggered, this, &MainWindow::saveScreenshotFromDialog);
     aboutAction = new QAction(tr("&About gyrolux"), this);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
+    legendAction = new QAction(tr("Colour Bar Legend"), this);
+    legendAction->setCheckable(true);
+    legendAction->setChecked(true);
+    connect(legendAction, &QAction::toggled, this, [this](bool on) {
+        if (viewer)
+            viewer->setLegendEnabled(on);
+    });
 }
 
 void MainWindow::createMenus()
@@ -116,6 +123,8 @@ void MainWindow::createMenus()
     fileMenu->addAction(screenshotAction);
     fileMenu->addSeparator();
     fileMenu->addAction(quitAction);
+    // Filled once the view and the panel exist.
+    viewMenuPtr = menuBar()->addMenu(tr("&View"));
 }
 
 void MainWindow::initColourbars()
@@ -333,6 +342,11 @@ MessageLog* MainWindow::getMessageLog() const
 QDockWidget* MainWindow::getMessagesDock() const
 {
     return messagesDock;
+}
+
+QAction* MainWindow::getLegendAction() const
+{
+    return legendAction;
 }
 
 QPushButton* MainWindow::getProblemsButton() const

@@ -43,6 +43,8 @@ public:
     QMenu* viewMenu() const;
     ViewMenu* getViewMenu() const;
     RecentFiles* getRecentFiles() const;
+    // View > Colour Bar Legend.
+    QAction* getLegendAction() const;
 
     // The view as a PNG file at `scale` times its size on screen, drawn
     // again at that size; false, told in the status bar and the message
@@ -72,6 +74,7 @@ private:
     void openRecent(const QString& path);
 
     QMenu* fileMenu = nullptr;
+    QAction* legendAction = nullptr;
     QAction* openFileAction = nullptr;
     QAction* quitAction = nullptr;
     QAction* screenshotAction = nullptr;
