@@ -1,7 +1,8 @@
 // File > Save Screenshot in the real window: the picture is what the view
 // draws, at the view's size or drawn again at two and four times it (a
 // one-pixel line stays one pixel wide, where an enlargement would widen
-// it), chosen in the save dialog; a file that cannot be written is said so.
+// it), chosen in the save dialog, with the colour-bar legend at its own
+// size in the corner; a file that cannot be written is said so.
 #include "BrainQuarter.h"
 #include "MainWindow.h"
 #include "MessageLog.h"
@@ -10,9 +11,13 @@
 #include "dialog_test_util.h"
 #include "window_test_base.h"
 
+#include "legend.h"
+
+#include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoBaseColor.h>
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoDrawStyle.h>
+#include <Inventor/nodes/SoImage.h>
 #include <Inventor/nodes/SoLightModel.h>
 #include <Inventor/nodes/SoLineSet.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -164,6 +169,56 @@ private slots:
         qInfo("screenshot: %s", qPrintable(path));
         // The view on screen is as it was.
         QCOMPARE(window->getViewer()->grabFramebuffer().size(), size);
+    }
+
+    void theLegendIsInThePictureAtItsOwnSize()
+    {
+        showSurfaceWithLine();
+        // A column shown: its legend in the bottom right corner.
+        QFile stats(file("heights.txt"));
+        QVERIFY(stats.open(QIODevice::WriteOnly));
+        QByteArray text = "<header>\n<history>\nmade by a test\n</history>\n</header>\nheight\n";
+        for (float z : ellipsoidHeights())
+            text += QByteArray::number(z) + "\n";
+        stats.write(text);
+        stats.close();
+        {
+            StdoutCapture quiet;
+            QVERIFY(open(file("heights.txt")));
+            clickRow(model()->index(0, 0, model()->index(1, 0, model()->index(0, 0))));
+            QTest::qWait(100);
+        }
+        SoSeparator* legend = window->getViewer()->getLegend();
+        QVERIFY(legend);
+        SoSearchAction search;
+        search.setType(SoImage::getClassTypeId());
+        search.apply(legend);
+        QVERIFY(search.getPath());
+        SbVec2s legendSize;
+        int components = 0;
+        static_cast<SoImage*>(search.getPath()->getTail())->image.getValue(legendSize, components);
+        QVERIFY(legendSize[0] > 20 && legendSize[1] > 20);
+
+        QVERIFY(window->saveScreenshot(file("legend1.png"), 1));
+        QVERIFY(window->saveScreenshot(file("legend4.png"), 4));
+        const QImage one(file("legend1.png")), four(file("legend4.png"));
+        QCOMPARE(four.size(), one.size() * 4);
+        auto corner = [&](const QImage& image) {
+            return image.copy(image.width() - gyroscene::legend_margin - legendSize[0],
+                              image.height() - gyroscene::legend_margin - legendSize[1], legendSize[0],
+                              legendSize[1]);
+        };
+        // The same legend, pixel for pixel, in the corner of both.
+        const QImage small = corner(one), large = corner(four);
+        QCOMPARE(small, large);
+        int lit = 0;
+        for (int y = 0; y < small.height(); ++y)
+            for (int x = 0; x < small.width(); ++x)
+                lit += QColor(small.pixel(x, y)).lightness() > 40;
+        QVERIFY2(lit > small.width() * small.height() / 4, qPrintable(QString::number(lit)));
+        const QString path = QString(ARTEFACT_DIR) + "/screenshot_legend_x4.png";
+        QVERIFY(four.save(path));
+        qInfo("screenshot: %s", qPrintable(path));
     }
 
     void theDialogChoosesTheScaleAndRemembersIt()
