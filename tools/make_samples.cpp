@@ -18,11 +18,11 @@
 
 namespace {
 
-// Radii and centre of a hemisphere, in millimetres: x runs back to front,
-// y down to up and z from the medial wall outwards, so that the viewer's
-// first view (down the z axis) shows the lateral side.
-constexpr double kRx = 80.0, kRy = 58.0, kRz = 34.0;
-const Point kCentre = {-18.0f, 14.0f, 36.0f};
+// Radii and centre of a left hemisphere, in millimetres, in the usual
+// coordinates of brain surfaces: x from left to right, y from back to
+// front, z from bottom to top. Its lateral side faces -x, its medial wall +x.
+constexpr double kRx = 34.0, kRy = 80.0, kRz = 58.0;
+const Point kCentre = {-36.0f, -18.0f, 14.0f};
 
 // Pushes every point along its direction from the centre by a sum of waves,
 // so the ellipsoid shows gyri and sulci.
@@ -32,14 +32,14 @@ void fold_surface(polygons_struct *polygons)
         Point &p = polygons->points[i];
         double dx = (p.x - kCentre.x) / kRx, dy = (p.y - kCentre.y) / kRy,
                dz = (p.z - kCentre.z) / kRz;
-        double fold = 0.045 * std::sin(9.0 * dx + 3.0 * dy) * std::cos(7.0 * dy - 2.0 * dx) +
-                      0.025 * std::sin(17.0 * dx - 11.0 * dy + 5.0 * dz);
-        // The medial wall (facing -z) is flatter than the lateral side.
-        double flatten = dz < 0.0 ? 1.0 - 0.45 * dz * dz : 1.0;
+        double fold = 0.045 * std::sin(9.0 * dy + 3.0 * dz) * std::cos(7.0 * dz - 2.0 * dy) +
+                      0.025 * std::sin(17.0 * dy - 11.0 * dz - 5.0 * dx);
+        // The medial wall is flatter than the lateral side.
+        double flatten = dx > 0.0 ? 1.0 - 0.45 * dx * dx : 1.0;
         double s = (1.0 + fold);
-        p.x = static_cast<float>(kCentre.x + s * dx * kRx);
+        p.x = static_cast<float>(kCentre.x + s * flatten * dx * kRx);
         p.y = static_cast<float>(kCentre.y + s * dy * kRy);
-        p.z = static_cast<float>(kCentre.z + s * flatten * dz * kRz);
+        p.z = static_cast<float>(kCentre.z + s * dz * kRz);
     }
 }
 
@@ -55,11 +55,11 @@ bool write_tags(const std::string &path, const polygons_struct *polygons)
     for (int i = 1; i < polygons->n_points; ++i) {
         const Point &p = polygons->points[i];
         const Point &q3 = polygons->points[picks[3]];
-        if (p.x > polygons->points[picks[0]].x) picks[0] = i;
-        if (p.x < polygons->points[picks[1]].x) picks[1] = i;
-        if (p.y > polygons->points[picks[2]].y) picks[2] = i;
+        if (p.y > polygons->points[picks[0]].y) picks[0] = i;
+        if (p.y < polygons->points[picks[1]].y) picks[1] = i;
+        if (p.z > polygons->points[picks[2]].z) picks[2] = i;
         // Lowest point of the front half, out on the lateral side.
-        if (p.y - 0.5f * p.x - 0.5f * p.z < q3.y - 0.5f * q3.x - 0.5f * q3.z) picks[3] = i;
+        if (p.z - 0.5f * p.y + 0.5f * p.x < q3.z - 0.5f * q3.y + 0.5f * q3.x) picks[3] = i;
     }
     for (int k = 0; k < 4; ++k) {
         const Point &p = polygons->points[picks[k]];
@@ -105,9 +105,10 @@ int main(int argc, char *argv[])
     };
     for (int i = 0; i < n; ++i) {
         const Point &p = polygons->points[i];
-        smooth[i] = static_cast<float>(std::sin(p.x / 22.0) * std::cos(p.y / 17.0));
-        blob[i] = 4.0f * bump(p, 25.0f, 45.0f, 60.0f, 14.0f) -
-                  3.0f * bump(p, -60.0f, 20.0f, 60.0f, 12.0f);
+        smooth[i] = static_cast<float>(std::sin(p.y / 22.0) * std::cos(p.z / 17.0));
+        // Both blobs on the lateral side: one up in front, one low behind.
+        blob[i] = 4.0f * bump(p, -60.0f, 25.0f, 45.0f, 14.0f) -
+                  3.0f * bump(p, -60.0f, -60.0f, 20.0f, 12.0f);
         noise[i] = gauss(random);
     }
 

@@ -52,10 +52,12 @@ bool GeometryNode::loadObj(QFile& file)
     else
         setData(0, QString::fromLocal8Bit(format_file_title(name.constData()).c_str()));
     lastError.clear();
+    structure.clear();
 
     gyroscene::SurfaceFile surface;
     if (!surface.read(name, &lastError))
         return false;
+    structure = surface.structure();
     return loadPolygons(*surface.polygons());
 }
 
@@ -74,6 +76,11 @@ quint32 GeometryNode::getID() const
 QString GeometryNode::loadError() const
 {
     return lastError;
+}
+
+QString GeometryNode::anatomicalStructure() const
+{
+    return structure;
 }
 
 SoMaterial* GeometryNode::getMaterial() const

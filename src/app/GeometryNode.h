@@ -39,6 +39,9 @@ public:
     quint32 getID() const;
     // Why the last loadObj failed; empty after a success.
     QString loadError() const;
+    // The anatomical structure the file names itself ("CortexLeft"), for
+    // the formats that can; empty otherwise.
+    QString anatomicalStructure() const;
 
     // Told apart from the statistics rows of the same name; hovering tells
     // what the scene row tells.
@@ -86,6 +89,7 @@ private:
     SoIndexedFaceSet* faceSet;
     Ui_geometryProps props;
     QString lastError;
+    QString structure;
     SbColor colour;
     // Invalid until the user picks a colour; the button shows it from then on.
     QColor chosenColour;

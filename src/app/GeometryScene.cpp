@@ -139,6 +139,11 @@ void GeometryScene::wasSelected()
     panel->setLastGeometry(this);
 }
 
+QString GeometryScene::fileName() const
+{
+    return filePath;
+}
+
 GeometryNode* GeometryScene::getSurface() const
 {
     return surface;

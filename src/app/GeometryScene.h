@@ -33,6 +33,8 @@ public:
     void wasSelected() override;
     void pickReceived(int index, int id, int x, int y, int z) override;
 
+    // The name the file was opened by; empty before loadGeometry.
+    QString fileName() const;
     GeometryNode* getSurface() const;
     SoSeparator* getSceneSeparator() const;
 

@@ -2,19 +2,25 @@
 
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
+#include "FileDropFilter.h"
 #include "MessageLog.h"
 #include "ReaderMessages.h"
+#include "RecentFiles.h"
 #include "ResourceForm.h"
+#include "Screenshot.h"
+#include "ViewMenu.h"
 #include "format_files.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -28,6 +34,7 @@ MainWindow::MainWindow()
 {
     QCoreApplication::setOrganizationName("TARV");
     QCoreApplication::setApplicationName("gyrolux");
+    QCoreApplication::setApplicationVersion(GYROLUX_VERSION);
     {
         QSettings nativeSettings;
         std::cout << "SETTINGS PATH: " << nativeSettings.fileName().toLocal8Bit().constData()
@@ -54,6 +61,17 @@ MainWindow::MainWindow()
         messagesDock->setWidget(messageLog);
         messagesDock->setVisible(messageLog->count() > 0);
         setCentralWidget(viewer);
+
+        views = new ViewMenu(viewMenuPtr, viewer, resources);
+        views->addDockToggles(resourcesDock, messagesDock);
+        viewMenuPtr->addAction(legendAction);
+        helpMenu = menuBar()->addMenu(tr("&Help"));
+        helpMenu->addAction(aboutAction);
+
+        auto* drops = new FileDropFilter(this);
+        // Opened once the drop is over, so the dragging program is not kept waiting.
+        connect(drops, &FileDropFilter::filesDropped, this, &MainWindow::openFiles,
+                Qt::QueuedConnection);
         widenToFitPanel();
     }
 }
@@ -75,9 +93,16 @@ void MainWindow::widenToFitPanel()
 void MainWindow::createActions()
 {
     openFileAction = new QAction(tr("&Open File"), this);
+    openFileAction->setShortcut(QKeySequence::Open);
     connect(openFileAction, &QAction::triggered, this, &MainWindow::openFileFromDialog);
     quitAction = new QAction(tr("&Quit"), this);
+    quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(quitAction, &QAction::triggered, this, &MainWindow::quitApplication);
+    screenshotAction = new QAction(tr("Save &Screenshot..."), this);
+    screenshotAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(screenshotAction, &QAction::triggered, this, &MainWindow::saveScreenshotFromDialog);
+    aboutAction = new QAction(tr("&About gyrolux"), this);
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
     legendAction = new QAction(tr("Colour Bar Legend"), this);
     legendAction->setCheckable(true);
     legendAction->setChecked(true);
@@ -91,9 +116,15 @@ void MainWindow::createMenus()
 {
     fileMenu = menuBar()->addMenu(tr("&File"));
     fileMenu->addAction(openFileAction);
+    recentMenu = fileMenu->addMenu(tr("Open &Recent"));
+    recentFiles = new RecentFiles(recentMenu);
+    connect(recentFiles, &RecentFiles::openRequested, this, &MainWindow::openRecent);
+    fileMenu->addSeparator();
+    fileMenu->addAction(screenshotAction);
+    fileMenu->addSeparator();
     fileMenu->addAction(quitAction);
-    viewMenu = menuBar()->addMenu(tr("&View"));
-    viewMenu->addAction(legendAction);
+    // Filled once the view and the panel exist.
+    viewMenuPtr = menuBar()->addMenu(tr("&View"));
 }
 
 void MainWindow::initColourbars()
@@ -155,15 +186,16 @@ bool MainWindow::openFile(QFile& file)
 {
     const QString suffix = QFileInfo(file).suffix();
     bool loaded = false;
+    bool surface = false;
     if (suffix == "obj")
-        loaded = resources->insertGeometry(file);
+        loaded = surface = resources->insertGeometry(file);
     else if (suffix == "txt" || suffix == "vertstats")
         loaded = resources->insertVertstats(file);
     else if (suffix == "tag")
         loaded = resources->insertTagfile(file);
     else if (const Format_file_roles role = format_file_role(readerFileName(file).constData());
              role == FORMAT_SURFACE_FILE)
-        loaded = resources->insertGeometry(file);
+        loaded = surface = resources->insertGeometry(file);
     else if (role == FORMAT_DATA_FILE)
         loaded = resources->insertVertstats(file);
     else {
@@ -175,7 +207,42 @@ bool MainWindow::openFile(QFile& file)
         statusBar()->showMessage(resources->lastLoadError());
     for (const LoadMessage& message : resources->loadMessages())
         report(message);
+    if (loaded)
+        remember(file, surface);
     return loaded;
+}
+
+void MainWindow::remember(const QFile& file, bool surface)
+{
+    const QFileInfo info(file);
+    recentFiles->add(info.absoluteFilePath());
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
+                       ColourBarStore::application);
+    settings.setValue("lastDirectory", info.absolutePath());
+    if (surface)
+        setWindowTitle(tr("%1 - gyrolux").arg(info.fileName()));
+}
+
+void MainWindow::openFiles(const QStringList& paths)
+{
+    QList<QByteArray> arguments;
+    for (const QString& path : paths)
+        arguments << QFile::encodeName(path);
+    openCommandLine(arguments);
+}
+
+void MainWindow::openRecent(const QString& path)
+{
+    // A missing file would only leave a failed row behind.
+    if (!QFileInfo::exists(path)) {
+        const QString text = tr("%1 is no longer there; it is taken off the recent files").arg(path);
+        statusBar()->showMessage(text);
+        report({LoadMessage::Kind::Warning, path, text});
+        recentFiles->remove(path);
+        return;
+    }
+    QFile file(path);
+    openFile(file);
 }
 
 void MainWindow::openCommandLine(const QList<QByteArray>& arguments)
@@ -189,14 +256,67 @@ void MainWindow::openCommandLine(const QList<QByteArray>& arguments)
 
 void MainWindow::openFileFromDialog()
 {
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
+                             ColourBarStore::application);
     const QString name = QFileDialog::getOpenFileName(
-        this, tr("Open File"), QString(),
+        this, tr("Open File"), settings.value("lastDirectory").toString(),
         tr("Files (*.obj *.txt *.vertstats *.tag);;"
            "GIFTI, MGH and FreeSurfer files (*.gii *.mgh *.mgz lh.* rh.*);;All files (*)"));
     if (name.isNull())
         return;
     QFile file(name);
     openFile(file);
+}
+
+bool MainWindow::saveScreenshot(const QString& path, int scale)
+{
+    const QImage image = viewer->renderImage(scale);
+    QString why;
+    if (image.isNull())
+        why = tr("the view cannot be drawn at %1 times its size").arg(scale);
+    else if (Screenshot::writePng(image, path, &why))
+        why.clear();
+    if (why.isEmpty()) {
+        statusBar()->showMessage(tr("Saved %1 (%2 x %3)").arg(path).arg(image.width()).arg(image.height()));
+        return true;
+    }
+    const QString text = tr("Cannot save the screenshot %1: %2").arg(path, why);
+    std::cerr << text.toLocal8Bit().constData() << std::endl;
+    statusBar()->showMessage(text);
+    report({LoadMessage::Kind::Error, path, text});
+    return false;
+}
+
+void MainWindow::saveScreenshotFromDialog()
+{
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
+                       ColourBarStore::application);
+    const QSize size = viewer->size() * viewer->devicePixelRatio();
+    QStringList filters;
+    for (int scale : Screenshot::scales())
+        filters << Screenshot::filter(scale, size);
+    QString chosen = Screenshot::filter(settings.value("screenshotScale", 1).toInt(), size);
+    if (!filters.contains(chosen))
+        chosen = filters.first();
+    const QString start = settings.value("screenshotDirectory", settings.value("lastDirectory")).toString();
+    const QString name = QFileDialog::getSaveFileName(this, tr("Save Screenshot"),
+                                                      QDir(start).filePath("screenshot.png"),
+                                                      filters.join(";;"), &chosen);
+    if (name.isEmpty())
+        return;
+    const int scale = Screenshot::scaleOf(chosen, size);
+    settings.setValue("screenshotScale", scale);
+    settings.setValue("screenshotDirectory", QFileInfo(name).absolutePath());
+    saveScreenshot(Screenshot::withSuffix(name), scale);
+}
+
+void MainWindow::showAbout()
+{
+    QMessageBox::about(this, tr("About gyrolux"),
+                       tr("<p><b>gyrolux</b> %1</p>"
+                          "<p>A viewer for brain-surface meshes, the statistics computed at "
+                          "their vertices and landmarks placed on them.</p>")
+                           .arg(QCoreApplication::applicationVersion()));
 }
 
 void MainWindow::quitApplication()
@@ -232,4 +352,24 @@ QAction* MainWindow::getLegendAction() const
 QPushButton* MainWindow::getProblemsButton() const
 {
     return problemsButton;
+}
+
+QDockWidget* MainWindow::getResourcesDock() const
+{
+    return resourcesDock;
+}
+
+QMenu* MainWindow::viewMenu() const
+{
+    return viewMenuPtr;
+}
+
+ViewMenu* MainWindow::getViewMenu() const
+{
+    return views;
+}
+
+RecentFiles* MainWindow::getRecentFiles() const
+{
+    return recentFiles;
 }

@@ -1,7 +1,8 @@
 // The program's one window: the 3-D view in the middle, the resource panel
-// in a dock on the right, the File menu, and the log of problems met while
-// opening files in a dock below, counted in the status bar. Hands opened
-// files to the panel by the suffix of their names.
+// in a dock on the right, the File, View and Help menus, and the log of
+// problems met while opening files in a dock below, counted in the status
+// bar. Hands opened files (from the command line, the dialog, the recent
+// files or a drop) to the panel by the suffix of their names.
 #pragma once
 
 #include <QMainWindow>
@@ -15,7 +16,9 @@ class QDockWidget;
 class QFile;
 class QMenu;
 class QPushButton;
+class RecentFiles;
 class ResourceForm;
+class ViewMenu;
 
 class MainWindow : public QMainWindow
 {
@@ -35,13 +38,27 @@ public:
     QDockWidget* getMessagesDock() const;
     // Absent until the first problem.
     QPushButton* getProblemsButton() const;
+    QDockWidget* getResourcesDock() const;
+    // Other parts add their toggles to it.
+    QMenu* viewMenu() const;
+    ViewMenu* getViewMenu() const;
+    RecentFiles* getRecentFiles() const;
     // View > Colour Bar Legend.
     QAction* getLegendAction() const;
+
+    // The view as a PNG file at `scale` times its size on screen, drawn
+    // again at that size; false, told in the status bar and the message
+    // log, when it cannot be made or written.
+    bool saveScreenshot(const QString& path, int scale);
 
 public slots:
     void openFileFromDialog();
     void quitApplication();
     void showMessages();
+    void saveScreenshotFromDialog();
+    void showAbout();
+    // Opened as the command line opens them, each logged first.
+    void openFiles(const QStringList& paths);
 
 private:
     void createActions();
@@ -51,12 +68,22 @@ private:
     // Logs the message, counts it in the status bar and shows the log.
     void report(const LoadMessage& message);
     void reportUnknownSuffix(const QFile& file);
+    // What a successful open leaves behind: the recent files, the dialog's
+    // directory, the window title for a surface.
+    void remember(const QFile& file, bool surface);
+    void openRecent(const QString& path);
 
     QMenu* fileMenu = nullptr;
-    QMenu* viewMenu = nullptr;
     QAction* legendAction = nullptr;
     QAction* openFileAction = nullptr;
     QAction* quitAction = nullptr;
+    QAction* screenshotAction = nullptr;
+    QAction* aboutAction = nullptr;
+    QMenu* recentMenu = nullptr;
+    QMenu* viewMenuPtr = nullptr;
+    QMenu* helpMenu = nullptr;
+    ViewMenu* views = nullptr;
+    RecentFiles* recentFiles = nullptr;
     BrainQuarter* viewer = nullptr;
     ResourceForm* resources = nullptr;
     QDockWidget* resourcesDock = nullptr;

@@ -112,14 +112,18 @@ void add_surface_nodes(SoSeparator* target, const SurfaceNodes& nodes,
 
 namespace {
 
-// A FreeSurfer or GIFTI surface as the one object of a list.
+// A FreeSurfer or GIFTI surface as the one object of a list; a GIFTI file
+// may say which structure it is.
 Status inputOtherSurface(const char* name, Surface_file_formats format, int* n_objects,
-                         object_struct*** objects)
+                         object_struct*** objects, QString* structure)
 {
     object_struct* surface = nullptr;
+    gifti_surface_info info;
     const Status status = format == GIFTI_SURFACE_FILE
-                              ? input_gifti_surface(name, &surface, nullptr)
+                              ? input_gifti_surface(name, &surface, &info)
                               : input_freesurfer_surface(name, &surface, nullptr);
+    if (status == OK && format == GIFTI_SURFACE_FILE)
+        *structure = QString::fromUtf8(info.structure);
     if (status != OK)
         return status;
     if (add_object_to_list(n_objects, objects, surface) == nullptr) {
@@ -149,6 +153,7 @@ void SurfaceFile::clear()
     nObjects = 0;
     objects = nullptr;
     valid = false;
+    anatomy.clear();
 }
 
 bool SurfaceFile::read(const QByteArray& name, QString* error)
@@ -161,7 +166,7 @@ bool SurfaceFile::read(const QByteArray& name, QString* error)
     const Status status =
         surfaceFormat == OBJ_SURFACE_FILE
             ? input_graphics_file(name.constData(), &format, &nObjects, &objects)
-            : inputOtherSurface(name.constData(), surfaceFormat, &nObjects, &objects);
+            : inputOtherSurface(name.constData(), surfaceFormat, &nObjects, &objects, &anatomy);
 
     QString why;
     if (status != OK)
@@ -177,6 +182,11 @@ bool SurfaceFile::read(const QByteArray& name, QString* error)
     if (error)
         *error = why;
     return valid;
+}
+
+QString SurfaceFile::structure() const
+{
+    return anatomy;
 }
 
 const polygons_struct* SurfaceFile::polygons() const

@@ -53,6 +53,9 @@ public:
     bool read(const QByteArray& name, QString* error);
     // The surface after a successful read; null before.
     const polygons_struct* polygons() const;
+    // The anatomical structure a GIFTI file names ("CortexLeft"); empty
+    // for other formats and files that name none.
+    QString structure() const;
 
 private:
     void clear();
@@ -60,6 +63,7 @@ private:
     int nObjects = 0;
     object_struct** objects = nullptr;
     bool valid = false;
+    QString anatomy;
 };
 
 }  // namespace gyroscene

@@ -416,6 +416,12 @@ void ViewerWidget::resizeGL(int, int)
 void ViewerWidget::paintGL()
 {
     syncViewport();
+    drawScene();
+    ++d->frames;
+}
+
+void ViewerWidget::drawScene()
+{
     // Pending delay sensors include the render manager's clipping-plane update
     // after a camera change; a frame drawn before it runs (a grab right after
     // moving the camera) would cut the surface with stale near and far planes.
@@ -433,7 +439,6 @@ void ViewerWidget::paintGL()
     d->renderManager->render(TRUE, TRUE);
     if (d->navigation)
         d->navigation->postGLRender();
-    ++d->frames;
 }
 
 void ViewerWidget::requestRedraw()

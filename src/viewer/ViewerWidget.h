@@ -3,6 +3,7 @@
 // key events into Coin events, with Coin's SCXML navigation (examiner) on top;
 // the wheel and the zoom drag are the widget's own.
 
+#include <QImage>
 #include <QOpenGLWidget>
 #include <QUrl>
 
@@ -71,6 +72,14 @@ public:
     // stops by itself after a few seconds. On by default.
     void setSpinEnabled(bool on);
     bool spinEnabled() const;
+    // Ends a spin now, so that a camera set from outside stays where it is put.
+    void stopSpin();
+
+    // Everything the view draws, drawn again off screen at `scale` times
+    // the view's size in device pixels: finer detail, not an enlargement of
+    // the frame on screen. Null when there is no GL yet or the GL cannot
+    // make an image that large.
+    QImage renderImage(int scale = 1);
 
 protected:
     void initializeGL() override;
@@ -89,6 +98,8 @@ private:
     std::unique_ptr<Private> d;
 
     void syncViewport();
+    // The scene as paintGL draws it, into whatever framebuffer is bound.
+    void drawScene();
     bool dispatch(const SoEvent* event);
     // Send a translated press/release or key event on; false when Coin has no
     // name for the button or key.
@@ -99,7 +110,6 @@ private:
     SbBox3f sceneBox() const;
     void beginZoomDrag(QMouseEvent* event);
     void zoomDragTo(qreal y);
-    void stopSpin();
     void requestRedraw();
     void releaseCacheContext();
     friend struct Private;

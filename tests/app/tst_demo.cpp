@@ -2,19 +2,27 @@
 // statistics and the landmarks must all load, and colouring by a column
 // must show the colour bar on the surface.
 #include "BrainQuarter.h"
+#include "GeometryScene.h"
 #include "MainWindow.h"
 #include "ResourceForm.h"
 #include "TreeItem.h"
 #include "TreeModel.h"
+#include "ViewMenu.h"
 #include "ViewerWidget.h"
 #include "app_test_util.h"
 #include "window_test_base.h"
+
+#include <Inventor/SoPickedPoint.h>
+#include <Inventor/SbViewportRegion.h>
+#include <Inventor/actions/SoRayPickAction.h>
+#include <Inventor/nodes/SoSeparator.h>
 
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
 
+#include <cmath>
 #include <memory>
 
 class TestDemo : public WindowTestBase
@@ -47,7 +55,7 @@ private slots:
 
         // Surface row with its surface and statistics; the landmarks' row.
         QCOMPARE(root()->childCount(), 2);
-        TreeItem* scene = root()->child(0);
+        auto* scene = static_cast<GeometryScene*>(root()->child(0));
         QCOMPARE(scene->childCount(), 2);
         TreeItem* stats = scene->child(1);
         QCOMPARE(stats->data(0).toString(), QString("brain"));
@@ -91,6 +99,28 @@ private slots:
         const QString path = QString(ARTEFACT_DIR) + "/demo.png";
         QVERIFY(window->grab().toImage().save(path));
         qInfo("screenshot: %s", qPrintable(path));
+
+        // The sample is a left hemisphere in the usual coordinates: from
+        // lateral the middle of the view is its outer side (x below the
+        // middle of its box), from medial its inner side.
+        auto middleX = [&](gyroscene::View view) {
+            window->getViewMenu()->viewAction(view)->trigger();
+            SoRayPickAction pick(SbViewportRegion(viewer->width(), viewer->height()));
+            pick.setPoint(SbVec2s(short(viewer->width() / 2), short(viewer->height() / 2)));
+            pick.apply(viewer->getSceneGraph());
+            const SoPickedPoint* hit = pick.getPickedPoint();
+            return hit ? hit->getPoint()[0] : std::nanf("");
+        };
+        const SbBox3f box = gyroscene::scene_box(scene->getSceneSeparator());
+        const float middle = box.getCenter()[0];
+        QVERIFY(box.getMax()[0] < 0.0f);
+        QVERIFY2(middleX(gyroscene::View::Lateral) < middle - 20, qPrintable(QString::number(middle)));
+        QVERIFY(middleX(gyroscene::View::Medial) > middle + 10);
+        // The picture for the README: the lateral side, made by the program.
+        window->getViewMenu()->viewAction(gyroscene::View::Lateral)->trigger();
+        const QString lateral = QString(ARTEFACT_DIR) + "/demo_lateral.png";
+        QVERIFY(window->saveScreenshot(lateral, 1));
+        qInfo("screenshot: %s", qPrintable(lateral));
     }
 };
 

@@ -116,15 +116,15 @@ private slots:
         QCOMPARE(window->dockWidgetArea(dock), Qt::RightDockWidgetArea);
         QCOMPARE(window->getResources()->getPropertiesBox()->title(), QString("Properties"));
 
+        // File first, opening first and quitting last; then View and Help.
         const QList<QAction*> menus = window->menuBar()->actions();
-        // The File menu as it always was, then the View menu.
-        QCOMPARE(menus.size(), 2);
+        QCOMPARE(menus.size(), 3);
         QCOMPARE(menus[0]->text(), QString("&File"));
         QCOMPARE(menus[1]->text(), QString("&View"));
+        QCOMPARE(menus[2]->text(), QString("&Help"));
         const QList<QAction*> actions = menus[0]->menu()->actions();
-        QCOMPARE(actions.size(), 2);
-        QCOMPARE(actions[0]->text(), QString("&Open File"));
-        QCOMPARE(actions[1]->text(), QString("&Quit"));
+        QCOMPARE(actions.first()->text(), QString("&Open File"));
+        QCOMPARE(actions.last()->text(), QString("&Quit"));
         QCOMPARE(window->getViewer()->minimumSizeHint(), QSize(640, 480));
     }
 

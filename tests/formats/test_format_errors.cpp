@@ -318,6 +318,53 @@ TEST_F(FormatErrorTest, GiftiFilesThatAreNotSurfacesOrNotGiftiAreRefused)
     EXPECT_EQ(data.columns[0].values, (std::vector<float>{1, 2, 3}));
 }
 
+TEST_F(FormatErrorTest, GiftiSurfaceTellsItsAnatomicalStructure)
+{
+    auto md = [](const std::string &name, const std::string &value) {
+        return "<MD><Name>" + name + "</Name><Value>" + value + "</Value></MD>";
+    };
+    auto points = [](const std::string &meta) {
+        std::string array = ascii_array("NIFTI_INTENT_POINTSET", "NIFTI_TYPE_FLOAT32",
+                                        "Dimensionality=\"2\" Dim0=\"3\" Dim1=\"3\"",
+                                        "0 0 0 1 0 0 0 1 0");
+        if (!meta.empty())
+            array.replace(array.find("<Data>"), 0, "<MetaData>" + meta + "</MetaData>");
+        return array;
+    };
+    const std::string triangles = ascii_array("NIFTI_INTENT_TRIANGLE", "NIFTI_TYPE_INT32",
+                                              "Dimensionality=\"2\" Dim0=\"1\" Dim1=\"3\"",
+                                              "0 1 2");
+    auto structure = [&](const std::string &name, const std::string &text) {
+        object_struct *object = nullptr;
+        gifti_surface_info info;
+        std::memset(&info, 'x', sizeof info);
+        EXPECT_EQ(input_gifti_surface(write(name, text).c_str(), &object, &info), OK) << messages;
+        delete_object(object);
+        return std::string(info.structure);
+    };
+    // The points' own label wins over the file's.
+    EXPECT_EQ(structure("array.surf.gii",
+                        gifti("<MetaData>" + md("AnatomicalStructurePrimary", "CortexRight") +
+                                  "</MetaData>" +
+                                  points(md("Name", "pial") +
+                                         md("AnatomicalStructurePrimary", "CortexLeft")) +
+                                  triangles,
+                              2)),
+              "CortexLeft");
+    EXPECT_EQ(structure("file.surf.gii",
+                        gifti("<MetaData>" + md("AnatomicalStructurePrimary", "CortexRight") +
+                                  "</MetaData>" + points("") + triangles,
+                              2)),
+              "CortexRight");
+    EXPECT_EQ(structure("none.surf.gii",
+                        gifti(points(md("AnatomicalStructureSecondary", "Pial")) + triangles, 2)),
+              "");
+    const std::string longer(200, 'L');
+    EXPECT_EQ(structure("long.surf.gii",
+                        gifti(points(md("AnatomicalStructurePrimary", longer)) + triangles, 2)),
+              longer.substr(0, sizeof(gifti_surface_info::structure) - 1));
+}
+
 TEST_F(FormatErrorTest, MissingFilesAndUnknownContentAreNamed)
 {
     expect_surface_refused("none.surf.gii", std::string(), "not an XML file");

@@ -262,7 +262,11 @@ bool gifti_array_ints(const giiDataArray *array, int *values)
 
 const char *gifti_array_meta_value(const giiDataArray *array, const char *name)
 {
-    const nvpairs &meta = array->meta;
+    return gifti_meta_value(array->meta, name);
+}
+
+const char *gifti_meta_value(const nvpairs &meta, const char *name)
+{
     if (meta.name == nullptr || meta.value == nullptr)
         return nullptr;
     for (int i = 0; i < meta.length; ++i)

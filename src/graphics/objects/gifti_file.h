@@ -35,6 +35,8 @@ bool gifti_array_ints(const giiDataArray *array, int *values);
 // left without a name or value (from an MD element missing one) are
 // skipped, where gifti_get_meta_value would dereference them.
 const char *gifti_array_meta_value(const giiDataArray *array, const char *name);
+// The same for the file's own metadata.
+const char *gifti_meta_value(const nvpairs &meta, const char *name);
 
 // The first array with this intent, or null.
 const giiDataArray *find_gifti_array(const gifti_image *image, int intent);

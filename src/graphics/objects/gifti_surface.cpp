@@ -3,6 +3,7 @@
 #include "gifti_file.h"
 #include "triangle_surfaces.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -62,6 +63,13 @@ Status read_surface(const char *filename, const gifti_image *image,
         points->coordsys[0] != nullptr && !is_identity(points->coordsys[0]->xform)) {
         info->has_transform = true;
         std::memcpy(info->transform, points->coordsys[0]->xform, sizeof info->transform);
+    }
+    if (info != nullptr) {
+        const char *structure = gifti_array_meta_value(points, "AnatomicalStructurePrimary");
+        if (structure == nullptr)
+            structure = gifti_meta_value(image->meta, "AnatomicalStructurePrimary");
+        if (structure != nullptr)
+            std::snprintf(info->structure, sizeof info->structure, "%s", structure);
     }
     *object = surface;
     return OK;

@@ -7,6 +7,9 @@
 struct gifti_surface_info {
     bool has_transform;    // the points' coordinate system maps them elsewhere
     double transform[4][4]; // not applied to the points
+    // AnatomicalStructurePrimary of the points or of the file ("CortexLeft"),
+    // cut to fit; empty when neither names one.
+    char structure[64];
 };
 
 // Reads the first POINTSET and TRIANGLE arrays into one polygons object

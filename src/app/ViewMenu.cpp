@@ -1,0 +1,214 @@
+#include "ViewMenu.h"
+
+#include "BrainQuarter.h"
+#include "GeometryNode.h"
+#include "GeometryScene.h"
+#include "ResourceForm.h"
+#include "TreeItem.h"
+#include "TreeModel.h"
+
+#include <Inventor/actions/SoSearchAction.h>
+#include <Inventor/nodes/SoCamera.h>
+#include <Inventor/nodes/SoCoordinate3.h>
+#include <Inventor/nodes/SoSeparator.h>
+
+#include <QAction>
+#include <QActionGroup>
+#include <QDockWidget>
+#include <QFile>
+#include <QMenu>
+#include <QSettings>
+#include <QTreeView>
+
+using gyroscene::Hemisphere;
+using gyroscene::View;
+
+namespace {
+
+// The user's word on a surface's side lives on the surface's row, and goes
+// with it.
+constexpr char hemisphereProperty[] = "gyroluxHemisphere";
+
+struct ViewEntry {
+    View view;
+    const char* text;
+    QKeySequence key;
+};
+
+}  // namespace
+
+ViewMenu::ViewMenu(QMenu* menu, BrainQuarter* viewer, ResourceForm* resources)
+    : QObject(menu), menu(menu), viewer(viewer), resources(resources)
+{
+    reset = menu->addAction(tr("&Reset View"), this, &ViewMenu::resetView);
+    reset->setShortcut(Qt::Key_Home);
+    menu->addSeparator();
+
+    const ViewEntry entries[] = {
+        {View::Lateral, QT_TR_NOOP("&Lateral"), QKeySequence(Qt::CTRL | Qt::Key_1)},
+        {View::Medial, QT_TR_NOOP("&Medial"), QKeySequence(Qt::CTRL | Qt::Key_2)},
+        {View::Dorsal, QT_TR_NOOP("&Dorsal"), QKeySequence(Qt::CTRL | Qt::Key_3)},
+        {View::Ventral, QT_TR_NOOP("&Ventral"), QKeySequence(Qt::CTRL | Qt::Key_4)},
+        {View::Anterior, QT_TR_NOOP("&Anterior"), QKeySequence(Qt::CTRL | Qt::Key_5)},
+        {View::Posterior, QT_TR_NOOP("&Posterior"), QKeySequence(Qt::CTRL | Qt::Key_6)},
+    };
+    for (const ViewEntry& entry : entries) {
+        const View view = entry.view;
+        QAction* action = menu->addAction(tr(entry.text), this, [this, view] { showView(view); });
+        action->setShortcut(entry.key);
+        views[int(view)] = action;
+    }
+
+    sides = menu->addMenu(tr("&Hemisphere"));
+    sideGroup = new QActionGroup(this);
+    automaticSide = sides->addAction(tr("&Automatic"));
+    leftSide = sides->addAction(tr("&Left"));
+    rightSide = sides->addAction(tr("&Right"));
+    for (QAction* action : {automaticSide, leftSide, rightSide}) {
+        action->setCheckable(true);
+        sideGroup->addAction(action);
+    }
+    automaticSide->setChecked(true);
+    connect(automaticSide, &QAction::triggered, this, [this] { chooseHemisphere(Hemisphere::Unknown); });
+    connect(leftSide, &QAction::triggered, this, [this] { chooseHemisphere(Hemisphere::Left); });
+    connect(rightSide, &QAction::triggered, this, [this] { chooseHemisphere(Hemisphere::Right); });
+    connect(sides, &QMenu::aboutToShow, this, &ViewMenu::updateHemisphereMenu);
+    connect(menu, &QMenu::aboutToShow, this, &ViewMenu::updateHemisphereMenu);
+    menu->addSeparator();
+
+    spin = menu->addAction(tr("&Spin After Drag"));
+    spin->setCheckable(true);
+    spin->setChecked(viewer->spinEnabled());
+    connect(spin, &QAction::toggled, this, [this](bool on) {
+        this->viewer->setSpinEnabled(on);
+        QSettings settings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux");
+        settings.setValue("view/spin", on);
+    });
+    updateHemisphereMenu();
+}
+
+void ViewMenu::addDockToggles(QDockWidget* resourcesDock, QDockWidget* messagesDock)
+{
+    menu->addSeparator();
+    QAction* showResources = resourcesDock->toggleViewAction();
+    showResources->setText(tr("&Resources Panel"));
+    menu->addAction(showResources);
+    QAction* showMessages = messagesDock->toggleViewAction();
+    showMessages->setText(tr("Message &Log"));
+    menu->addAction(showMessages);
+}
+
+QAction* ViewMenu::resetAction() const
+{
+    return reset;
+}
+
+QAction* ViewMenu::viewAction(View view) const
+{
+    return views[int(view)];
+}
+
+QAction* ViewMenu::spinAction() const
+{
+    return spin;
+}
+
+QMenu* ViewMenu::hemisphereMenu() const
+{
+    return sides;
+}
+
+GeometryScene* ViewMenu::targetSurface() const
+{
+    const QModelIndex current = resources->getTreeView()->currentIndex();
+    if (current.isValid()) {
+        for (TreeItem* item = resources->getModel()->getItem(current); item; item = item->parent())
+            if (auto* surface = dynamic_cast<GeometryScene*>(item); surface && surface->isLoaded())
+                return surface;
+    }
+    return resources->hasGeometry() ? resources->getLastGeometry() : nullptr;
+}
+
+Hemisphere ViewMenu::hemisphere(const GeometryScene* surface) const
+{
+    if (!surface)
+        return Hemisphere::Unknown;
+    const QString chosen = surface->property(hemisphereProperty).toString();
+    if (chosen == QLatin1String("left"))
+        return Hemisphere::Left;
+    if (chosen == QLatin1String("right"))
+        return Hemisphere::Right;
+    return guessedHemisphere(surface);
+}
+
+Hemisphere ViewMenu::guessedHemisphere(const GeometryScene* surface)
+{
+    if (!surface)
+        return Hemisphere::Unknown;
+    SoSearchAction search;
+    search.setType(SoCoordinate3::getClassTypeId());
+    search.setInterest(SoSearchAction::FIRST);
+    search.apply(surface->getSceneSeparator());
+    const SbVec3f* points = nullptr;
+    int count = 0;
+    if (search.getPath()) {
+        const SoMFVec3f& field = static_cast<SoCoordinate3*>(search.getPath()->getTail())->point;
+        points = field.getValues(0);
+        count = field.getNum();
+    }
+    const QByteArray name = QFile::encodeName(surface->fileName());
+    const QByteArray structure = surface->getSurface()->anatomicalStructure().toUtf8();
+    return gyroscene::guess_hemisphere(std::string_view(name.constData(), size_t(name.size())),
+                                       std::string_view(structure.constData(), size_t(structure.size())),
+                                       points, count);
+}
+
+void ViewMenu::setHemisphere(GeometryScene* surface, Hemisphere hemisphere)
+{
+    if (!surface)
+        return;
+    surface->setProperty(hemisphereProperty, hemisphere == Hemisphere::Unknown
+                                                  ? QVariant()
+                                                  : QVariant(QString(gyroscene::hemisphere_name(hemisphere))));
+}
+
+void ViewMenu::resetView()
+{
+    viewer->stopSpin();
+    if (SoCamera* camera = viewer->getCamera())
+        camera->orientation = SbRotation::identity();
+    viewer->viewAll();
+}
+
+void ViewMenu::showView(View view)
+{
+    SoCamera* camera = viewer->getCamera();
+    if (!camera || viewer->width() < 1 || viewer->height() < 1)
+        return;
+    viewer->stopSpin();
+    const float aspect = float(viewer->width()) / float(viewer->height());
+    // The whole scene is framed whichever surface sets the side, so that
+    // every view shows all of it at one size.
+    gyroscene::aim_camera(camera, gyroscene::scene_box(viewer->getSceneGraph()), aspect,
+                          gyroscene::view_angles(view, hemisphere(targetSurface())));
+}
+
+void ViewMenu::updateHemisphereMenu()
+{
+    GeometryScene* surface = targetSurface();
+    sides->setEnabled(surface != nullptr);
+    const Hemisphere guessed = guessedHemisphere(surface);
+    automaticSide->setText(guessed == Hemisphere::Left    ? tr("&Automatic (left)")
+                           : guessed == Hemisphere::Right ? tr("&Automatic (right)")
+                                                          : tr("&Automatic"));
+    const QString chosen = surface ? surface->property(hemisphereProperty).toString() : QString();
+    (chosen == QLatin1String("left")    ? leftSide
+     : chosen == QLatin1String("right") ? rightSide
+                                        : automaticSide)
+        ->setChecked(true);
+}
+
+void ViewMenu::chooseHemisphere(Hemisphere hemisphere)
+{
+    setHemisphere(targetSurface(), hemisphere);
+}

@@ -1,0 +1,64 @@
+// The View menu: back to the start-up view, the standard views of a brain
+// surface, which hemisphere a surface is, the docks and the spin after a
+// drag. Lateral and medial follow the surface selected in the tree (or the
+// last one opened); the user may say which side it is when its file name,
+// its file and its coordinates guess wrong.
+#pragma once
+
+#include "view_presets.h"
+
+#include <QObject>
+
+class BrainQuarter;
+class GeometryScene;
+class QAction;
+class QActionGroup;
+class QDockWidget;
+class QMenu;
+class ResourceForm;
+
+class ViewMenu : public QObject
+{
+    Q_OBJECT
+
+public:
+    ViewMenu(QMenu* menu, BrainQuarter* viewer, ResourceForm* resources);
+
+    // The dock toggles go below the views; the menu stays open to more.
+    void addDockToggles(QDockWidget* resourcesDock, QDockWidget* messagesDock);
+
+    QAction* resetAction() const;
+    QAction* viewAction(gyroscene::View view) const;
+    QAction* spinAction() const;
+    QMenu* hemisphereMenu() const;
+
+    // The surface the side views are for: the one whose rows hold the
+    // selected row, else the last one opened; null when none has loaded.
+    GeometryScene* targetSurface() const;
+    // The user's word for the surface if given, else the guess.
+    gyroscene::Hemisphere hemisphere(const GeometryScene* surface) const;
+    static gyroscene::Hemisphere guessedHemisphere(const GeometryScene* surface);
+    // Unknown goes back to the guess.
+    static void setHemisphere(GeometryScene* surface, gyroscene::Hemisphere hemisphere);
+
+public slots:
+    // As at start-up: looking down onto the scene, all of it in view.
+    void resetView();
+    void showView(gyroscene::View view);
+
+private:
+    void updateHemisphereMenu();
+    void chooseHemisphere(gyroscene::Hemisphere hemisphere);
+
+    QMenu* menu;
+    BrainQuarter* viewer;
+    ResourceForm* resources;
+    QAction* reset = nullptr;
+    QAction* views[6] = {};
+    QMenu* sides = nullptr;
+    QActionGroup* sideGroup = nullptr;
+    QAction* automaticSide = nullptr;
+    QAction* leftSide = nullptr;
+    QAction* rightSide = nullptr;
+    QAction* spin = nullptr;
+};
