@@ -51,6 +51,8 @@ public:
     void setColumnShown(bool shown);
 
     SoMaterial* getMaterial() const;
+    // The surface's vertices, one per vertex of the file.
+    SoCoordinate3* getCoordinates() const;
 
 public slots:
     void updateTransparency(double newVal);

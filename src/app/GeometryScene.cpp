@@ -112,6 +112,32 @@ void GeometryScene::wasSelected()
     panel->setLastGeometry(this);
 }
 
+bool GeometryScene::isLayer() const
+{
+    return true;
+}
+
+bool GeometryScene::isShown() const
+{
+    return shown;
+}
+
+void GeometryScene::setShown(bool show)
+{
+    shown = show;
+    placeLayerNode(rootSeparator, shown);
+}
+
+void GeometryScene::releaseLayer()
+{
+    placeLayerNode(rootSeparator, false);
+}
+
+SoNode* GeometryScene::layerNode() const
+{
+    return sceneSeparator;
+}
+
 GeometryNode* GeometryScene::getSurface() const
 {
     return surface;

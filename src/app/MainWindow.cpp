@@ -3,6 +3,7 @@
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
 #include "MessageLog.h"
+#include "PickPanel.h"
 #include "ReaderMessages.h"
 #include "ResourceForm.h"
 #include "format_files.h"
@@ -48,6 +49,15 @@ MainWindow::MainWindow()
         resourcesDock = new QDockWidget(tr("Resources"), this);
         addDockWidget(Qt::RightDockWidgetArea, resourcesDock);
         resourcesDock->setWidget(resources);
+        // Below the resources; told of a pick before the tree's rows are.
+        pickPanel = new PickPanel(resources, viewer, this);
+        pickDock = new QDockWidget(tr("Pick"), this);
+        pickDock->setObjectName("pickDock");
+        pickDock->setWidget(pickPanel);
+        addDockWidget(Qt::RightDockWidgetArea, pickDock);
+        splitDockWidget(resourcesDock, pickDock, Qt::Vertical);
+        connect(viewer, &BrainQuarter::pointPicked, pickPanel, &PickPanel::pointPicked);
+        connect(resources, &ResourceForm::layersChanged, pickPanel, &PickPanel::refresh);
         messagesDock = new QDockWidget(tr("Messages"), this);
         messagesDock->setObjectName("messagesDock");
         addDockWidget(Qt::BottomDockWidgetArea, messagesDock);
@@ -76,6 +86,9 @@ void MainWindow::createActions()
 {
     openFileAction = new QAction(tr("&Open File"), this);
     connect(openFileAction, &QAction::triggered, this, &MainWindow::openFileFromDialog);
+    closeFileAction = new QAction(tr("&Close"), this);
+    closeFileAction->setToolTip(tr("Close the file of the row selected in the resources"));
+    connect(closeFileAction, &QAction::triggered, this, [this] { resources->closeSelected(); });
     quitAction = new QAction(tr("&Quit"), this);
     connect(quitAction, &QAction::triggered, this, &MainWindow::quitApplication);
 }
@@ -84,6 +97,7 @@ void MainWindow::createMenus()
 {
     fileMenu = menuBar()->addMenu(tr("&File"));
     fileMenu->addAction(openFileAction);
+    fileMenu->addAction(closeFileAction);
     fileMenu->addAction(quitAction);
 }
 
@@ -213,6 +227,16 @@ MessageLog* MainWindow::getMessageLog() const
 QDockWidget* MainWindow::getMessagesDock() const
 {
     return messagesDock;
+}
+
+PickPanel* MainWindow::getPickPanel() const
+{
+    return pickPanel;
+}
+
+QDockWidget* MainWindow::getPickDock() const
+{
+    return pickDock;
 }
 
 QPushButton* MainWindow::getProblemsButton() const

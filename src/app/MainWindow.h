@@ -10,6 +10,7 @@
 
 class BrainQuarter;
 class MessageLog;
+class PickPanel;
 class QAction;
 class QDockWidget;
 class QFile;
@@ -33,6 +34,8 @@ public:
     ResourceForm* getResources() const;
     MessageLog* getMessageLog() const;
     QDockWidget* getMessagesDock() const;
+    PickPanel* getPickPanel() const;
+    QDockWidget* getPickDock() const;
     // Absent until the first problem.
     QPushButton* getProblemsButton() const;
 
@@ -52,6 +55,7 @@ private:
 
     QMenu* fileMenu = nullptr;
     QAction* openFileAction = nullptr;
+    QAction* closeFileAction = nullptr;
     QAction* quitAction = nullptr;
     BrainQuarter* viewer = nullptr;
     ResourceForm* resources = nullptr;
@@ -59,4 +63,6 @@ private:
     MessageLog* messageLog = nullptr;
     QDockWidget* messagesDock = nullptr;
     QPushButton* problemsButton = nullptr;
+    PickPanel* pickPanel = nullptr;
+    QDockWidget* pickDock = nullptr;
 };

@@ -33,6 +33,13 @@ void tagPointItem::setLocation(double x, double y, double z)
                                       static_cast<float>(z));
 }
 
+void tagPointItem::setRadius(float radius)
+{
+    // Unchanged values are not written: each write would notify the scene.
+    if (sphere->radius.getValue() != radius)
+        sphere->radius = radius;
+}
+
 SoSeparator* tagPointItem::getPointSeparator() const
 {
     return pointSeparator;

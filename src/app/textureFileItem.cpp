@@ -164,6 +164,15 @@ void textureFileItem::getAllColumns()
 
 void textureFileItem::showColumn(int row)
 {
+    static quint64 choices = 0;
+    chosen = row;
+    chosenAt = ++choices;
+    if (shown)
+        drawColumn(row);
+}
+
+void textureFileItem::drawColumn(int row)
+{
     columnSwitch->whichChild = row;
     TreeItem* scene = parent();
     if (!scene)
@@ -176,6 +185,70 @@ void textureFileItem::showColumn(int row)
             other->columnSwitch->whichChild = SO_SWITCH_NONE;
         else if (auto* surface = dynamic_cast<GeometryNode*>(sibling))
             surface->setColumnShown(true);
+    }
+}
+
+int textureFileItem::chosenColumn() const
+{
+    return chosen;
+}
+
+void textureFileItem::handOverColouring()
+{
+    TreeItem* scene = parent();
+    if (!scene)
+        return;
+    textureFileItem* next = nullptr;
+    GeometryNode* surface = nullptr;
+    for (int i = 0; i < scene->childCount(); ++i) {
+        TreeItem* sibling = scene->child(i);
+        if (auto* other = dynamic_cast<textureFileItem*>(sibling)) {
+            if (other != this && other->shown && other->chosen >= 0 &&
+                (!next || other->chosenAt > next->chosenAt))
+                next = other;
+        } else if (auto* node = dynamic_cast<GeometryNode*>(sibling)) {
+            surface = node;
+        }
+    }
+    if (next)
+        next->drawColumn(next->chosen);
+    else if (surface)
+        surface->setColumnShown(false);
+}
+
+bool textureFileItem::isLayer() const
+{
+    return true;
+}
+
+bool textureFileItem::isShown() const
+{
+    return shown;
+}
+
+void textureFileItem::setShown(bool show)
+{
+    if (show == shown)
+        return;
+    shown = show;
+    if (shown) {
+        if (chosen >= 0)
+            showColumn(chosen);
+        return;
+    }
+    const bool drawing = columnSwitch->whichChild.getValue() != SO_SWITCH_NONE;
+    columnSwitch->whichChild = SO_SWITCH_NONE;
+    if (drawing)
+        handOverColouring();
+}
+
+void textureFileItem::releaseLayer()
+{
+    setShown(false);
+    if (targetSeparator) {
+        const int at = targetSeparator->findChild(columnSwitch);
+        if (at >= 0)
+            targetSeparator->removeChild(at);
     }
 }
 

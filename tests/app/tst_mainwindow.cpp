@@ -120,9 +120,10 @@ private slots:
         QCOMPARE(menus.size(), 1);
         QCOMPARE(menus[0]->text(), QString("&File"));
         const QList<QAction*> actions = menus[0]->menu()->actions();
-        QCOMPARE(actions.size(), 2);
+        QCOMPARE(actions.size(), 3);
         QCOMPARE(actions[0]->text(), QString("&Open File"));
-        QCOMPARE(actions[1]->text(), QString("&Quit"));
+        QCOMPARE(actions[1]->text(), QString("&Close"));
+        QCOMPARE(actions[2]->text(), QString("&Quit"));
         QCOMPARE(window->getViewer()->minimumSizeHint(), QSize(640, 480));
     }
 
