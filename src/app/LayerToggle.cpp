@@ -18,8 +18,10 @@ public:
 
 }  // namespace
 
-LayerToggle::LayerToggle(QTreeView* view) : QObject(view), view(view)
+LayerToggle::LayerToggle(QTreeView* view)
+    : QObject(view), view(view), layout(new OptionDelegate)
 {
+    layout->setParent(this);
     view->viewport()->installEventFilter(this);
 }
 
@@ -35,8 +37,7 @@ QRect LayerToggle::checkBoxRect(const QModelIndex& index) const
     const int small = view->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, view);
     option.decorationSize = view->iconSize().isValid() ? view->iconSize() : QSize(small, small);
     option.showDecorationSelected = true;
-    static OptionDelegate delegate;
-    delegate.initStyleOption(&option, index);
+    static_cast<OptionDelegate*>(layout)->initStyleOption(&option, index);
     return view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view);
 }
 

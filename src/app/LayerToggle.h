@@ -8,6 +8,7 @@
 #include <QPersistentModelIndex>
 #include <QRect>
 
+class QStyledItemDelegate;
 class QTreeView;
 
 class LayerToggle : public QObject
@@ -29,5 +30,7 @@ private:
     QModelIndex checkBoxAt(const QPoint& position) const;
 
     QTreeView* view;
+    // Lays out a row's option as the view's own delegate does.
+    QStyledItemDelegate* layout;
     QPersistentModelIndex pressed;
 };

@@ -80,6 +80,18 @@ void MainWindow::widenToFitPanel()
     const int wanted = width() - resourcesDock->width() + resourcesDock->sizeHint().width();
     if (wanted > width())
         resize(std::min(wanted, available), height());
+
+    // The pick panel under the resources takes height of its own: the
+    // window grows by it where the screen has room, so the resources keep
+    // about the height they had alone.
+    const int resourcesHeight =
+        std::max(resourcesDock->sizeHint().height(), viewer->minimumSizeHint().height());
+    const int pickHeight = pickDock->sizeHint().height();
+    const int docks = resourcesDock->height() + pickDock->height();
+    const int availableHeight = screen ? screen->availableGeometry().height() : height();
+    const int wantedHeight = height() - docks + resourcesHeight + pickHeight;
+    if (wantedHeight > height())
+        resize(width(), std::min(wantedHeight, availableHeight));
 }
 
 void MainWindow::createActions()

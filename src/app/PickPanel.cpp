@@ -79,7 +79,7 @@ QSize PickPanel::sizeHint() const
 {
     // Room for the three lines and a handful of columns, leaving the tree
     // above most of the dock area.
-    return QSize(QWidget::sizeHint().width(), 220);
+    return QSize(QWidget::sizeHint().width(), 200);
 }
 
 void PickPanel::pointPicked(int index, int id, int, int, int)
