@@ -1,8 +1,10 @@
 #include "BrainQuarter.h"
 
+#include "IndexedRayPick.h"
+#include "PickIndex.h"
+
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/SoRenderManager.h>
-#include <Inventor/actions/SoRayPickAction.h>
 #include <Inventor/details/SoFaceDetail.h>
 #include <Inventor/details/SoPointDetail.h>
 #include <Inventor/events/SoMouseButtonEvent.h>
@@ -27,7 +29,7 @@ void event_cb(void* userData, SoEventCallback* node)
     if (!event || event->getButton() != SoMouseButtonEvent::BUTTON1 || event->getState() != SoButtonEvent::DOWN)
         return;
 
-    SoRayPickAction pick(viewer->getSoRenderManager()->getViewportRegion());
+    gyroview::IndexedRayPick pick(viewer->getSoRenderManager()->getViewportRegion(), &viewer->pickIndex());
     pick.setPoint(event->getPosition());
     pick.apply(viewer->getSceneGraph());
     viewer->getPickedPoint(pick.getPickedPoint(0));
@@ -35,7 +37,8 @@ void event_cb(void* userData, SoEventCallback* node)
 
 }  // namespace
 
-BrainQuarter::BrainQuarter(QWidget* parent) : gyroview::ViewerWidget(parent)
+BrainQuarter::BrainQuarter(QWidget* parent)
+    : gyroview::ViewerWidget(parent), index(std::make_unique<gyroview::PickIndex>())
 {
     root = new SoSeparator;
     root->ref();
@@ -56,11 +59,27 @@ BrainQuarter::BrainQuarter(QWidget* parent) : gyroview::ViewerWidget(parent)
 }
 
 // The root keeps the reference taken above for the life of the process.
-BrainQuarter::~BrainQuarter() = default;
+BrainQuarter::~BrainQuarter()
+{
+    setOverlaySceneGraph(nullptr);
+    if (legendNodes)
+        legendNodes->unref();
+}
 
 SoSeparator* BrainQuarter::getRootSeparator()
 {
     return root;
+}
+
+gyroview::PickIndex& BrainQuarter::pickIndex()
+{
+    return *index;
+}
+
+void BrainQuarter::paintGL()
+{
+    gyroview::ViewerWidget::paintGL();
+    index->startBuilding();
 }
 
 QSize BrainQuarter::minimumSizeHint() const
@@ -101,4 +120,60 @@ void BrainQuarter::getPickedPoint(SoPickedPoint* picked)
 
     emit pointPicked(index, static_cast<int>(id), static_cast<int>(point[0]), static_cast<int>(point[1]),
                      static_cast<int>(point[2]));
+}
+
+void BrainQuarter::showLegend(const QObject* owner, const gyroscene::legend_spec& spec)
+{
+    legendColumn = owner;
+    legend = spec;
+    drawLegend();
+}
+
+void BrainQuarter::updateLegend(const QObject* owner, const gyroscene::legend_spec& spec)
+{
+    if (owner && owner == legendColumn)
+        showLegend(owner, spec);
+}
+
+void BrainQuarter::removeLegend(const QObject* owner)
+{
+    if (!owner || owner != legendColumn)
+        return;
+    legendColumn = nullptr;
+    legend = gyroscene::legend_spec();
+    drawLegend();
+}
+
+const QObject* BrainQuarter::legendOwner() const
+{
+    return legendColumn;
+}
+
+void BrainQuarter::setLegendEnabled(bool on)
+{
+    legendOn = on;
+    drawLegend();
+}
+
+bool BrainQuarter::legendEnabled() const
+{
+    return legendOn;
+}
+
+SoSeparator* BrainQuarter::getLegend() const
+{
+    return legendOn && legendColumn ? legendNodes : nullptr;
+}
+
+void BrainQuarter::drawLegend()
+{
+    if (legendNodes) {
+        setOverlaySceneGraph(nullptr);
+        legendNodes->unref();
+        legendNodes = nullptr;
+    }
+    if (!legendOn || !legendColumn)
+        return;
+    legendNodes = gyroscene::make_legend(legend, getSoRenderManager()->getViewportRegion().getViewportSizePixels());
+    setOverlaySceneGraph(legendNodes);
 }

@@ -5,7 +5,14 @@
 
 #include <QSize>
 
+#include <memory>
+
 #include "ViewerWidget.h"
+#include "legend.h"
+
+namespace gyroview {
+class PickIndex;
+}
 
 class SoSeparator;
 class SoPerspectiveCamera;
@@ -19,17 +26,44 @@ public:
     ~BrainQuarter() override;
 
     SoSeparator* getRootSeparator();
+    // The triangle indices picks go through; surfaces add themselves when
+    // loaded and leave when hidden or closed.
+    gyroview::PickIndex& pickIndex();
     QSize minimumSizeHint() const override;
 
     // Prints what the pick found and emits pointPicked; null or off-geometry
     // picks are ignored.
     void getPickedPoint(SoPickedPoint* picked);
 
+    // The colour-bar legend of the column shown, drawn in a corner of the
+    // view while the legend is enabled. `owner` is the column it belongs to:
+    // only that one changes or removes it.
+    void showLegend(const QObject* owner, const gyroscene::legend_spec& spec);
+    void updateLegend(const QObject* owner, const gyroscene::legend_spec& spec);
+    void removeLegend(const QObject* owner);
+    const QObject* legendOwner() const;
+    // On at the start; off keeps the column's legend for when it is on again.
+    void setLegendEnabled(bool on);
+    bool legendEnabled() const;
+    // The legend's nodes, or null when none is shown.
+    SoSeparator* getLegend() const;
+
 signals:
     void pointPicked(int index, int id, int x, int y, int z);
 
+protected:
+    // Indices start building once a frame is on the screen.
+    void paintGL() override;
+
 private:
+    void drawLegend();
+
+    std::unique_ptr<gyroview::PickIndex> index;
     SoSeparator* root;
     SoPerspectiveCamera* camera;
     SoEventCallback* eventCallback;
+    const QObject* legendColumn = nullptr;
+    gyroscene::legend_spec legend;
+    SoSeparator* legendNodes = nullptr;
+    bool legendOn = true;
 };

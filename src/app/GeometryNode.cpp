@@ -7,7 +7,10 @@
 #include "gifti_surface.h"
 #include "object_io.h"
 #include "objects.h"
+#include "column_threshold.h"
 #include "surface_files.h"
+#include "textureColumn.h"
+#include "textureFileItem.h"
 
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoIndexedFaceSet.h>
@@ -18,6 +21,9 @@
 #include <Inventor/nodes/SoSeparator.h>
 
 #include <QColorDialog>
+#include <QComboBox>
+#include <QLabel>
+#include <QSpinBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QPalette>
@@ -209,7 +215,83 @@ QWidget* GeometryNode::createForm()
             &GeometryNode::updateTransparency);
     connect(props.colourButton, &QPushButton::clicked, this, &GeometryNode::colourDialog);
     showColourOnButton();
+    addUnderlayControls();
     return propFormWidget;
+}
+
+void GeometryNode::addUnderlayControls()
+{
+    auto* combo = new QComboBox(propFormWidget);
+    combo->setObjectName("underlayCombo");
+    combo->addItem(tr("None"));
+    // Every column of every statistics file of this surface.
+    std::vector<QPointer<textureColumn>> columns{nullptr};
+    if (TreeItem* scene = parent())
+        for (int i = 0; i < scene->childCount(); ++i)
+            if (auto* file = dynamic_cast<textureFileItem*>(scene->child(i)))
+                for (int k = 0; k < file->childCount(); ++k)
+                    if (auto* column = qobject_cast<textureColumn*>(file->child(k))) {
+                        combo->addItem(column->data(0).toString());
+                        combo->setItemData(combo->count() - 1,
+                                           file->data(0).toString() + ": " +
+                                               column->data(0).toString(),
+                                           Qt::ToolTipRole);
+                        columns.emplace_back(column);
+                    }
+    for (std::size_t i = 1; i < columns.size(); ++i)
+        if (columns[i] == underlayColumn)
+            combo->setCurrentIndex(int(i));
+
+    auto* shades = new QSpinBox(propFormWidget);
+    shades->setObjectName("underlayShades");
+    shades->setRange(2, 8);
+    shades->setValue(shadeCount);
+
+    props.gridLayout->addWidget(new QLabel(tr("Underlay:"), propFormWidget), 2, 0);
+    props.gridLayout->addWidget(combo, 2, 1);
+    props.gridLayout->addWidget(new QLabel(tr("Shades:"), propFormWidget), 3, 0);
+    props.gridLayout->addWidget(shades, 3, 1);
+
+    const auto choose = [this, combo, shades, columns] {
+        const int row = combo->currentIndex();
+        textureColumn* column =
+            row > 0 && std::size_t(row) < columns.size() ? columns[std::size_t(row)].data() : nullptr;
+        setUnderlay(column, shades->value());
+    };
+    connect(combo, &QComboBox::currentIndexChanged, this, choose);
+    connect(shades, &QSpinBox::valueChanged, this, choose);
+}
+
+std::vector<QColor> GeometryNode::underneathColours() const
+{
+    if (underlayColumn)
+        return gyroscene::underlay_greys(shadeCount);
+    return {surfaceColour()};
+}
+
+const std::vector<int>& GeometryNode::underlayShades() const
+{
+    static const std::vector<int> none;
+    return underlayColumn ? shadeOfVertex : none;
+}
+
+void GeometryNode::setUnderlay(textureColumn* column, int shades)
+{
+    underlayColumn = column;
+    shadeCount = std::max(shades, 2);
+    shadeOfVertex = column ? gyroscene::underlay_shades(column->getValues(), shadeCount)
+                           : std::vector<int>();
+    emit underneathChanged();
+}
+
+textureColumn* GeometryNode::underlay() const
+{
+    return underlayColumn;
+}
+
+int GeometryNode::underlayShadeCount() const
+{
+    return shadeCount;
 }
 
 void GeometryNode::destroyForm()
@@ -268,6 +350,7 @@ void GeometryNode::setColumnShown(bool shown)
 void GeometryNode::applyColour()
 {
     material->diffuseColor.setValue(columnShown ? SbColor(1.0f, 1.0f, 1.0f) : colour);
+    emit underneathChanged();
 }
 
 QIcon GeometryNode::icon() const

@@ -9,7 +9,10 @@
 #include <Inventor/SbColor.h>
 
 #include <QColor>
+#include <QPointer>
 #include <QString>
+
+#include <vector>
 
 class SoCoordinate3;
 class SoIndexedFaceSet;
@@ -18,6 +21,7 @@ class SoMaterialBinding;
 class SoNormal;
 class SoNormalBinding;
 class SoSeparator;
+class textureColumn;
 struct polygons_struct;
 
 class GeometryNode : public TreeItem
@@ -54,6 +58,20 @@ public:
     // The surface's vertices, one per vertex of the file.
     SoCoordinate3* getCoordinates() const;
 
+    // What a column's thresholded vertices show: the surface's own colour,
+    // or the underlay's shades of grey when one is chosen.
+    std::vector<QColor> underneathColours() const;
+    // The underlay's shade of each vertex; empty without an underlay.
+    const std::vector<int>& underlayShades() const;
+    // Chooses a loaded column as the underlay, in `shades` greys; null for none.
+    void setUnderlay(textureColumn* column, int shades = 2);
+    textureColumn* underlay() const;
+    int underlayShadeCount() const;
+
+signals:
+    // The colours or shades of what is underneath changed.
+    void underneathChanged();
+
 public slots:
     void updateTransparency(double newVal);
     void colourDialog();
@@ -72,7 +90,12 @@ private:
     // Invalid until the user picks a colour; the button shows it from then on.
     QColor chosenColour;
     bool columnShown = false;
+    QPointer<textureColumn> underlayColumn;
+    std::vector<int> shadeOfVertex;
+    int shadeCount = 2;
 
     void applyColour();
     void showColourOnButton();
+    // The underlay's rows in the property box, beside the specified ones.
+    void addUnderlayControls();
 };

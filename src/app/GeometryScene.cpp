@@ -2,10 +2,12 @@
 
 #include "BrainQuarter.h"
 #include "GeometryNode.h"
+#include "PickIndex.h"
 #include "ResourceForm.h"
 #include "RowIcons.h"
 #include "textureFileItem.h"
 
+#include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoIndexedFaceSet.h>
 #include <Inventor/nodes/SoSeparator.h>
 
@@ -24,9 +26,19 @@ GeometryScene::GeometryScene(const QVector<QVariant>& data, ResourceForm* form, 
     panel = form;
 }
 
+// A surface closed from the tree leaves the pick index through its closer;
+// here the viewer may already be gone.
 GeometryScene::~GeometryScene()
 {
     sceneSeparator->unref();
+}
+
+SoIndexedFaceSet* GeometryScene::faceSet() const
+{
+    for (int i = 0; i < sceneSeparator->getNumChildren(); ++i)
+        if (sceneSeparator->getChild(i)->isOfType(SoIndexedFaceSet::getClassTypeId()))
+            return static_cast<SoIndexedFaceSet*>(sceneSeparator->getChild(i));
+    return nullptr;
 }
 
 bool GeometryScene::loadGeometry(QFile& file)
@@ -39,7 +51,22 @@ bool GeometryScene::loadGeometry(QFile& file)
     loaded = surface->loadObj(file);
     if (!loaded)
         setData(1, tr("Failed: %1").arg(surface->loadError()));
+    else if (viewer)
+        indexForPicking();
     return loaded;
+}
+
+// The index copies the surface as loaded; a surface whose points or faces
+// change must come through here again (the pick falls back to Coin's own
+// ray pick for it until then).
+void GeometryScene::indexForPicking()
+{
+    SoCoordinate3* coordinates = nullptr;
+    for (int i = 0; i < sceneSeparator->getNumChildren(); ++i)
+        if (sceneSeparator->getChild(i)->isOfType(SoCoordinate3::getClassTypeId()))
+            coordinates = static_cast<SoCoordinate3*>(sceneSeparator->getChild(i));
+    if (SoIndexedFaceSet* faces = faceSet(); faces && coordinates)
+        viewer->pickIndex().addSurface(faces, coordinates);
 }
 
 bool GeometryScene::isLoaded() const
@@ -126,11 +153,17 @@ void GeometryScene::setShown(bool show)
 {
     shown = show;
     placeLayerNode(rootSeparator, shown);
+    // The index answers picks by itself once built; it must skip the surface too.
+    if (SoIndexedFaceSet* faces = faceSet(); faces && viewer)
+        viewer->pickIndex().setSurfaceHidden(faces, !shown);
 }
 
 void GeometryScene::releaseLayer()
 {
     placeLayerNode(rootSeparator, false);
+    // The index holds the face set; closed, the surface must not stay alive in it.
+    if (SoIndexedFaceSet* faces = faceSet(); faces && viewer)
+        viewer->pickIndex().removeSurface(faces);
 }
 
 SoNode* GeometryScene::layerNode() const

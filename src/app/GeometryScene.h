@@ -9,6 +9,7 @@
 
 class GeometryNode;
 class SoSeparator;
+class SoIndexedFaceSet;
 
 class GeometryScene : public TreeItem
 {
@@ -43,6 +44,9 @@ public:
     SoSeparator* getSceneSeparator() const;
 
 private:
+    SoIndexedFaceSet* faceSet() const;
+    void indexForPicking();
+
     ResourceForm* panel;
     SoSeparator* rootSeparator = nullptr;
     SoSeparator* sceneSeparator;

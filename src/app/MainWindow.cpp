@@ -103,6 +103,13 @@ void MainWindow::createActions()
     connect(closeFileAction, &QAction::triggered, this, [this] { resources->closeSelected(); });
     quitAction = new QAction(tr("&Quit"), this);
     connect(quitAction, &QAction::triggered, this, &MainWindow::quitApplication);
+    legendAction = new QAction(tr("Colour Bar Legend"), this);
+    legendAction->setCheckable(true);
+    legendAction->setChecked(true);
+    connect(legendAction, &QAction::toggled, this, [this](bool on) {
+        if (viewer)
+            viewer->setLegendEnabled(on);
+    });
 }
 
 void MainWindow::createMenus()
@@ -111,6 +118,8 @@ void MainWindow::createMenus()
     fileMenu->addAction(openFileAction);
     fileMenu->addAction(closeFileAction);
     fileMenu->addAction(quitAction);
+    viewMenu = menuBar()->addMenu(tr("&View"));
+    viewMenu->addAction(legendAction);
 }
 
 void MainWindow::initColourbars()
@@ -249,6 +258,11 @@ PickPanel* MainWindow::getPickPanel() const
 QDockWidget* MainWindow::getPickDock() const
 {
     return pickDock;
+}
+
+QAction* MainWindow::getLegendAction() const
+{
+    return legendAction;
 }
 
 QPushButton* MainWindow::getProblemsButton() const

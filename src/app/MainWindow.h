@@ -38,6 +38,8 @@ public:
     QDockWidget* getPickDock() const;
     // Absent until the first problem.
     QPushButton* getProblemsButton() const;
+    // View > Colour Bar Legend.
+    QAction* getLegendAction() const;
 
 public slots:
     void openFileFromDialog();
@@ -54,6 +56,8 @@ private:
     void reportUnknownSuffix(const QFile& file);
 
     QMenu* fileMenu = nullptr;
+    QMenu* viewMenu = nullptr;
+    QAction* legendAction = nullptr;
     QAction* openFileAction = nullptr;
     QAction* closeFileAction = nullptr;
     QAction* quitAction = nullptr;

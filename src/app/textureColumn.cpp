@@ -1,19 +1,23 @@
 #include "textureColumn.h"
 
+#include "BrainQuarter.h"
 #include "ColourBarStore.h"
 #include "RowIcons.h"
+#include "GeometryNode.h"
+#include "GeometryScene.h"
+#include "column_colouring.h"
+#include "column_threshold.h"
 #include "textureFileItem.h"
 #include "zelVertstatsFile.h"
 
-#include <Inventor/nodes/SoComplexity.h>
 #include <Inventor/nodes/SoGroup.h>
 #include <Inventor/nodes/SoSwitch.h>
-#include <Inventor/nodes/SoTexture2.h>
-#include <Inventor/nodes/SoTextureCoordinate2.h>
-#include <Inventor/nodes/SoTextureCoordinateBinding.h>
 
-#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QImage>
+#include <QLabel>
+#include <QPushButton>
 #include <QPalette>
 #include <QPixmap>
 #include <QStyle>
@@ -23,10 +27,6 @@
 #include <iostream>
 
 namespace {
-
-// Where values below the lower limit, and values with no defined place on
-// the bar, land: just inside the bar's bottom end.
-constexpr float belowRange = 0.01f;
 
 // Wide enough for anything format 'g', precision 6 gives a float, with a
 // character to spare for the frame styles draw inside the field.
@@ -55,29 +55,21 @@ textureColumn::textureColumn(SoSwitch* columnSwitch, const QVector<QVariant>& da
     lowerLimit = 0.0f;
     upperLimit = 0.0f;
 
-    group = new SoGroup;
+    const gyroscene::column_nodes nodes = gyroscene::make_column_nodes();
     // Our reference keeps the nodes alive with the item, switch or not.
-    group->ref();
+    group = nodes.group;
+    complexity = nodes.complexity;
+    texture = nodes.texture;
+    textureCoords = nodes.coordinates;
+    coordinateBinding = nodes.binding;
     if (columnSwitch)
         columnSwitch->addChild(group);
 
-    complexity = new SoComplexity;
-    complexity->textureQuality = 1.0f;
-    group->addChild(complexity);
-
-    texture = new SoTexture2;
-    texture->wrapS = SoTexture2::CLAMP;
-    texture->wrapT = SoTexture2::CLAMP;
-    group->addChild(texture);
-
-    textureCoords = new SoTextureCoordinate2;
-    group->addChild(textureCoords);
-
-    coordinateBinding = new SoTextureCoordinateBinding;
-    coordinateBinding->value = SoTextureCoordinateBinding::PER_VERTEX_INDEXED;
-    group->addChild(coordinateBinding);
-
     fillTextureVector(colourBars);
+
+    // Thresholded vertices follow the surface's colour and underlay.
+    if (GeometryNode* surface = findSurface())
+        connect(surface, &GeometryNode::underneathChanged, this, &textureColumn::underneathChanged);
 
     propFormAvailable = true;
     propFormShown = false;
@@ -85,6 +77,8 @@ textureColumn::textureColumn(SoSwitch* columnSwitch, const QVector<QVariant>& da
 
 textureColumn::~textureColumn()
 {
+    if (legendViewer)
+        legendViewer->removeLegend(this);
     destroyForm();
     group->unref();
 }
@@ -122,37 +116,14 @@ bool textureColumn::loadTextureColumn(zelVertstatsFile* file, const QString& nam
         }
     }
 
-    // The range of the finite values: a missing value (NaN) or an infinity
-    // would otherwise become a limit and leave no value a place on the bar.
-    bool first = true;
-    float lower = 0.0f, upper = 0.0f;
-    for (float v : values) {
-        if (!std::isfinite(v))
-            continue;
-        if (first) {
-            lower = upper = v;
-            first = false;
-        } else if (v > upper) {
-            upper = v;
-        } else if (v < lower) {
-            lower = v;
-        }
-    }
-    scaleTexture(lower, upper);
+    const gyroscene::value_range range = gyroscene::finite_range(values);
+    scaleTexture(range.lower, range.upper);
     return found;
 }
 
 float textureColumn::textureCoordinate(float value, float lower, float upper)
 {
-    const float t = (value - lower) / (upper - lower);
-    if (t < 0.0f)
-        return belowRange;
-    if (t > 1.0f)
-        return 1.0f;
-    // NaN (a missing value, or a value equal to equal limits) has no place.
-    if (!(t >= 0.0f))
-        return belowRange;
-    return t;
+    return gyroscene::texture_coordinate(value, lower, upper);
 }
 
 void textureColumn::scaleTexture(float lower, float upper)
@@ -160,23 +131,114 @@ void textureColumn::scaleTexture(float lower, float upper)
     lowerLimit = lower;
     upperLimit = upper;
 
+    fillCoordinates();
+}
+
+void textureColumn::fillCoordinates()
+{
     // Coin reads one coordinate per surface vertex: vertices beyond the
     // column's values get the below-range coordinate rather than nothing.
-    const std::size_t count = values.size();
-    std::size_t total = count;
-    if (vertexCount > 0 && static_cast<std::size_t>(vertexCount) > total)
-        total = static_cast<std::size_t>(vertexCount);
-
-    // One edit of the whole field: a single notification, not one per vertex.
-    textureCoords->point.setNum(static_cast<int>(total));
-    if (total == 0)
+    if (threshold <= 0.0f) {
+        gyroscene::fill_texture_coordinates(textureCoords, values, vertexCount, lowerLimit,
+                                            upperLimit);
         return;
-    SbVec2f* points = textureCoords->point.startEditing();
-    for (std::size_t i = 0; i < count; ++i)
-        points[i].setValue(0.5f, textureCoordinate(values[i], lower, upper));
-    for (std::size_t i = count; i < total; ++i)
-        points[i].setValue(0.5f, belowRange);
-    textureCoords->point.finishEditing();
+    }
+    const GeometryNode* surface = findSurface();
+    const std::vector<int> noShades;
+    const int regions = 1 + (surface ? int(surface->underneathColours().size()) : 1);
+    gyroscene::fill_threshold_coordinates(textureCoords, values, vertexCount, lowerLimit,
+                                          upperLimit, threshold,
+                                          surface ? surface->underlayShades() : noShades, regions);
+}
+
+void textureColumn::applyTexture()
+{
+    if (currentBar < 0 || currentBar >= colourBars.size())
+        return;
+    // Without a threshold the texture is the bar's file, as it always was.
+    if (threshold <= 0.0f) {
+        gyroscene::set_bar_file(texture, colourBars.at(currentBar));
+        return;
+    }
+    const GeometryNode* surface = findSurface();
+    const std::vector<QColor> underneath =
+        surface ? surface->underneathColours() : std::vector<QColor>{QColor(204, 204, 204)};
+    gyroscene::set_texture_image(
+        texture, gyroscene::threshold_texture(QImage(colourBars.at(currentBar)), underneath));
+}
+
+void textureColumn::underneathChanged()
+{
+    if (threshold > 0.0f) {
+        applyTexture();
+        fillCoordinates();
+    }
+    refreshViewLegend();
+}
+
+void textureColumn::setThreshold(float newThreshold)
+{
+    const float t = std::isfinite(newThreshold) ? std::fabs(newThreshold) : 0.0f;
+    if (t == threshold)
+        return;
+    threshold = t;
+    applyTexture();
+    fillCoordinates();
+    if (thresholdField)
+        thresholdField->setText(QString::number(threshold, 'g', 6));
+    refreshViewLegend();
+}
+
+float textureColumn::getThreshold() const
+{
+    return threshold;
+}
+
+void textureColumn::makeLimitsSymmetric()
+{
+    const gyroscene::value_range range = gyroscene::symmetric_limits(lowerLimit, upperLimit);
+    scaleTexture(range.lower, range.upper);
+    if (propFormShown) {
+        props.lowerLimit->setText(QString::number(lowerLimit, 'g', 6));
+        props.upperLimit->setText(QString::number(upperLimit, 'g', 6));
+        showLegend();
+    }
+    refreshViewLegend();
+}
+
+void textureColumn::thresholdEdited()
+{
+    if (!propFormShown || !thresholdField)
+        return;
+    // As with the limits, text that is no number counts as 0: no threshold.
+    setThreshold(thresholdField->text().toFloat());
+    thresholdField->setText(QString::number(threshold, 'g', 6));
+}
+
+void textureColumn::addThresholdControls()
+{
+    auto* box = new QGroupBox(tr("Threshold"), propFormWidget);
+    box->setObjectName("thresholdBox");
+    auto* grid = new QGridLayout(box);
+    thresholdField = new QLineEdit(box);
+    thresholdField->setObjectName("thresholdField");
+    thresholdField->setText(QString::number(threshold, 'g', 6));
+    thresholdField->setToolTip(tr("Vertices whose value is nearer zero than this show the surface"));
+    auto* symmetric = new QPushButton(tr("Symmetric limits"), box);
+    symmetric->setObjectName("symmetricButton");
+    grid->addWidget(new QLabel(tr("|value| <"), box), 0, 0);
+    grid->addWidget(thresholdField, 0, 1);
+    grid->addWidget(symmetric, 1, 0, 1, 2);
+    props.verticalLayout_2->addWidget(box);
+    connect(thresholdField, &QLineEdit::editingFinished, this, &textureColumn::thresholdEdited);
+    connect(symmetric, &QPushButton::clicked, this, &textureColumn::makeLimitsSymmetric);
+}
+
+GeometryNode* textureColumn::findSurface() const
+{
+    TreeItem* file = parent();
+    auto* scene = file ? dynamic_cast<GeometryScene*>(file->parent()) : nullptr;
+    return scene ? scene->getSurface() : nullptr;
 }
 
 void textureColumn::upperValueChanged()
@@ -188,6 +250,7 @@ void textureColumn::upperValueChanged()
     props.upperLimit->setText(QString::number(upperLimit, 'g', 6));
     scaleTexture(lowerLimit, upperLimit);
     showLegend();
+    refreshViewLegend();
 }
 
 void textureColumn::lowerValueChanged()
@@ -198,6 +261,37 @@ void textureColumn::lowerValueChanged()
     props.lowerLimit->setText(QString::number(lowerLimit, 'g', 6));
     scaleTexture(lowerLimit, upperLimit);
     showLegend();
+    refreshViewLegend();
+}
+
+gyroscene::legend_spec textureColumn::legendSpec() const
+{
+    gyroscene::legend_spec spec;
+    if (currentBar >= 0 && currentBar < colourBars.size())
+        spec.bar = QImage(colourBars.at(currentBar));
+    spec.lower = lowerLimit;
+    spec.upper = upperLimit;
+    spec.name = data(0).toString();
+    spec.threshold = threshold;
+    if (const GeometryNode* surface = findSurface()) {
+        const std::vector<QColor> underneath = surface->underneathColours();
+        spec.underneath = underneath[underneath.size() / 2];
+    }
+    return spec;
+}
+
+BrainQuarter* textureColumn::findViewer() const
+{
+    for (const TreeItem* item = this; item; item = item->parent())
+        if (BrainQuarter* found = item->getViewer())
+            return found;
+    return nullptr;
+}
+
+void textureColumn::refreshViewLegend()
+{
+    if (legendViewer)
+        legendViewer->updateLegend(this, legendSpec());
 }
 
 void textureColumn::showLegend()
@@ -236,8 +330,9 @@ void textureColumn::newTextureSelected(int index)
         return;
     }
     currentBar = index;
-    texture->filename.setValue(QFile::encodeName(colourBars.at(index)).constData());
+    applyTexture();
     showLegend();
+    refreshViewLegend();
 }
 
 void textureColumn::setPickInfo(int index)
@@ -258,6 +353,10 @@ void textureColumn::wasSelected()
         file->showColumn(childNumber());
     else if (columnSwitch)
         columnSwitch->whichChild = childNumber();
+    // The column shown is the one the legend describes.
+    legendViewer = findViewer();
+    if (legendViewer)
+        legendViewer->showLegend(this, legendSpec());
 }
 
 QWidget* textureColumn::createForm()
@@ -288,6 +387,7 @@ QWidget* textureColumn::createForm()
             &textureColumn::lowerValueChanged);
     connect(props.textureCombo, &QComboBox::currentIndexChanged, this,
             &textureColumn::newTextureSelected);
+    addThresholdControls();
 
     newTextureSelected(bar);
     return propFormWidget;
@@ -302,6 +402,7 @@ void textureColumn::destroyForm()
     QWidget* widget = propFormWidget;
     propFormWidget = nullptr;
     propFormShown = false;
+    thresholdField = nullptr;
     delete widget;
 }
 

@@ -6,11 +6,17 @@
 #include "TreeItem.h"
 #include "ui_textureColumnForm.h"
 
+#include "legend.h"
+
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <vector>
 
+class BrainQuarter;
+class GeometryNode;
+class QLineEdit;
 struct ColourBarList;
 class SoComplexity;
 class SoGroup;
@@ -66,6 +72,15 @@ public:
     SoTextureCoordinate2* getTextureCoordinates() const;
     // The widgets of the property box; valid only while it is shown.
     Ui_textureProps* getProps();
+    // What the view's colour-bar legend shows for this column.
+    gyroscene::legend_spec legendSpec() const;
+
+    // Vertices with |value| below a positive threshold show the surface (or
+    // its underlay) instead of a colour; 0, the start, for none.
+    void setThreshold(float threshold);
+    float getThreshold() const;
+    // Limits from -m to +m, m the larger absolute limit.
+    void makeLimitsSymmetric();
 
 public slots:
     void upperValueChanged();
@@ -76,6 +91,16 @@ public slots:
 private:
     // Orders the limit fields and the preview as a legend for the surface.
     void showLegend();
+    // The view's legend follows the column while it shows this one.
+    void refreshViewLegend();
+    BrainQuarter* findViewer() const;
+    GeometryNode* findSurface() const;
+    // The texture and the coordinates for the bar, limits and threshold.
+    void applyTexture();
+    void fillCoordinates();
+    void underneathChanged();
+    void thresholdEdited();
+    void addThresholdControls();
 
     SoTextureCoordinate2* textureCoords;
     std::vector<float> values;
@@ -91,4 +116,9 @@ private:
     int currentBar = 0;
     Ui_textureProps props;
     int vertexCount = -1;
+    // The view whose legend this column was last given to.
+    QPointer<BrainQuarter> legendViewer;
+    float threshold = 0.0f;
+    // Valid only while the property box is shown.
+    QLineEdit* thresholdField = nullptr;
 };

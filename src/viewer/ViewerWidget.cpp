@@ -136,6 +136,10 @@ ViewerWidget::ViewerWidget(QWidget* parent) : QOpenGLWidget(parent), d(std::make
 
 ViewerWidget::~ViewerWidget()
 {
+    if (d->overlay)
+        d->renderManager->removeSuperimposition(d->overlay);
+    if (d->overlayScene)
+        d->overlayScene->unref();
     releaseCacheContext();
     if (d->navigation) {
         d->eventManager->removeSoScXMLStateMachine(d->navigation);
@@ -205,6 +209,31 @@ void ViewerWidget::setSceneGraph(SoNode* node)
 SoNode* ViewerWidget::getSceneGraph() const
 {
     return d->userScene;
+}
+
+void ViewerWidget::setOverlaySceneGraph(SoNode* node)
+{
+    if (node == d->overlayScene)
+        return;
+    if (d->overlay) {
+        d->renderManager->removeSuperimposition(d->overlay);
+        d->overlay = nullptr;
+    }
+    if (d->overlayScene)
+        d->overlayScene->unref();
+    d->overlayScene = node;
+    if (node) {
+        node->ref();
+        // Redrawn when the overlay changes; drawn over everything.
+        d->overlay = d->renderManager->addSuperimposition(
+            node, SoRenderManager::Superimposition::AUTOREDRAW);
+    }
+    requestRedraw();
+}
+
+SoNode* ViewerWidget::getOverlaySceneGraph() const
+{
+    return d->overlayScene;
 }
 
 SoRenderManager* ViewerWidget::getSoRenderManager() const

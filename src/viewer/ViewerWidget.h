@@ -35,6 +35,12 @@ public:
     void setSceneGraph(SoNode* node);
     SoNode* getSceneGraph() const;
 
+    // A scene drawn after the main one on every frame, over it and with a
+    // camera of its own (a legend); it takes no part in picking, navigation
+    // or fitting the camera. Null removes it.
+    void setOverlaySceneGraph(SoNode* node);
+    SoNode* getOverlaySceneGraph() const;
+
     SoRenderManager* getSoRenderManager() const;
     SoEventManager* getSoEventManager() const;
 

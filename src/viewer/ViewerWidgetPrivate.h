@@ -4,6 +4,7 @@
 #include "ViewerWidget.h"
 
 #include <Inventor/SbBox3f.h>
+#include <Inventor/SoRenderManager.h>
 #include <Inventor/SbVec3f.h>
 
 #include <QElapsedTimer>
@@ -25,6 +26,9 @@ struct ViewerWidget::Private {
     SoDirectionalLight* headlight = nullptr;
     SoNode* userScene = nullptr;
     SoCamera* camera = nullptr;
+    // Drawn by the render manager after the scene, without the depth test.
+    SoNode* overlayScene = nullptr;
+    SoRenderManager::Superimposition* overlay = nullptr;
 
     uint32_t cacheContext = 0;
     bool haveCacheContext = false;

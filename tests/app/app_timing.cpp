@@ -5,14 +5,19 @@
 //
 //   xvfb-run -a -s '-screen 0 1280x1024x24' sh -c 'START_NS=$(date +%s%N) ./app_timing'
 //
-// With --empty no surface is opened (the window's own start-up cost).
+// With --empty no surface is opened (the window's own start-up cost);
+// --stats also opens a four-column statistics file of the surface before
+// the first frame; --surfaces N opens the surface N times (picks among N).
 #include "BrainQuarter.h"
 #include "GeometryNode.h"
+#include "IndexedRayPick.h"
+#include "PickIndex.h"
 #include "MainWindow.h"
 #include "ResourceForm.h"
 #include "ViewerWidget.h"
 #include "objects.h"
 #include "output_capture.h"
+#include "zelVertstatsFile.h"
 
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/SbViewportRegion.h>
@@ -158,6 +163,27 @@ bool writeAsciiObj(const char* path, const Sphere& s)
     return std::fclose(out) == 0;
 }
 
+// Four columns of the sphere's points, in the statistics file format.
+bool writeStatistics(const char* path, const Sphere& s)
+{
+    const size_t n = s.points.size();
+    std::vector<float> a(n), b(n), c(n), d(n);
+    for (size_t i = 0; i < n; ++i) {
+        const Point& p = s.points[i];
+        a[i] = p.z;
+        b[i] = std::sin(p.x * 0.1f) * std::cos(p.y * 0.1f);
+        c[i] = std::exp(-(p.x * p.x + p.y * p.y) / 800.0f) - 0.3f;
+        d[i] = float((i * 2654435761u) % 1000) / 1000.0f;
+    }
+    zelVertstatsFile stats;
+    stats.putDataColumn(a, "height");
+    stats.putDataColumn(b, "waves");
+    stats.putDataColumn(c, "blob");
+    stats.putDataColumn(d, "noise");
+    stats.writeFile(path, false);
+    return QFile::exists(path);
+}
+
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -180,27 +206,44 @@ int main(int argc, char** argv)
     // The surface file is made once; later runs reuse it so that the
     // start-up figure is not spoilt by writing it.
     const char* path = "/tmp/gyrolux_timing_sphere.obj";
+    const char* statsPath = "/tmp/gyrolux_timing_sphere.vertstats";
     Sphere sphere;
-    if (!QFile::exists(path)) {
+    if (!QFile::exists(path) || !QFile::exists(statsPath)) {
         sphere = makeSphere(7, 80.0f);
-        if (!writeAsciiObj(path, sphere)) {
-            std::fprintf(stderr, "cannot write %s\n", path);
+        if (!writeAsciiObj(path, sphere) || !writeStatistics(statsPath, sphere)) {
+            std::fprintf(stderr, "cannot write %s or %s\n", path, statsPath);
             return 1;
         }
-        std::fprintf(stderr, "wrote %s; run again for the start-up time\n", path);
+        std::fprintf(stderr, "wrote %s and %s; run again for the start-up time\n", path, statsPath);
+        return 0;
+    }
+    bool empty = false, withStats = false;
+    int surfaces = 1;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--empty")
+            empty = true;
+        else if (arg == "--stats")
+            withStats = true;
+        else if (arg == "--surfaces" && i + 1 < argc)
+            surfaces = std::max(1, std::atoi(argv[++i]));
     }
 
     // Start-up path as main() takes it: window, file, show, first frame.
     MainWindow window;
     const double atWindow = msSinceProcessStart();
-    QFile file(path);
     QElapsedTimer load;
     load.start();
     // With --empty the same path runs without a surface, to tell the cost of
     // the window itself from that of the surface's first frame.
-    const bool empty = argc > 1 && QByteArray(argv[1]) == "--empty";
-    if (!empty)
+    for (int i = 0; i < surfaces && !empty; ++i) {
+        QFile file(path);
         window.openFile(file);
+    }
+    if (withStats && !empty) {
+        QFile stats(statsPath);
+        window.openFile(stats);
+    }
     const double loadMs = load.nsecsElapsed() / 1e6;
     window.resize(1000, 700);
     window.show();
@@ -235,19 +278,43 @@ int main(int argc, char** argv)
         target->unref();
     }
 
-    // One pick through the centre of the view, as the event callback does.
+    // Picks through the view with Coin's ray pick, as the event callback
+    // did: the centre, then points spread over the middle of the view.
     const SbViewportRegion region = viewer->getSoRenderManager()->getViewportRegion();
     const SbVec2s size = region.getViewportSizePixels();
     std::vector<double> picks;
     int hits = 0;
-    for (int rep = 0; rep < 5; ++rep) {
+    for (int rep = 0; rep < 21; ++rep) {
+        const SbVec2s at = rep == 0 ? SbVec2s(size[0] / 2, size[1] / 2)
+                                    : SbVec2s(short(size[0] * (0.3 + 0.02 * rep)),
+                                              short(size[1] * (0.7 - 0.02 * rep)));
         QElapsedTimer timer;
         timer.start();
         SoRayPickAction pick(region);
-        pick.setPoint(SbVec2s(size[0] / 2, size[1] / 2));
+        pick.setPoint(at);
         pick.apply(viewer->getSceneGraph());
         hits += pick.getPickedPoint(0) != nullptr;
         picks.push_back(timer.nsecsElapsed() / 1e6);
+    }
+
+    // The same picks through the surfaces' triangle indices, once built.
+    QElapsedTimer indexWait;
+    indexWait.start();
+    viewer->pickIndex().waitUntilBuilt();
+    const double indexWaitMs = indexWait.nsecsElapsed() / 1e6;
+    std::vector<double> indexedPicks;
+    int indexedHits = 0;
+    for (int rep = 0; rep < 21; ++rep) {
+        const SbVec2s at = rep == 0 ? SbVec2s(size[0] / 2, size[1] / 2)
+                                    : SbVec2s(short(size[0] * (0.3 + 0.02 * rep)),
+                                              short(size[1] * (0.7 - 0.02 * rep)));
+        QElapsedTimer timer;
+        timer.start();
+        gyroview::IndexedRayPick pick(region, &viewer->pickIndex());
+        pick.setPoint(at);
+        pick.apply(viewer->getSceneGraph());
+        indexedHits += pick.getPickedPoint(0) != nullptr;
+        indexedPicks.push_back(timer.nsecsElapsed() / 1e6);
     }
 
     // Frames while the camera turns: each step waits for the view to draw
@@ -271,11 +338,12 @@ int main(int argc, char** argv)
                  "process start to first frame: %.1f ms (main entered %.1f, Qt and Coin up %.1f,\n"
                  "  window built %.1f, file opened in %.1f ms, shown %.1f; CPU time %.1f ms)\n"
                  "building the six nodes: median %.2f ms, best %.2f ms (15 runs)\n"
-                 "one pick at the centre: median %.1f ms (%d of 5 hit)\n"
+                 "one Coin ray pick: median %.1f ms (%d of 21 hit)\n"
+                 "one indexed pick: median %.3f ms (%d of 21 hit; index ready %.1f ms after the picks above)\n"
                  "frame while turning: median %.1f ms\n"
                  "peak resident memory: %.1f MB\n",
                  sphere.points.size(), sphere.ends.size(), firstFrameMs, atMain, atInit, atWindow, loadMs, atShow, cpuMs, median(build),
-                 *std::min_element(build.begin(), build.end()), median(picks), hits,
+                 *std::min_element(build.begin(), build.end()), median(picks), hits, median(indexedPicks), indexedHits, indexWaitMs,
                  median(frames), usage.ru_maxrss / 1024.0);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "GeometryScene.h"
 #include "LayerToggle.h"
 #include "MainWindow.h"
+#include "PickIndex.h"
 #include "PickPanel.h"
 #include "ResourceForm.h"
 #include "TreeItem.h"
@@ -17,6 +18,7 @@
 #include "textureFileItem.h"
 #include "window_test_base.h"
 
+#include <Inventor/nodes/SoIndexedFaceSet.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoSwitch.h>
 
@@ -129,6 +131,15 @@ private:
         return nullptr;
     }
     GeometryScene* scene(int row) const { return dynamic_cast<GeometryScene*>(root()->child(row)); }
+    static SoNode* faces(GeometryScene* scene)
+    {
+        SoSeparator* separator = scene->getSceneSeparator();
+        for (int i = 0; i < separator->getNumChildren(); ++i)
+            if (separator->getChild(i)->isOfType(SoIndexedFaceSet::getClassTypeId()))
+                return separator->getChild(i);
+        return nullptr;
+    }
+    gyroview::PickIndex& pickIndex() const { return window->getViewer()->pickIndex(); }
 
 private slots:
     void initTestCase()
@@ -197,6 +208,9 @@ private slots:
         GeometryScene* a = scene(0);
         GeometryScene* b = scene(1);
         const QColor plain = colourAt(SbVec3f(0, -0.5f, 0));
+        // Picks go through the triangle index from here on.
+        pickIndex().waitUntilBuilt();
+        QVERIFY(pickIndex().isReady(faces(a)) && pickIndex().isReady(faces(b)));
         QVERIFY2(distance(plain, background()) > 60, "the surface is not drawn");
 
         // The user works on b: it is selected and the target of statistics.
@@ -210,6 +224,8 @@ private slots:
         QCOMPARE(tree()->selectionModel()->selectedRows(), QModelIndexList{selected});
         QCOMPARE(panel()->getLastGeometry(), b);
         QVERIFY(!a->isShown());
+        QVERIFY(pickIndex().find(faces(a))->hidden);
+        QVERIFY(!pickIndex().find(faces(b))->hidden);
 
         QTest::qWait(20);
         QVERIFY(frame().save(QString(ARTEFACT_DIR) + "/layers_surface_hidden.png"));
@@ -224,6 +240,7 @@ private slots:
 
         // Ticked again: drawn, picked, and back in the order files were opened.
         QCOMPARE(tick(a), QStringList());
+        QVERIFY(!pickIndex().find(faces(a))->hidden);
         QCOMPARE(sceneRoot()->getChild(2), static_cast<SoNode*>(a->getSceneSeparator()));
         QCOMPARE(sceneRoot()->getChild(3), static_cast<SoNode*>(b->getSceneSeparator()));
         QVERIFY(distance(colourAt(SbVec3f(0, -0.5f, 0)), plain) < 20);
@@ -294,7 +311,12 @@ private slots:
         GeometryScene* a = scene(0);
         GeometryScene* b = scene(1);
         SoSeparator* separator = a->getSceneSeparator();
-        separator->ref();  // ours, to see everyone else let go
+        SoNode* triangles = faces(a);
+        // Ours, to see everyone else let go (the pick index holds the faces).
+        separator->ref();
+        triangles->ref();
+        pickIndex().waitUntilBuilt();
+        QVERIFY(pickIndex().isReady(triangles));
         QCOMPARE(pickAt(SbVec3f(0, 0, 0)), 4);
         QCOMPARE(window->getPickPanel()->shownSurface(), a);
         QAction* close = closeAction();
@@ -315,6 +337,9 @@ private slots:
         QCOMPARE(sceneRoot()->findChild(separator), -1);
         QCOMPARE(separator->getRefCount(), 1);
         separator->unref();
+        QVERIFY(!pickIndex().isIndexed(triangles));
+        QCOMPARE(triangles->getRefCount(), 1);
+        triangles->unref();
         // The panel let go of it, and so did the marker.
         QCOMPARE(window->getPickPanel()->shownSurface(), static_cast<GeometryScene*>(nullptr));
         QCOMPARE(sceneRoot()->getNumChildren(), 3);

@@ -117,8 +117,10 @@ private slots:
         QCOMPARE(window->getResources()->getPropertiesBox()->title(), QString("Properties"));
 
         const QList<QAction*> menus = window->menuBar()->actions();
-        QCOMPARE(menus.size(), 1);
+        // The File menu as it always was, then the View menu.
+        QCOMPARE(menus.size(), 2);
         QCOMPARE(menus[0]->text(), QString("&File"));
+        QCOMPARE(menus[1]->text(), QString("&View"));
         const QList<QAction*> actions = menus[0]->menu()->actions();
         QCOMPARE(actions.size(), 3);
         QCOMPARE(actions[0]->text(), QString("&Open File"));

@@ -227,6 +227,13 @@ TEST_F(FormatErrorTest, GiftiFilesThatAreNotSurfacesOrNotGiftiAreRefused)
     ASSERT_EQ(input_gifti_surface(good.c_str(), &object, nullptr), OK) << messages;
     EXPECT_EQ(get_polygons_ptr(object)->points[1].x, 1.0f);
     delete_object(object);
+    std::string spaced = write("spaced.surf.gii",
+                               gifti("<MetaData><MD><Name>\n  <![CDATA[a]]></Name>"
+                                     "<Value><![CDATA[v]]></Value></MD></MetaData>" +
+                                         points + triangles("0 1 2"), 2));
+    object = nullptr;
+    EXPECT_EQ(input_gifti_surface(spaced.c_str(), &object, nullptr), OK) << messages;
+    delete_object(object);
 
     expect_surface_refused("outside.surf.gii", gifti(points + triangles("0 1 3"), 2),
                            "triangle 0 names point 3, but the surface has 3 points");
@@ -250,6 +257,16 @@ TEST_F(FormatErrorTest, GiftiFilesThatAreNotSurfacesOrNotGiftiAreRefused)
                            gifti("<MetaData><MD><Name><![CDATA[a]]>b</Name><Value>v</Value></MD>"
                                  "</MetaData>" + points + triangles("0 1 2"), 2),
                            "CDATA mixed with other text in Name");
+    // even white space after a section: the library writes it through a
+    // pointer the section's end has cleared
+    expect_surface_refused("space_after_cdata.surf.gii",
+                           gifti("<MetaData><MD><Name><![CDATA[a]]> </Name><Value>v</Value></MD>"
+                                 "</MetaData>" + points + triangles("0 1 2"), 2),
+                           "CDATA mixed with other text in Name");
+    expect_surface_refused("line_after_cdata.surf.gii",
+                           gifti("<LabelTable><Label Key=\"0\"><![CDATA[x]]>\n</Label></LabelTable>" +
+                                     points + triangles("0 1 2"), 2),
+                           "CDATA mixed with other text in Label");
     expect_surface_refused("pairs.surf.gii",
                            gifti("<MetaData><MD><Name>a</Name><Value>v</Value><Name>b</Name>"
                                  "<Value>w</Value></MD></MetaData>" + points + triangles("0 1 2"), 2),

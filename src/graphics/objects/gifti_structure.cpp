@@ -65,11 +65,24 @@ void XMLCALL start_cdata(void *data)
 
 void XMLCALL end_cdata(void *data) { static_cast<walk *>(data)->in_cdata = false; }
 
+// Elements whose text the library gathers through a pointer that the end of
+// a CDATA section clears: any text after the section, even white space,
+// would be written through a null pointer.
+bool gathers_text(const std::string &element)
+{
+    for (const char *e : {"Name", "Value", "Label", "DataSpace", "TransformedSpace"})
+        if (element == e)
+            return true;
+    return false;
+}
+
 void XMLCALL character_data(void *data, const XML_Char *text, int length)
 {
     auto *w = static_cast<walk *>(data);
     if (w->in_cdata)
         return;
+    if (w->cdata_sections > 0 && length > 0 && !w->open.empty() && gathers_text(w->open.back()))
+        return stop(w, "CDATA mixed with other text in " + w->open.back());
     for (int i = 0; i < length; ++i) {
         if (text[i] != ' ' && text[i] != '\t' && text[i] != '\n' && text[i] != '\r') {
             w->plain_text = true;

@@ -3,6 +3,10 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <memory>
 
 namespace {
 
@@ -134,6 +138,36 @@ void compute_polygon_normal(const polygons_struct *polygons, int polygon,
     find_polygon_normal(n, corners, normal);
 }
 
+namespace {
+
+// Below this many polygons a second thread costs more than it saves.
+constexpr int PARALLEL_POLYGONS = 32768;
+
+// What the sums need of polygons [first, last): each polygon's unit normal
+// and each corner's angle, at the corner's place in the index array.
+void find_normals_and_angles(const polygons_struct *polygons, int first, int last,
+                             Vector *polygon_normals, double *corner_angles)
+{
+    const Point *points = polygons->points;
+    for (int i = first; i < last; ++i) {
+        const int start = (i == 0) ? 0 : polygons->end_indices[i - 1];
+        const int size = polygons->end_indices[i] - start;
+        const int *corners = polygons->indices + start;
+        Vector normal;
+        compute_polygon_normal(polygons, i, &normal);
+        normalize(&normal);
+        polygon_normals[i] = normal;
+        for (int j = 0; j < size; ++j) {
+            const int previous = corners[(j + size - 1) % size];
+            const int next = corners[(j + 1) % size];
+            corner_angles[start + j] = get_angle_between_points(
+                &points[previous], &points[corners[j]], &points[next]);
+        }
+    }
+}
+
+} // namespace
+
 Status compute_polygon_normals(polygons_struct *polygons)
 {
     const int n_points = polygons->n_points;
@@ -148,27 +182,48 @@ Status compute_polygon_normals(polygons_struct *polygons)
         alloc_array(polygons->normals, n_points, "polygon_normals", __LINE__) != OK)
         return ERROR;
     Vector *normals = polygons->normals;
-    const Point *points = polygons->points;
     for (int p = 0; p < n_points; ++p)
         normals[p] = Vector{0.0f, 0.0f, 0.0f};
 
+    // The angles (the costly part) are found on two threads when the mesh is
+    // large; the sums stay in polygon order on one, so every bit of the
+    // result is the same whichever way it was computed.
+    const int n_items = polygons->n_items;
+    const int n_corners = n_items > 0 ? polygons->end_indices[n_items - 1] : 0;
+    // (left uninitialised: every element is written before it is read)
+    std::unique_ptr<Vector[]> polygon_normals(new (std::nothrow) Vector[n_items]);
+    std::unique_ptr<double[]> corner_angles(new (std::nothrow) double[n_corners]);
+    if (polygon_normals == nullptr || corner_angles == nullptr) {
+        print_error("compute_polygon_normals: no memory for %d polygons.\n", n_items);
+        return ERROR;
+    }
+    bool threaded = false;
+    if (n_items >= PARALLEL_POLYGONS && std::thread::hardware_concurrency() > 1) {
+        const int half = n_items / 2;
+        try {
+            std::thread second(find_normals_and_angles, polygons, half, n_items,
+                               polygon_normals.get(), corner_angles.get());
+            find_normals_and_angles(polygons, 0, half, polygon_normals.get(),
+                                    corner_angles.get());
+            second.join();
+            threaded = true;
+        } catch (const std::system_error &) {
+            // no thread to be had: the single pass below does it all
+        }
+    }
+    if (!threaded)
+        find_normals_and_angles(polygons, 0, n_items, polygon_normals.get(),
+                                corner_angles.get());
+
     progress_struct progress;
-    initialize_progress_report(&progress, false, polygons->n_items,
-                               "Computing Normals");
-    for (int i = 0; i < polygons->n_items; ++i) {
+    initialize_progress_report(&progress, false, n_items, "Computing Normals");
+    for (int i = 0; i < n_items; ++i) {
         const int start = (i == 0) ? 0 : polygons->end_indices[i - 1];
-        const int size = polygons->end_indices[i] - start;
-        const int *corners = polygons->indices + start;
-        Vector normal;
-        compute_polygon_normal(polygons, i, &normal);
-        normalize(&normal);
-        for (int j = 0; j < size; ++j) {
-            const int corner = corners[j];
-            const int previous = corners[(j + size - 1) % size];
-            const int next = corners[(j + 1) % size];
-            const double w = get_angle_between_points(
-                &points[previous], &points[corner], &points[next]);
-            Vector &sum = normals[corner];
+        const int end = polygons->end_indices[i];
+        const Vector &normal = polygon_normals[i];
+        for (int k = start; k < end; ++k) {
+            const double w = corner_angles[k];
+            Vector &sum = normals[polygons->indices[k]];
             sum.x = static_cast<float>(sum.x + w * normal.x);
             sum.y = static_cast<float>(sum.y + w * normal.y);
             sum.z = static_cast<float>(sum.z + w * normal.z);

@@ -1,0 +1,53 @@
+// A threshold on a column: vertices whose value lies closer to zero than it
+// show what is underneath instead of a colour, either the plain surface or an
+// underlay (another column, in a few shades of grey). Both are regions of one
+// texture beside the colour bar, chosen per vertex by the texture
+// coordinate's s, so the surface keeps its nodes and draws as before.
+#pragma once
+
+#include "column_colouring.h"
+
+#include <QColor>
+#include <QImage>
+
+#include <vector>
+
+class SoTexture2;
+class SoTextureCoordinate2;
+
+namespace gyroscene {
+
+// Whether v shows what is underneath: |v| below a positive threshold. A
+// value that is not a number is never below it (it keeps its own rule).
+bool below_threshold(float value, float threshold);
+
+// The limits made symmetric about zero, -m to +m with m the larger absolute
+// limit; reversed limits stay reversed.
+value_range symmetric_limits(float lower, float upper);
+
+// Shades of grey from light to dark, at least two.
+std::vector<QColor> underlay_greys(int count);
+// Which of `count` shades a value of the underlay gets: equal steps over the
+// finite range, except that two shades split at zero when the values have
+// both signs (curvature and sulcal depth: one shade each side). -1 for a
+// value that is not a number (it then shows the plain underlay's first shade).
+std::vector<int> underlay_shades(const std::vector<float>& values, int count);
+
+// The texture of a thresholded column: the bar's middle column, then one
+// region per colour of what is underneath, side by side.
+QImage threshold_texture(const QImage& bar, const std::vector<QColor>& underneath);
+// The s coordinate of the middle of region `region` of `regions`.
+float region_coordinate(int region, int regions);
+
+// Like fill_texture_coordinates, with vertices below the threshold pointed
+// at the region of what is underneath them: the single region after the
+// bar when `shades` is empty, else region 1 + shades[i] (vertices without a
+// shade take the first). `regions` counts the bar's region too.
+void fill_threshold_coordinates(SoTextureCoordinate2* coordinates, const std::vector<float>& values,
+                                int vertex_count, float lower, float upper, float threshold,
+                                const std::vector<int>& shades, int regions);
+
+// Gives the texture an image of our own instead of a file.
+void set_texture_image(SoTexture2* texture, const QImage& image);
+
+}  // namespace gyroscene

@@ -1,0 +1,135 @@
+#include "PickIndex.h"
+
+#include "IndexedRayPick.h"
+#include "TriangleBvh.h"
+
+#include <Inventor/nodes/SoCoordinate3.h>
+#include <Inventor/nodes/SoIndexedFaceSet.h>
+
+#include <chrono>
+
+namespace gyroview {
+
+const TriangleBvh* PickIndex::Surface::ready() const
+{
+    if (!built.valid() || built.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return nullptr;
+    return built.get().get();
+}
+
+PickIndex::PickIndex()
+{
+    IndexedRayPick::initClass();
+}
+
+PickIndex::~PickIndex()
+{
+    // Waits for builds still running: their futures block when destroyed.
+    while (!surfaces.empty())
+        removeSurface(surfaces.begin()->first);
+}
+
+bool PickIndex::addSurface(SoIndexedFaceSet* faceSet, const SoCoordinate3* coordinates)
+{
+    removeSurface(faceSet);
+    if (!faceSet || !coordinates)
+        return false;
+    const int32_t nPoints = coordinates->point.getNum();
+    const int32_t nIndices = faceSet->coordIndex.getNum();
+    const int32_t* index = faceSet->coordIndex.getValues(0);
+
+    auto surface = std::make_unique<Surface>();
+    surface->faceSet = faceSet;
+    surface->faceSetId = faceSet->getNodeId();
+    surface->coordinatesId = coordinates->getNodeId();
+    surface->pointCount = nPoints;
+    surface->faceStarts.reserve(std::size_t(nIndices / 4 + 1));
+    surface->pendingCorners.reserve(std::size_t(nIndices / 4 + 1) * 3);
+    // Triangles only, each closed by -1 (the last may end with the field).
+    for (int32_t i = 0; i < nIndices;) {
+        const int32_t left = nIndices - i;
+        if (left < 3)
+            return false;
+        for (int k = 0; k < 3; ++k)
+            if (index[i + k] < 0 || index[i + k] >= nPoints)
+                return false;
+        if (left > 3 && index[i + 3] != -1)
+            return false;
+        surface->faceStarts.push_back(i);
+        surface->pendingCorners.insert(surface->pendingCorners.end(), index + i, index + i + 3);
+        i += 4;
+    }
+    const SbVec3f* points = coordinates->point.getValues(0);
+    surface->pendingPoints.resize(std::size_t(nPoints) * 3);
+    for (int32_t i = 0; i < nPoints; ++i)
+        for (int a = 0; a < 3; ++a)
+            surface->pendingPoints[std::size_t(i) * 3 + a] = points[i][a];
+    surface->pending = true;
+    faceSet->ref();
+    surfaces[faceSet] = std::move(surface);
+    anyPending = true;
+    return true;
+}
+
+void PickIndex::removeSurface(const SoNode* faceSet)
+{
+    auto it = surfaces.find(faceSet);
+    if (it == surfaces.end())
+        return;
+    SoIndexedFaceSet* node = it->second->faceSet;
+    surfaces.erase(it);
+    node->unref();
+}
+
+void PickIndex::setSurfaceHidden(const SoNode* faceSet, bool hidden)
+{
+    auto it = surfaces.find(faceSet);
+    if (it != surfaces.end())
+        it->second->hidden = hidden;
+}
+
+bool PickIndex::isIndexed(const SoNode* faceSet) const
+{
+    return find(faceSet) != nullptr;
+}
+
+bool PickIndex::isReady(const SoNode* faceSet) const
+{
+    const Surface* surface = find(faceSet);
+    return surface && surface->ready();
+}
+
+void PickIndex::startBuilding()
+{
+    if (!anyPending)
+        return;
+    anyPending = false;
+    for (auto& [node, surface] : surfaces) {
+        if (!surface->pending)
+            continue;
+        surface->pending = false;
+        surface->built = std::async(std::launch::async,
+                                    [points = std::move(surface->pendingPoints),
+                                     corners = std::move(surface->pendingCorners)]() mutable {
+                                        auto bvh = std::make_shared<TriangleBvh>();
+                                        bvh->build(std::move(points), std::move(corners));
+                                        return std::shared_ptr<const TriangleBvh>(std::move(bvh));
+                                    })
+                             .share();
+    }
+}
+
+void PickIndex::waitUntilBuilt() const
+{
+    for (const auto& [node, surface] : surfaces)
+        if (surface->built.valid())
+            surface->built.wait();
+}
+
+const PickIndex::Surface* PickIndex::find(const SoNode* faceSet) const
+{
+    auto it = surfaces.find(faceSet);
+    return it == surfaces.end() ? nullptr : it->second.get();
+}
+
+}  // namespace gyroview
