@@ -175,8 +175,11 @@ void textureFileItem::drawColumn(int row)
 {
     columnSwitch->whichChild = row;
     TreeItem* scene = parent();
-    if (!scene)
+    if (!scene) {
+        if (auto* column = dynamic_cast<textureColumn*>(child(row)))
+            column->setLegendShown(true);
         return;
+    }
     // Each file's switch sits in the same separator; left on, the file
     // loaded first would paint over the column just chosen.
     for (int i = 0; i < scene->childCount(); ++i) {
@@ -186,6 +189,8 @@ void textureFileItem::drawColumn(int row)
         else if (auto* surface = dynamic_cast<GeometryNode*>(sibling))
             surface->setColumnShown(true);
     }
+    if (auto* column = dynamic_cast<textureColumn*>(child(row)))
+        column->setLegendShown(true);
 }
 
 int textureFileItem::chosenColumn() const
@@ -236,7 +241,10 @@ void textureFileItem::setShown(bool show)
             showColumn(chosen);
         return;
     }
-    const bool drawing = columnSwitch->whichChild.getValue() != SO_SWITCH_NONE;
+    const int drawn = columnSwitch->whichChild.getValue();
+    const bool drawing = drawn != SO_SWITCH_NONE;
+    if (auto* column = dynamic_cast<textureColumn*>(child(drawn)))
+        column->setLegendShown(false);
     columnSwitch->whichChild = SO_SWITCH_NONE;
     if (drawing)
         handOverColouring();

@@ -275,14 +275,19 @@ private slots:
         QVERIFY2(isRed(colourAt(top)), qPrintable(colourAt(top).name()));
         tick(down);
         QVERIFY2(isBlue(colourAt(top)), qPrintable(colourAt(top).name()));
+        QCOMPARE(window->getViewer()->legendOwner(), static_cast<const QObject*>(up->child(0)));
         tick(up);
         QVERIFY2(distance(colourAt(top), plain) < 20, qPrintable(colourAt(top).name()));
+        // No column shown, no legend.
+        QCOMPARE(window->getViewer()->legendOwner(), static_cast<const QObject*>(nullptr));
         QVERIFY(frame().save(QString(ARTEFACT_DIR) + "/layers_statistics_hidden.png"));
         // A column chosen while its file is hidden waits for the tick.
         clickRowQuietly(down->child(0));
         QVERIFY2(distance(colourAt(top), plain) < 20, qPrintable(colourAt(top).name()));
+        QCOMPARE(window->getViewer()->legendOwner(), static_cast<const QObject*>(nullptr));
         tick(down);
         QVERIFY2(isRed(colourAt(top)), qPrintable(colourAt(top).name()));
+        QCOMPARE(window->getViewer()->legendOwner(), static_cast<const QObject*>(down->child(0)));
     }
 
     void untickedTagFileLeavesThePicture()
