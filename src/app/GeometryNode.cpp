@@ -3,22 +3,13 @@
 #include "ReaderMessages.h"
 #include "RowIcons.h"
 #include "format_files.h"
-#include "freesurfer_surface.h"
-#include "gifti_surface.h"
-#include "object_io.h"
-#include "objects.h"
 #include "column_threshold.h"
 #include "surface_files.h"
 #include "textureColumn.h"
 #include "textureFileItem.h"
 
-#include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoIndexedFaceSet.h>
 #include <Inventor/nodes/SoMaterial.h>
-#include <Inventor/nodes/SoMaterialBinding.h>
-#include <Inventor/nodes/SoNormal.h>
-#include <Inventor/nodes/SoNormalBinding.h>
-#include <Inventor/nodes/SoSeparator.h>
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -27,27 +18,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPalette>
-#include <algorithm>
 #include <iostream>
 
 GeometryNode::GeometryNode(SoSeparator* target, const QVector<QVariant>& data, ResourceForm* form,
                            TreeItem* parent)
     : TreeItem(data, form, parent), targetSeparator(target)
 {
-    coordinates = new SoCoordinate3;
-    normals = new SoNormal;
-    normalBinding = new SoNormalBinding;
-    material = new SoMaterial;
-    materialBinding = new SoMaterialBinding;
-    faceSet = new SoIndexedFaceSet;
     // Our references keep the nodes alive when a load fails and they never
     // join the scene graph; they are dropped again with the item.
-    coordinates->ref();
-    normals->ref();
-    normalBinding->ref();
-    material->ref();
-    materialBinding->ref();
-    faceSet->ref();
+    nodes = gyroscene::make_surface_nodes();
+    coordinates = nodes.coordinates;
+    normals = nodes.normals;
+    normalBinding = nodes.normalBinding;
+    material = nodes.material;
+    materialBinding = nodes.materialBinding;
+    faceSet = nodes.faceSet;
     colour = material->diffuseColor[0];
     propFormAvailable = true;
 }
@@ -55,34 +40,8 @@ GeometryNode::GeometryNode(SoSeparator* target, const QVector<QVariant>& data, R
 GeometryNode::~GeometryNode()
 {
     destroyForm();
-    coordinates->unref();
-    normals->unref();
-    normalBinding->unref();
-    material->unref();
-    materialBinding->unref();
-    faceSet->unref();
+    gyroscene::release_surface_nodes(nodes);
 }
-
-namespace {
-
-// A FreeSurfer or GIFTI surface as the one object of a list.
-Status inputOtherSurface(const char* name, Surface_file_formats format, int* n_objects,
-                         object_struct*** objects)
-{
-    object_struct* surface = nullptr;
-    const Status status = format == GIFTI_SURFACE_FILE
-                              ? input_gifti_surface(name, &surface, nullptr)
-                              : input_freesurfer_surface(name, &surface, nullptr);
-    if (status != OK)
-        return status;
-    if (add_object_to_list(n_objects, objects, surface) == nullptr) {
-        delete_object(surface);
-        return ERROR;
-    }
-    return OK;
-}
-
-} // namespace
 
 bool GeometryNode::loadObj(QFile& file)
 {
@@ -94,90 +53,15 @@ bool GeometryNode::loadObj(QFile& file)
         setData(0, QString::fromLocal8Bit(format_file_title(name.constData()).c_str()));
     lastError.clear();
 
-    File_formats format;
-    int n_objects = 0;
-    object_struct** objects = nullptr;
-    // The reader's lines still reach standard error; its reason is kept for
-    // the status bar as well.
-    ReaderMessages messages;
-    const Status status =
-        surfaceFormat == OBJ_SURFACE_FILE
-            ? input_graphics_file(name.constData(), &format, &n_objects, &objects)
-            : inputOtherSurface(name.constData(), surfaceFormat, &n_objects, &objects);
-
-    bool loaded = false;
-    if (status != OK)
-        lastError = messages.reason(tr("not a readable surface file"));
-    else if (n_objects == 0)
-        lastError = tr("the file holds no objects");
-    else if (n_objects > 1)
-        lastError = tr("the file holds %1 objects, expected one polygon surface").arg(n_objects);
-    else if (get_object_type(objects[0]) != POLYGONS)
-        lastError = tr("the object in the file is not a polygon surface");
-    else
-        loaded = loadPolygons(*get_polygons_ptr(objects[0]));
-
-    // The Coin fields hold copies of everything needed; a failed read still
-    // hands over the objects it finished before the failure.
-    delete_object_list(n_objects, objects);
-    return loaded;
+    gyroscene::SurfaceFile surface;
+    if (!surface.read(name, &lastError))
+        return false;
+    return loadPolygons(*surface.polygons());
 }
 
 bool GeometryNode::loadPolygons(const polygons_struct& polygons)
 {
-    material->transparency.set1Value(0, 0.0f);
-    targetSeparator->addChild(material);
-
-    materialBinding->value = SoMaterialBinding::OVERALL;
-    targetSeparator->addChild(materialBinding);
-
-    normals->setName("Normals");
-    const int n_points = std::max(polygons.n_points, 0);
-    if (polygons.normals != nullptr) {
-        normalBinding->value = SoNormalBinding::PER_VERTEX_INDEXED;
-        normals->vector.setNum(n_points);
-    }
-    targetSeparator->addChild(normalBinding);
-    targetSeparator->addChild(normals);
-
-    // Fields are filled through their arrays, notifying once per field.
-    coordinates->setName("Vertices");
-    coordinates->point.setNum(n_points);
-    SbVec3f* points = coordinates->point.startEditing();
-    for (int i = 0; i < n_points; ++i)
-        points[i].setValue(polygons.points[i].x, polygons.points[i].y, polygons.points[i].z);
-    coordinates->point.finishEditing();
-    if (polygons.normals != nullptr) {
-        SbVec3f* vectors = normals->vector.startEditing();
-        for (int i = 0; i < n_points; ++i)
-            vectors[i].setValue(polygons.normals[i].x, polygons.normals[i].y,
-                                polygons.normals[i].z);
-        normals->vector.finishEditing();
-    }
-    targetSeparator->addChild(coordinates);
-
-    // Each polygon contributes its indices and a -1; a polygon whose end
-    // index does not grow contributes only the -1.
-    faceSet->setName("Polygons");
-    const int n_items = std::max(polygons.n_items, 0);
-    long long total = 0;
-    for (int j = 0; j < n_items; ++j) {
-        const int first = j == 0 ? 0 : polygons.end_indices[j - 1];
-        total += std::max(polygons.end_indices[j] - first, 0) + 1;
-    }
-    faceSet->coordIndex.setNum(static_cast<int>(total));
-    int32_t* index = faceSet->coordIndex.startEditing();
-    int k = 0;
-    for (int j = 0; j < n_items; ++j) {
-        const int first = j == 0 ? 0 : polygons.end_indices[j - 1];
-        const int size = polygons.end_indices[j] - first;
-        for (int m = 0; m < size; ++m)
-            index[k++] = polygons.indices[first + m];
-        index[k++] = -1;
-    }
-    faceSet->coordIndex.finishEditing();
-    targetSeparator->addChild(faceSet);
-
+    gyroscene::add_surface_nodes(targetSeparator, nodes, polygons);
     std::cout << "ID: " << static_cast<unsigned long>(faceSet->getNodeId()) << std::endl;
     return true;
 }

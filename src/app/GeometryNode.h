@@ -4,6 +4,7 @@
 #pragma once
 
 #include "TreeItem.h"
+#include "surface_nodes.h"
 #include "ui_geometryProps.h"
 
 #include <Inventor/SbColor.h>
@@ -78,6 +79,7 @@ public slots:
 
 private:
     SoSeparator* targetSeparator;
+    gyroscene::SurfaceNodes nodes;
     SoCoordinate3* coordinates;
     SoNormal* normals;
     SoNormalBinding* normalBinding;

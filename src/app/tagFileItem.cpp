@@ -4,11 +4,10 @@
 #include "ResourceForm.h"
 #include "RowIcons.h"
 #include "tagPointItem.h"
+#include "tag_spheres.h"
 #include "tag_file.h"
 
 #include <Inventor/nodes/SoMaterial.h>
-#include <Inventor/nodes/SoPickStyle.h>
-#include <Inventor/nodes/SoScale.h>
 #include <Inventor/nodes/SoSeparator.h>
 
 #include <QColorDialog>
@@ -21,20 +20,12 @@ tagFileItem::tagFileItem(SoSeparator* rootSeparator, const QVector<QVariant>& da
     : TreeItem(data, form, parent), rootSeparator(rootSeparator)
 {
     propFormAvailable = true;
-    tagSeparator = new SoSeparator;
     // Our own reference keeps the nodes valid with or without a scene.
-    tagSeparator->ref();
-    scale = new SoScale;
-    material = new SoMaterial;
-    pickStyle = new SoPickStyle;
-
-    // First in the separator, so no sphere of this file intercepts a pick.
-    pickStyle->style = SoPickStyle::UNPICKABLE;
-    material->diffuseColor.setValue(1.0f, 0.0f, 0.0f);
-
-    tagSeparator->addChild(pickStyle);
-    tagSeparator->addChild(material);
-    tagSeparator->addChild(scale);
+    const gyroscene::TagSpheres nodes = gyroscene::make_tag_spheres();
+    tagSeparator = nodes.separator;
+    scale = nodes.scale;
+    material = nodes.material;
+    pickStyle = nodes.pickStyle;
     if (rootSeparator)
         rootSeparator->addChild(tagSeparator);
 }

@@ -1,6 +1,7 @@
 #include "tagPointItem.h"
 
 #include "RowIcons.h"
+#include "tag_spheres.h"
 
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoSphere.h>
@@ -11,15 +12,12 @@ tagPointItem::tagPointItem(SoSeparator* tagSeparator, const QVector<QVariant>& d
     : TreeItem(data, form, parent), tagSeparator(tagSeparator)
 {
     propFormAvailable = false;
-    pointSeparator = new SoSeparator;
-    // Held by us too, so the nodes outlive a file item without a scene.
-    pointSeparator->ref();
-    sphere = new SoSphere;
-    translation = new SoTranslation;
-    pointSeparator->addChild(translation);
-    pointSeparator->addChild(sphere);
-    if (tagSeparator)
-        tagSeparator->addChild(pointSeparator);
+    // Held by us too, so the nodes outlive a file item without a scene; the
+    // place comes with setLocation.
+    const gyroscene::TagSphere nodes = gyroscene::make_tag_sphere(tagSeparator, 0.0, 0.0, 0.0);
+    pointSeparator = nodes.separator;
+    sphere = nodes.sphere;
+    translation = nodes.translation;
 }
 
 tagPointItem::~tagPointItem()

@@ -5,6 +5,7 @@
 #include "ReaderMessages.h"
 #include "RowIcons.h"
 #include "format_files.h"
+#include "statistics_file.h"
 #include "textureColumn.h"
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
@@ -16,7 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <exception>
 #include <iostream>
 #include <vector>
 
@@ -43,19 +43,7 @@ textureFileItem::~textureFileItem()
 
 bool textureFileItem::canRead(const QString& fileName)
 {
-    // Only plain files: a directory fails only once read, a pipe or device
-    // could block or never end.
-    const QFileInfo info(fileName);
-    if (fileName.isEmpty() || !info.isFile())
-        return false;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    char chunk[1 << 16];
-    qint64 n;
-    while ((n = file.read(chunk, sizeof chunk)) > 0) {
-    }
-    return n == 0;
+    return gyroscene::statistics_file_readable(fileName);
 }
 
 int textureFileItem::surfaceVertexCount(SoSeparator* target)
@@ -72,10 +60,7 @@ int textureFileItem::surfaceVertexCount(SoSeparator* target)
 
 QString textureFileItem::readError(const QString& fileName, const QString& reason)
 {
-    QString text = QStringLiteral("ERROR: could not read file ") + fileName;
-    if (!reason.isEmpty())
-        text += QStringLiteral(": ") + reason;
-    return text;
+    return gyroscene::statistics_read_error(fileName, reason);
 }
 
 bool textureFileItem::loadFile(QFile& file, bool readable)
@@ -94,45 +79,13 @@ bool textureFileItem::loadFile(QFile& file, bool readable)
         lastError = readError(name);
         return false;
     }
-    if (otherFormat) {
-        // Curv, MGH and GIFTI data become a statistics table like any other.
-        ReaderMessages messages;
-        vertex_data data;
-        if (input_vertex_data(readerName.constData(), &data) != OK) {
-            lastError = readError(name, messages.reason(QString()));
-            return false;
-        }
-        fill_vertstats_file(*statistics, data, readerName.constData());
-    } else {
-        ReaderMessages messages;
-        // The class's own lines reach the collector (and standard error
-        // through it) only for this read.
-        const auto previousSink = zelVertstatsFile::setMessageSink(
-            [&messages](const std::string& line) { messages.add(line); });
-        struct RestoreSink {
-            zelVertstatsFile::MessageSink sink;
-            ~RestoreSink() { zelVertstatsFile::setMessageSink(std::move(sink)); }
-        } restore{previousSink};
-        try {
-            statistics->loadFile(readerFileName(name).constData(), true);
-        } catch (const std::exception& error) {
-            // Whatever the reader could not cope with, the viewer keeps
-            // running; the reader's own lines name the trouble when it gave any.
-            lastError = readError(name, messages.reason(QString::fromLocal8Bit(error.what())));
-            statistics->close();
-            return false;
-        }
-        lastWarnings = messages.lines();
-    }
+    if (!gyroscene::read_statistics_file(name, *statistics, &lastError, &lastWarnings))
+        return false;
 
     const int vertices = surfaceVertexCount(targetSeparator);
     const int rows = statistics->getNumRows();
     if (vertices >= 0 && rows != vertices)
-        warn(QStringLiteral("Warning: %1 has %2 rows but the surface has %3 vertices; vertices "
-                            "without a value are coloured as below the lower limit")
-                 .arg(name)
-                 .arg(rows)
-                 .arg(vertices));
+        warn(gyroscene::row_count_warning(name, rows, vertices));
     getAllColumns();
     return true;
 }

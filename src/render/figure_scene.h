@@ -1,0 +1,66 @@
+// What one figure draws, read from its files and built into Coin nodes with
+// the viewer's own scene code: each surface under its separator, coloured
+// by a statistics column when one is asked for, and the landmarks' spheres.
+#pragma once
+
+#include "column_colouring.h"
+#include "legend.h"
+#include "render_options.h"
+#include "surface_nodes.h"
+#include "tag_spheres.h"
+#include "view_presets.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class SoSeparator;
+
+namespace gyrorender {
+
+class ColourBars;
+
+// The column shown: its legend as the viewer would draw it.
+struct ShownColumn {
+    gyroscene::legend_spec legend;
+};
+
+class FigureScene
+{
+public:
+    FigureScene();
+    ~FigureScene();
+    FigureScene(const FigureScene&) = delete;
+    FigureScene& operator=(const FigureScene&) = delete;
+
+    // Reads the surfaces, statistics and tag files the options name. False
+    // with a one-line `error` for anything that cannot be read or found;
+    // `warnings` gets what the viewer would warn about while still drawing.
+    bool load(const FigureOptions& options, ColourBars& bars, QString* error,
+              QStringList* warnings);
+
+    int surfaceCount() const;
+    // The separator of surface `i`: its column's texture, if any, then its nodes.
+    SoSeparator* surface(int i) const;
+    gyroscene::Hemisphere hemisphere(int i) const;
+    // Every tag file's spheres; empty without tag files.
+    SoSeparator* tags() const;
+    // Set when a statistics column colours the surfaces.
+    const ShownColumn* column() const;
+
+private:
+    struct Surface;
+    bool loadSurface(const QString& path, const FigureOptions& options, QString* error,
+                     QStringList* warnings);
+    bool loadStatistics(const FigureOptions& options, ColourBars& bars, QString* error,
+                        QStringList* warnings);
+    bool loadTags(const QString& path, float radius, QString* error, QStringList* warnings);
+
+    std::vector<std::unique_ptr<Surface>> surfaces;
+    SoSeparator* tagRoot = nullptr;
+    std::unique_ptr<ShownColumn> shown;
+};
+
+}  // namespace gyrorender

@@ -1,0 +1,86 @@
+#include "statistics_file.h"
+
+#include "ReaderMessages.h"
+#include "vertex_data_vertstats.h"
+#include "zelVertstatsFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <exception>
+
+namespace gyroscene {
+
+bool statistics_file_readable(const QString& fileName)
+{
+    // A directory fails only once read.
+    const QFileInfo info(fileName);
+    if (fileName.isEmpty() || !info.isFile())
+        return false;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    char chunk[1 << 16];
+    qint64 n;
+    while ((n = file.read(chunk, sizeof chunk)) > 0) {
+    }
+    return n == 0;
+}
+
+QString statistics_read_error(const QString& fileName, const QString& reason)
+{
+    QString text = QStringLiteral("ERROR: could not read file ") + fileName;
+    if (!reason.isEmpty())
+        text += QStringLiteral(": ") + reason;
+    return text;
+}
+
+bool read_statistics_file(const QString& fileName, zelVertstatsFile& file, QString* error,
+                          QStringList* warnings)
+{
+    const QByteArray readerName = readerFileName(fileName);
+    if (vertex_data_format(readerName.constData()) != NOT_VERTEX_DATA) {
+        // Curv, MGH and GIFTI data become a statistics table like any other.
+        ReaderMessages messages;
+        vertex_data data;
+        if (input_vertex_data(readerName.constData(), &data) != OK) {
+            *error = statistics_read_error(fileName, messages.reason(QString()));
+            return false;
+        }
+        fill_vertstats_file(file, data, readerName.constData());
+        return true;
+    }
+    ReaderMessages messages;
+    // The class's own lines reach the collector (and standard error
+    // through it) only for this read.
+    const auto previousSink = zelVertstatsFile::setMessageSink(
+        [&messages](const std::string& line) { messages.add(line); });
+    struct RestoreSink {
+        zelVertstatsFile::MessageSink sink;
+        ~RestoreSink() { zelVertstatsFile::setMessageSink(std::move(sink)); }
+    } restore{previousSink};
+    try {
+        file.loadFile(readerName.constData(), true);
+    } catch (const std::exception& failure) {
+        // Whatever the reader could not cope with, the program keeps
+        // running; the reader's own lines name the trouble when it gave any.
+        *error = statistics_read_error(fileName,
+                                       messages.reason(QString::fromLocal8Bit(failure.what())));
+        file.close();
+        return false;
+    }
+    if (warnings)
+        *warnings = messages.lines();
+    return true;
+}
+
+QString row_count_warning(const QString& fileName, int rows, int vertices)
+{
+    return QStringLiteral("Warning: %1 has %2 rows but the surface has %3 vertices; vertices "
+                          "without a value are coloured as below the lower limit")
+        .arg(fileName)
+        .arg(rows)
+        .arg(vertices);
+}
+
+}  // namespace gyroscene

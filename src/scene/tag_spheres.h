@@ -1,0 +1,36 @@
+// The landmarks of a tag file as the viewer draws them: red spheres under
+// one separator that never takes a pick, one sphere per point.
+#pragma once
+
+class SoMaterial;
+class SoPickStyle;
+class SoScale;
+class SoSeparator;
+class SoSphere;
+class SoTranslation;
+
+namespace gyroscene {
+
+// The separator of one file's spheres and the nodes ahead of them. The
+// separator is referenced once for the caller.
+struct TagSpheres {
+    SoSeparator* separator = nullptr;
+    SoPickStyle* pickStyle = nullptr;
+    SoMaterial* material = nullptr;
+    SoScale* scale = nullptr;
+};
+
+TagSpheres make_tag_spheres();
+
+// One point's sphere, its separator referenced once for the caller.
+struct TagSphere {
+    SoSeparator* separator = nullptr;
+    SoTranslation* translation = nullptr;
+    SoSphere* sphere = nullptr;
+};
+
+// A sphere of `radius` at (x, y, z), added to `tagSeparator` when one is given.
+TagSphere make_tag_sphere(SoSeparator* tagSeparator, double x, double y, double z,
+                          float radius = 1.0f);
+
+}  // namespace gyroscene

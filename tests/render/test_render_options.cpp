@@ -1,0 +1,146 @@
+// The renderer's command line: what each option sets, and one clear line
+// for each way an option can be wrong.
+#include "render_options.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace gyrorender;
+using testing::HasSubstr;
+using Args = std::vector<std::string>;
+
+namespace {
+
+FigureOptions parsed(const Args& arguments)
+{
+    FigureOptions figure;
+    const auto problem = parse_figure_options(arguments, &figure);
+    EXPECT_FALSE(problem) << (problem ? problem->message.toStdString() : "");
+    return figure;
+}
+
+std::string refusal(const Args& arguments)
+{
+    FigureOptions figure;
+    const auto problem = parse_figure_options(arguments, &figure);
+    EXPECT_TRUE(problem);
+    const std::string text = problem ? problem->message.toStdString() : "";
+    EXPECT_EQ(text.find('\n'), std::string::npos) << text;
+    return text;
+}
+
+}  // namespace
+
+TEST(RenderOptions, DefaultsAreTheViewersOwn)
+{
+    const FigureOptions figure = parsed({"lh.obj", "-o", "out.png"});
+    EXPECT_EQ(figure.surfaces, QStringList{"lh.obj"});
+    EXPECT_EQ(figure.output, "out.png");
+    EXPECT_EQ(figure.size, QSize(1200, 900));
+    EXPECT_EQ(figure.background, QColor(0, 0, 0));
+    EXPECT_EQ(figure.projection, Projection::Perspective);
+    EXPECT_EQ(figure.layout, Layout::Together);
+    EXPECT_FALSE(figure.colour);
+    EXPECT_FALSE(figure.limits);
+    EXPECT_FALSE(figure.legend);
+    EXPECT_FLOAT_EQ(figure.opacity, 1.0f);
+}
+
+TEST(RenderOptions, EveryOptionReachesTheFigure)
+{
+    const FigureOptions figure = parsed(
+        {"lh.obj", "rh.obj", "--stats", "lh.vertstats", "--stats", "rh.vertstats", "--column",
+         "tstat", "--colourbar", "hotred", "--colourbar-dir", "bars", "--limits", "3", "-2.5",
+         "--tags", "a.tag", "--tags", "b.tag", "--tag-radius", "2.5", "--view", "lateral",
+         "--view", "-90,45.5", "--layout", "apart", "--projection", "orthographic", "--size",
+         "640x480", "--background", "white", "--colour", "#102030", "--opacity", "0.5",
+         "--legend", "--output", "fig.png"});
+    EXPECT_EQ(figure.surfaces, (QStringList{"lh.obj", "rh.obj"}));
+    EXPECT_EQ(figure.statistics, (QStringList{"lh.vertstats", "rh.vertstats"}));
+    EXPECT_EQ(figure.column, "tstat");
+    EXPECT_EQ(figure.colourBar, "hotred");
+    EXPECT_EQ(figure.colourBarDir, "bars");
+    ASSERT_TRUE(figure.limits);
+    // Reversed limits are kept as given: they turn the bar over.
+    EXPECT_FLOAT_EQ(figure.limits->first, 3.0f);
+    EXPECT_FLOAT_EQ(figure.limits->second, -2.5f);
+    EXPECT_EQ(figure.tags, (QStringList{"a.tag", "b.tag"}));
+    EXPECT_FLOAT_EQ(figure.tagRadius, 2.5f);
+    EXPECT_EQ(figure.views, (QStringList{"lateral", "-90,45.5"}));
+    EXPECT_EQ(figure.layout, Layout::Apart);
+    EXPECT_EQ(figure.projection, Projection::Orthographic);
+    EXPECT_EQ(figure.size, QSize(640, 480));
+    EXPECT_EQ(figure.background, QColor(255, 255, 255));
+    EXPECT_EQ(figure.colour, QColor(0x10, 0x20, 0x30));
+    EXPECT_FLOAT_EQ(figure.opacity, 0.5f);
+    EXPECT_TRUE(figure.legend);
+    EXPECT_EQ(figure.output, "fig.png");
+}
+
+TEST(RenderOptions, AfterDoubleDashEverythingIsASurface)
+{
+    EXPECT_EQ(parsed({"-o", "x.png", "--", "-odd.obj"}).surfaces, QStringList{"-odd.obj"});
+}
+
+TEST(RenderOptions, MalformedValuesAreRefusedWithTheirText)
+{
+    EXPECT_THAT(refusal({"a.obj", "-o", "x.png", "--size", "1200"}), HasSubstr("\"1200\""));
+    for (const char* size : {"0x10", "10x0", "-5x10", "10x10x10", "9000x10", "axb", "10 x 10"})
+        EXPECT_THAT(refusal({"a.obj", "-o", "x.png", "--size", size}), HasSubstr("--size"))
+            << size;
+    for (const char* view : {"sideways", "10", "10,abc", "10,95", "nan,0", "Lateral,"})
+        EXPECT_THAT(refusal({"a.obj", "-o", "x.png", "--view", view}), HasSubstr("unknown view"))
+            << view;
+    EXPECT_THAT(refusal({"a.obj", "-o", "x.png", "--layout", "mixed"}), HasSubstr("--layout"));
+    EXPECT_THAT(refusal({"a.obj", "-o", "x.png", "--projection", "fish"}),
+                HasSubstr("--projection"));
+    EXPECT_THAT(refusal({"a.obj", "-o", "x.png", "--background", "notacolour"}),
+                HasSubstr("--background"));
+    EXPECT_THAT(refusal({"a.obj", "-o", "x.png", "--opacity", "1.5"}), HasSubstr("--opacity"));
+    EXPECT_THAT(refusal({"a.obj", "-o", "x.png", "--tag-radius", "0"}),
+                HasSubstr("--tag-radius"));
+    EXPECT_THAT(refusal({"a.obj", "-o", "x.png", "--stats", "s", "--limits", "1", "x"}),
+                HasSubstr("--limits"));
+}
+
+TEST(RenderOptions, MissingPiecesAreRefused)
+{
+    EXPECT_THAT(refusal({"-o", "x.png"}), HasSubstr("no surface"));
+    EXPECT_THAT(refusal({"a.obj"}), HasSubstr("no output"));
+    EXPECT_THAT(refusal({"a.obj", "-o"}), HasSubstr("-o needs a value"));
+    EXPECT_THAT(refusal({"a.obj", "-o", "x.png", "--limits", "1"}), HasSubstr("two values"));
+    EXPECT_THAT(refusal({"a.obj", "-o", "x.png", "--frobnicate"}),
+                HasSubstr("unknown option --frobnicate"));
+    EXPECT_THAT(refusal({"a.obj", "-o", "x.png", "--stats", "a", "--stats", "b"}),
+                HasSubstr("2 statistics files for 1 surfaces"));
+    EXPECT_THAT(refusal({"a.obj", "-o", "x.png", "--legend"}), HasSubstr("need --stats"));
+}
+
+TEST(RenderOptions, ProgramOptionsAreTakenOutOfTheFigures)
+{
+    ProgramOptions program;
+    EXPECT_FALSE(parse_program_options({"--samples", "0", "--batch", "list", "--legend"},
+                                       &program));
+    EXPECT_EQ(program.samples, 0);
+    EXPECT_EQ(program.batch, "list");
+    EXPECT_EQ(program.figureArguments, Args{"--legend"});
+
+    ProgramOptions bad;
+    EXPECT_TRUE(parse_program_options({"--samples", "many"}, &bad));
+    EXPECT_TRUE(parse_program_options({"--batch"}, &bad));
+    EXPECT_TRUE(parse_program_options({"--batch", "a", "--batch", "b"}, &bad));
+}
+
+TEST(RenderOptions, HelpNamesEveryOption)
+{
+    const QString help = help_text();
+    for (const char* option :
+         {"--output", "--stats", "--column", "--colourbar", "--colourbar-dir", "--limits",
+          "--threshold", "--underlay", "--legend", "--tags", "--tag-radius", "--view", "--layout",
+          "--projection", "--size", "--background", "--colour", "--opacity", "--samples",
+          "--batch", "--help"})
+        EXPECT_TRUE(help.contains(option)) << option;
+}
