@@ -88,6 +88,11 @@ SoMaterial* GeometryNode::getMaterial() const
     return material;
 }
 
+SoCoordinate3* GeometryNode::getCoordinates() const
+{
+    return coordinates;
+}
+
 QWidget* GeometryNode::createForm()
 {
     if (propFormShown)

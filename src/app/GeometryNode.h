@@ -59,6 +59,8 @@ public:
     void setColumnShown(bool shown);
 
     SoMaterial* getMaterial() const;
+    // The surface's vertices, one per vertex of the file.
+    SoCoordinate3* getCoordinates() const;
 
     // What a column's thresholded vertices show: the surface's own colour,
     // or the underlay's shades of grey when one is chosen.

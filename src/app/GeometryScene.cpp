@@ -144,6 +144,38 @@ QString GeometryScene::fileName() const
     return filePath;
 }
 
+bool GeometryScene::isLayer() const
+{
+    return true;
+}
+
+bool GeometryScene::isShown() const
+{
+    return shown;
+}
+
+void GeometryScene::setShown(bool show)
+{
+    shown = show;
+    placeLayerNode(rootSeparator, shown);
+    // The index answers picks by itself once built; it must skip the surface too.
+    if (SoIndexedFaceSet* faces = faceSet(); faces && viewer)
+        viewer->pickIndex().setSurfaceHidden(faces, !shown);
+}
+
+void GeometryScene::releaseLayer()
+{
+    placeLayerNode(rootSeparator, false);
+    // The index holds the face set; closed, the surface must not stay alive in it.
+    if (SoIndexedFaceSet* faces = faceSet(); faces && viewer)
+        viewer->pickIndex().removeSurface(faces);
+}
+
+SoNode* GeometryScene::layerNode() const
+{
+    return sceneSeparator;
+}
+
 GeometryNode* GeometryScene::getSurface() const
 {
     return surface;

@@ -31,6 +31,13 @@ public:
     QString toolTip() const override;
 
     void wasSelected() override;
+    // Hidden, the surface and its statistics leave the scene graph, so they
+    // are neither drawn nor picked.
+    bool isLayer() const override;
+    bool isShown() const override;
+    void setShown(bool shown) override;
+    void releaseLayer() override;
+    SoNode* layerNode() const override;
     void pickReceived(int index, int id, int x, int y, int z) override;
 
     // The name the file was opened by; empty before loadGeometry.
@@ -47,5 +54,6 @@ private:
     SoSeparator* sceneSeparator;
     GeometryNode* surface;
     bool loaded = false;
+    bool shown = true;
     QString filePath;
 };

@@ -4,6 +4,7 @@
 #include "ColourBarStore.h"
 #include "FileDropFilter.h"
 #include "MessageLog.h"
+#include "PickPanel.h"
 #include "ReaderMessages.h"
 #include "RecentFiles.h"
 #include "ResourceForm.h"
@@ -55,6 +56,15 @@ MainWindow::MainWindow()
         resourcesDock = new QDockWidget(tr("Resources"), this);
         addDockWidget(Qt::RightDockWidgetArea, resourcesDock);
         resourcesDock->setWidget(resources);
+        // Below the resources; told of a pick before the tree's rows are.
+        pickPanel = new PickPanel(resources, viewer, this);
+        pickDock = new QDockWidget(tr("Pick"), this);
+        pickDock->setObjectName("pickDock");
+        pickDock->setWidget(pickPanel);
+        addDockWidget(Qt::RightDockWidgetArea, pickDock);
+        splitDockWidget(resourcesDock, pickDock, Qt::Vertical);
+        connect(viewer, &BrainQuarter::pointPicked, pickPanel, &PickPanel::pointPicked);
+        connect(resources, &ResourceForm::layersChanged, pickPanel, &PickPanel::refresh);
         messagesDock = new QDockWidget(tr("Messages"), this);
         messagesDock->setObjectName("messagesDock");
         addDockWidget(Qt::BottomDockWidgetArea, messagesDock);
@@ -88,6 +98,18 @@ void MainWindow::widenToFitPanel()
     const int wanted = width() - resourcesDock->width() + resourcesDock->sizeHint().width();
     if (wanted > width())
         resize(std::min(wanted, available), height());
+
+    // The pick panel under the resources takes height of its own: the
+    // window grows by it where the screen has room, so the resources keep
+    // about the height they had alone.
+    const int resourcesHeight =
+        std::max(resourcesDock->sizeHint().height(), viewer->minimumSizeHint().height());
+    const int pickHeight = pickDock->sizeHint().height();
+    const int docks = resourcesDock->height() + pickDock->height();
+    const int availableHeight = screen ? screen->availableGeometry().height() : height();
+    const int wantedHeight = height() - docks + resourcesHeight + pickHeight;
+    if (wantedHeight > height())
+        resize(width(), std::min(wantedHeight, availableHeight));
 }
 
 void MainWindow::createActions()
@@ -95,6 +117,9 @@ void MainWindow::createActions()
     openFileAction = new QAction(tr("&Open File"), this);
     openFileAction->setShortcut(QKeySequence::Open);
     connect(openFileAction, &QAction::triggered, this, &MainWindow::openFileFromDialog);
+    closeFileAction = new QAction(tr("&Close"), this);
+    closeFileAction->setToolTip(tr("Close the file of the row selected in the resources"));
+    connect(closeFileAction, &QAction::triggered, this, [this] { resources->closeSelected(); });
     quitAction = new QAction(tr("&Quit"), this);
     quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(quitAction, &QAction::triggered, this, &MainWindow::quitApplication);
@@ -119,6 +144,7 @@ void MainWindow::createMenus()
     recentMenu = fileMenu->addMenu(tr("Open &Recent"));
     recentFiles = new RecentFiles(recentMenu);
     connect(recentFiles, &RecentFiles::openRequested, this, &MainWindow::openRecent);
+    fileMenu->addAction(closeFileAction);
     fileMenu->addSeparator();
     fileMenu->addAction(screenshotAction);
     fileMenu->addSeparator();
@@ -342,6 +368,16 @@ MessageLog* MainWindow::getMessageLog() const
 QDockWidget* MainWindow::getMessagesDock() const
 {
     return messagesDock;
+}
+
+PickPanel* MainWindow::getPickPanel() const
+{
+    return pickPanel;
+}
+
+QDockWidget* MainWindow::getPickDock() const
+{
+    return pickDock;
 }
 
 QAction* MainWindow::getLegendAction() const

@@ -11,6 +11,7 @@
 
 class BrainQuarter;
 class MessageLog;
+class PickPanel;
 class QAction;
 class QDockWidget;
 class QFile;
@@ -36,6 +37,8 @@ public:
     ResourceForm* getResources() const;
     MessageLog* getMessageLog() const;
     QDockWidget* getMessagesDock() const;
+    PickPanel* getPickPanel() const;
+    QDockWidget* getPickDock() const;
     // Absent until the first problem.
     QPushButton* getProblemsButton() const;
     QDockWidget* getResourcesDock() const;
@@ -76,6 +79,7 @@ private:
     QMenu* fileMenu = nullptr;
     QAction* legendAction = nullptr;
     QAction* openFileAction = nullptr;
+    QAction* closeFileAction = nullptr;
     QAction* quitAction = nullptr;
     QAction* screenshotAction = nullptr;
     QAction* aboutAction = nullptr;
@@ -90,4 +94,6 @@ private:
     MessageLog* messageLog = nullptr;
     QDockWidget* messagesDock = nullptr;
     QPushButton* problemsButton = nullptr;
+    PickPanel* pickPanel = nullptr;
+    QDockWidget* pickDock = nullptr;
 };

@@ -3,10 +3,15 @@
 #include "BrainQuarter.h"
 #include "GeometryNode.h"
 #include "GeometryScene.h"
+#include "LayerToggle.h"
 #include "TreeItem.h"
 #include "TreeModel.h"
 #include "textureFileItem.h"
 #include "tagFileItem.h"
+
+#include <Inventor/SbViewportRegion.h>
+#include <Inventor/actions/SoGetBoundingBoxAction.h>
+#include <Inventor/nodes/SoSeparator.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +38,12 @@ ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer)
     connect(ui.treeView, &QTreeView::clicked, this, &ResourceForm::selectedItem);
     connect(model, &QAbstractItemModel::dataChanged, ui.treeView,
             qOverload<const QModelIndex&>(&QTreeView::update));
+    new LayerToggle(ui.treeView);
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (roles.contains(Qt::CheckStateRole))
+                    emit layersChanged();
+            });
     // Rows hidden under a collapsed parent are not measured, so expanding
     // one has to widen the columns again or its titles are cut off.
     connect(ui.treeView, &QTreeView::expanded, this, [this] {
@@ -58,6 +69,7 @@ bool ResourceForm::insertGeometry(QFile& file)
     connect(viewer, &BrainQuarter::pointPicked, scene, &TreeItem::pickReceived);
     viewer->viewAll();
     somethingChanged();
+    emit layersChanged();
     messages.clear();
 
     // The rows stay so that the tree shows what was tried; the failure is
@@ -89,8 +101,10 @@ bool ResourceForm::insertVertstats(QFile& file)
     // end the whole viewer on a file it cannot read.
     const bool readable = textureFileItem::canRead(file.fileName());
     const bool loaded = lastGeometry->loadVertstats(file, readable);
-    if (readable)
+    if (readable) {
         somethingChanged();
+        emit layersChanged();
+    }
     auto* statistics = readable ? dynamic_cast<textureFileItem*>(
                                       lastGeometry->child(lastGeometry->childCount() - 1))
                                 : nullptr;
@@ -113,6 +127,7 @@ bool ResourceForm::insertTagfile(QFile& file)
     auto* tags = static_cast<tagFileItem*>(rootItem->child(rootItem->childCount() - 1));
     // The new row is shown at once, not at the next surface or pick.
     somethingChanged();
+    emit layersChanged();
 
     // The row stays either way; a failure is one line naming the file and
     // the reader's reason, and the result lets the window show it too.
@@ -150,6 +165,74 @@ void ResourceForm::somethingChanged()
     const int columns = model->columnCount(QModelIndex());
     for (int column = 0; column < columns; ++column)
         ui.treeView->resizeColumnToContents(column);
+}
+
+TreeItem* ResourceForm::layerOf(TreeItem* item)
+{
+    while (item && !item->isLayer())
+        item = item->parent();
+    return item;
+}
+
+QModelIndex ResourceForm::indexOf(TreeItem* item) const
+{
+    if (!item || item == rootItem)
+        return QModelIndex();
+    return model->index(item->childNumber(), 0, indexOf(item->parent()));
+}
+
+void ResourceForm::closeLayer(TreeItem* item)
+{
+    item = layerOf(item);
+    if (!item || !item->parent())
+        return;
+    // The form shown may belong to the row or one below it.
+    for (TreeItem* shown = currentItem; shown; shown = shown->parent())
+        if (shown == item) {
+            currentItem->destroyForm();
+            currentItem = nullptr;
+            break;
+        }
+    item->releaseLayer();
+    if (item == lastGeometry) {
+        lastGeometry = nullptr;
+        for (int i = rootItem->childCount() - 1; i >= 0 && !lastGeometry; --i) {
+            auto* scene = dynamic_cast<GeometryScene*>(rootItem->child(i));
+            if (scene && scene != item && scene->isLoaded())
+                lastGeometry = scene;
+        }
+    }
+    model->removeRows(item->childNumber(), 1, indexOf(item->parent()));
+    somethingChanged();
+    emit layersChanged();
+}
+
+bool ResourceForm::closeSelected()
+{
+    const QModelIndex current = ui.treeView->currentIndex();
+    if (!current.isValid() || !ui.treeView->selectionModel()->isSelected(current))
+        return false;
+    TreeItem* item = layerOf(model->getItem(current));
+    if (!item)
+        return false;
+    closeLayer(item);
+    return true;
+}
+
+double ResourceForm::surfaceDiagonal() const
+{
+    SbBox3f box;
+    for (int i = 0; i < rootItem->childCount(); ++i) {
+        auto* scene = dynamic_cast<GeometryScene*>(rootItem->child(i));
+        if (!scene || !scene->isLoaded())
+            continue;
+        SoGetBoundingBoxAction measure{SbViewportRegion()};
+        measure.apply(scene->getSceneSeparator());
+        box.extendBy(measure.getBoundingBox());
+    }
+    if (box.isEmpty())
+        return 0.0;
+    return static_cast<double>((box.getMax() - box.getMin()).length());
 }
 
 void ResourceForm::setPropertyForm(const QModelIndex& index)

@@ -45,6 +45,18 @@ public:
     void setLastGeometry(GeometryScene* item);
     void somethingChanged();
 
+    // The file row `item` belongs to (itself, or the surface, statistics or
+    // tag file above it); null for anything else.
+    static TreeItem* layerOf(TreeItem* item);
+    // Closes the file of the row: its nodes leave the scene and are released
+    // with its row, its data with them; no pick reaches it any more. A closed
+    // target of statistics files passes that role to the newest surface left.
+    void closeLayer(TreeItem* item);
+    // The selected row's file, as File > Close does; false with none selected.
+    bool closeSelected();
+    // The diagonal of the bounding box around every loaded surface, 0 with none.
+    double surfaceDiagonal() const;
+
     TreeModel* getModel() const;
     TreeItem* getRootItem() const;
     GeometryScene* getLastGeometry() const;
@@ -53,12 +65,18 @@ public:
     QGroupBox* getPropertiesBox() const;
     QWidget* getPropertyWidget() const;
 
+signals:
+    // A file was opened, closed, hidden or shown.
+    void layersChanged();
+
 public slots:
     void setPropertyForm(const QModelIndex& index);
     void selectedItem(const QModelIndex& index);
     void geometrySelected(int childNum);
 
 private:
+    QModelIndex indexOf(TreeItem* item) const;
+
     Ui_resourceForm ui;
     // Guarded: the item deletes its form when the next row is clicked.
     QPointer<QWidget> propertyWidget;

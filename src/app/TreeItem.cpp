@@ -4,6 +4,8 @@
 #include "GeometryScene.h"
 #include "tagFileItem.h"
 
+#include <Inventor/nodes/SoGroup.h>
+
 #include <QFile>
 #include <QWidget>
 #include <iostream>
@@ -159,6 +161,62 @@ bool TreeItem::havePropForm() const
 void TreeItem::wasSelected()
 {
     std::cout << "Eeeek " << (parentLink ? parentLink->childNumber() : 0) << std::endl;
+}
+
+bool TreeItem::isLayer() const
+{
+    return false;
+}
+
+bool TreeItem::isShown() const
+{
+    return true;
+}
+
+void TreeItem::setShown(bool)
+{
+}
+
+void TreeItem::releaseLayer()
+{
+}
+
+SoNode* TreeItem::layerNode() const
+{
+    return nullptr;
+}
+
+void TreeItem::placeLayerNode(SoGroup* group, bool shown)
+{
+    SoNode* node = layerNode();
+    if (!group || !node)
+        return;
+    const int at = group->findChild(node);
+    if (!shown) {
+        if (at >= 0)
+            group->removeChild(at);
+        return;
+    }
+    if (at >= 0)
+        return;
+    int position = -1;
+    if (parentLink) {
+        const int row = childNumber();
+        for (int i = row - 1; i >= 0 && position < 0; --i) {
+            SoNode* before = parentLink->child(i)->layerNode();
+            const int found = before ? group->findChild(before) : -1;
+            if (found >= 0)
+                position = found + 1;
+        }
+        for (int i = row + 1; i < parentLink->childCount() && position < 0; ++i) {
+            SoNode* after = parentLink->child(i)->layerNode();
+            position = after ? group->findChild(after) : -1;
+        }
+    }
+    if (position < 0)
+        group->addChild(node);
+    else
+        group->insertChild(node, position);
 }
 
 void TreeItem::pickReceived(int, int, int, int, int)

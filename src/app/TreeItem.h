@@ -12,6 +12,8 @@ class BrainQuarter;
 class QFile;
 class QWidget;
 class ResourceForm;
+class SoGroup;
+class SoNode;
 
 class TreeItem : public QObject
 {
@@ -54,6 +56,16 @@ public:
     virtual bool havePropForm() const;
     virtual void wasSelected();
 
+    // Rows that stand for an opened file are layers: the user can hide them
+    // (a check box in the tree) and close them. Not a layer by default.
+    virtual bool isLayer() const;
+    virtual bool isShown() const;
+    virtual void setShown(bool shown);
+    // Takes the file's nodes out of the scene before its row is deleted.
+    virtual void releaseLayer();
+    // The node a layer hangs under the viewer's root; null for other rows.
+    virtual SoNode* layerNode() const;
+
 signals:
     void propertyFormInstantiated(QWidget* widget);
     void setPickedItem(int);
@@ -65,6 +77,11 @@ public slots:
     virtual void pickedPointReceived(int);
 
 protected:
+    // Hides a layer's node by taking it out of `group`, so that neither
+    // drawing nor picking meets it; shown again, it goes back between the
+    // nodes of its neighbouring rows, keeping the order files were opened in.
+    void placeLayerNode(SoGroup* group, bool shown);
+
     bool propFormAvailable = false;
     QList<TreeItem*> childList;
     QVector<QVariant> columnValues;

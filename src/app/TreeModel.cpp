@@ -76,6 +76,11 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const
         const QString tip = item->toolTip();
         return tip.isEmpty() ? QVariant() : QVariant(tip);
     }
+    if (role == Qt::CheckStateRole) {
+        if (index.column() != 0 || !item->isLayer())
+            return QVariant();
+        return item->isShown() ? Qt::Checked : Qt::Unchecked;
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
     return item->data(index.column());
@@ -83,6 +88,14 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const
 
 bool TreeModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
+    if (role == Qt::CheckStateRole) {
+        TreeItem* item = getItem(index);
+        if (!index.isValid() || index.column() != 0 || !item->isLayer())
+            return false;
+        item->setShown(value.value<Qt::CheckState>() != Qt::Unchecked);
+        emit dataChanged(index, index, {Qt::CheckStateRole});
+        return true;
+    }
     if (role != Qt::EditRole)
         return false;
     return getItem(index)->setData(index.column(), value);
@@ -162,7 +175,10 @@ Qt::ItemFlags TreeModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::ItemIsEnabled;
-    return Qt::ItemIsEditable | Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const Qt::ItemFlags flags = Qt::ItemIsEditable | Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == 0 && getItem(index)->isLayer())
+        return flags | Qt::ItemIsUserCheckable;
+    return flags;
 }
 
 void TreeModel::somethingChanged()

@@ -1,21 +1,25 @@
 #include "tagFileItem.h"
 
 #include "ReaderMessages.h"
+#include "ResourceForm.h"
 #include "RowIcons.h"
 #include "tagPointItem.h"
 #include "tag_spheres.h"
 #include "tag_file.h"
 
+#include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoSeparator.h>
 
+#include <QColorDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QPalette>
 
 tagFileItem::tagFileItem(SoSeparator* rootSeparator, const QVector<QVariant>& data,
                          ResourceForm* form, TreeItem* parent)
     : TreeItem(data, form, parent), rootSeparator(rootSeparator)
 {
-    propFormAvailable = false;
+    propFormAvailable = true;
     // Our own reference keeps the nodes valid with or without a scene.
     const gyroscene::TagSpheres nodes = gyroscene::make_tag_spheres();
     tagSeparator = nodes.separator;
@@ -28,6 +32,7 @@ tagFileItem::tagFileItem(SoSeparator* rootSeparator, const QVector<QVariant>& da
 
 tagFileItem::~tagFileItem()
 {
+    destroyForm();
     releasePoints();
     tagSeparator->unref();
 }
@@ -73,6 +78,7 @@ bool tagFileItem::loadFile(QFile& file)
     for (int i = 0; i < nPoints; ++i) {
         auto* point = new tagPointItem(tagSeparator, columnValues, panel, this);
         point->setLocation(tags[i][0], tags[i][1], tags[i][2]);
+        point->setRadius(radius);
         point->setLabel(labels && labels[i] ? QString::fromLocal8Bit(labels[i]) : QString());
         childList.append(point);
     }
@@ -102,6 +108,125 @@ QStringList tagFileItem::warnings() const
 }
 
 SoSeparator* tagFileItem::getTagSeparator() const
+{
+    return tagSeparator;
+}
+
+QWidget* tagFileItem::createForm()
+{
+    if (propFormShown)
+        return propFormWidget;
+    propFormWidget = new QWidget(nullptr);
+    props.setupUi(propFormWidget);
+    propFormShown = true;
+    // Shown before connecting, so displaying the value does not write it back.
+    props.radiusSpinBox->setValue(radius);
+    connect(props.radiusSpinBox, &QDoubleSpinBox::valueChanged, this,
+            [this](double value) { setRadius(value); });
+    connect(props.colourButton, &QPushButton::clicked, this, [this] { chooseColour(); });
+    connect(props.fitButton, &QPushButton::clicked, this, [this] { fitToSurfaces(); });
+    showColourOnButton();
+    return propFormWidget;
+}
+
+void tagFileItem::destroyForm()
+{
+    if (!propFormShown)
+        return;
+    QWidget* widget = propFormWidget;
+    propFormWidget = nullptr;
+    propFormShown = false;
+    delete widget;
+}
+
+Ui_tagFileProps* tagFileItem::getProps()
+{
+    return propFormShown ? &props : nullptr;
+}
+
+void tagFileItem::setRadius(double value)
+{
+    if (!(value > 0.0))
+        return;
+    radius = value;
+    for (TreeItem* child : std::as_const(childList))
+        if (auto* point = dynamic_cast<tagPointItem*>(child))
+            point->setRadius(static_cast<float>(radius));
+    // The box follows a radius set elsewhere (fitting, a test); a value it
+    // cannot show is still the one drawn.
+    if (propFormShown && props.radiusSpinBox->value() != radius) {
+        const QSignalBlocker quiet(props.radiusSpinBox);
+        props.radiusSpinBox->setValue(radius);
+    }
+}
+
+double tagFileItem::getRadius() const
+{
+    return radius;
+}
+
+void tagFileItem::setColour(const QColor& colour)
+{
+    if (!colour.isValid())
+        return;
+    material->diffuseColor.setValue(colour.redF(), colour.greenF(), colour.blueF());
+    showColourOnButton();
+}
+
+QColor tagFileItem::getColour() const
+{
+    const SbColor colour = material->diffuseColor[0];
+    return QColor::fromRgbF(colour[0], colour[1], colour[2]);
+}
+
+void tagFileItem::chooseColour()
+{
+    const QColor picked = QColorDialog::getColor(getColour(), nullptr);
+    if (picked.isValid())
+        setColour(picked);
+}
+
+void tagFileItem::showColourOnButton()
+{
+    if (!propFormShown)
+        return;
+    const QColor colour = getColour();
+    props.colourButton->setText(colour.name());
+    props.colourButton->setPalette(QPalette(colour));
+    props.colourButton->setAutoFillBackground(true);
+}
+
+bool tagFileItem::fitToSurfaces()
+{
+    const double diagonal = panel ? panel->surfaceDiagonal() : 0.0;
+    if (!(diagonal > 0.0))
+        return false;
+    setRadius(0.01 * diagonal);
+    return true;
+}
+
+bool tagFileItem::isLayer() const
+{
+    return true;
+}
+
+bool tagFileItem::isShown() const
+{
+    return shown;
+}
+
+void tagFileItem::setShown(bool show)
+{
+    shown = show;
+    placeLayerNode(rootSeparator, shown);
+}
+
+void tagFileItem::releaseLayer()
+{
+    placeLayerNode(rootSeparator, false);
+}
+
+SoNode* tagFileItem::layerNode() const
 {
     return tagSeparator;
 }

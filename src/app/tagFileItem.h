@@ -1,9 +1,12 @@
 // The row of one opened tag file: reads its landmarks and shows each as a
-// red sphere under the viewer's root; the spheres never take a pick.
+// red sphere under the viewer's root; the spheres never take a pick. Its
+// property box sets the spheres' radius and colour.
 #pragma once
 
 #include "TreeItem.h"
+#include "ui_tagFileProps.h"
 
+#include <QColor>
 #include <QString>
 #include <QStringList>
 
@@ -35,8 +38,31 @@ public:
 
     SoSeparator* getTagSeparator() const;
 
+    QWidget* createForm() override;
+    void destroyForm() override;
+    // The widgets of the property box; valid only while it is shown.
+    Ui_tagFileProps* getProps();
+
+    // Every sphere of the file gets the radius (1 unless the user changes it).
+    void setRadius(double radius);
+    double getRadius() const;
+    void setColour(const QColor& colour);
+    QColor getColour() const;
+    // Radius 1 % of the bounding-box diagonal of the loaded surfaces; false,
+    // changing nothing, while no surface is loaded.
+    bool fitToSurfaces();
+
+    // Hidden, the spheres leave the scene graph.
+    bool isLayer() const override;
+    bool isShown() const override;
+    void setShown(bool shown) override;
+    void releaseLayer() override;
+    SoNode* layerNode() const override;
+
 private:
     void releasePoints();
+    void showColourOnButton();
+    void chooseColour();
 
     int nVolumes = 0;
     int nPoints = 0;
@@ -54,4 +80,7 @@ private:
     QString lastError;
     QStringList lastWarnings;
     QString filePath;
+    Ui_tagFileProps props;
+    double radius = 1.0;
+    bool shown = true;
 };

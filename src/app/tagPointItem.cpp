@@ -4,6 +4,7 @@
 #include "tag_spheres.h"
 
 #include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoSphere.h>
 #include <Inventor/nodes/SoTranslation.h>
 
 tagPointItem::tagPointItem(SoSeparator* tagSeparator, const QVector<QVariant>& data,
@@ -28,6 +29,13 @@ void tagPointItem::setLocation(double x, double y, double z)
 {
     translation->translation.setValue(static_cast<float>(x), static_cast<float>(y),
                                       static_cast<float>(z));
+}
+
+void tagPointItem::setRadius(float radius)
+{
+    // Unchanged values are not written: each write would notify the scene.
+    if (sphere->radius.getValue() != radius)
+        sphere->radius = radius;
 }
 
 SoSeparator* tagPointItem::getPointSeparator() const

@@ -18,6 +18,7 @@ public:
     ~tagPointItem() override;
 
     void setLocation(double x, double y, double z);
+    void setRadius(float radius);
     // The point's label in its file; empty when it has none.
     void setLabel(const QString& text);
 

@@ -349,10 +349,23 @@ void textureColumn::wasSelected()
 {
     // The file row decides for all the files of the surface, which must
     // stop drawing theirs.
-    if (auto* file = dynamic_cast<textureFileItem*>(parent()))
+    // The file also hands the legend to the column it draws.
+    if (auto* file = dynamic_cast<textureFileItem*>(parent())) {
         file->showColumn(childNumber());
-    else if (columnSwitch)
+        return;
+    }
+    if (columnSwitch)
         columnSwitch->whichChild = childNumber();
+    setLegendShown(true);
+}
+
+void textureColumn::setLegendShown(bool shown)
+{
+    if (!shown) {
+        if (legendViewer)
+            legendViewer->removeLegend(this);
+        return;
+    }
     // The column shown is the one the legend describes.
     legendViewer = findViewer();
     if (legendViewer)

@@ -62,6 +62,8 @@ public:
     QWidget* createForm() override;
     void destroyForm() override;
     void wasSelected() override;
+    // The view's legend describes the column while its colours are shown.
+    void setLegendShown(bool shown);
 
     float getLowerLimit() const;
     float getUpperLimit() const;

@@ -150,10 +150,22 @@ void textureFileItem::getAllColumns()
 
 void textureFileItem::showColumn(int row)
 {
+    static quint64 choices = 0;
+    chosen = row;
+    chosenAt = ++choices;
+    if (shown)
+        drawColumn(row);
+}
+
+void textureFileItem::drawColumn(int row)
+{
     columnSwitch->whichChild = row;
     TreeItem* scene = parent();
-    if (!scene)
+    if (!scene) {
+        if (auto* column = dynamic_cast<textureColumn*>(child(row)))
+            column->setLegendShown(true);
         return;
+    }
     // Each file's switch sits in the same separator; left on, the file
     // loaded first would paint over the column just chosen.
     for (int i = 0; i < scene->childCount(); ++i) {
@@ -162,6 +174,75 @@ void textureFileItem::showColumn(int row)
             other->columnSwitch->whichChild = SO_SWITCH_NONE;
         else if (auto* surface = dynamic_cast<GeometryNode*>(sibling))
             surface->setColumnShown(true);
+    }
+    if (auto* column = dynamic_cast<textureColumn*>(child(row)))
+        column->setLegendShown(true);
+}
+
+int textureFileItem::chosenColumn() const
+{
+    return chosen;
+}
+
+void textureFileItem::handOverColouring()
+{
+    TreeItem* scene = parent();
+    if (!scene)
+        return;
+    textureFileItem* next = nullptr;
+    GeometryNode* surface = nullptr;
+    for (int i = 0; i < scene->childCount(); ++i) {
+        TreeItem* sibling = scene->child(i);
+        if (auto* other = dynamic_cast<textureFileItem*>(sibling)) {
+            if (other != this && other->shown && other->chosen >= 0 &&
+                (!next || other->chosenAt > next->chosenAt))
+                next = other;
+        } else if (auto* node = dynamic_cast<GeometryNode*>(sibling)) {
+            surface = node;
+        }
+    }
+    if (next)
+        next->drawColumn(next->chosen);
+    else if (surface)
+        surface->setColumnShown(false);
+}
+
+bool textureFileItem::isLayer() const
+{
+    return true;
+}
+
+bool textureFileItem::isShown() const
+{
+    return shown;
+}
+
+void textureFileItem::setShown(bool show)
+{
+    if (show == shown)
+        return;
+    shown = show;
+    if (shown) {
+        if (chosen >= 0)
+            showColumn(chosen);
+        return;
+    }
+    const int drawn = columnSwitch->whichChild.getValue();
+    const bool drawing = drawn != SO_SWITCH_NONE;
+    if (auto* column = dynamic_cast<textureColumn*>(child(drawn)))
+        column->setLegendShown(false);
+    columnSwitch->whichChild = SO_SWITCH_NONE;
+    if (drawing)
+        handOverColouring();
+}
+
+void textureFileItem::releaseLayer()
+{
+    setShown(false);
+    if (targetSeparator) {
+        const int at = targetSeparator->findChild(columnSwitch);
+        if (at >= 0)
+            targetSeparator->removeChild(at);
     }
 }
 

@@ -48,7 +48,17 @@ public:
     // Shows column `row` of this file on the surface, as the only column:
     // the surface's other statistics files stop drawing theirs, and the
     // surface leaves the colouring to the colour bar.
+    // A hidden file only remembers the choice, for when it is shown again.
     void showColumn(int row);
+    // The column last chosen with showColumn, -1 before any.
+    int chosenColumn() const;
+
+    // Hidden, the file stops colouring the surface: the surface shows the
+    // column of its other file chosen most recently, or its own colour.
+    bool isLayer() const override;
+    bool isShown() const override;
+    void setShown(bool shown) override;
+    void releaseLayer() override;
 
     QIcon icon() const override;
     // The file and its rows and columns.
@@ -63,6 +73,9 @@ public:
 private:
     // Standard error and the warnings of this load.
     void warn(const QString& line);
+    void drawColumn(int row);
+    // After this file stopped drawing: whose colours the surface gets now.
+    void handOverColouring();
 
     SoSeparator* targetSeparator;
     SoSwitch* columnSwitch;
@@ -70,4 +83,8 @@ private:
     QString lastError;
     QStringList lastWarnings;
     QString filePath;
+    bool shown = true;
+    int chosen = -1;
+    // When the column was chosen, counted over all files.
+    quint64 chosenAt = 0;
 };

@@ -125,6 +125,10 @@ private slots:
         const QList<QAction*> actions = menus[0]->menu()->actions();
         QCOMPARE(actions.first()->text(), QString("&Open File"));
         QCOMPARE(actions.last()->text(), QString("&Quit"));
+        QStringList texts;
+        for (const QAction* action : actions)
+            texts << action->text();
+        QVERIFY2(texts.contains("&Close"), qPrintable(texts.join(", ")));
         QCOMPARE(window->getViewer()->minimumSizeHint(), QSize(640, 480));
     }
 

@@ -154,7 +154,8 @@ private slots:
         QVERIFY(tags);
         QCOMPARE(tags->data(0).toString(), QString("lm"));
         QCOMPARE(tags->data(1).toString(), QString());
-        QVERIFY(!tags->havePropForm());
+        // The file row has a box (sphere radius and colour), the points none.
+        QVERIFY(tags->havePropForm());
         const QModelIndex fileRow = model()->index(0, 0, QModelIndex());
         QCOMPARE(model()->rowCount(fileRow), 3);
         for (int i = 0; i < 3; ++i) {
@@ -365,7 +366,7 @@ private slots:
         checkTagSeparator(t2->getTagSeparator(), {{1, 1, 1}});
     }
 
-    void clickingATagRowLeavesThePropertiesBoxEmpty()
+    void clickingATagPointLeavesThePropertiesBoxEmpty()
     {
         QVERIFY(writeSquare(file("s.obj")));
         QVERIFY(writeTags(file("t.tag"), threePoints));
@@ -383,12 +384,15 @@ private slots:
         };
         click(model()->index(0, 0, model()->index(0, 0)));  // the surface node
         QVERIFY(box->findChild<QWidget*>("geometryProps"));
-        click(model()->index(1, 0));  // the tag file
+        click(model()->index(1, 0));  // the tag file: its own box instead
         QTRY_VERIFY(!box->findChild<QWidget*>("geometryProps"));
+        QVERIFY(box->findChild<QWidget*>("tagFileProps"));
         click(model()->index(0, 0, model()->index(0, 0)));
         QVERIFY(box->findChild<QWidget*>("geometryProps"));
-        click(model()->index(2, 0, model()->index(1, 0)));  // a tag point
+        QTRY_VERIFY(!box->findChild<QWidget*>("tagFileProps"));
+        click(model()->index(2, 0, model()->index(1, 0)));  // a tag point: none
         QTRY_VERIFY(!box->findChild<QWidget*>("geometryProps"));
+        QVERIFY(!box->findChild<QWidget*>("tagFileProps"));
     }
 
     // Many thousands of points: every one gets its row and sphere. The time

@@ -1,0 +1,67 @@
+// The panel under the resources that tells about the picked vertex: its
+// index, its position and the value of every column of the surface's
+// statistics files there. A field takes a vertex index typed by the user;
+// a marker shows the vertex in the view.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class BrainQuarter;
+class GeometryScene;
+class PickMarker;
+class QLabel;
+class QLineEdit;
+class QTreeWidget;
+class ResourceForm;
+
+class PickPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    PickPanel(ResourceForm* resources, BrainQuarter* viewer, QWidget* parent = nullptr);
+    ~PickPanel() override;
+
+    QSize sizeHint() const override;
+
+    // Shows vertex `index` of the surface and moves the marker there; false,
+    // with the reason in the panel and no marker, when it has no such vertex.
+    bool showVertex(GeometryScene* scene, int index);
+
+    // The surface and vertex shown; null and -1 when none.
+    GeometryScene* shownSurface() const;
+    int shownVertex() const;
+    // The text of the panel's lines, for reading it back.
+    QString positionText() const;
+    QString surfaceText() const;
+    QString messageText() const;
+
+    QLineEdit* getVertexField() const;
+    QTreeWidget* getValues() const;
+    PickMarker* getMarker() const;
+
+public slots:
+    // Connected to the view's pointPicked beside the tree's relay.
+    void pointPicked(int index, int id, int x, int y, int z);
+    // The field's index, on the surface shown (or the target of statistics).
+    void vertexEntered();
+    // After files were opened, closed, hidden or shown.
+    void refresh();
+
+private:
+    void clear(const QString& message);
+    void fillValues(GeometryScene* scene, int index);
+
+    ResourceForm* resources;
+    std::unique_ptr<PickMarker> marker;
+    QPointer<GeometryScene> scene;
+    int vertex = -1;
+    QLineEdit* vertexField;
+    QLabel* surfaceLabel;
+    QLabel* positionLabel;
+    QLabel* messageLabel;
+    QTreeWidget* values;
+};
