@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageWriter>
-#include <QSaveFile>
+
+#include "png_file.h"
 
 namespace Screenshot {
 
@@ -37,22 +37,7 @@ QString withSuffix(const QString& path)
 
 bool writePng(const QImage& image, const QString& path, QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    QImageWriter writer(&file, "png");
-    if (!writer.write(image)) {
-        *error = writer.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return gyroscene::save_png(image, path, -1, error);
 }
 
 }  // namespace Screenshot

@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
-#include <QSaveFile>
+
+#include "png_file.h"
 
 namespace gyrorender {
 
@@ -19,24 +19,11 @@ bool write_png(const QImage& image, const QString& path, QString* error)
         *error = QStringLiteral("cannot write %1: it is a directory").arg(path);
         return false;
     }
-    QSaveFile file(path);
-    // Only a complete image is renamed into place.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    QImageWriter writer(&file, "png");
     // A middle zlib level: half the time of the default for a few per cent
     // more bytes, which matters over a batch of large montages.
-    writer.setQuality(50);
-    if (!writer.write(image)) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, writer.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    QString reason;
+    if (!gyroscene::save_png(image, path, 50, &reason)) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, reason);
         return false;
     }
     return true;
