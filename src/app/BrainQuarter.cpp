@@ -122,17 +122,17 @@ void BrainQuarter::getPickedPoint(SoPickedPoint* picked)
                      static_cast<int>(point[2]));
 }
 
-void BrainQuarter::showLegend(const QObject* owner, const gyroscene::legend_spec& spec)
+void BrainQuarter::showLegend(const QObject* owner, const gyroscene::legend_content& content)
 {
     legendColumn = owner;
-    legend = spec;
+    legend = content;
     drawLegend();
 }
 
-void BrainQuarter::updateLegend(const QObject* owner, const gyroscene::legend_spec& spec)
+void BrainQuarter::updateLegend(const QObject* owner, const gyroscene::legend_content& content)
 {
     if (owner && owner == legendColumn)
-        showLegend(owner, spec);
+        showLegend(owner, content);
 }
 
 void BrainQuarter::removeLegend(const QObject* owner)
@@ -140,7 +140,7 @@ void BrainQuarter::removeLegend(const QObject* owner)
     if (!owner || owner != legendColumn)
         return;
     legendColumn = nullptr;
-    legend = gyroscene::legend_spec();
+    legend = gyroscene::legend_content();
     drawLegend();
 }
 

@@ -38,8 +38,8 @@ public:
     // The colour-bar legend of the column shown, drawn in a corner of the
     // view while the legend is enabled. `owner` is the column it belongs to:
     // only that one changes or removes it.
-    void showLegend(const QObject* owner, const gyroscene::legend_spec& spec);
-    void updateLegend(const QObject* owner, const gyroscene::legend_spec& spec);
+    void showLegend(const QObject* owner, const gyroscene::legend_content& content);
+    void updateLegend(const QObject* owner, const gyroscene::legend_content& content);
     void removeLegend(const QObject* owner);
     const QObject* legendOwner() const;
     // On at the start; off keeps the column's legend for when it is on again.
@@ -63,7 +63,7 @@ private:
     SoPerspectiveCamera* camera;
     SoEventCallback* eventCallback;
     const QObject* legendColumn = nullptr;
-    gyroscene::legend_spec legend;
+    gyroscene::legend_content legend;
     SoSeparator* legendNodes = nullptr;
     bool legendOn = true;
 };

@@ -264,20 +264,20 @@ void textureColumn::lowerValueChanged()
     refreshViewLegend();
 }
 
-gyroscene::legend_spec textureColumn::legendSpec() const
+gyroscene::legend_content textureColumn::legendContent() const
 {
-    gyroscene::legend_spec spec;
+    gyroscene::legend_content content;
     if (currentBar >= 0 && currentBar < colourBars.size())
-        spec.bar = QImage(colourBars.at(currentBar));
-    spec.lower = lowerLimit;
-    spec.upper = upperLimit;
-    spec.name = data(0).toString();
-    spec.threshold = threshold;
+        content.bar = QImage(colourBars.at(currentBar));
+    content.lower = lowerLimit;
+    content.upper = upperLimit;
+    content.name = data(0).toString();
+    content.threshold = threshold;
     if (const GeometryNode* surface = findSurface()) {
         const std::vector<QColor> underneath = surface->underneathColours();
-        spec.underneath = underneath[underneath.size() / 2];
+        content.underneath = underneath[underneath.size() / 2];
     }
-    return spec;
+    return content;
 }
 
 BrainQuarter* textureColumn::findViewer() const
@@ -291,7 +291,7 @@ BrainQuarter* textureColumn::findViewer() const
 void textureColumn::refreshViewLegend()
 {
     if (legendViewer)
-        legendViewer->updateLegend(this, legendSpec());
+        legendViewer->updateLegend(this, legendContent());
 }
 
 void textureColumn::showLegend()
@@ -369,7 +369,7 @@ void textureColumn::setLegendShown(bool shown)
     // The column shown is the one the legend describes.
     legendViewer = findViewer();
     if (legendViewer)
-        legendViewer->showLegend(this, legendSpec());
+        legendViewer->showLegend(this, legendContent());
 }
 
 QWidget* textureColumn::createForm()

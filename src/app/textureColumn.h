@@ -75,7 +75,7 @@ public:
     // The widgets of the property box; valid only while it is shown.
     Ui_textureProps* getProps();
     // What the view's colour-bar legend shows for this column.
-    gyroscene::legend_spec legendSpec() const;
+    gyroscene::legend_content legendContent() const;
 
     // Vertices with |value| below a positive threshold show the surface (or
     // its underlay) instead of a colour; 0, the start, for none.

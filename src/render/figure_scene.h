@@ -24,7 +24,7 @@ class ColourBars;
 
 // The column shown: its legend as the viewer would draw it.
 struct ShownColumn {
-    gyroscene::legend_spec legend;
+    gyroscene::legend_content legend;
 };
 
 class FigureScene

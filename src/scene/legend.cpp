@@ -38,24 +38,24 @@ QString number(float value)
     return QString::number(value, 'g', 6);
 }
 
-bool reversed(const legend_spec& spec)
+bool reversed(const legend_content& content)
 {
-    return spec.lower > spec.upper;
+    return content.lower > content.upper;
 }
 
 // The value at the top of the drawn bar and the one at its bottom.
-float topValue(const legend_spec& spec)
+float topValue(const legend_content& content)
 {
-    return reversed(spec) ? spec.lower : spec.upper;
+    return reversed(content) ? content.lower : content.upper;
 }
-float bottomValue(const legend_spec& spec)
+float bottomValue(const legend_content& content)
 {
-    return reversed(spec) ? spec.upper : spec.lower;
+    return reversed(content) ? content.upper : content.lower;
 }
 
-QString thresholdText(const legend_spec& spec)
+QString thresholdText(const legend_content& content)
 {
-    return QStringLiteral("|value| < %1: no colour").arg(number(spec.threshold));
+    return QStringLiteral("|value| < %1: no colour").arg(number(content.threshold));
 }
 
 QFont titleFont()
@@ -115,17 +115,17 @@ void followViewport(void* data, SoAction* action)
 
 }  // namespace
 
-legend_layout layout_legend(const legend_spec& spec)
+legend_layout layout_legend(const legend_content& content)
 {
     const QFontMetrics title(titleFont());
     const QFontMetrics text{QFont()};
-    const int titleWidth = std::min(title.horizontalAdvance(spec.name), maxTitleWidth);
-    const int labels = std::max(text.horizontalAdvance(number(topValue(spec))),
-                                text.horizontalAdvance(number(bottomValue(spec))));
+    const int titleWidth = std::min(title.horizontalAdvance(content.name), maxTitleWidth);
+    const int labels = std::max(text.horizontalAdvance(number(topValue(content))),
+                                text.horizontalAdvance(number(bottomValue(content))));
     int width = std::max(titleWidth, barWidth + labelGap + labels);
     int height = title.height() + labelGap + text.height() / 2 + barHeight + text.height() / 2;
-    if (spec.threshold > 0) {
-        width = std::max(width, text.horizontalAdvance(thresholdText(spec)));
+    if (content.threshold > 0) {
+        width = std::max(width, text.horizontalAdvance(thresholdText(content)));
         height += labelGap + text.height();
     }
     legend_layout layout;
@@ -138,9 +138,9 @@ legend_layout layout_legend(const legend_spec& spec)
     return layout;
 }
 
-QImage legend_image(const legend_spec& spec)
+QImage legend_image(const legend_content& content)
 {
-    const legend_layout layout = layout_legend(spec);
+    const legend_layout layout = layout_legend(content);
     QImage image(layout.width, layout.height, QImage::Format_RGB32);
     image.fill(panelColour);
     QPainter painter(&image);
@@ -153,45 +153,45 @@ QImage legend_image(const legend_spec& spec)
     painter.setPen(textColour);
     painter.setFont(titleFace);
     painter.drawText(padding, padding + title.ascent(),
-                     title.elidedText(spec.name, Qt::ElideRight, layout.width - 2 * padding));
+                     title.elidedText(content.name, Qt::ElideRight, layout.width - 2 * padding));
 
     const QRect bar(layout.bar_left, layout.bar_top, layout.bar_width, layout.bar_height);
-    if (!spec.bar.isNull()) {
+    if (!content.bar.isNull()) {
         // The column samples the middle of the bar; so does the legend.
-        QImage middle = spec.bar.copy(spec.bar.width() / 2, 0, 1, spec.bar.height());
-        if (reversed(spec))
+        QImage middle = content.bar.copy(content.bar.width() / 2, 0, 1, content.bar.height());
+        if (reversed(content))
             middle = middle.mirrored(false, true);
         painter.drawImage(bar, middle.scaled(bar.size(), Qt::IgnoreAspectRatio,
                                              Qt::SmoothTransformation));
     }
 
-    const float top = topValue(spec), bottom = bottomValue(spec);
-    if (spec.threshold > 0 && top > bottom) {
+    const float top = topValue(content), bottom = bottomValue(content);
+    if (content.threshold > 0 && top > bottom) {
         // The part of the range that shows the surface instead.
         const auto y = [&](float v) {
             const float fromTop = std::clamp((top - v) / (top - bottom), 0.0f, 1.0f);
             return bar.top() + int(std::lround(fromTop * bar.height()));
         };
-        const int upperEdge = y(spec.threshold), lowerEdge = y(-spec.threshold);
+        const int upperEdge = y(content.threshold), lowerEdge = y(-content.threshold);
         if (lowerEdge > upperEdge)
             painter.fillRect(QRect(bar.left(), upperEdge, bar.width(), lowerEdge - upperEdge),
-                             spec.underneath);
+                             content.underneath);
     }
 
     painter.setFont(QFont());
     const int labelLeft = bar.right() + 1 + labelGap;
     painter.drawText(labelLeft, bar.top() - text.height() / 2 + text.ascent(), number(top));
     painter.drawText(labelLeft, bar.bottom() + 1 - text.height() / 2 + text.ascent(), number(bottom));
-    if (spec.threshold > 0)
+    if (content.threshold > 0)
         painter.drawText(padding, bar.bottom() + 1 + text.height() / 2 + labelGap + text.ascent(),
-                         thresholdText(spec));
+                         thresholdText(content));
     painter.end();
     return image;
 }
 
-SoSeparator* make_legend(const legend_spec& spec, SbVec2s viewport)
+SoSeparator* make_legend(const legend_content& content, SbVec2s viewport)
 {
-    const QImage picture = legend_image(spec).convertToFormat(QImage::Format_RGBA8888);
+    const QImage picture = legend_image(content).convertToFormat(QImage::Format_RGBA8888);
 
     auto* legend = new SoSeparator;
     legend->ref();

@@ -14,7 +14,7 @@ class SoSeparator;
 
 namespace gyroscene {
 
-struct legend_spec {
+struct legend_content {
     // The colour-bar image as the column uses it: its top row is the colour
     // of the upper limit, its bottom row that of the lower limit.
     QImage bar;
@@ -41,16 +41,16 @@ struct legend_layout {
     int bar_width = 0;
     int bar_height = 0;
 };
-legend_layout layout_legend(const legend_spec& spec);
+legend_layout layout_legend(const legend_content& content);
 
 // The whole legend as an opaque image, larger value on top: with reversed
 // limits the bar is turned over, so each number stays beside its colour.
-QImage legend_image(const legend_spec& spec);
+QImage legend_image(const legend_content& content);
 
 // Nodes that draw legend_image in the bottom right corner of a viewport of
 // `viewport` pixels, over whatever was drawn before them and whatever camera
 // that used. The separator carries one reference, which the caller owns.
-SoSeparator* make_legend(const legend_spec& spec, SbVec2s viewport);
+SoSeparator* make_legend(const legend_content& content, SbVec2s viewport);
 // Moves a legend made by make_legend to the corner of a viewport of another size.
 void place_legend(SoSeparator* legend, SbVec2s viewport);
 

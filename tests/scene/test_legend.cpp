@@ -12,37 +12,37 @@
 
 namespace {
 
-gyroscene::legend_spec redToBlue(float lower, float upper)
+gyroscene::legend_content redToBlue(float lower, float upper)
 {
-    gyroscene::legend_spec spec;
-    spec.bar = QImage(6, 100, QImage::Format_RGB32);
+    gyroscene::legend_content content;
+    content.bar = QImage(6, 100, QImage::Format_RGB32);
     for (int y = 0; y < 100; ++y)
         for (int x = 0; x < 6; ++x)
-            spec.bar.setPixelColor(x, y, y < 50 ? QColor(Qt::blue) : QColor(Qt::red));
-    spec.lower = lower;
-    spec.upper = upper;
-    spec.name = "t";
-    return spec;
+            content.bar.setPixelColor(x, y, y < 50 ? QColor(Qt::blue) : QColor(Qt::red));
+    content.lower = lower;
+    content.upper = upper;
+    content.name = "t";
+    return content;
 }
 
-QColor barAt(const gyroscene::legend_spec& spec, double fromTop)
+QColor barAt(const gyroscene::legend_content& content, double fromTop)
 {
-    const QImage image = gyroscene::legend_image(spec);
-    const gyroscene::legend_layout layout = gyroscene::layout_legend(spec);
+    const QImage image = gyroscene::legend_image(content);
+    const gyroscene::legend_layout layout = gyroscene::layout_legend(content);
     return image.pixelColor(layout.bar_left + layout.bar_width / 2,
                             layout.bar_top + int(fromTop * (layout.bar_height - 1)));
 }
 
 TEST(LegendImage, BarBesideItsLimitsLargerOnTop)
 {
-    const gyroscene::legend_spec spec = redToBlue(-2, 5);
-    const QImage image = gyroscene::legend_image(spec);
-    const gyroscene::legend_layout layout = gyroscene::layout_legend(spec);
+    const gyroscene::legend_content content = redToBlue(-2, 5);
+    const QImage image = gyroscene::legend_image(content);
+    const gyroscene::legend_layout layout = gyroscene::layout_legend(content);
     EXPECT_EQ(image.size(), QSize(layout.width, layout.height));
-    EXPECT_EQ(barAt(spec, 0.1), QColor(Qt::blue));
-    EXPECT_EQ(barAt(spec, 0.9), QColor(Qt::red));
+    EXPECT_EQ(barAt(content, 0.1), QColor(Qt::blue));
+    EXPECT_EQ(barAt(content, 0.9), QColor(Qt::red));
     // Reversed: the bar turns over, the larger value (the lower limit) on top.
-    const gyroscene::legend_spec reversed = redToBlue(5, -2);
+    const gyroscene::legend_content reversed = redToBlue(5, -2);
     EXPECT_EQ(barAt(reversed, 0.1), QColor(Qt::red));
     EXPECT_EQ(barAt(reversed, 0.9), QColor(Qt::blue));
     // Different numbers draw a different legend.
@@ -51,35 +51,35 @@ TEST(LegendImage, BarBesideItsLimitsLargerOnTop)
 
 TEST(LegendImage, ThresholdBandAndLine)
 {
-    gyroscene::legend_spec spec = redToBlue(-10, 10);
-    const QImage plain = gyroscene::legend_image(spec);
-    spec.threshold = 5;
-    spec.underneath = QColor(10, 200, 10);
-    const gyroscene::legend_layout layout = gyroscene::layout_legend(spec);
+    gyroscene::legend_content content = redToBlue(-10, 10);
+    const QImage plain = gyroscene::legend_image(content);
+    content.threshold = 5;
+    content.underneath = QColor(10, 200, 10);
+    const gyroscene::legend_layout layout = gyroscene::layout_legend(content);
     EXPECT_GT(layout.height, plain.height());  // a line for the threshold
     // -5..5 is the middle half of the bar.
-    EXPECT_EQ(barAt(spec, 0.5), spec.underneath);
-    EXPECT_EQ(barAt(spec, 0.3), spec.underneath);
-    EXPECT_EQ(barAt(spec, 0.2), QColor(Qt::blue));
-    EXPECT_EQ(barAt(spec, 0.8), QColor(Qt::red));
+    EXPECT_EQ(barAt(content, 0.5), content.underneath);
+    EXPECT_EQ(barAt(content, 0.3), content.underneath);
+    EXPECT_EQ(barAt(content, 0.2), QColor(Qt::blue));
+    EXPECT_EQ(barAt(content, 0.8), QColor(Qt::red));
     // A threshold beyond the limits covers the whole bar, no more.
-    spec.threshold = 100;
-    EXPECT_EQ(barAt(spec, 0.01), spec.underneath);
-    EXPECT_EQ(barAt(spec, 0.99), spec.underneath);
+    content.threshold = 100;
+    EXPECT_EQ(barAt(content, 0.01), content.underneath);
+    EXPECT_EQ(barAt(content, 0.99), content.underneath);
 }
 
 TEST(LegendNodes, ImageInTheBottomRightCornerOfAnyViewport)
 {
     SoDB::init();
-    const gyroscene::legend_spec spec = redToBlue(0, 1);
-    SoSeparator* legend = gyroscene::make_legend(spec, SbVec2s(800, 600));
+    const gyroscene::legend_content content = redToBlue(0, 1);
+    SoSeparator* legend = gyroscene::make_legend(content, SbVec2s(800, 600));
     EXPECT_EQ(legend->getRefCount(), 1);
     auto* image = static_cast<SoImage*>(legend->getChild(5));
     ASSERT_TRUE(image->isOfType(SoImage::getClassTypeId()));
     SbVec2s size;
     int components = 0;
     image->image.getValue(size, components);
-    const gyroscene::legend_layout layout = gyroscene::layout_legend(spec);
+    const gyroscene::legend_layout layout = gyroscene::layout_legend(content);
     EXPECT_EQ(size, SbVec2s(short(layout.width), short(layout.height)));
 
     const auto corner = [&] {

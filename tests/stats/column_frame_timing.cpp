@@ -162,14 +162,14 @@ int main(int argc, char** argv)
         for (int y = 0; y < bar.height(); ++y)
             for (int x = 0; x < bar.width(); ++x)
                 bar.setPixel(x, y, qRgb(255 - y, 64, y));
-        gyroscene::legend_spec spec;
-        spec.bar = bar;
-        spec.lower = -4.5f;
-        spec.upper = 12.25f;
-        spec.name = "t-statistic";
+        gyroscene::legend_content content;
+        content.bar = bar;
+        content.lower = -4.5f;
+        content.upper = 12.25f;
+        content.name = "t-statistic";
         const Frame empty = medianOfThree(view, frames);
         QObject owner;
-        view->showLegend(&owner, spec);
+        view->showLegend(&owner, content);
         const Frame legend = medianOfThree(view, frames);
         view->removeLegend(&owner);
         std::printf("empty view: %.2f ms wall, %.2f ms processor; with a legend: %.2f ms wall, %.2f ms "

@@ -86,20 +86,20 @@ private:
     }
     QImage frame() const { return window->getViewer()->grabFramebuffer(); }
     // Where a legend of this content sits in a frame: the bottom right corner.
-    static QRect placeOf(const QImage& frame, const gyroscene::legend_spec& spec)
+    static QRect placeOf(const QImage& frame, const gyroscene::legend_content& content)
     {
-        const gyroscene::legend_layout layout = gyroscene::layout_legend(spec);
+        const gyroscene::legend_layout layout = gyroscene::layout_legend(content);
         return QRect(frame.width() - gyroscene::legend_margin - layout.width,
                      frame.height() - gyroscene::legend_margin - layout.height, layout.width,
                      layout.height);
     }
     // How many pixels of the legend drawn in the view differ from the legend
-    // of `spec`: none when it shows exactly that (numbers and name included).
-    int legendDifference(const gyroscene::legend_spec& spec)
+    // of `content`: none when it shows exactly that (numbers and name included).
+    int legendDifference(const gyroscene::legend_content& content)
     {
         const QImage shown = frame();
-        const QImage expected = gyroscene::legend_image(spec).convertToFormat(QImage::Format_RGB32);
-        const QImage drawn = shown.copy(placeOf(shown, spec)).convertToFormat(QImage::Format_RGB32);
+        const QImage expected = gyroscene::legend_image(content).convertToFormat(QImage::Format_RGB32);
+        const QImage drawn = shown.copy(placeOf(shown, content)).convertToFormat(QImage::Format_RGB32);
         const int differing = differingPixels(drawn, expected);
         if (differing != 0) {
             drawn.save(QString(ARTEFACT_DIR) + "/legend_drawn.png");
@@ -108,17 +108,17 @@ private:
         return differing;
     }
     // The colour of the drawn legend's bar at a fraction of its height from the top.
-    QColor barAt(const gyroscene::legend_spec& spec, double fromTop) const
+    QColor barAt(const gyroscene::legend_content& content, double fromTop) const
     {
         const QImage shown = frame();
-        const gyroscene::legend_layout layout = gyroscene::layout_legend(spec);
-        const QPoint corner = placeOf(shown, spec).topLeft();
+        const gyroscene::legend_layout layout = gyroscene::layout_legend(content);
+        const QPoint corner = placeOf(shown, content).topLeft();
         return shown.pixelColor(corner.x() + layout.bar_left + layout.bar_width / 2,
                                 corner.y() + layout.bar_top + int(fromTop * (layout.bar_height - 1)));
     }
-    gyroscene::legend_spec spec(const QString& bar, float lower, float upper, const QString& name)
+    gyroscene::legend_content content(const QString& bar, float lower, float upper, const QString& name)
     {
-        gyroscene::legend_spec s;
+        gyroscene::legend_content s;
         s.bar = QImage(barDir + "/" + bar);
         s.lower = lower;
         s.upper = upper;
@@ -186,18 +186,18 @@ private slots:
 
         clickItem(column(1));
         saveShot("legend_height");
-        QCOMPARE(legendDifference(spec("0redblue.png", -50, 50, "height")), 0);
+        QCOMPARE(legendDifference(content("0redblue.png", -50, 50, "height")), 0);
         // The bar's own colours: blue at the top (the upper limit), red below.
-        const gyroscene::legend_spec height = spec("0redblue.png", -50, 50, "height");
+        const gyroscene::legend_content height = content("0redblue.png", -50, 50, "height");
         QVERIFY2(isBlue(barAt(height, 0.02)), qPrintable(barAt(height, 0.02).name()));
         QVERIFY2(isRed(barAt(height, 0.98)), qPrintable(barAt(height, 0.98).name()));
 
         // Another file's column takes the legend over.
         clickItem(column(2));
-        QCOMPARE(legendDifference(spec("0redblue.png", -100, 100, "depth")), 0);
+        QCOMPARE(legendDifference(content("0redblue.png", -100, 100, "depth")), 0);
         // Rows that are no column leave the legend of the column shown.
         clickItem(scene());
-        QCOMPARE(legendDifference(spec("0redblue.png", -100, 100, "depth")), 0);
+        QCOMPARE(legendDifference(content("0redblue.png", -100, 100, "depth")), 0);
     }
 
     void legendFollowsBarAndLimits()
@@ -207,21 +207,21 @@ private slots:
         Ui_textureProps* props = up->getProps();
         props->textureCombo->setCurrentIndex(1);
         QCoreApplication::processEvents();
-        const gyroscene::legend_spec green = spec("1greenwhite.png", -50, 50, "height");
+        const gyroscene::legend_content green = content("1greenwhite.png", -50, 50, "height");
         QCOMPARE(legendDifference(green), 0);
         QVERIFY2(isWhite(barAt(green, 0.02)), qPrintable(barAt(green, 0.02).name()));
         QVERIFY2(isGreen(barAt(green, 0.98)), qPrintable(barAt(green, 0.98).name()));
 
         setLimit(props->lowerLimit, "-12.5");
-        QCOMPARE(legendDifference(spec("1greenwhite.png", -12.5f, 50, "height")), 0);
+        QCOMPARE(legendDifference(content("1greenwhite.png", -12.5f, 50, "height")), 0);
         setLimit(props->upperLimit, "1e+06");
-        QCOMPARE(legendDifference(spec("1greenwhite.png", -12.5f, 1e6f, "height")), 0);
+        QCOMPARE(legendDifference(content("1greenwhite.png", -12.5f, 1e6f, "height")), 0);
 
         // Reversed limits: the larger value stays on top, beside its colour,
         // which is now the bottom of the bar.
         setLimit(props->lowerLimit, "50");
         setLimit(props->upperLimit, "-50");
-        const gyroscene::legend_spec reversed = spec("1greenwhite.png", 50, -50, "height");
+        const gyroscene::legend_content reversed = content("1greenwhite.png", 50, -50, "height");
         QCOMPARE(legendDifference(reversed), 0);
         saveShot("legend_reversed");
         QVERIFY2(isGreen(barAt(reversed, 0.02)), qPrintable(barAt(reversed, 0.02).name()));
@@ -231,7 +231,7 @@ private slots:
     void viewMenuHidesAndShowsTheLegend()
     {
         clickItem(column(1));
-        const gyroscene::legend_spec height = spec("0redblue.png", -50, 50, "height");
+        const gyroscene::legend_content height = content("0redblue.png", -50, 50, "height");
         QCOMPARE(legendDifference(height), 0);
         QAction* action = window->getLegendAction();
         QVERIFY(action->isCheckable());
@@ -242,7 +242,7 @@ private slots:
         // Changes while hidden are there when it is back.
         setLimit(column(1)->getProps()->lowerLimit, "0");
         action->trigger();
-        QCOMPARE(legendDifference(spec("0redblue.png", 0, 50, "height")), 0);
+        QCOMPARE(legendDifference(content("0redblue.png", 0, 50, "height")), 0);
     }
 
     void legendKeepsItsCornerWhenTheViewResizes()
@@ -251,7 +251,7 @@ private slots:
         window->resize(1000, 600);
         QTRY_VERIFY(window->getViewer()->width() < 800);
         QTest::qWait(50);
-        QCOMPARE(legendDifference(spec("0redblue.png", -50, 50, "height")), 0);
+        QCOMPARE(legendDifference(content("0redblue.png", -50, 50, "height")), 0);
     }
 };
 

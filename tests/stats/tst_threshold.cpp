@@ -176,7 +176,7 @@ private slots:
         QVERIFY(distance(top, plainTop) > 100);
 
         // The legend marks the threshold, on the surface's colour.
-        gyroscene::legend_spec expected;
+        gyroscene::legend_content expected;
         expected.bar = QImage(barDir + "/0redblue.png");
         expected.lower = -50;
         expected.upper = 50;
