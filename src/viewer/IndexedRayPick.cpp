@@ -182,7 +182,7 @@ void IndexedRayPick::pickFaceSet(SoAction* action, SoNode* node)
             return;
         bool taken = false, missed = false;
         for (int32_t face : triangles) {
-            const int32_t start = surface->faceStarts[std::size_t(face)];
+            const int32_t start = face * 4;
             const SbVec3f corners[3] = {points[coordIndex[start]], points[coordIndex[start + 1]],
                                         points[coordIndex[start + 2]]};
             SbVec3f hit, barycentric;

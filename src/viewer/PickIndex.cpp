@@ -43,10 +43,8 @@ bool PickIndex::addSurface(SoIndexedFaceSet* faceSet, const SoCoordinate3* coord
     surface->faceSetId = faceSet->getNodeId();
     surface->coordinatesId = coordinates->getNodeId();
     surface->pointCount = nPoints;
-    surface->faceStarts.reserve(std::size_t(nIndices / 4 + 1));
-    surface->pendingCorners.reserve(std::size_t(nIndices / 4 + 1) * 3);
     // Triangles only, each closed by -1 (the last may end with the field).
-    for (int32_t i = 0; i < nIndices;) {
+    for (int32_t i = 0; i < nIndices; i += 4) {
         const int32_t left = nIndices - i;
         if (left < 3)
             return false;
@@ -55,15 +53,9 @@ bool PickIndex::addSurface(SoIndexedFaceSet* faceSet, const SoCoordinate3* coord
                 return false;
         if (left > 3 && index[i + 3] != -1)
             return false;
-        surface->faceStarts.push_back(i);
-        surface->pendingCorners.insert(surface->pendingCorners.end(), index + i, index + i + 3);
-        i += 4;
     }
-    const SbVec3f* points = coordinates->point.getValues(0);
-    surface->pendingPoints.resize(std::size_t(nPoints) * 3);
-    for (int32_t i = 0; i < nPoints; ++i)
-        for (int a = 0; a < 3; ++a)
-            surface->pendingPoints[std::size_t(i) * 3 + a] = points[i][a];
+    surface->pendingCoordinates = const_cast<SoCoordinate3*>(coordinates);
+    surface->pendingCoordinates->ref();
     surface->pending = true;
     faceSet->ref();
     surfaces[faceSet] = std::move(surface);
@@ -77,8 +69,11 @@ void PickIndex::removeSurface(const SoNode* faceSet)
     if (it == surfaces.end())
         return;
     SoIndexedFaceSet* node = it->second->faceSet;
+    SoCoordinate3* coordinates = it->second->pendingCoordinates;
     surfaces.erase(it);
     node->unref();
+    if (coordinates)
+        coordinates->unref();
 }
 
 void PickIndex::setSurfaceHidden(const SoNode* faceSet, bool hidden)
@@ -108,9 +103,25 @@ void PickIndex::startBuilding()
         if (!surface->pending)
             continue;
         surface->pending = false;
+        // The nodes belong to this thread: the build gets copies.
+        const SoMFInt32& coordIndex = surface->faceSet->coordIndex;
+        const int32_t nIndices = coordIndex.getNum();
+        const int32_t* index = coordIndex.getValues(0);
+        std::vector<int32_t> corners;
+        corners.reserve(std::size_t(nIndices / 4 + 1) * 3);
+        for (int32_t i = 0; i + 3 <= nIndices; i += 4)
+            corners.insert(corners.end(), index + i, index + i + 3);
+        const SoMFVec3f& field = surface->pendingCoordinates->point;
+        const SbVec3f* values = field.getValues(0);
+        std::vector<float> points(std::size_t(field.getNum()) * 3);
+        for (int32_t i = 0; i < field.getNum(); ++i)
+            for (int a = 0; a < 3; ++a)
+                points[std::size_t(i) * 3 + a] = values[i][a];
+        surface->pendingCoordinates->unref();
+        surface->pendingCoordinates = nullptr;
         surface->built = std::async(std::launch::async,
-                                    [points = std::move(surface->pendingPoints),
-                                     corners = std::move(surface->pendingCorners)]() mutable {
+                                    [points = std::move(points),
+                                     corners = std::move(corners)]() mutable {
                                         auto bvh = std::make_shared<TriangleBvh>();
                                         bvh->build(std::move(points), std::move(corners));
                                         return std::shared_ptr<const TriangleBvh>(std::move(bvh));

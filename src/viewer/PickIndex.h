@@ -29,13 +29,12 @@ public:
         SbUniqueId faceSetId = 0, coordinatesId = 0;
         int32_t pointCount = 0;
         bool hidden = false;
-        // The start of each triangle in coordIndex (its first corner is the
-        // vertex a pick reports).
-        std::vector<int32_t> faceStarts;
+        // Every face is three corners and a -1, so triangle t starts at
+        // 4 t in coordIndex (its first corner is the vertex a pick reports).
         std::shared_future<std::shared_ptr<const TriangleBvh>> built;
-        // Copies waiting for startBuilding.
-        std::vector<float> pendingPoints;
-        std::vector<int32_t> pendingCorners;
+        // Copied for the build only in startBuilding, after the first frame:
+        // until then the index costs the start-up no memory.
+        SoCoordinate3* pendingCoordinates = nullptr;  // referenced while pending
         bool pending = false;
 
         // The index, or null while it is being built.
@@ -47,8 +46,8 @@ public:
     PickIndex(const PickIndex&) = delete;
     PickIndex& operator=(const PickIndex&) = delete;
 
-    // Copies the triangles of faceSet (drawn with coordinates) for indexing.
-    // Returns false, indexing nothing, when a face is not a triangle or an
+    // Takes the triangles of faceSet (drawn with coordinates) for indexing;
+    // they are copied when the build starts. Returns false, indexing nothing, when a face is not a triangle or an
     // index is out of range: Coin then picks that surface as before. Adding
     // a surface again replaces its index (the way to rebuild it after its
     // points or faces have changed).
