@@ -55,6 +55,17 @@ void init()
     SensorDriver::install();
 }
 
+bool isSoftwareRenderer(const char* renderer)
+{
+    if (renderer == nullptr)
+        return false;
+    const QByteArray name = QByteArray(renderer).toLower();
+    for (const char* known : {"llvmpipe", "softpipe", "swrast", "software rasterizer"})
+        if (name.contains(known))
+            return true;
+    return false;
+}
+
 namespace {
 // The sensor driver stays while any view lives.
 int liveWidgets = 0;
@@ -95,7 +106,7 @@ ViewerWidget::ViewerWidget(QWidget* parent) : QOpenGLWidget(parent), d(std::make
     // Counter-clockwise ordering with an unknown shape type gives two-sided
     // lighting without culling: surfaces whose normals face away from the
     // viewer are still lit, not dark.
-    auto* hints = new SoShapeHints;
+    auto* hints = d->hints = new SoShapeHints;
     hints->vertexOrdering = SoShapeHints::COUNTERCLOCKWISE;
     hints->shapeType = SoShapeHints::UNKNOWN_SHAPE_TYPE;
     d->superScene->addChild(hints);
@@ -406,6 +417,12 @@ void ViewerWidget::initializeGL()
     d->renderManager->getGLRenderAction()->setCacheContext(d->cacheContext);
     d->contextGone = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] { releaseCacheContext(); });
     d->renderManager->reinitialize();
+    // Without a graphics card a buffer object is one more copy of every
+    // array in main memory, made in the first frame; drawing straight from
+    // the nodes' arrays is as fast and starts sooner.
+    const bool software = isSoftwareRenderer(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    if (d->hints->useVBO.getValue() == software)
+        d->hints->useVBO = !software;
 }
 
 void ViewerWidget::resizeGL(int, int)

@@ -27,6 +27,10 @@ namespace gyroview {
 // calls do nothing.
 void init();
 
+// Whether a GL_RENDERER string names Mesa's software rasterisers (no
+// graphics card: buffer objects only copy arrays within main memory).
+bool isSoftwareRenderer(const char* renderer);
+
 class ViewerWidget : public QOpenGLWidget {
     Q_OBJECT
 public:

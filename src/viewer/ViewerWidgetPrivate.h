@@ -11,6 +11,7 @@
 #include <QTimer>
 
 class ScXMLStateMachine;
+class SoShapeHints;
 
 namespace gyroview {
 
@@ -23,6 +24,7 @@ struct ViewerWidget::Private {
     // The scene the widget renders: shape hints, a headlight, a camera of our
     // own when the user's scene has none, then the user's scene.
     SoSeparator* superScene = nullptr;
+    SoShapeHints* hints = nullptr;  // owned by superScene
     SoDirectionalLight* headlight = nullptr;
     SoNode* userScene = nullptr;
     SoCamera* camera = nullptr;

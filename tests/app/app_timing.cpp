@@ -193,6 +193,18 @@ double cpuNowMs()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
+// Resident memory now, for where the peak builds up.
+double residentMb()
+{
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * double(sysconf(_SC_PAGESIZE)) / (1 << 20);
+}
+
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -243,6 +255,7 @@ int main(int argc, char** argv)
     // Start-up path as main() takes it: window, file, show, first frame.
     MainWindow window;
     const double atWindow = msSinceProcessStart();
+    const double rssWindow = residentMb();
     const double cpuAtWindow = cpuNowMs();
     QElapsedTimer load;
     load.start();
@@ -258,6 +271,7 @@ int main(int argc, char** argv)
     }
     const double loadMs = load.nsecsElapsed() / 1e6;
     const double cpuAtLoaded = cpuNowMs();
+    const double rssLoaded = residentMb();
     std::fflush(stdout);
     window.resize(1000, 700);
     window.show();
@@ -266,6 +280,7 @@ int main(int argc, char** argv)
     while (viewer->frameCount() == 0)
         app.processEvents(QEventLoop::AllEvents, 5);
     const double firstFrameMs = msSinceProcessStart();
+    const double rssFirstFrame = residentMb();
     // CPU time spent by then: on a busy machine the wall time mostly waits.
     rusage atFrame;
     getrusage(RUSAGE_SELF, &atFrame);
@@ -305,6 +320,7 @@ int main(int argc, char** argv)
     indexWait.start();
     viewer->pickIndex().waitUntilBuilt();
     const double indexWaitMs = indexWait.nsecsElapsed() / 1e6;
+    const double rssIndexed = residentMb();
     std::vector<double> indexedPicks;
     int indexedHits = 0;
     for (int rep = 0; rep < 21; ++rep) {
@@ -338,6 +354,7 @@ int main(int argc, char** argv)
     // below add theirs.
     rusage usage;
     getrusage(RUSAGE_SELF, &usage);
+    const double rssTurned = residentMb();
 
     // Building the six nodes from a record already in memory.
     if (sphere.points.empty())
@@ -367,9 +384,11 @@ int main(int argc, char** argv)
                  "one Coin ray pick: median %.1f ms (%d of 21 hit)\n"
                  "one indexed pick: median %.3f ms (%d of 21 hit; index ready %.1f ms after the picks above)\n"
                  "frame while turning: median %.1f ms\n"
-                 "peak resident memory: %.1f MB\n",
+                 "peak resident memory: %.1f MB\n"
+                 "  resident: window %.1f, files opened %.1f, first frame %.1f, index built %.1f,\n"
+                 "  after turning %.1f MB\n",
                  sphere.points.size(), sphere.ends.size(), firstFrameMs, atMain, atInit, atWindow, loadMs, atShow, cpuMs, median(build),
                  *std::min_element(build.begin(), build.end()), median(picks), hits, median(indexedPicks), indexedHits, indexWaitMs,
-                 median(frames), usage.ru_maxrss / 1024.0);
+                 median(frames), usage.ru_maxrss / 1024.0, rssWindow, rssLoaded, rssFirstFrame, rssIndexed, rssTurned);
     return 0;
 }
