@@ -5,6 +5,7 @@
 #include "figure.h"
 #include "render_options.h"
 #include "shell_words.h"
+#include "quillon.h"
 
 #include <Inventor/SoDB.h>
 #include <Inventor/errors/SoDebugError.h>
@@ -126,6 +127,8 @@ int runBatch(FigureMaker& maker, const ProgramOptions& program)
 
 int main(int argc, char* argv[])
 {
+    // Most of a run's memory is filled once, right away: on huge pages.
+    use_huge_page_heap(std::size_t(1) << 30);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     ProgramOptions program;
     if (const auto problem = parse_program_options(arguments, &program)) {

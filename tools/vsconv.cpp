@@ -6,6 +6,7 @@
 // data, one array per column.
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
+#include "quillon.h"
 
 #include <cstring>
 #include <iostream>
@@ -21,6 +22,8 @@ bool endsWith(const std::string& text, const std::string& suffix) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Most of a run's memory is filled once, right away: on huge pages.
+    use_huge_page_heap(std::size_t(256) << 20);
     bool oldStyle = false;
     int first = 1;
     if (argc > 1 && std::strcmp(argv[1], "--old-style") == 0) {

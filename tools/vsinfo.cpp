@@ -4,10 +4,13 @@
 // format.
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
+#include "quillon.h"
 
 #include <iostream>
 
 int main(int argc, char* argv[]) {
+    // Most of a run's memory is filled once, right away: on huge pages.
+    use_huge_page_heap(std::size_t(256) << 20);
     if (argc != 2) {
         std::cerr << "usage: " << argv[0] << " FILE" << std::endl;
         return 2;

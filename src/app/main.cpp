@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "ViewerWidget.h"
+#include "quillon.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -30,6 +31,8 @@ const char usage[] =
 
 int main(int argc, char** argv)
 {
+    // The first frame of a large surface fills much memory at once: on huge pages.
+    use_huge_page_heap(std::size_t(1) << 30);
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
             std::fputs(usage, stdout);

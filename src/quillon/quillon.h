@@ -90,6 +90,13 @@ Status set_array_size(void **ptr, std::size_t element_size, std::size_t old_n,
                       std::size_t new_n, std::size_t chunk, const char *src,
                       int line);
 
+// For a program about to fill much memory (a viewer drawing a large
+// surface): lets the heap grow by `reserve` bytes on huge pages where the
+// system gives them on request, and serves blocks of up to 32 MiB from it.
+// Call first thing in main, before other threads start. Freed memory then
+// stays with the program for reuse. False when nothing was changed.
+bool use_huge_page_heap(std::size_t reserve);
+
 // Typed conveniences over the routines above.
 template <typename T>
 Status alloc_array(T *&ptr, std::size_t n, const char *src, int line)
