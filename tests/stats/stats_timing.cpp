@@ -19,6 +19,7 @@
 #include "textureColumn.h"
 #include "textureFileItem.h"
 #include "zelVertstatsFile.h"
+#include "quillon.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -29,6 +30,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <vector>
 #include <fcntl.h>
@@ -58,6 +60,9 @@ double quietMs(F&& fn)
 
 int main(int argc, char** argv)
 {
+    // As the viewer's main does (GYROLUX_SMALL_PAGES=1 leaves it out, to compare).
+    if (!std::getenv("GYROLUX_SMALL_PAGES"))
+        use_huge_page_heap(std::size_t(1) << 30);
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
