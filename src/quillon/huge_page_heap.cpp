@@ -45,7 +45,11 @@ bool transparent_huge_pages_on_advice()
 bool use_huge_page_heap(std::size_t reserve)
 {
 #if defined(__linux__) && defined(__GLIBC__)
-    if (reserve < huge_page || !transparent_huge_pages_on_advice())
+    // GYROLUX_SMALL_PAGES=1 leaves glibc's defaults (to compare, or where
+    // huge pages misbehave).
+    const char *small = std::getenv("GYROLUX_SMALL_PAGES");
+    if (reserve < huge_page || (small && std::strcmp(small, "1") == 0) ||
+        !transparent_huge_pages_on_advice())
         return false;
     const int biggest_heap_block = 32 << 20; // glibc's ceiling for the setting
     // Every thread's blocks from the one heap that gets the advice.

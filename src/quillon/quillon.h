@@ -94,7 +94,8 @@ Status set_array_size(void **ptr, std::size_t element_size, std::size_t old_n,
 // surface): lets the heap grow by `reserve` bytes on huge pages where the
 // system gives them on request, and serves blocks of up to 32 MiB from it.
 // Call first thing in main, before other threads start. Freed memory then
-// stays with the program for reuse. False when nothing was changed.
+// stays with the program for reuse. False when nothing was changed (also
+// when GYROLUX_SMALL_PAGES=1 is in the environment).
 bool use_huge_page_heap(std::size_t reserve);
 
 // Typed conveniences over the routines above.

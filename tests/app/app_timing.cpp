@@ -217,9 +217,8 @@ double median(std::vector<double> v)
 int main(int argc, char** argv)
 {
     const double atMain = msSinceProcessStart();
-    // As the viewer's main does (GYROLUX_SMALL_PAGES=1 leaves it out, to compare).
-    if (!std::getenv("GYROLUX_SMALL_PAGES"))
-        use_huge_page_heap(std::size_t(1) << 30);
+    // As the viewer's main does.
+    use_huge_page_heap(std::size_t(1) << 30);
     // Never the user's settings: the window writes its texture directory.
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());

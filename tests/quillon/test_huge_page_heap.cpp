@@ -43,6 +43,9 @@ TEST(HugePageHeap, LargeBlocksComeFromTheHeapAndAreReused)
     GTEST_SKIP() << "the address sanitizer's allocator stands in for glibc's";
 #else
     EXPECT_FALSE(use_huge_page_heap(4096)) << "a reserve smaller than one huge page";
+    setenv("GYROLUX_SMALL_PAGES", "1", 1);
+    EXPECT_FALSE(use_huge_page_heap(std::size_t(64) << 20)) << "the user's choice of small pages";
+    unsetenv("GYROLUX_SMALL_PAGES");
     if (!thpOnAdvice()) {
         EXPECT_FALSE(use_huge_page_heap(std::size_t(64) << 20));
         GTEST_SKIP() << "transparent huge pages are not given on request here";

@@ -60,9 +60,8 @@ double quietMs(F&& fn)
 
 int main(int argc, char** argv)
 {
-    // As the viewer's main does (GYROLUX_SMALL_PAGES=1 leaves it out, to compare).
-    if (!std::getenv("GYROLUX_SMALL_PAGES"))
-        use_huge_page_heap(std::size_t(1) << 30);
+    // As the viewer's main does.
+    use_huge_page_heap(std::size_t(1) << 30);
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
