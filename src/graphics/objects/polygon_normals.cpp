@@ -118,8 +118,13 @@ void find_polygon_normal(int n, const Point points[], Vector *normal)
     normalize(normal);
 }
 
-void compute_polygon_normal(const polygons_struct *polygons, int polygon,
-                            Vector *normal)
+// Kept out of line: at -O2 GCC 12 normalises the x and y of the normal
+// find_polygon_normal stores here as if they had never been rounded to
+// float, and the normals in files written so far were made that way. Inlined
+// into another caller, the body could be compiled otherwise and every point
+// normal change in its last bits.
+__attribute__((noinline)) void compute_polygon_normal(const polygons_struct *polygons,
+                                                      int polygon, Vector *normal)
 {
     Point corners[MAX_NORMAL_CORNERS];
     const int start = (polygon == 0) ? 0 : polygons->end_indices[polygon - 1];
@@ -176,29 +181,6 @@ double corner_angle(const Unit_edge &in, const Unit_edge &out)
     return std::acos(c);
 }
 
-// compute_polygon_normal of a triangle, taken from its points in place.
-Vector triangle_normal(const Point &p0, const Point &p1, const Point &p2)
-{
-    const double ax = p1.x - static_cast<double>(p0.x);
-    const double ay = p1.y - static_cast<double>(p0.y);
-    const double az = p1.z - static_cast<double>(p0.z);
-    const double bx = p2.x - static_cast<double>(p0.x);
-    const double by = p2.y - static_cast<double>(p0.y);
-    const double bz = p2.z - static_cast<double>(p0.z);
-    const double x = ay * bz - az * by;
-    const double y = az * bx - ax * bz;
-    const double z = ax * by - ay * bx;
-    Vector normal;
-    if (x == 0.0 && y == 0.0 && z == 0.0) {
-        const Point corners[3] = {p0, p1, p2};
-        find_polygon_normal(3, corners, &normal);
-    } else {
-        normal = Vector{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
-        normalize(&normal);
-    }
-    return normal;
-}
-
 // What the sums need of polygons [first, last): each polygon's unit normal
 // and each corner's angle, at the corner's place in the index array.
 void find_normals_and_angles(const polygons_struct *polygons, int first, int last,
@@ -209,32 +191,30 @@ void find_normals_and_angles(const polygons_struct *polygons, int first, int las
         const int start = (i == 0) ? 0 : polygons->end_indices[i - 1];
         const int size = polygons->end_indices[i] - start;
         const int *corners = polygons->indices + start;
-        double *angles = corner_angles + start;
         Vector normal;
+        compute_polygon_normal(polygons, i, &normal);
+        normalize(&normal);
+        polygon_normals[i] = normal;
+
+        double *angles = corner_angles + start;
         if (size == 3) {
             const Point &p0 = points[corners[0]], &p1 = points[corners[1]],
                         &p2 = points[corners[2]];
-            normal = triangle_normal(p0, p1, p2);
             const Unit_edge e0 = unit_edge(p0, p1), e1 = unit_edge(p1, p2),
                             e2 = unit_edge(p2, p0);
             angles[0] = corner_angle(e2, e0);
             angles[1] = corner_angle(e0, e1);
             angles[2] = corner_angle(e1, e2);
-        } else {
-            compute_polygon_normal(polygons, i, &normal);
-            if (size > 0) {
-                const Unit_edge closing = unit_edge(points[corners[size - 1]], points[corners[0]]);
-                Unit_edge in = closing;
-                for (int j = 0; j + 1 < size; ++j) {
-                    const Unit_edge out = unit_edge(points[corners[j]], points[corners[j + 1]]);
-                    angles[j] = corner_angle(in, out);
-                    in = out;
-                }
-                angles[size - 1] = corner_angle(in, closing);
+        } else if (size > 0) {
+            const Unit_edge closing = unit_edge(points[corners[size - 1]], points[corners[0]]);
+            Unit_edge in = closing;
+            for (int j = 0; j + 1 < size; ++j) {
+                const Unit_edge out = unit_edge(points[corners[j]], points[corners[j + 1]]);
+                angles[j] = corner_angle(in, out);
+                in = out;
             }
+            angles[size - 1] = corner_angle(in, closing);
         }
-        normalize(&normal);
-        polygon_normals[i] = normal;
     }
 }
 
