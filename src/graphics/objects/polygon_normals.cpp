@@ -296,22 +296,24 @@ Status compute_polygon_normals(polygons_struct *polygons)
         print_error("compute_polygon_normals: no memory for %d polygons.\n", n_items);
         return ERROR;
     }
-    Vector *const normals_of_polygons = polygon_normals.get();
-    double *const angles = corner_angles.get();
+    const auto find = [&](int first, int last) {
+        find_normals_and_angles(polygons, first, last, polygon_normals.get(),
+                                corner_angles.get());
+    };
+    const auto sum = [&](int first_point, int last_point, progress_struct *shown) {
+        sum_normals(polygons, first_point, last_point, polygon_normals.get(),
+                    corner_angles.get(), shown);
+    };
     const bool large = n_items >= PARALLEL_POLYGONS && std::thread::hardware_concurrency() > 1;
-    const int half = n_items / 2;
-    if (!large || !run_on_two_threads(
-                      [&] { find_normals_and_angles(polygons, 0, half, normals_of_polygons, angles); },
-                      [&] { find_normals_and_angles(polygons, half, n_items, normals_of_polygons, angles); }))
-        find_normals_and_angles(polygons, 0, n_items, normals_of_polygons, angles);
+    const int half = n_items / 2, half_points = n_points / 2;
+    if (!large || !run_on_two_threads([&] { find(0, half); }, [&] { find(half, n_items); }))
+        find(0, n_items);
 
     progress_struct progress;
     initialize_progress_report(&progress, false, n_items, "Computing Normals");
-    const int half_points = n_points / 2;
-    if (!large || !run_on_two_threads(
-                      [&] { sum_normals(polygons, 0, half_points, normals_of_polygons, angles, &progress); },
-                      [&] { sum_normals(polygons, half_points, n_points, normals_of_polygons, angles, nullptr); }))
-        sum_normals(polygons, 0, n_points, normals_of_polygons, angles, &progress);
+    if (!large || !run_on_two_threads([&] { sum(0, half_points, &progress); },
+                                      [&] { sum(half_points, n_points, nullptr); }))
+        sum(0, n_points, &progress);
     terminate_progress_report(&progress);
     return OK;
 }
