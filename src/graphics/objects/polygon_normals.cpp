@@ -118,8 +118,13 @@ void find_polygon_normal(int n, const Point points[], Vector *normal)
     normalize(normal);
 }
 
-void compute_polygon_normal(const polygons_struct *polygons, int polygon,
-                            Vector *normal)
+// Kept out of line: at -O2 GCC 12 normalises the x and y of the normal
+// find_polygon_normal stores here as if they had never been rounded to
+// float, and the normals in files written so far were made that way. Inlined
+// into another caller, the body could be compiled otherwise and every point
+// normal change in its last bits.
+__attribute__((noinline)) void compute_polygon_normal(const polygons_struct *polygons,
+                                                      int polygon, Vector *normal)
 {
     Point corners[MAX_NORMAL_CORNERS];
     const int start = (polygon == 0) ? 0 : polygons->end_indices[polygon - 1];
@@ -143,6 +148,39 @@ namespace {
 // Below this many polygons a second thread costs more than it saves.
 constexpr int PARALLEL_POLYGONS = 32768;
 
+// An edge of a polygon as get_angle_between_points takes its directions:
+// the difference in double, divided by its length unless that is zero.
+struct Unit_edge {
+    double x, y, z;
+};
+
+Unit_edge unit_edge(const Point &from, const Point &to)
+{
+    Unit_edge e{static_cast<double>(to.x) - from.x, static_cast<double>(to.y) - from.y,
+                static_cast<double>(to.z) - from.z};
+    const double length = std::sqrt(e.x * e.x + e.y * e.y + e.z * e.z);
+    if (length != 0.0) {
+        e.x /= length;
+        e.y /= length;
+        e.z /= length;
+    }
+    return e;
+}
+
+// get_angle_between_points at the corner where edge in ends and edge out
+// starts. The direction back along in is exactly -in (rounding is symmetric
+// about zero), so each edge is normalised once for its two corners; only the
+// sign of a zero can differ, which neither the clamps nor acos tell apart.
+double corner_angle(const Unit_edge &in, const Unit_edge &out)
+{
+    const double c = -(in.x * out.x + in.y * out.y + in.z * out.z);
+    if (c >= 1.0)
+        return 0.0;
+    if (c <= -1.0)
+        return M_PI;
+    return std::acos(c);
+}
+
 // What the sums need of polygons [first, last): each polygon's unit normal
 // and each corner's angle, at the corner's place in the index array.
 void find_normals_and_angles(const polygons_struct *polygons, int first, int last,
@@ -157,13 +195,76 @@ void find_normals_and_angles(const polygons_struct *polygons, int first, int las
         compute_polygon_normal(polygons, i, &normal);
         normalize(&normal);
         polygon_normals[i] = normal;
-        for (int j = 0; j < size; ++j) {
-            const int previous = corners[(j + size - 1) % size];
-            const int next = corners[(j + 1) % size];
-            corner_angles[start + j] = get_angle_between_points(
-                &points[previous], &points[corners[j]], &points[next]);
+
+        double *angles = corner_angles + start;
+        if (size == 3) {
+            const Point &p0 = points[corners[0]], &p1 = points[corners[1]],
+                        &p2 = points[corners[2]];
+            const Unit_edge e0 = unit_edge(p0, p1), e1 = unit_edge(p1, p2),
+                            e2 = unit_edge(p2, p0);
+            angles[0] = corner_angle(e2, e0);
+            angles[1] = corner_angle(e0, e1);
+            angles[2] = corner_angle(e1, e2);
+        } else if (size > 0) {
+            const Unit_edge closing = unit_edge(points[corners[size - 1]], points[corners[0]]);
+            Unit_edge in = closing;
+            for (int j = 0; j + 1 < size; ++j) {
+                const Unit_edge out = unit_edge(points[corners[j]], points[corners[j + 1]]);
+                angles[j] = corner_angle(in, out);
+                in = out;
+            }
+            angles[size - 1] = corner_angle(in, closing);
         }
     }
+}
+
+// The angle-weighted sums into points [first_point, last_point), each
+// point's terms added in polygon order whichever thread does it, then
+// normalised. Only the thread with a progress report shows it.
+void sum_normals(polygons_struct *polygons, int first_point, int last_point,
+                 const Vector *polygon_normals, const double *corner_angles,
+                 progress_struct *progress)
+{
+    Vector *normals = polygons->normals;
+    for (int p = first_point; p < last_point; ++p)
+        normals[p] = Vector{0.0f, 0.0f, 0.0f};
+    const unsigned n_own = static_cast<unsigned>(last_point - first_point);
+    const int n_items = polygons->n_items;
+    int k = 0;
+    for (int i = 0; i < n_items; ++i) {
+        const int end = polygons->end_indices[i];
+        const Vector &normal = polygon_normals[i];
+        for (; k < end; ++k) {
+            const int index = polygons->indices[k];
+            if (static_cast<unsigned>(index - first_point) >= n_own)
+                continue;
+            const double w = corner_angles[k];
+            Vector &sum = normals[index];
+            sum.x = static_cast<float>(sum.x + w * normal.x);
+            sum.y = static_cast<float>(sum.y + w * normal.y);
+            sum.z = static_cast<float>(sum.z + w * normal.z);
+        }
+        if (progress != nullptr && i % PROGRESS_STRIDE == 0)
+            update_progress_report(progress, i + 1);
+    }
+    for (int p = first_point; p < last_point; ++p)
+        normalize(&normals[p]);
+}
+
+// Runs first here and second on another thread; false, having run neither,
+// when no thread can be had.
+template <class First, class Second>
+bool run_on_two_threads(const First &first, const Second &second)
+{
+    std::thread other;
+    try {
+        other = std::thread(second);
+    } catch (const std::system_error &) {
+        return false;
+    }
+    first();
+    other.join();
+    return true;
 }
 
 } // namespace
@@ -181,13 +282,11 @@ Status compute_polygon_normals(polygons_struct *polygons)
     if (polygons->normals == nullptr &&
         alloc_array(polygons->normals, n_points, "polygon_normals", __LINE__) != OK)
         return ERROR;
-    Vector *normals = polygons->normals;
-    for (int p = 0; p < n_points; ++p)
-        normals[p] = Vector{0.0f, 0.0f, 0.0f};
 
-    // The angles (the costly part) are found on two threads when the mesh is
-    // large; the sums stay in polygon order on one, so every bit of the
-    // result is the same whichever way it was computed.
+    // On a large mesh the angles are found on two threads splitting the
+    // polygons, then the sums on two threads splitting the points: each
+    // point's terms still come in polygon order, so every bit of the result
+    // is the same whichever way it was computed.
     const int n_items = polygons->n_items;
     const int n_corners = n_items > 0 ? polygons->end_indices[n_items - 1] : 0;
     // (left uninitialised: every element is written before it is read)
@@ -197,43 +296,24 @@ Status compute_polygon_normals(polygons_struct *polygons)
         print_error("compute_polygon_normals: no memory for %d polygons.\n", n_items);
         return ERROR;
     }
-    bool threaded = false;
-    if (n_items >= PARALLEL_POLYGONS && std::thread::hardware_concurrency() > 1) {
-        const int half = n_items / 2;
-        try {
-            std::thread second(find_normals_and_angles, polygons, half, n_items,
-                               polygon_normals.get(), corner_angles.get());
-            find_normals_and_angles(polygons, 0, half, polygon_normals.get(),
-                                    corner_angles.get());
-            second.join();
-            threaded = true;
-        } catch (const std::system_error &) {
-            // no thread to be had: the single pass below does it all
-        }
-    }
-    if (!threaded)
-        find_normals_and_angles(polygons, 0, n_items, polygon_normals.get(),
+    const auto find = [&](int first, int last) {
+        find_normals_and_angles(polygons, first, last, polygon_normals.get(),
                                 corner_angles.get());
+    };
+    const auto sum = [&](int first_point, int last_point, progress_struct *shown) {
+        sum_normals(polygons, first_point, last_point, polygon_normals.get(),
+                    corner_angles.get(), shown);
+    };
+    const bool large = n_items >= PARALLEL_POLYGONS && std::thread::hardware_concurrency() > 1;
+    const int half = n_items / 2, half_points = n_points / 2;
+    if (!large || !run_on_two_threads([&] { find(0, half); }, [&] { find(half, n_items); }))
+        find(0, n_items);
 
     progress_struct progress;
     initialize_progress_report(&progress, false, n_items, "Computing Normals");
-    for (int i = 0; i < n_items; ++i) {
-        const int start = (i == 0) ? 0 : polygons->end_indices[i - 1];
-        const int end = polygons->end_indices[i];
-        const Vector &normal = polygon_normals[i];
-        for (int k = start; k < end; ++k) {
-            const double w = corner_angles[k];
-            Vector &sum = normals[polygons->indices[k]];
-            sum.x = static_cast<float>(sum.x + w * normal.x);
-            sum.y = static_cast<float>(sum.y + w * normal.y);
-            sum.z = static_cast<float>(sum.z + w * normal.z);
-        }
-        if (i % PROGRESS_STRIDE == 0)
-            update_progress_report(&progress, i + 1);
-    }
+    if (!large || !run_on_two_threads([&] { sum(0, half_points, &progress); },
+                                      [&] { sum(half_points, n_points, nullptr); }))
+        sum(0, n_points, &progress);
     terminate_progress_report(&progress);
-
-    for (int p = 0; p < n_points; ++p)
-        normalize(&normals[p]);
     return OK;
 }
