@@ -34,7 +34,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 namespace gyroview {
 
@@ -44,13 +43,6 @@ void init()
     if (started)
         return;
     started = true;
-    // Mesa's software rasteriser hands whole frames of binned triangles to
-    // its threads and sets up the next meanwhile: with a cortical surface
-    // that holds tens of megabytes more, and with two cores or fewer (one
-    // of them drawing already) it draws no faster. Read when the first GL
-    // context is made; a value the user set stays.
-    if (!qEnvironmentVariableIsSet("LP_NUM_THREADS") && std::thread::hardware_concurrency() <= 2)
-        qputenv("LP_NUM_THREADS", "0");
     SoDB::init();
     SoNodeKit::init();
     SoInteraction::init();
