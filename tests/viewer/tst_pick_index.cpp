@@ -338,6 +338,14 @@ private slots:
         for (int i = 0; i < scene->getSceneSeparator()->getNumChildren(); ++i)
             if (scene->getSceneSeparator()->getChild(i)->isOfType(SoCoordinate3::getClassTypeId()))
                 coordinates = static_cast<SoCoordinate3*>(scene->getSceneSeparator()->getChild(i));
+        const int held = coordinates->getRefCount();
+        {
+            // A surface removed before its build leaves nothing held.
+            gyroview::PickIndex dropped;
+            QVERIFY(dropped.addSurface(surface, coordinates));
+            dropped.removeSurface(surface);
+            QCOMPARE(coordinates->getRefCount(), held);
+        }
         QVERIFY(unbuilt.addSurface(surface, coordinates));
         QVERIFY(!unbuilt.isReady(surface));
         const SbViewportRegion region = viewer->getSoRenderManager()->getViewportRegion();
@@ -352,6 +360,13 @@ private slots:
             QCOMPARE(b.hit, a.hit);
             QCOMPARE(b.lines, a.lines);
         }
+        // The triangles are copied only when the build starts (after the
+        // first frame); the points' node is held until then.
+        QCOMPARE(coordinates->getRefCount(), held + 1);
+        unbuilt.startBuilding();
+        QCOMPARE(coordinates->getRefCount(), held);
+        unbuilt.waitUntilBuilt();
+        QVERIFY(unbuilt.isReady(surface));
         // Points moved after indexing: the index no longer stands for the
         // surface and Coin picks it, at its new size.
         viewer->pickIndex().waitUntilBuilt();
