@@ -92,15 +92,21 @@ column_nodes make_column_nodes()
     return nodes;
 }
 
+std::size_t size_texture_coordinates(SoTextureCoordinate2* coordinates, std::size_t value_count,
+                                     int vertex_count)
+{
+    std::size_t total = value_count;
+    if (vertex_count > 0 && static_cast<std::size_t>(vertex_count) > total)
+        total = static_cast<std::size_t>(vertex_count);
+    coordinates->point.setNum(static_cast<int>(total));
+    return total;
+}
+
 void fill_texture_coordinates(SoTextureCoordinate2* coordinates, const std::vector<float>& values,
                               int vertex_count, float lower, float upper)
 {
     const std::size_t count = values.size();
-    std::size_t total = count;
-    if (vertex_count > 0 && static_cast<std::size_t>(vertex_count) > total)
-        total = static_cast<std::size_t>(vertex_count);
-
-    coordinates->point.setNum(static_cast<int>(total));
+    const std::size_t total = size_texture_coordinates(coordinates, count, vertex_count);
     if (total == 0)
         return;
     SbVec2f* points = coordinates->point.startEditing();

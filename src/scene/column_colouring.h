@@ -52,6 +52,11 @@ column_nodes make_column_nodes();
 // a coordinate for every vertex of a surface with `vertex_count` points
 // (negative when unknown: one per value). One edit of the whole field, so a
 // single notification rather than one per vertex.
+// Sizes `coordinates` for `value_count` values on a surface of `vertex_count`
+// points (the larger; negative when unknown) and returns that size.
+std::size_t size_texture_coordinates(SoTextureCoordinate2* coordinates, std::size_t value_count,
+                                     int vertex_count);
+
 void fill_texture_coordinates(SoTextureCoordinate2* coordinates, const std::vector<float>& values,
                               int vertex_count, float lower, float upper);
 

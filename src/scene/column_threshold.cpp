@@ -96,11 +96,7 @@ void fill_threshold_coordinates(SoTextureCoordinate2* coordinates, const std::ve
                                 const std::vector<int>& shades, int regions)
 {
     const std::size_t count = values.size();
-    std::size_t total = count;
-    if (vertex_count > 0 && static_cast<std::size_t>(vertex_count) > total)
-        total = static_cast<std::size_t>(vertex_count);
-
-    coordinates->point.setNum(static_cast<int>(total));
+    const std::size_t total = size_texture_coordinates(coordinates, count, vertex_count);
     if (total == 0)
         return;
     const float bar = region_coordinate(0, regions);

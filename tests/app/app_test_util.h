@@ -127,29 +127,27 @@ inline std::vector<float> ellipsoidHeights(int rings = 40, int segments = 80)
     return z;
 }
 
-// A latitude-longitude ellipsoid with brain-like proportions (long front
-// to back, narrower across), for pictures.
-inline bool writeEllipsoid(const QString& path, int rings = 40, int segments = 80)
+// A latitude-longitude ellipsoid, half axes `across` (x), `along` (y) and
+// `up` (z) around (cx, 0, 0), with its outward normals.
+inline bool writeEllipsoidShape(const QString& path, float across, float along, float up, float cx,
+                                int rings, int segments)
 {
-    const float a = 70, b = 55, c = 50;  // half axes along y, x, z
-    QVector<TestPoint> points, normals;
+    QVector<TestPoint> points{{cx, 0, up}}, normals{{0, 0, 1}};
     QVector<QVector<int>> polygons;
-    points << TestPoint{0, 0, c};
-    normals << TestPoint{0, 0, 1};
     for (int r = 1; r < rings; ++r) {
         const double theta = M_PI * r / rings;
         for (int s = 0; s < segments; ++s) {
             const double phi = 2 * M_PI * s / segments;
             const double nx = std::sin(theta) * std::cos(phi), ny = std::sin(theta) * std::sin(phi),
                          nz = std::cos(theta);
-            points << TestPoint{float(b * nx), float(a * ny), float(c * nz)};
-            const double gx = nx / b, gy = ny / a, gz = nz / c;
+            points << TestPoint{float(cx + across * nx), float(along * ny), float(up * nz)};
+            const double gx = nx / across, gy = ny / along, gz = nz / up;
             const double len = std::sqrt(gx * gx + gy * gy + gz * gz);
             normals << TestPoint{float(gx / len), float(gy / len), float(gz / len)};
         }
     }
     const int south = static_cast<int>(points.size());
-    points << TestPoint{0, 0, -c};
+    points << TestPoint{cx, 0, -up};
     normals << TestPoint{0, 0, -1};
     auto at = [&](int r, int s) { return 1 + (r - 1) * segments + (s % segments); };
     for (int s = 0; s < segments; ++s)
@@ -162,4 +160,11 @@ inline bool writeEllipsoid(const QString& path, int rings = 40, int segments = 8
     for (int s = 0; s < segments; ++s)
         polygons << QVector<int>{at(rings - 1, s), south, at(rings - 1, s + 1)};
     return writeObj(path, points, polygons, normals);
+}
+
+// One with brain-like proportions (long front to back, narrower across),
+// for pictures.
+inline bool writeEllipsoid(const QString& path, int rings = 40, int segments = 80)
+{
+    return writeEllipsoidShape(path, 55, 70, 50, 0, rings, segments);
 }

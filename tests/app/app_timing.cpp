@@ -19,6 +19,7 @@
 #include "output_capture.h"
 #include "quillon.h"
 #include "zelVertstatsFile.h"
+#include "fresh_home.h"
 
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/SbViewportRegion.h>
@@ -221,8 +222,7 @@ int main(int argc, char** argv)
     use_huge_page_heap(std::size_t(1) << 30);
     // Never the user's settings: the window writes its texture directory.
     QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+    useHome(home);
     QApplication app(argc, argv);
     gyroview::init();
     const double atInit = msSinceProcessStart();
@@ -305,20 +305,27 @@ int main(int argc, char** argv)
     // did: the centre, then points spread over the middle of the view.
     const SbViewportRegion region = viewer->getSoRenderManager()->getViewportRegion();
     const SbVec2s size = region.getViewportSizePixels();
-    std::vector<double> picks;
+    // 21 picks, each made by `action`: the centre first, then points over
+    // the middle of the view. Returns their times; counts the hits.
+    const auto timePicks = [&](auto&& action, int& hitCount) {
+        std::vector<double> times;
+        hitCount = 0;
+        for (int rep = 0; rep < 21; ++rep) {
+            const SbVec2s at = rep == 0 ? SbVec2s(size[0] / 2, size[1] / 2)
+                                        : SbVec2s(short(size[0] * (0.3 + 0.02 * rep)),
+                                                  short(size[1] * (0.7 - 0.02 * rep)));
+            QElapsedTimer timer;
+            timer.start();
+            auto pick = action();
+            pick.setPoint(at);
+            pick.apply(viewer->getSceneGraph());
+            hitCount += pick.getPickedPoint(0) != nullptr;
+            times.push_back(timer.nsecsElapsed() / 1e6);
+        }
+        return times;
+    };
     int hits = 0;
-    for (int rep = 0; rep < 21; ++rep) {
-        const SbVec2s at = rep == 0 ? SbVec2s(size[0] / 2, size[1] / 2)
-                                    : SbVec2s(short(size[0] * (0.3 + 0.02 * rep)),
-                                              short(size[1] * (0.7 - 0.02 * rep)));
-        QElapsedTimer timer;
-        timer.start();
-        SoRayPickAction pick(region);
-        pick.setPoint(at);
-        pick.apply(viewer->getSceneGraph());
-        hits += pick.getPickedPoint(0) != nullptr;
-        picks.push_back(timer.nsecsElapsed() / 1e6);
-    }
+    const std::vector<double> picks = timePicks([&] { return SoRayPickAction(region); }, hits);
 
     // The same picks through the surfaces' triangle indices, once built.
     QElapsedTimer indexWait;
@@ -326,20 +333,9 @@ int main(int argc, char** argv)
     viewer->pickIndex().waitUntilBuilt();
     const double indexWaitMs = indexWait.nsecsElapsed() / 1e6;
     const double rssIndexed = residentMb();
-    std::vector<double> indexedPicks;
     int indexedHits = 0;
-    for (int rep = 0; rep < 21; ++rep) {
-        const SbVec2s at = rep == 0 ? SbVec2s(size[0] / 2, size[1] / 2)
-                                    : SbVec2s(short(size[0] * (0.3 + 0.02 * rep)),
-                                              short(size[1] * (0.7 - 0.02 * rep)));
-        QElapsedTimer timer;
-        timer.start();
-        gyroview::IndexedRayPick pick(region, &viewer->pickIndex());
-        pick.setPoint(at);
-        pick.apply(viewer->getSceneGraph());
-        indexedHits += pick.getPickedPoint(0) != nullptr;
-        indexedPicks.push_back(timer.nsecsElapsed() / 1e6);
-    }
+    const std::vector<double> indexedPicks = timePicks(
+        [&] { return gyroview::IndexedRayPick(region, &viewer->pickIndex()); }, indexedHits);
 
     // Frames while the camera turns: each step waits for the view to draw
     // (and present) the new frame, as the examiner's spin does.

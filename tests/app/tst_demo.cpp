@@ -11,6 +11,7 @@
 #include "ViewerWidget.h"
 #include "app_test_util.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/SbViewportRegion.h>
@@ -35,9 +36,7 @@ class TestDemo : public WindowTestBase
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home));
         gyroview::init();
     }
 

@@ -10,6 +10,7 @@
 #include "app_test_util.h"
 #include "dialog_test_util.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <QDropEvent>
 #include <QFileDialog>
@@ -62,9 +63,7 @@ class TestFiles : public WindowTestBase
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home) && files.isValid());
         gyroview::init();
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         QVERIFY(QDir(files.path()).mkdir("sub"));

@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 #include "app_test_util.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -44,9 +45,7 @@ class TestFormats : public WindowTestBase
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home));
         gyroview::init();
     }
 

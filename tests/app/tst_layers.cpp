@@ -17,6 +17,7 @@
 #include "textureColumn.h"
 #include "textureFileItem.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <Inventor/nodes/SoIndexedFaceSet.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -144,9 +145,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid() && bars.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home) && files.isValid() && bars.isValid());
         gyroview::init();
         QVERIFY(writeColourBar(bars.filePath("0redblue.png"), Qt::red, Qt::blue));
         setTextureDir(bars.path());

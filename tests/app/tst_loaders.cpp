@@ -10,6 +10,7 @@
 #include "textureColumn.h"
 #include "textureFileItem.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <Inventor/nodes/SoSeparator.h>
 
@@ -59,9 +60,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid());
-        qputenv("HOME", QFile::encodeName(home.path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/.config"));
+        QVERIFY(useHome(home) && files.isValid());
         gyroview::init();
         dir = files.path() + QString::fromUtf8("/Gehirn-\u00c4\u00d6\u00fc-\u8111");
         QVERIFY(QDir().mkpath(dir));

@@ -10,6 +10,7 @@
 #include "textureColumn.h"
 #include "textureFileItem.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <QDockWidget>
 #include <QPushButton>
@@ -85,9 +86,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid());
-        qputenv("HOME", QFile::encodeName(home.path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/.config"));
+        QVERIFY(useHome(home) && files.isValid());
         gyroview::init();
     }
 

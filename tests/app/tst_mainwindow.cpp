@@ -11,6 +11,7 @@
 #include "app_test_util.h"
 #include "dialog_test_util.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <Inventor/SbViewVolume.h>
 #include <Inventor/nodes/SoCamera.h>
@@ -64,9 +65,7 @@ private slots:
     void initTestCase()
     {
         // Never the user's settings: a fresh home for this run.
-        QVERIFY(home.isValid() && files.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home) && files.isValid());
         gyroview::init();
         // Qt's own dialogs, which the test can reach and answer.
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);

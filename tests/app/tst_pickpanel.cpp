@@ -13,6 +13,7 @@
 #include "app_test_util.h"
 #include "stats_test_util.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <Inventor/nodes/SoAnnotation.h>
 #include <Inventor/nodes/SoCamera.h>
@@ -128,9 +129,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home) && files.isValid());
         gyroview::init();
         QVERIFY(writeEllipsoid(file("lh.obj")));
         heights = ellipsoidHeights();

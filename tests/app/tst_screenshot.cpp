@@ -10,6 +10,7 @@
 #include "app_test_util.h"
 #include "dialog_test_util.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include "legend.h"
 
@@ -90,9 +91,7 @@ class TestScreenshot : public WindowTestBase
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home) && files.isValid());
         gyroview::init();
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         QVERIFY(writeEllipsoid(file("surface.obj")));

@@ -6,6 +6,7 @@
 #include "ViewerWidget.h"
 #include "stats_test_util.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <QDockWidget>
 #include <QHeaderView>
@@ -50,9 +51,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid());
-        qputenv("HOME", QFile::encodeName(home.path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/.config"));
+        QVERIFY(useHome(home) && files.isValid());
         gyroview::init();
         QVERIFY(writeSquare(file("brain.obj")));
         QVERIFY(writeVertstats(file("brain.vertstats"), {"thickness", "area"},

@@ -12,6 +12,7 @@
 #include "ViewerWidget.h"
 #include "app_test_util.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <Inventor/nodes/SoCamera.h>
 
@@ -31,33 +32,7 @@ namespace {
 // (cx, 0, 0).
 bool writeHemisphere(const QString& path, float cx)
 {
-    const int rings = 24, segments = 48;
-    const float a = 30, b = 70, c = 50;
-    QVector<TestPoint> points{{cx, 0, c}}, normals{{0, 0, 1}};
-    QVector<QVector<int>> polygons;
-    for (int r = 1; r < rings; ++r)
-        for (int s = 0; s < segments; ++s) {
-            const double theta = M_PI * r / rings, phi = 2 * M_PI * s / segments;
-            const double nx = std::sin(theta) * std::cos(phi), ny = std::sin(theta) * std::sin(phi),
-                         nz = std::cos(theta);
-            points << TestPoint{float(cx + a * nx), float(b * ny), float(c * nz)};
-            const double gx = nx / a, gy = ny / b, gz = nz / c, len = std::sqrt(gx * gx + gy * gy + gz * gz);
-            normals << TestPoint{float(gx / len), float(gy / len), float(gz / len)};
-        }
-    const int south = int(points.size());
-    points << TestPoint{cx, 0, -c};
-    normals << TestPoint{0, 0, -1};
-    auto at = [&](int r, int s) { return 1 + (r - 1) * segments + (s % segments); };
-    for (int s = 0; s < segments; ++s)
-        polygons << QVector<int>{0, at(1, s), at(1, s + 1)};
-    for (int r = 1; r < rings - 1; ++r)
-        for (int s = 0; s < segments; ++s) {
-            polygons << QVector<int>{at(r, s), at(r + 1, s), at(r + 1, s + 1)};
-            polygons << QVector<int>{at(r, s), at(r + 1, s + 1), at(r, s + 1)};
-        }
-    for (int s = 0; s < segments; ++s)
-        polygons << QVector<int>{at(rings - 1, s), south, at(rings - 1, s + 1)};
-    return writeObj(path, points, polygons, normals);
+    return writeEllipsoidShape(path, 30, 70, 50, cx, 24, 48);
 }
 
 // A square in the plane x = x0, over y 15..45 and z 0..30: on the front
@@ -148,9 +123,7 @@ class TestViewMenu : public WindowTestBase
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home) && files.isValid());
         gyroview::init();
         QVERIFY(writeHemisphere(file("lh.brain.obj"), -45));
         QVERIFY(writePatch(file("lh.patch.obj"), -80));

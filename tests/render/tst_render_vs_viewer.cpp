@@ -10,6 +10,7 @@
 #include "textureColumn.h"
 #include "view_presets.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -62,9 +63,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home) && files.isValid());
         gyroview::init();
         barDir = files.filePath("bars");
         QVERIFY(QDir().mkpath(barDir));

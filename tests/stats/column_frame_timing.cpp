@@ -22,6 +22,7 @@
 #include "textureFileItem.h"
 #include "zelVertstatsFile.h"
 #include "quillon.h"
+#include "fresh_home.h"
 
 #include <Inventor/nodes/SoCamera.h>
 
@@ -114,8 +115,7 @@ int main(int argc, char** argv)
     // As the viewer's main does.
     use_huge_page_heap(std::size_t(1) << 30);
     QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+    useHome(home);
     QApplication app(argc, argv);
     gyroview::init();
     const int frames = argc > 1 ? std::max(3, std::atoi(argv[1])) : 16;

@@ -20,6 +20,7 @@
 #include "textureFileItem.h"
 #include "zelVertstatsFile.h"
 #include "quillon.h"
+#include "fresh_home.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -63,8 +64,7 @@ int main(int argc, char** argv)
     // As the viewer's main does.
     use_huge_page_heap(std::size_t(1) << 30);
     QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+    useHome(home);
     QApplication app(argc, argv);
     gyroview::init();
 

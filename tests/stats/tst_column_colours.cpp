@@ -17,6 +17,7 @@
 #include "textureColumn.h"
 #include "textureFileItem.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoTexture2.h>
@@ -146,9 +147,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid() && bars.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home) && files.isValid() && bars.isValid());
         gyroview::init();
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         // A deep directory, so that the full paths are wider than the box.

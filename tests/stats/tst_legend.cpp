@@ -13,6 +13,7 @@
 #include "stats_test_util.h"
 #include "textureColumn.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <QAction>
 #include <QTemporaryDir>
@@ -146,9 +147,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home) && files.isValid());
         gyroview::init();
         barDir = files.path() + "/bars";
         QVERIFY(QDir().mkpath(barDir));

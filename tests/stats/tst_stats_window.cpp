@@ -13,6 +13,7 @@
 #include "window_test_base.h"
 #include "textureColumn.h"
 #include "textureFileItem.h"
+#include "fresh_home.h"
 
 #include <Inventor/SbViewVolume.h>
 #include <Inventor/nodes/SoCamera.h>
@@ -84,9 +85,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid() && bars.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home) && files.isValid() && bars.isValid());
         gyroview::init();
         // Sorted first in the list, so a freshly built box shows it.
         QVERIFY(writeColourBar(bars.filePath("0redblue.png"), Qt::red, Qt::blue));

@@ -8,6 +8,7 @@
 #include "textureColumn.h"
 #include "textureFileItem.h"
 #include "zelVertstatsFile.h"
+#include "fresh_home.h"
 
 #include <Inventor/nodes/SoComplexity.h>
 #include <Inventor/nodes/SoGroup.h>
@@ -86,9 +87,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid() && bars.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home) && files.isValid() && bars.isValid());
         gyroview::init();
         QVERIFY(writeColourBar(bars.filePath("b.png"), Qt::red, Qt::blue));
         QVERIFY(writeColourBar(bars.filePath("A.png"), Qt::black, Qt::white));

@@ -14,6 +14,7 @@
 #include "quillon.h"
 #include "tagFileItem.h"
 #include "tagPointItem.h"
+#include "fresh_home.h"
 
 #include <Inventor/SbViewVolume.h>
 #include <Inventor/nodes/SoCamera.h>
@@ -122,9 +123,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home) && files.isValid());
         gyroview::init();
     }
 

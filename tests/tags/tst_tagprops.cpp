@@ -10,6 +10,7 @@
 #include "tagFileItem.h"
 #include "tagPointItem.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoSphere.h>
@@ -111,9 +112,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid() && files.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home) && files.isValid());
         gyroview::init();
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         QVERIFY(writePlate(file("plate.obj")));

@@ -6,6 +6,7 @@
 #include "MainWindow.h"
 #include "app_test_util.h"
 #include "window_test_base.h"
+#include "fresh_home.h"
 
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/SoRenderManager.h>
@@ -151,9 +152,7 @@ class TestNavigation : public WindowTestBase
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid());
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+        QVERIFY(useHome(home));
         gyroview::init();
     }
 
