@@ -75,12 +75,6 @@ private:
     ResourceForm* panel() const { return window->getResources(); }
     QTreeView* tree() const { return panel()->getTreeView(); }
     SoSeparator* sceneRoot() const { return window->getViewer()->getRootSeparator(); }
-    QModelIndex indexOf(TreeItem* item) const
-    {
-        if (item == root())
-            return QModelIndex();
-        return model()->index(item->childNumber(), 0, indexOf(item->parent()));
-    }
     QImage frame() const
     {
         BrainQuarter* viewer = window->getViewer();

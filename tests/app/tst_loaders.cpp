@@ -49,12 +49,6 @@ private:
         StdoutCapture quiet;
         return open(path);
     }
-    QModelIndex indexOf(TreeItem* item) const
-    {
-        if (item == root())
-            return QModelIndex();
-        return model()->index(item->childNumber(), 0, indexOf(item->parent()));
-    }
     QImage frame() const { return window->getViewer()->grabFramebuffer(); }
 
 private slots:

@@ -69,12 +69,6 @@ private:
         StdoutCapture quiet;
         window.reset(new MainWindow);
     }
-    QModelIndex indexOf(TreeItem* item) const
-    {
-        if (item == root())
-            return QModelIndex();
-        return model()->index(item->childNumber(), 0, indexOf(item->parent()));
-    }
     void screenshot(const QString& name)
     {
         QTest::qWait(100);

@@ -29,6 +29,13 @@ protected:
     }
     TreeModel* model() const { return window->getResources()->getModel(); }
     TreeItem* root() const { return window->getResources()->getRootItem(); }
+    // The model's index of a row of the tree.
+    QModelIndex indexOf(TreeItem* item) const
+    {
+        if (item == root())
+            return QModelIndex();
+        return model()->index(item->childNumber(), 0, indexOf(item->parent()));
+    }
 
     // Shows the window and waits until the view has drawn a frame. Wide
     // enough that the view beside the panel stays wider than tall, as

@@ -26,12 +26,6 @@ private:
     QString barDir;
 
     QString file(const QString& name) const { return files.filePath(name); }
-    QModelIndex indexOf(TreeItem* item) const
-    {
-        if (item == root())
-            return QModelIndex();
-        return model()->index(item->childNumber(), 0, indexOf(item->parent()));
-    }
 
     // The renderer's image of the same files, as a separate process with no
     // display to find.

@@ -107,12 +107,6 @@ private:
         QTest::qWait(20);
     }
     void clickItem(TreeItem* item) { clickRow(indexOf(item)); }
-    QModelIndex indexOf(TreeItem* item) const
-    {
-        if (item == root())
-            return QModelIndex();
-        return model()->index(item->childNumber(), 0, indexOf(item->parent()));
-    }
     QImage frame() const { return window->getViewer()->grabFramebuffer(); }
     // The colour drawn around the top of the surface (height 50), which the
     // first view faces.

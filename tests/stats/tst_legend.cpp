@@ -67,12 +67,6 @@ private:
     {
         return qobject_cast<textureColumn*>(scene()->child(file)->child(0));
     }
-    QModelIndex indexOf(TreeItem* item) const
-    {
-        if (item == root())
-            return QModelIndex();
-        return model()->index(item->childNumber(), 0, indexOf(item->parent()));
-    }
     void clickItem(TreeItem* item)
     {
         StdoutCapture quiet;

@@ -58,12 +58,6 @@ private:
         StdoutCapture quiet;
         WindowTestBase::clickRow(index);
     }
-    QModelIndex indexOf(TreeItem* item) const
-    {
-        if (item == root())
-            return QModelIndex();
-        return model()->index(item->childNumber(), 0, indexOf(item->parent()));
-    }
     QWidget* shownForm() const
     {
         return panel()->getPropertiesBox()->findChild<QWidget*>("textureProps");
