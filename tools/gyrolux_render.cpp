@@ -139,6 +139,10 @@ int main(int argc, char* argv[])
         std::cout << help_text().toLocal8Bit().constData();
         return done;
     }
+    if (program.version) {
+        std::cout << "gyrolux-render " << GYROLUX_VERSION << std::endl;
+        return done;
+    }
     if (program.batch.isEmpty() && program.figureArguments.empty()) {
         complain(QStringLiteral("no surface given (see --help)"));
         return usageError;

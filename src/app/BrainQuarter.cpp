@@ -2,6 +2,7 @@
 
 #include "IndexedRayPick.h"
 #include "PickIndex.h"
+#include "scene_camera.h"
 
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/SoRenderManager.h>
@@ -43,7 +44,7 @@ BrainQuarter::BrainQuarter(QWidget* parent)
     root = new SoSeparator;
     root->ref();
 
-    camera = new SoPerspectiveCamera;
+    camera = gyroscene::make_camera(gyroscene::Projection::Perspective);
     root->addChild(camera);
 
     eventCallback = new SoEventCallback;
@@ -176,4 +177,39 @@ void BrainQuarter::drawLegend()
         return;
     legendNodes = gyroscene::make_legend(legend, getSoRenderManager()->getViewportRegion().getViewportSizePixels());
     setOverlaySceneGraph(legendNodes);
+}
+
+gyroscene::camera_state BrainQuarter::cameraState() const
+{
+    return gyroscene::read_camera(getCamera());
+}
+
+void BrainQuarter::setCameraState(const gyroscene::camera_state& state)
+{
+    stopSpin();
+    setProjection(state.projection);
+    gyroscene::apply_camera(getCamera(), state);
+    update();
+}
+
+void BrainQuarter::setProjection(gyroscene::Projection projection)
+{
+    if (gyroscene::read_camera(camera).projection == projection)
+        return;
+    SoCamera* replacement = gyroscene::make_camera(projection);
+    replacement->position = camera->position.getValue();
+    replacement->orientation = camera->orientation.getValue();
+    replacement->focalDistance = camera->focalDistance.getValue();
+    root->replaceChild(camera, replacement);
+    camera = replacement;
+    // The view finds its camera in the scene again.
+    setSceneGraph(nullptr);
+    setSceneGraph(root);
+}
+
+void BrainQuarter::setBackground(const QColor& colour)
+{
+    getSoRenderManager()->setBackgroundColor(
+        SbColor4f(float(colour.redF()), float(colour.greenF()), float(colour.blueF()), 1.0f));
+    update();
 }

@@ -9,13 +9,14 @@
 
 #include "ViewerWidget.h"
 #include "legend.h"
+#include "scene_state.h"
 
 namespace gyroview {
 class PickIndex;
 }
 
 class SoSeparator;
-class SoPerspectiveCamera;
+class SoCamera;
 class SoEventCallback;
 class SoPickedPoint;
 
@@ -48,6 +49,13 @@ public:
     // The legend's nodes, or null when none is shown.
     SoSeparator* getLegend() const;
 
+    // The camera as a scene records it; set, it keeps still where it is put.
+    gyroscene::camera_state cameraState() const;
+    void setCameraState(const gyroscene::camera_state& state);
+    // A camera of that kind in place of the one there, looking the same way.
+    void setProjection(gyroscene::Projection projection);
+    void setBackground(const QColor& colour);
+
 signals:
     void pointPicked(int index, int id, int x, int y, int z);
 
@@ -60,7 +68,7 @@ private:
 
     std::unique_ptr<gyroview::PickIndex> index;
     SoSeparator* root;
-    SoPerspectiveCamera* camera;
+    SoCamera* camera;
     SoEventCallback* eventCallback;
     const QObject* legendColumn = nullptr;
     gyroscene::legend_content legend;

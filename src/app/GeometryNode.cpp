@@ -1,7 +1,9 @@
 #include "GeometryNode.h"
 
 #include "ReaderMessages.h"
+#include "GeometryScene.h"
 #include "RowIcons.h"
+#include "SceneDocument.h"
 #include "format_files.h"
 #include "column_threshold.h"
 #include "surface_files.h"
@@ -66,6 +68,65 @@ bool GeometryNode::loadPolygons(const polygons_struct& polygons)
     gyroscene::add_surface_nodes(targetSeparator, nodes, polygons);
     std::cout << "ID: " << static_cast<unsigned long>(faceSet->getNodeId()) << std::endl;
     return true;
+}
+
+void GeometryNode::attach(int surfaceId)
+{
+    id = surfaceId;
+    SceneDocument* doc = document();
+    if (!doc || id < 0)
+        return;
+    connect(doc, &SceneDocument::surfaceChanged, this, &GeometryNode::applyState);
+    connect(doc, &SceneDocument::colouringChanged, this, &GeometryNode::applyColouring);
+    applyState(id);
+}
+
+GeometryScene* GeometryNode::scene() const
+{
+    // Only a scene row makes surface rows under it.
+    return static_cast<GeometryScene*>(parentLink);
+}
+
+void GeometryNode::applyState(int changed)
+{
+    const SceneDocument* doc = document();
+    const gyroscene::surface_state* state = doc && changed == id ? doc->surface(id) : nullptr;
+    if (!state)
+        return;
+    const float transparency = 1.0f - state->opacity;
+    if (material->transparency[0] != transparency)
+        material->transparency.set1Value(0, transparency);
+    if (propFormShown && props.transparencySpinBox->value() != double(transparency)) {
+        const QSignalBlocker quiet(props.transparencySpinBox);
+        props.transparencySpinBox->setValue(double(transparency));
+    }
+
+    bool underneath = false;
+    if (state->colour && *state->colour != chosenColour) {
+        chosenColour = *state->colour;
+        colour.setValue(float(chosenColour.redF()), float(chosenColour.greenF()),
+                        float(chosenColour.blueF()));
+        showColourOnButton();
+        underneath = true;
+    }
+    textureColumn* column = parentLink ? scene()->statisticsColumn(doc->underlayFile(id),
+                                                                   state->underlay_column)
+                                       : nullptr;
+    if (column != underlayColumn || (column && state->underlay_shades != shadeCount)) {
+        underlayColumn = column;
+        shadeCount = std::max(state->underlay_shades, 2);
+        shadeOfVertex = column ? gyroscene::underlay_shades(column->getValues(), shadeCount)
+                               : std::vector<int>();
+        underneath = true;
+    }
+    if (underneath)
+        applyColour();
+}
+
+void GeometryNode::applyColouring(int changed)
+{
+    if (changed == id)
+        setColumnShown(document()->colouringFile(id) != SceneDocument::none);
 }
 
 quint32 GeometryNode::getID() const
@@ -168,6 +229,11 @@ const std::vector<int>& GeometryNode::underlayShades() const
 
 void GeometryNode::setUnderlay(textureColumn* column, int shades)
 {
+    if (SceneDocument* doc = document(); doc && id >= 0) {
+        doc->setUnderlay(id, column ? column->parent()->documentId() : SceneDocument::none,
+                         column ? column->data(0).toString() : QString(), shades);
+        return;
+    }
     underlayColumn = column;
     shadeCount = std::max(shades, 2);
     shadeOfVertex = column ? gyroscene::underlay_shades(column->getValues(), shadeCount)
@@ -196,7 +262,10 @@ void GeometryNode::destroyForm()
 
 void GeometryNode::updateTransparency(double newVal)
 {
-    material->transparency.set1Value(0, static_cast<float>(newVal));
+    if (SceneDocument* doc = document(); doc && id >= 0)
+        doc->setSurfaceOpacity(id, 1.0f - static_cast<float>(newVal));
+    else
+        material->transparency.set1Value(0, static_cast<float>(newVal));
 }
 
 void GeometryNode::colourDialog()
@@ -219,6 +288,10 @@ void GeometryNode::showColourOnButton()
 
 void GeometryNode::updateColour(const QColor& newColour)
 {
+    if (SceneDocument* doc = document(); doc && id >= 0) {
+        doc->setSurfaceColour(id, newColour);
+        return;
+    }
     chosenColour = QColor(newColour.rgb());
     colour.setValue(newColour.red() / 255.0f, newColour.green() / 255.0f,
                     newColour.blue() / 255.0f);

@@ -35,6 +35,8 @@ public:
     ~GeometryNode() override;
 
     bool loadObj(QFile& file);
+    // From now on the surface is drawn as the document's entry `id` says.
+    void attach(int id);
     bool loadPolygons(const polygons_struct& polygons);
     quint32 getID() const;
     // Why the last loadObj failed; empty after a success.
@@ -99,8 +101,13 @@ private:
     QPointer<textureColumn> underlayColumn;
     std::vector<int> shadeOfVertex;
     int shadeCount = 2;
+    int id = -1;
 
     void applyColour();
+    // The document's colour, opacity and underlay onto the nodes and the box.
+    void applyState(int changed);
+    void applyColouring(int changed);
+    class GeometryScene* scene() const;
     void showColourOnButton();
     // The underlay's rows in the property box, beside the specified ones.
     void addUnderlayControls();

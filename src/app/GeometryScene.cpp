@@ -5,7 +5,10 @@
 #include "PickIndex.h"
 #include "ResourceForm.h"
 #include "RowIcons.h"
+#include "SceneDocument.h"
+#include "textureColumn.h"
 #include "textureFileItem.h"
+#include "view_presets.h"
 
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoIndexedFaceSet.h>
@@ -49,11 +52,54 @@ bool GeometryScene::loadGeometry(QFile& file)
     }
     filePath = file.fileName();
     loaded = surface->loadObj(file);
-    if (!loaded)
+    if (!loaded) {
         setData(1, tr("Failed: %1").arg(surface->loadError()));
-    else if (viewer)
+        return false;
+    }
+    if (viewer)
         indexForPicking();
+    // Only what loaded goes into the document: a scene names files to open.
+    if (SceneDocument* doc = document()) {
+        id = doc->addSurface(filePath);
+        surface->attach(id);
+        connect(doc, &SceneDocument::pickChanged, this, &GeometryScene::showPick);
+        connect(doc, &SceneDocument::layerShownChanged, this, &GeometryScene::showLayer);
+    }
     return loaded;
+}
+
+int GeometryScene::documentId() const
+{
+    return id;
+}
+
+const SbVec3f* GeometryScene::points() const
+{
+    return loaded ? surface->getCoordinates()->point.getValues(0) : nullptr;
+}
+
+int GeometryScene::pointCount() const
+{
+    return loaded ? surface->getCoordinates()->point.getNum() : 0;
+}
+
+SbBox3f GeometryScene::boundingBox() const
+{
+    return gyroscene::scene_box(sceneSeparator);
+}
+
+textureColumn* GeometryScene::statisticsColumn(int file, const QString& column) const
+{
+    for (int i = 0; i < childCount() && file >= 0; ++i) {
+        TreeItem* row = child(i);
+        if (row->documentId() != file)
+            continue;
+        // A file's rows below it are all its columns.
+        for (int c = 0; c < row->childCount(); ++c)
+            if (row->child(c)->data(0).toString() == column)
+                return static_cast<textureColumn*>(row->child(c));
+    }
+    return nullptr;
 }
 
 // The index copies the surface as loaded; a surface whose points or faces
@@ -74,28 +120,49 @@ bool GeometryScene::isLoaded() const
     return loaded;
 }
 
-bool GeometryScene::loadVertstats(QFile& file, bool readable)
+bool GeometryScene::loadVertstats(QFile& file, bool readable, const QByteArray* bytes)
 {
     if (!readable)
         return false;
     textureFileItem* statistics = new textureFileItem(sceneSeparator, columnValues, panel, this);
-    const bool loaded = statistics->loadFile(file, readable);
     childList.append(statistics);
+    const bool loaded = statistics->loadFile(file, readable, bytes);
     connect(this, &TreeItem::localPointPicked, statistics, &TreeItem::pickedPointReceived);
     return loaded;
 }
 
-void GeometryScene::pickReceived(int index, int id, int, int, int)
+void GeometryScene::pickReceived(int index, int nodeId, int, int, int)
 {
-    if (!loaded)
+    if (!loaded || static_cast<quint32>(nodeId) != surface->getID())
         return;
-    if (static_cast<quint32>(id) == surface->getID()) {
-        setData(1, QStringLiteral("Point: %1").arg(index));
-        emit localPointPicked(index);
-        panel->somethingChanged();
-    } else {
+    if (SceneDocument* doc = document())
+        doc->setPick(id, index);
+}
+
+void GeometryScene::showPick()
+{
+    const SceneDocument* doc = document();
+    if (!loaded || !doc)
+        return;
+    if (doc->pickedSurface() != id) {
         setData(1, QString());
+        return;
     }
+    const int index = doc->pickedVertex();
+    setData(1, QStringLiteral("Point: %1").arg(index));
+    emit localPointPicked(index);
+    panel->somethingChanged();
+}
+
+void GeometryScene::showLayer(int changed)
+{
+    if (changed != id)
+        return;
+    const bool shown = isShown();
+    placeLayerNode(rootSeparator, shown);
+    // The index answers picks by itself once built; it must skip the surface too.
+    if (SoIndexedFaceSet* faces = faceSet(); faces && viewer)
+        viewer->pickIndex().setSurfaceHidden(faces, !shown);
 }
 
 QIcon GeometryScene::icon() const
@@ -127,7 +194,7 @@ QString GeometryScene::toolTip() const
             inFace = 0;
         }
     }
-    const int points = textureFileItem::surfaceVertexCount(sceneSeparator);
+    const int points = pointCount();
     return filePath + "\n" +
            (triangles ? tr("%1 points, %2 triangles") : tr("%1 points, %2 polygons"))
                .arg(points)
@@ -151,16 +218,14 @@ bool GeometryScene::isLayer() const
 
 bool GeometryScene::isShown() const
 {
-    return shown;
+    const SceneDocument* doc = document();
+    return !doc || id < 0 || doc->isShown(id);
 }
 
 void GeometryScene::setShown(bool show)
 {
-    shown = show;
-    placeLayerNode(rootSeparator, shown);
-    // The index answers picks by itself once built; it must skip the surface too.
-    if (SoIndexedFaceSet* faces = faceSet(); faces && viewer)
-        viewer->pickIndex().setSurfaceHidden(faces, !shown);
+    if (SceneDocument* doc = document(); doc && id >= 0)
+        doc->setShown(id, show);
 }
 
 void GeometryScene::releaseLayer()

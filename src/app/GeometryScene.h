@@ -5,9 +5,15 @@
 
 #include "TreeItem.h"
 
+#include <Inventor/SbBox3f.h>
+#include <Inventor/SbVec3f.h>
+
 #include <QString>
 
+#include <vector>
+
 class GeometryNode;
+class textureColumn;
 class SoSeparator;
 class SoIndexedFaceSet;
 
@@ -24,7 +30,8 @@ public:
     // Attaches a statistics file to this surface as a new last child.
     // `readable` is textureFileItem::canRead's answer for the file; when it
     // is false nothing is added. False when the file was not read.
-    bool loadVertstats(QFile& file, bool readable);
+    // `bytes`, when given, are the file's contents as canRead read them.
+    bool loadVertstats(QFile& file, bool readable, const QByteArray* bytes = nullptr);
 
     QIcon icon() const override;
     // The file and its points and triangles, or why it did not load.
@@ -39,6 +46,15 @@ public:
     void releaseLayer() override;
     SoNode* layerNode() const override;
     void pickReceived(int index, int id, int x, int y, int z) override;
+    int documentId() const override;
+
+    // One route to the surface's geometry: its points (null before a load)
+    // and the box around them.
+    const SbVec3f* points() const;
+    int pointCount() const;
+    SbBox3f boundingBox() const;
+    // A column of one of its statistics files; null for none.
+    textureColumn* statisticsColumn(int file, const QString& column) const;
 
     // The name the file was opened by; empty before loadGeometry.
     QString fileName() const;
@@ -48,12 +64,15 @@ public:
 private:
     SoIndexedFaceSet* faceSet() const;
     void indexForPicking();
+    // The document's pick: the description and the relay to the columns.
+    void showPick();
+    void showLayer(int id);
 
     ResourceForm* panel;
     SoSeparator* rootSeparator = nullptr;
     SoSeparator* sceneSeparator;
     GeometryNode* surface;
     bool loaded = false;
-    bool shown = true;
     QString filePath;
+    int id = -1;
 };

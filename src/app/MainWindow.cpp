@@ -8,11 +8,15 @@
 #include "ReaderMessages.h"
 #include "RecentFiles.h"
 #include "ResourceForm.h"
+#include "SceneDocument.h"
+#include "SceneLoader.h"
 #include "Screenshot.h"
+#include "scene_file.h"
 #include "ViewMenu.h"
 #include "format_files.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDockWidget>
@@ -52,7 +56,8 @@ MainWindow::MainWindow()
         initColourbars();
 
         viewer = new BrainQuarter(nullptr);
-        resources = new ResourceForm(this, viewer);
+        doc = new SceneDocument(this);
+        resources = new ResourceForm(this, viewer, doc);
         resourcesDock = new QDockWidget(tr("Resources"), this);
         addDockWidget(Qt::RightDockWidgetArea, resourcesDock);
         resourcesDock->setWidget(resources);
@@ -63,7 +68,6 @@ MainWindow::MainWindow()
         pickDock->setWidget(pickPanel);
         addDockWidget(Qt::RightDockWidgetArea, pickDock);
         splitDockWidget(resourcesDock, pickDock, Qt::Vertical);
-        connect(viewer, &BrainQuarter::pointPicked, pickPanel, &PickPanel::pointPicked);
         connect(resources, &ResourceForm::layersChanged, pickPanel, &PickPanel::refresh);
         messagesDock = new QDockWidget(tr("Messages"), this);
         messagesDock->setObjectName("messagesDock");
@@ -83,6 +87,14 @@ MainWindow::MainWindow()
         connect(drops, &FileDropFilter::filesDropped, this, &MainWindow::openFiles,
                 Qt::QueuedConnection);
         widenToFitPanel();
+
+        connect(doc, &SceneDocument::legendChanged, this, [this](bool on) {
+            legendAction->setChecked(on);
+            viewer->setLegendEnabled(on);
+        });
+        connect(doc, &SceneDocument::backgroundChanged, viewer, &BrainQuarter::setBackground);
+        connect(doc, &SceneDocument::modifiedChanged, this, &MainWindow::updateTitle);
+        connect(doc, &SceneDocument::sceneFileChanged, this, &MainWindow::updateTitle);
     }
 }
 
@@ -132,9 +144,15 @@ void MainWindow::createActions()
     legendAction->setCheckable(true);
     legendAction->setChecked(true);
     connect(legendAction, &QAction::toggled, this, [this](bool on) {
-        if (viewer)
-            viewer->setLegendEnabled(on);
+        if (doc)
+            doc->setLegendShown(on);
     });
+    saveSceneAction = new QAction(tr("Save Sc&ene"), this);
+    saveSceneAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveSceneAction->setToolTip(tr("Save the open files, how they are drawn and the view as a scene"));
+    connect(saveSceneAction, &QAction::triggered, this, &MainWindow::saveSceneToFile);
+    saveSceneAsAction = new QAction(tr("Save Scene &As..."), this);
+    connect(saveSceneAsAction, &QAction::triggered, this, &MainWindow::saveSceneAs);
 }
 
 void MainWindow::createMenus()
@@ -146,6 +164,8 @@ void MainWindow::createMenus()
     connect(recentFiles, &RecentFiles::openRequested, this, &MainWindow::openRecent);
     fileMenu->addAction(closeFileAction);
     fileMenu->addSeparator();
+    fileMenu->addAction(saveSceneAction);
+    fileMenu->addAction(saveSceneAsAction);
     fileMenu->addAction(screenshotAction);
     fileMenu->addSeparator();
     fileMenu->addAction(quitAction);
@@ -210,6 +230,8 @@ void MainWindow::reportUnknownSuffix(const QFile& file)
 
 bool MainWindow::openFile(QFile& file)
 {
+    if (gyroscene::is_scene_file_name(file.fileName()))
+        return openScene(file.fileName());
     const QString suffix = QFileInfo(file).suffix();
     bool loaded = false;
     bool surface = false;
@@ -245,7 +267,7 @@ void MainWindow::remember(const QFile& file, bool surface)
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
                        ColourBarStore::application);
     settings.setValue("lastDirectory", info.absolutePath());
-    if (surface)
+    if (surface && doc->sceneFile().isEmpty())
         setWindowTitle(tr("%1 - gyrolux").arg(info.fileName()));
 }
 
@@ -287,7 +309,8 @@ void MainWindow::openFileFromDialog()
     const QString name = QFileDialog::getOpenFileName(
         this, tr("Open File"), settings.value("lastDirectory").toString(),
         tr("Files (*.obj *.txt *.vertstats *.tag);;"
-           "GIFTI, MGH and FreeSurfer files (*.gii *.mgh *.mgz lh.* rh.*);;All files (*)"));
+           "GIFTI, MGH and FreeSurfer files (*.gii *.mgh *.mgz lh.* rh.*);;"
+           "gyrolux scenes (*.gyrolux);;All files (*)"));
     if (name.isNull())
         return;
     QFile file(name);
@@ -347,7 +370,19 @@ void MainWindow::showAbout()
 
 void MainWindow::quitApplication()
 {
+    // Ends at once, as it always has, unless a saved scene has changes the
+    // user would lose and chooses to keep.
+    if (!maybeSaveScene())
+        return;
     std::exit(0);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (maybeSaveScene())
+        event->accept();
+    else
+        event->ignore();
 }
 
 BrainQuarter* MainWindow::getViewer() const
@@ -408,4 +443,14 @@ ViewMenu* MainWindow::getViewMenu() const
 RecentFiles* MainWindow::getRecentFiles() const
 {
     return recentFiles;
+}
+
+SceneDocument* MainWindow::document() const
+{
+    return doc;
+}
+
+QAction* MainWindow::getSaveSceneAction() const
+{
+    return saveSceneAction;
 }

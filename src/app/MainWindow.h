@@ -17,9 +17,14 @@ class QDockWidget;
 class QFile;
 class QMenu;
 class QPushButton;
+class QCloseEvent;
 class RecentFiles;
 class ResourceForm;
+class SceneDocument;
 class ViewMenu;
+namespace gyroscene {
+struct scene_state;
+}
 
 class MainWindow : public QMainWindow
 {
@@ -54,8 +59,26 @@ public:
     // log, when it cannot be made or written.
     bool saveScreenshot(const QString& path, int scale);
 
+    SceneDocument* document() const;
+    // The document with the view's camera and size, as a scene file holds it.
+    gyroscene::scene_state sceneState() const;
+    // Replaces what is open by the scene's files; a scene that cannot be
+    // read leaves everything as it was. False when it was not read.
+    bool openScene(const QString& path);
+    // Opens the scene's files in place of what is open; `origin` names it
+    // in messages. The camera, when the scene has one, is set last.
+    void loadScene(const gyroscene::scene_state& scene, const QString& origin);
+    bool saveScene(const QString& path);
+    // With a scene changed since it was saved: asks whether to save it
+    // first; false when the user cancels.
+    bool maybeSaveScene();
+    QAction* getSaveSceneAction() const;
+
 public slots:
     void openFileFromDialog();
+    // To the scene file it came from, else as Save Scene As.
+    bool saveSceneToFile();
+    bool saveSceneAs();
     void quitApplication();
     void showMessages();
     void saveScreenshotFromDialog();
@@ -63,7 +86,11 @@ public slots:
     // Opened as the command line opens them, each logged first.
     void openFiles(const QStringList& paths);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void updateTitle();
     void createActions();
     void createMenus();
     void initColourbars();
@@ -82,6 +109,9 @@ private:
     QAction* closeFileAction = nullptr;
     QAction* quitAction = nullptr;
     QAction* screenshotAction = nullptr;
+    QAction* saveSceneAction = nullptr;
+    QAction* saveSceneAsAction = nullptr;
+    SceneDocument* doc = nullptr;
     QAction* aboutAction = nullptr;
     QMenu* recentMenu = nullptr;
     QMenu* viewMenuPtr = nullptr;

@@ -1,16 +1,10 @@
 #include "PickPanel.h"
 
 #include "BrainQuarter.h"
-#include "GeometryNode.h"
-#include "GeometryScene.h"
 #include "PickMarker.h"
 #include "ResourceForm.h"
-#include "textureColumn.h"
-#include "textureFileItem.h"
+#include "SceneDocument.h"
 
-#include <Inventor/SbViewportRegion.h>
-#include <Inventor/actions/SoGetBoundingBoxAction.h>
-#include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoSeparator.h>
 
 #include <QFileInfo>
@@ -71,6 +65,7 @@ PickPanel::PickPanel(ResourceForm* resources, BrainQuarter* viewer, QWidget* par
     layout->addWidget(values, 1);
 
     connect(vertexField, &QLineEdit::returnPressed, this, &PickPanel::vertexEntered);
+    connect(resources->document(), &SceneDocument::pickChanged, this, &PickPanel::showPick);
 }
 
 PickPanel::~PickPanel() = default;
@@ -82,25 +77,13 @@ QSize PickPanel::sizeHint() const
     return QSize(QWidget::sizeHint().width(), 200);
 }
 
-void PickPanel::pointPicked(int index, int id, int, int, int)
-{
-    TreeItem* root = resources->getRootItem();
-    for (int i = 0; i < root->childCount(); ++i) {
-        auto* candidate = dynamic_cast<GeometryScene*>(root->child(i));
-        if (candidate && candidate->isLoaded() &&
-            candidate->getSurface()->getID() == static_cast<quint32>(id)) {
-            showVertex(candidate, index);
-            return;
-        }
-    }
-}
-
 void PickPanel::vertexEntered()
 {
     bool ok = false;
     const int index = vertexField->text().toInt(&ok);
-    GeometryScene* target = scene ? scene.data() : resources->getLastGeometry();
-    if (!target || !target->isLoaded()) {
+    const SceneDocument* doc = resources->document();
+    const int target = doc->surface(surface) ? surface : resources->lastSurface();
+    if (!doc->surface(target)) {
         clear(tr("Open a surface first"));
         return;
     }
@@ -111,59 +94,63 @@ void PickPanel::vertexEntered()
     showVertex(target, index);
 }
 
-bool PickPanel::showVertex(GeometryScene* target, int index)
+bool PickPanel::showVertex(int target, int index)
 {
-    SoCoordinate3* coordinates = target ? target->getSurface()->getCoordinates() : nullptr;
-    const int count = coordinates && target->isLoaded() ? coordinates->point.getNum() : 0;
+    const int count = resources->pointCount(target);
     if (index < 0 || index >= count) {
         clear(tr("The surface has no vertex %1 (it has %2)").arg(index).arg(count));
         return false;
     }
-    scene = target;
-    vertex = index;
-    const SbVec3f point = coordinates->point[index];
-    vertexField->setText(QString::number(index));
-    messageLabel->hide();
-    surfaceLabel->setText(target->getSurface()->data(0).toString());
-    surfaceLabel->setToolTip(target->toolTip());
-    positionLabel->setText(number(point[0]) + ", " + number(point[1]) + ", " + number(point[2]));
-    fillValues(target, index);
-
-    SoGetBoundingBoxAction measure{SbViewportRegion()};
-    measure.apply(target->getSceneSeparator());
-    const SbBox3f box = measure.getBoundingBox();
-    const float diagonal = box.isEmpty() ? 0.0f : (box.getMax() - box.getMin()).length();
-    marker->place(point, diagonal > 0.0f ? markerSize * diagonal : 1.0f);
-    marker->setVisible(target->isShown());
+    resources->document()->setPick(target, index);
     return true;
 }
 
-void PickPanel::fillValues(GeometryScene* target, int index)
+void PickPanel::showPick()
+{
+    const SceneDocument* doc = resources->document();
+    const int target = doc->pickedSurface();
+    const int index = doc->pickedVertex();
+    float point[3];
+    if (!resources->point(target, index, point)) {
+        // Closed, or nothing picked: the panel empties.
+        if (vertex >= 0) {
+            clear(QString());
+            vertexField->clear();
+        }
+        return;
+    }
+    surface = target;
+    vertex = index;
+    vertexField->setText(QString::number(index));
+    messageLabel->hide();
+    surfaceLabel->setText(resources->surfaceTitle(target));
+    surfaceLabel->setToolTip(resources->surfaceToolTip(target));
+    positionLabel->setText(number(point[0]) + ", " + number(point[1]) + ", " + number(point[2]));
+    fillValues(target, index);
+
+    const SbBox3f box = resources->boundingBox(target);
+    const float diagonal = box.isEmpty() ? 0.0f : (box.getMax() - box.getMin()).length();
+    marker->place(SbVec3f(point[0], point[1], point[2]),
+                  diagonal > 0.0f ? markerSize * diagonal : 1.0f);
+    marker->setVisible(doc->isShown(target));
+}
+
+void PickPanel::fillValues(int target, int index)
 {
     values->clear();
-    for (int i = 0; i < target->childCount(); ++i) {
-        auto* file = dynamic_cast<textureFileItem*>(target->child(i));
-        if (!file)
-            continue;
-        auto* fileRow = new QTreeWidgetItem(values, {file->data(0).toString()});
-        fileRow->setToolTip(0, file->getFilePath());
-        for (int c = 0; c < file->childCount(); ++c) {
-            auto* column = dynamic_cast<textureColumn*>(file->child(c));
-            if (!column)
-                continue;
-            const std::vector<float>& data = column->getValues();
-            const QString value = static_cast<std::size_t>(index) < data.size()
-                                      ? QString::number(data[std::size_t(index)], 'g', 6)
-                                      : tr("no value");
-            new QTreeWidgetItem(fileRow, {column->data(0).toString(), value});
-        }
+    for (const ResourceForm::FileValues& file : resources->valuesAt(target, index)) {
+        auto* fileRow = new QTreeWidgetItem(values, {file.title});
+        fileRow->setToolTip(0, file.path);
+        for (const ResourceForm::ColumnValue& column : file.columns)
+            new QTreeWidgetItem(fileRow, {column.column,
+                                          column.value.isEmpty() ? tr("no value") : column.value});
     }
     values->expandAll();
 }
 
 void PickPanel::clear(const QString& message)
 {
-    scene = nullptr;
+    surface = -1;
     vertex = -1;
     surfaceLabel->clear();
     positionLabel->clear();
@@ -175,20 +162,13 @@ void PickPanel::clear(const QString& message)
 
 void PickPanel::refresh()
 {
-    if (vertex < 0)
-        return;
-    // Closed: the QPointer has let go of it.
-    if (!scene) {
-        clear(QString());
-        vertexField->clear();
-        return;
-    }
-    showVertex(scene, vertex);
+    if (vertex >= 0)
+        showPick();
 }
 
-GeometryScene* PickPanel::shownSurface() const
+int PickPanel::shownSurface() const
 {
-    return scene;
+    return surface;
 }
 
 int PickPanel::shownVertex() const

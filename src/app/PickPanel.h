@@ -10,7 +10,6 @@
 #include <memory>
 
 class BrainQuarter;
-class GeometryScene;
 class PickMarker;
 class QLabel;
 class QLineEdit;
@@ -22,17 +21,18 @@ class PickPanel : public QWidget
     Q_OBJECT
 
 public:
+    // Follows the pick of the resources' document.
     PickPanel(ResourceForm* resources, BrainQuarter* viewer, QWidget* parent = nullptr);
     ~PickPanel() override;
 
     QSize sizeHint() const override;
 
-    // Shows vertex `index` of the surface and moves the marker there; false,
-    // with the reason in the panel and no marker, when it has no such vertex.
-    bool showVertex(GeometryScene* scene, int index);
+    // Picks vertex `index` of the document's surface; false, with the reason
+    // in the panel and no marker, when it has no such vertex.
+    bool showVertex(int surface, int index);
 
-    // The surface and vertex shown; null and -1 when none.
-    GeometryScene* shownSurface() const;
+    // The document's surface and vertex shown; -1 and -1 when none.
+    int shownSurface() const;
     int shownVertex() const;
     // The text of the panel's lines, for reading it back.
     QString positionText() const;
@@ -44,8 +44,6 @@ public:
     PickMarker* getMarker() const;
 
 public slots:
-    // Connected to the view's pointPicked beside the tree's relay.
-    void pointPicked(int index, int id, int x, int y, int z);
     // The field's index, on the surface shown (or the target of statistics).
     void vertexEntered();
     // After files were opened, closed, hidden or shown.
@@ -53,11 +51,13 @@ public slots:
 
 private:
     void clear(const QString& message);
-    void fillValues(GeometryScene* scene, int index);
+    // The document's pick into the panel and the marker.
+    void showPick();
+    void fillValues(int surface, int index);
 
     ResourceForm* resources;
     std::unique_ptr<PickMarker> marker;
-    QPointer<GeometryScene> scene;
+    int surface = -1;
     int vertex = -1;
     QLineEdit* vertexField;
     QLabel* surfaceLabel;

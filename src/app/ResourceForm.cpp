@@ -4,6 +4,8 @@
 #include "GeometryNode.h"
 #include "GeometryScene.h"
 #include "LayerToggle.h"
+#include "SceneDocument.h"
+#include "textureColumn.h"
 #include "TreeItem.h"
 #include "TreeModel.h"
 #include "textureFileItem.h"
@@ -18,8 +20,8 @@
 #include <QVBoxLayout>
 #include <iostream>
 
-ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer)
-    : QWidget(parent), viewer(viewer)
+ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer, SceneDocument* document)
+    : QWidget(parent), viewer(viewer), doc(document ? document : new SceneDocument(this))
 {
     ui.setupUi(this);
     designedWidth = width();
@@ -39,11 +41,13 @@ ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer)
     connect(model, &QAbstractItemModel::dataChanged, ui.treeView,
             qOverload<const QModelIndex&>(&QTreeView::update));
     new LayerToggle(ui.treeView);
-    connect(model, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
-                if (roles.contains(Qt::CheckStateRole))
-                    emit layersChanged();
-            });
+    connect(ui.treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &ResourceForm::currentRowChanged);
+    // Files shown or hidden through the document tick their rows.
+    connect(doc, &SceneDocument::layerShownChanged, this, [this] {
+        ui.treeView->viewport()->update();
+        emit layersChanged();
+    });
     // Rows hidden under a collapsed parent are not measured, so expanding
     // one has to widen the columns again or its titles are cut off.
     connect(ui.treeView, &QTreeView::expanded, this, [this] {
@@ -99,8 +103,9 @@ bool ResourceForm::insertVertstats(QFile& file)
     }
     // Asked once, here, before the statistics reader sees the file: it would
     // end the whole viewer on a file it cannot read.
-    const bool readable = textureFileItem::canRead(file.fileName());
-    const bool loaded = lastGeometry->loadVertstats(file, readable);
+    QByteArray bytes;
+    const bool readable = textureFileItem::canRead(file.fileName(), &bytes);
+    const bool loaded = lastGeometry->loadVertstats(file, readable, &bytes);
     if (readable) {
         somethingChanged();
         emit layersChanged();
@@ -194,6 +199,7 @@ void ResourceForm::closeLayer(TreeItem* item)
             break;
         }
     item->releaseLayer();
+    doc->remove(item->documentId());
     if (item == lastGeometry) {
         lastGeometry = nullptr;
         for (int i = rootItem->childCount() - 1; i >= 0 && !lastGeometry; --i) {
@@ -222,14 +228,8 @@ bool ResourceForm::closeSelected()
 double ResourceForm::surfaceDiagonal() const
 {
     SbBox3f box;
-    for (int i = 0; i < rootItem->childCount(); ++i) {
-        auto* scene = dynamic_cast<GeometryScene*>(rootItem->child(i));
-        if (!scene || !scene->isLoaded())
-            continue;
-        SoGetBoundingBoxAction measure{SbViewportRegion()};
-        measure.apply(scene->getSceneSeparator());
-        box.extendBy(measure.getBoundingBox());
-    }
+    for (int surface : doc->surfaces())
+        box.extendBy(boundingBox(surface));
     if (box.isEmpty())
         return 0.0;
     return static_cast<double>((box.getMax() - box.getMin()).length());
@@ -254,6 +254,104 @@ void ResourceForm::setPropertyForm(const QModelIndex& index)
 void ResourceForm::selectedItem(const QModelIndex& index)
 {
     model->getItem(index)->wasSelected();
+}
+
+void ResourceForm::currentRowChanged(const QModelIndex& index)
+{
+    // The side views follow the surface whose rows hold the current row.
+    TreeItem* top = index.isValid() ? model->getItem(index) : nullptr;
+    while (top && top->parent() && top->parent() != rootItem)
+        top = top->parent();
+    const int surface = top ? top->documentId() : SceneDocument::none;
+    doc->setCurrentSurface(doc->surface(surface) ? surface : SceneDocument::none);
+}
+
+int ResourceForm::lastSurface() const
+{
+    return haveGeometry && lastGeometry ? lastGeometry->documentId() : SceneDocument::none;
+}
+
+SceneDocument* ResourceForm::document() const
+{
+    return doc;
+}
+
+GeometryScene* ResourceForm::sceneItem(int surface) const
+{
+    for (int i = 0; i < rootItem->childCount() && surface >= 0; ++i)
+        if (rootItem->child(i)->documentId() == surface)
+            return dynamic_cast<GeometryScene*>(rootItem->child(i));
+    return nullptr;
+}
+
+int ResourceForm::pointCount(int surface) const
+{
+    const GeometryScene* scene = sceneItem(surface);
+    return scene ? scene->pointCount() : 0;
+}
+
+bool ResourceForm::point(int surface, int vertex, float xyz[3]) const
+{
+    const GeometryScene* scene = sceneItem(surface);
+    if (!scene || vertex < 0 || vertex >= scene->pointCount())
+        return false;
+    const SbVec3f& p = scene->points()[vertex];
+    for (int i = 0; i < 3; ++i)
+        xyz[i] = p[i];
+    return true;
+}
+
+SbBox3f ResourceForm::boundingBox(int surface) const
+{
+    const GeometryScene* scene = sceneItem(surface);
+    return scene ? scene->boundingBox() : SbBox3f();
+}
+
+QString ResourceForm::surfaceTitle(int surface) const
+{
+    const GeometryScene* scene = sceneItem(surface);
+    return scene ? scene->getSurface()->data(0).toString() : QString();
+}
+
+QString ResourceForm::surfaceToolTip(int surface) const
+{
+    const GeometryScene* scene = sceneItem(surface);
+    return scene ? scene->toolTip() : QString();
+}
+
+QList<ResourceForm::FileValues> ResourceForm::valuesAt(int surface, int vertex) const
+{
+    QList<FileValues> files;
+    const GeometryScene* scene = sceneItem(surface);
+    for (int i = 0; scene && i < scene->childCount(); ++i) {
+        auto* file = dynamic_cast<textureFileItem*>(scene->child(i));
+        if (!file)
+            continue;
+        FileValues entry{file->data(0).toString(), file->getFilePath(), {}};
+        for (int c = 0; c < file->childCount(); ++c) {
+            const auto* column = static_cast<const textureColumn*>(file->child(c));
+            const std::vector<float>& data = column->getValues();
+            entry.columns.append(
+                {column->data(0).toString(),
+                 vertex >= 0 && std::size_t(vertex) < data.size()
+                     ? QString::number(data[std::size_t(vertex)], 'g', 6)
+                     : QString()});
+        }
+        files.append(entry);
+    }
+    return files;
+}
+
+gyroscene::Hemisphere ResourceForm::guessedHemisphere(int surface) const
+{
+    const GeometryScene* scene = sceneItem(surface);
+    if (!scene || !scene->isLoaded())
+        return gyroscene::Hemisphere::Unknown;
+    const QByteArray name = QFileInfo(scene->fileName()).fileName().toLocal8Bit();
+    const QByteArray structure = scene->getSurface()->anatomicalStructure().toLatin1();
+    return gyroscene::guess_hemisphere(std::string_view(name.constData(), size_t(name.size())),
+                                       std::string_view(structure.constData(), size_t(structure.size())),
+                                       scene->points(), scene->pointCount());
 }
 
 void ResourceForm::geometrySelected(int childNum)
@@ -296,4 +394,52 @@ QGroupBox* ResourceForm::getPropertiesBox() const
 QWidget* ResourceForm::getPropertyWidget() const
 {
     return propertyWidget;
+}
+
+namespace {
+
+// The statistics file's row of the document's id.
+TreeItem* statisticsRow(const ResourceForm* form, int statistics)
+{
+    GeometryScene* scene = form->sceneItem(form->document()->surfaceOf(statistics));
+    for (int i = 0; scene && i < scene->childCount(); ++i)
+        if (scene->child(i)->documentId() == statistics)
+            return scene->child(i);
+    return nullptr;
+}
+
+}  // namespace
+
+QStringList ResourceForm::columnNames(int statistics) const
+{
+    QStringList names;
+    if (TreeItem* file = statisticsRow(this, statistics))
+        for (int c = 0; c < file->childCount(); ++c)
+            names << file->child(c)->data(0).toString();
+    return names;
+}
+
+QStringList ResourceForm::colourBarNames(int statistics) const
+{
+    QStringList names;
+    TreeItem* file = statisticsRow(this, statistics);
+    if (file && file->childCount() > 0)
+        for (const QString& bar : static_cast<textureColumn*>(file->child(0))->getColourBars())
+            names << QFileInfo(bar).baseName();
+    return names;
+}
+
+void ResourceForm::closeAll()
+{
+    while (rootItem->childCount() > 0) {
+        TreeItem* item = rootItem->child(rootItem->childCount() - 1);
+        if (!item->isLayer()) {
+            model->removeRows(item->childNumber(), 1, QModelIndex());
+            continue;
+        }
+        closeLayer(item);
+    }
+    lastGeometry = nullptr;
+    haveGeometry = false;
+    doc->clear();
 }

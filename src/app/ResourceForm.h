@@ -4,6 +4,9 @@
 
 #include "ReaderMessages.h"
 #include "ui_resourceForm.h"
+#include "view_presets.h"
+
+#include <Inventor/SbBox3f.h>
 
 #include <QList>
 #include <QModelIndex>
@@ -15,6 +18,7 @@ class BrainQuarter;
 class GeometryScene;
 class QFile;
 class QVBoxLayout;
+class SceneDocument;
 class TreeItem;
 class TreeModel;
 
@@ -23,7 +27,9 @@ class ResourceForm : public QWidget
     Q_OBJECT
 
 public:
-    ResourceForm(QWidget* parent, BrainQuarter* viewer);
+    // `document` is the window's; without one the panel makes its own.
+    ResourceForm(QWidget* parent, BrainQuarter* viewer, SceneDocument* document = nullptr);
+    SceneDocument* document() const;
 
     // At least the form's designed width: the tree view's own hint is too
     // narrow for the "Description" header and the property boxes' labels.
@@ -57,6 +63,38 @@ public:
     // The diagonal of the bounding box around every loaded surface, 0 with none.
     double surfaceDiagonal() const;
 
+    // What the other panels may know of a surface of the document, by its id.
+    struct ColumnValue {
+        QString column;
+        // Empty where the file has no value for the vertex.
+        QString value;
+    };
+    struct FileValues {
+        QString title;
+        QString path;
+        QList<ColumnValue> columns;
+    };
+    int pointCount(int surface) const;
+    // False when the surface has no such vertex.
+    bool point(int surface, int vertex, float xyz[3]) const;
+    // The box around the surface's points; empty for none.
+    SbBox3f boundingBox(int surface) const;
+    QString surfaceTitle(int surface) const;
+    QString surfaceToolTip(int surface) const;
+    // Every column of each of the surface's statistics files at the vertex.
+    QList<FileValues> valuesAt(int surface, int vertex) const;
+    // The side guessed from the file's name, its structure or its points.
+    gyroscene::Hemisphere guessedHemisphere(int surface) const;
+    // The columns of a statistics file, and the names of the bars it may use.
+    QStringList columnNames(int statistics) const;
+    QStringList colourBarNames(int statistics) const;
+    // Closes every file, as before a scene is opened.
+    void closeAll();
+    // The target of statistics files as the document's id; -1 for none.
+    int lastSurface() const;
+    // The surface row of the document's id; null for none.
+    GeometryScene* sceneItem(int surface) const;
+
     TreeModel* getModel() const;
     TreeItem* getRootItem() const;
     GeometryScene* getLastGeometry() const;
@@ -76,6 +114,7 @@ public slots:
 
 private:
     QModelIndex indexOf(TreeItem* item) const;
+    void currentRowChanged(const QModelIndex& index);
 
     Ui_resourceForm ui;
     // Guarded: the item deletes its form when the next row is clicked.
@@ -85,6 +124,7 @@ private:
     TreeItem* rootItem = nullptr;
     TreeModel* model = nullptr;
     BrainQuarter* viewer = nullptr;
+    SceneDocument* doc = nullptr;
     bool formShown = false;
     int designedWidth = 0;
     bool haveGeometry = false;

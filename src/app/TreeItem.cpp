@@ -2,6 +2,7 @@
 
 #include "BrainQuarter.h"
 #include "GeometryScene.h"
+#include "ResourceForm.h"
 #include "tagFileItem.h"
 
 #include <Inventor/nodes/SoGroup.h>
@@ -225,4 +226,14 @@ void TreeItem::pickReceived(int, int, int, int, int)
 
 void TreeItem::pickedPointReceived(int)
 {
+}
+
+int TreeItem::documentId() const
+{
+    return -1;
+}
+
+SceneDocument* TreeItem::document() const
+{
+    return panel ? panel->document() : nullptr;
 }

@@ -12,6 +12,7 @@ class BrainQuarter;
 class QFile;
 class QWidget;
 class ResourceForm;
+class SceneDocument;
 class SoGroup;
 class SoNode;
 
@@ -65,6 +66,11 @@ public:
     virtual void releaseLayer();
     // The node a layer hangs under the viewer's root; null for other rows.
     virtual SoNode* layerNode() const;
+    // The file's entry in the panel's document; -1 for rows of no file (and
+    // files that failed to load).
+    virtual int documentId() const;
+    // The document the panel shows; null without a panel.
+    SceneDocument* document() const;
 
 signals:
     void propertyFormInstantiated(QWidget* widget);

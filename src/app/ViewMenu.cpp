@@ -1,16 +1,10 @@
 #include "ViewMenu.h"
 
 #include "BrainQuarter.h"
-#include "GeometryNode.h"
-#include "GeometryScene.h"
 #include "ResourceForm.h"
-#include "TreeItem.h"
-#include "TreeModel.h"
+#include "SceneDocument.h"
 
-#include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoCamera.h>
-#include <Inventor/nodes/SoCoordinate3.h>
-#include <Inventor/nodes/SoSeparator.h>
 
 #include <QAction>
 #include <QActionGroup>
@@ -24,10 +18,6 @@ using gyroscene::Hemisphere;
 using gyroscene::View;
 
 namespace {
-
-// The user's word on a surface's side lives on the surface's row, and goes
-// with it.
-constexpr char hemisphereProperty[] = "gyroluxHemisphere";
 
 struct ViewEntry {
     View view;
@@ -118,58 +108,22 @@ QMenu* ViewMenu::hemisphereMenu() const
     return sides;
 }
 
-GeometryScene* ViewMenu::targetSurface() const
+int ViewMenu::targetSurface() const
 {
-    const QModelIndex current = resources->getTreeView()->currentIndex();
-    if (current.isValid()) {
-        for (TreeItem* item = resources->getModel()->getItem(current); item; item = item->parent())
-            if (auto* surface = dynamic_cast<GeometryScene*>(item); surface && surface->isLoaded())
-                return surface;
-    }
-    return resources->hasGeometry() ? resources->getLastGeometry() : nullptr;
+    const SceneDocument* doc = resources->document();
+    if (doc->currentSurface() != SceneDocument::none)
+        return doc->currentSurface();
+    return resources->lastSurface();
 }
 
-Hemisphere ViewMenu::hemisphere(const GeometryScene* surface) const
+Hemisphere ViewMenu::hemisphere(int surface) const
 {
-    if (!surface)
+    const gyroscene::surface_state* state = resources->document()->surface(surface);
+    if (!state)
         return Hemisphere::Unknown;
-    const QString chosen = surface->property(hemisphereProperty).toString();
-    if (chosen == QLatin1String("left"))
-        return Hemisphere::Left;
-    if (chosen == QLatin1String("right"))
-        return Hemisphere::Right;
-    return guessedHemisphere(surface);
-}
-
-Hemisphere ViewMenu::guessedHemisphere(const GeometryScene* surface)
-{
-    if (!surface)
-        return Hemisphere::Unknown;
-    SoSearchAction search;
-    search.setType(SoCoordinate3::getClassTypeId());
-    search.setInterest(SoSearchAction::FIRST);
-    search.apply(surface->getSceneSeparator());
-    const SbVec3f* points = nullptr;
-    int count = 0;
-    if (search.getPath()) {
-        const SoMFVec3f& field = static_cast<SoCoordinate3*>(search.getPath()->getTail())->point;
-        points = field.getValues(0);
-        count = field.getNum();
-    }
-    const QByteArray name = QFile::encodeName(surface->fileName());
-    const QByteArray structure = surface->getSurface()->anatomicalStructure().toUtf8();
-    return gyroscene::guess_hemisphere(std::string_view(name.constData(), size_t(name.size())),
-                                       std::string_view(structure.constData(), size_t(structure.size())),
-                                       points, count);
-}
-
-void ViewMenu::setHemisphere(GeometryScene* surface, Hemisphere hemisphere)
-{
-    if (!surface)
-        return;
-    surface->setProperty(hemisphereProperty, hemisphere == Hemisphere::Unknown
-                                                  ? QVariant()
-                                                  : QVariant(QString(gyroscene::hemisphere_name(hemisphere))));
+    if (state->hemisphere != Hemisphere::Unknown)
+        return state->hemisphere;
+    return resources->guessedHemisphere(surface);
 }
 
 void ViewMenu::resetView()
@@ -195,20 +149,21 @@ void ViewMenu::showView(View view)
 
 void ViewMenu::updateHemisphereMenu()
 {
-    GeometryScene* surface = targetSurface();
-    sides->setEnabled(surface != nullptr);
-    const Hemisphere guessed = guessedHemisphere(surface);
+    const int surface = targetSurface();
+    const gyroscene::surface_state* state = resources->document()->surface(surface);
+    sides->setEnabled(state != nullptr);
+    const Hemisphere guessed = resources->guessedHemisphere(surface);
     automaticSide->setText(guessed == Hemisphere::Left    ? tr("&Automatic (left)")
                            : guessed == Hemisphere::Right ? tr("&Automatic (right)")
                                                           : tr("&Automatic"));
-    const QString chosen = surface ? surface->property(hemisphereProperty).toString() : QString();
-    (chosen == QLatin1String("left")    ? leftSide
-     : chosen == QLatin1String("right") ? rightSide
-                                        : automaticSide)
+    const Hemisphere chosen = state ? state->hemisphere : Hemisphere::Unknown;
+    (chosen == Hemisphere::Left    ? leftSide
+     : chosen == Hemisphere::Right ? rightSide
+                                   : automaticSide)
         ->setChecked(true);
 }
 
 void ViewMenu::chooseHemisphere(Hemisphere hemisphere)
 {
-    setHemisphere(targetSurface(), hemisphere);
+    resources->document()->setHemisphere(targetSurface(), hemisphere);
 }

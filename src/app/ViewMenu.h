@@ -10,7 +10,6 @@
 #include <QObject>
 
 class BrainQuarter;
-class GeometryScene;
 class QAction;
 class QActionGroup;
 class QDockWidget;
@@ -32,14 +31,11 @@ public:
     QAction* spinAction() const;
     QMenu* hemisphereMenu() const;
 
-    // The surface the side views are for: the one whose rows hold the
-    // selected row, else the last one opened; null when none has loaded.
-    GeometryScene* targetSurface() const;
+    // The document's surface the side views are for: the one whose rows hold
+    // the current row, else the last one opened; -1 when none has loaded.
+    int targetSurface() const;
     // The user's word for the surface if given, else the guess.
-    gyroscene::Hemisphere hemisphere(const GeometryScene* surface) const;
-    static gyroscene::Hemisphere guessedHemisphere(const GeometryScene* surface);
-    // Unknown goes back to the guess.
-    static void setHemisphere(GeometryScene* surface, gyroscene::Hemisphere hemisphere);
+    gyroscene::Hemisphere hemisphere(int surface) const;
 
 public slots:
     // As at start-up: looking down onto the scene, all of it in view.

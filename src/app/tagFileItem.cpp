@@ -1,5 +1,7 @@
 #include "tagFileItem.h"
 
+#include "SceneDocument.h"
+
 #include "ReaderMessages.h"
 #include "ResourceForm.h"
 #include "RowIcons.h"
@@ -82,7 +84,30 @@ bool tagFileItem::loadFile(QFile& file)
         point->setLabel(labels && labels[i] ? QString::fromLocal8Bit(labels[i]) : QString());
         childList.append(point);
     }
+    if (SceneDocument* doc = document()) {
+        id = doc->addTags(filePath);
+        connect(doc, &SceneDocument::tagsChanged, this, &tagFileItem::applyState);
+        connect(doc, &SceneDocument::layerShownChanged, this, [this](int changed) {
+            if (changed == id)
+                placeLayerNode(rootSeparator, isShown());
+        });
+    }
     return true;
+}
+
+int tagFileItem::documentId() const
+{
+    return id;
+}
+
+void tagFileItem::applyState(int changed)
+{
+    const gyroscene::tags_state* state = changed == id ? document()->tags(id) : nullptr;
+    if (!state)
+        return;
+    applyRadius(state->radius);
+    if (state->colour)
+        applyColour(*state->colour);
 }
 
 QString tagFileItem::loadError() const
@@ -148,6 +173,14 @@ void tagFileItem::setRadius(double value)
 {
     if (!(value > 0.0))
         return;
+    if (SceneDocument* doc = document(); doc && id >= 0)
+        doc->setTagRadius(id, value);
+    else
+        applyRadius(value);
+}
+
+void tagFileItem::applyRadius(double value)
+{
     radius = value;
     for (TreeItem* child : std::as_const(childList))
         if (auto* point = dynamic_cast<tagPointItem*>(child))
@@ -169,6 +202,14 @@ void tagFileItem::setColour(const QColor& colour)
 {
     if (!colour.isValid())
         return;
+    if (SceneDocument* doc = document(); doc && id >= 0)
+        doc->setTagColour(id, colour);
+    else
+        applyColour(colour);
+}
+
+void tagFileItem::applyColour(const QColor& colour)
+{
     material->diffuseColor.setValue(colour.redF(), colour.greenF(), colour.blueF());
     showColourOnButton();
 }
@@ -212,11 +253,16 @@ bool tagFileItem::isLayer() const
 
 bool tagFileItem::isShown() const
 {
-    return shown;
+    const SceneDocument* doc = document();
+    return doc && id >= 0 ? doc->isShown(id) : shown;
 }
 
 void tagFileItem::setShown(bool show)
 {
+    if (SceneDocument* doc = document(); doc && id >= 0) {
+        doc->setShown(id, show);
+        return;
+    }
     shown = show;
     placeLayerNode(rootSeparator, shown);
 }

@@ -58,8 +58,12 @@ public:
     void setShown(bool shown) override;
     void releaseLayer() override;
     SoNode* layerNode() const override;
+    int documentId() const override;
 
 private:
+    void applyState(int changed);
+    void applyRadius(double radius);
+    void applyColour(const QColor& colour);
     void releasePoints();
     void showColourOnButton();
     void chooseColour();
@@ -82,5 +86,7 @@ private:
     QString filePath;
     Ui_tagFileProps props;
     double radius = 1.0;
+    // Without a document (a file on its own): kept here.
     bool shown = true;
+    int id = -1;
 };

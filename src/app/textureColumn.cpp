@@ -3,6 +3,7 @@
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
 #include "RowIcons.h"
+#include "SceneDocument.h"
 #include "GeometryNode.h"
 #include "GeometryScene.h"
 #include "column_colouring.h"
@@ -13,6 +14,7 @@
 #include <Inventor/nodes/SoGroup.h>
 #include <Inventor/nodes/SoSwitch.h>
 
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QImage>
@@ -117,8 +119,111 @@ bool textureColumn::loadTextureColumn(zelVertstatsFile* file, const QString& nam
     }
 
     const gyroscene::value_range range = gyroscene::finite_range(values);
+    rangeLower = range.lower;
+    rangeUpper = range.upper;
     scaleTexture(range.lower, range.upper);
     return found;
+}
+
+void textureColumn::attach(int file)
+{
+    fileId = file;
+    SceneDocument* doc = document();
+    if (!doc || fileId < 0)
+        return;
+    connect(doc, &SceneDocument::columnChanged, this, &textureColumn::applyLook);
+    applyLook(fileId, data(0).toString());
+    applyTexture();
+}
+
+int textureColumn::barIndex(const QString& name) const
+{
+    for (int i = 0; i < colourBars.size(); ++i)
+        if (QFileInfo(colourBars.at(i)).baseName() == name)
+            return i;
+    return 0;
+}
+
+void textureColumn::applyLook(int file, const QString& column)
+{
+    const SceneDocument* doc = document();
+    if (!doc || file != fileId || column != data(0).toString())
+        return;
+    const gyroscene::column_state look = doc->column(fileId, column);
+    const auto limits = look.limits.value_or(std::make_pair(rangeLower, rangeUpper));
+    const int bar = look.colour_bar.isEmpty() ? 0 : barIndex(look.colour_bar);
+    const bool texture = bar != currentBar || look.threshold != threshold;
+    const bool coordinates = texture || limits.first != lowerLimit || limits.second != upperLimit;
+    lowerLimit = limits.first;
+    upperLimit = limits.second;
+    threshold = look.threshold;
+    currentBar = bar;
+    if (texture)
+        applyTexture();
+    if (coordinates)
+        fillCoordinates();
+    showState();
+    refreshViewLegend();
+}
+
+void textureColumn::showState()
+{
+    if (!propFormShown)
+        return;
+    props.lowerLimit->setText(QString::number(lowerLimit, 'g', 6));
+    props.upperLimit->setText(QString::number(upperLimit, 'g', 6));
+    if (thresholdField)
+        thresholdField->setText(QString::number(threshold, 'g', 6));
+    if (props.textureCombo->currentIndex() != currentBar && currentBar < props.textureCombo->count()) {
+        const QSignalBlocker quiet(props.textureCombo);
+        props.textureCombo->setCurrentIndex(currentBar);
+    }
+    showLegend();
+}
+
+void textureColumn::changeLimits(float lower, float upper)
+{
+    if (SceneDocument* doc = document(); doc && fileId >= 0) {
+        doc->setColumnLimits(fileId, data(0).toString(), lower, upper);
+        // Unchanged numbers still show as they are used.
+        showState();
+        return;
+    }
+    lowerLimit = lower;
+    upperLimit = upper;
+    fillCoordinates();
+    showState();
+    refreshViewLegend();
+}
+
+void textureColumn::changeThreshold(float newThreshold)
+{
+    const float t = std::isfinite(newThreshold) ? std::fabs(newThreshold) : 0.0f;
+    if (SceneDocument* doc = document(); doc && fileId >= 0) {
+        doc->setColumnThreshold(fileId, data(0).toString(), t);
+        showState();
+        return;
+    }
+    if (t == threshold)
+        return;
+    threshold = t;
+    applyTexture();
+    fillCoordinates();
+    showState();
+    refreshViewLegend();
+}
+
+void textureColumn::changeBar(int bar)
+{
+    if (SceneDocument* doc = document(); doc && fileId >= 0) {
+        doc->setColumnBar(fileId, data(0).toString(), QFileInfo(colourBars.at(bar)).baseName());
+        showState();
+        return;
+    }
+    currentBar = bar;
+    applyTexture();
+    showState();
+    refreshViewLegend();
 }
 
 float textureColumn::textureCoordinate(float value, float lower, float upper)
@@ -128,10 +233,7 @@ float textureColumn::textureCoordinate(float value, float lower, float upper)
 
 void textureColumn::scaleTexture(float lower, float upper)
 {
-    lowerLimit = lower;
-    upperLimit = upper;
-
-    fillCoordinates();
+    changeLimits(lower, upper);
 }
 
 void textureColumn::fillCoordinates()
@@ -178,15 +280,7 @@ void textureColumn::underneathChanged()
 
 void textureColumn::setThreshold(float newThreshold)
 {
-    const float t = std::isfinite(newThreshold) ? std::fabs(newThreshold) : 0.0f;
-    if (t == threshold)
-        return;
-    threshold = t;
-    applyTexture();
-    fillCoordinates();
-    if (thresholdField)
-        thresholdField->setText(QString::number(threshold, 'g', 6));
-    refreshViewLegend();
+    changeThreshold(newThreshold);
 }
 
 float textureColumn::getThreshold() const
@@ -197,13 +291,7 @@ float textureColumn::getThreshold() const
 void textureColumn::makeLimitsSymmetric()
 {
     const gyroscene::value_range range = gyroscene::symmetric_limits(lowerLimit, upperLimit);
-    scaleTexture(range.lower, range.upper);
-    if (propFormShown) {
-        props.lowerLimit->setText(QString::number(lowerLimit, 'g', 6));
-        props.upperLimit->setText(QString::number(upperLimit, 'g', 6));
-        showLegend();
-    }
-    refreshViewLegend();
+    changeLimits(range.lower, range.upper);
 }
 
 void textureColumn::thresholdEdited()
@@ -211,8 +299,9 @@ void textureColumn::thresholdEdited()
     if (!propFormShown || !thresholdField)
         return;
     // As with the limits, text that is no number counts as 0: no threshold.
-    setThreshold(thresholdField->text().toFloat());
-    thresholdField->setText(QString::number(threshold, 'g', 6));
+    changeThreshold(thresholdField->text().toFloat());
+    if (thresholdField)
+        thresholdField->setText(QString::number(threshold, 'g', 6));
 }
 
 void textureColumn::addThresholdControls()
@@ -246,22 +335,14 @@ void textureColumn::upperValueChanged()
     if (!propFormShown)
         return;
     // Text that is no number counts as 0; the field then shows what is used.
-    upperLimit = props.upperLimit->text().toFloat();
-    props.upperLimit->setText(QString::number(upperLimit, 'g', 6));
-    scaleTexture(lowerLimit, upperLimit);
-    showLegend();
-    refreshViewLegend();
+    changeLimits(lowerLimit, props.upperLimit->text().toFloat());
 }
 
 void textureColumn::lowerValueChanged()
 {
     if (!propFormShown)
         return;
-    lowerLimit = props.lowerLimit->text().toFloat();
-    props.lowerLimit->setText(QString::number(lowerLimit, 'g', 6));
-    scaleTexture(lowerLimit, upperLimit);
-    showLegend();
-    refreshViewLegend();
+    changeLimits(props.lowerLimit->text().toFloat(), upperLimit);
 }
 
 gyroscene::legend_content textureColumn::legendContent() const
@@ -329,10 +410,7 @@ void textureColumn::newTextureSelected(int index)
         showLegend();
         return;
     }
-    currentBar = index;
-    applyTexture();
-    showLegend();
-    refreshViewLegend();
+    changeBar(index);
 }
 
 void textureColumn::setPickInfo(int index)
@@ -350,6 +428,10 @@ void textureColumn::wasSelected()
     // The file row decides for all the files of the surface, which must
     // stop drawing theirs.
     // The file also hands the legend to the column it draws.
+    if (SceneDocument* doc = document(); doc && fileId >= 0) {
+        doc->chooseColumn(fileId, data(0).toString());
+        return;
+    }
     if (auto* file = dynamic_cast<textureFileItem*>(parent())) {
         file->showColumn(childNumber());
         return;
@@ -402,7 +484,8 @@ QWidget* textureColumn::createForm()
             &textureColumn::newTextureSelected);
     addThresholdControls();
 
-    newTextureSelected(bar);
+    applyTexture();
+    showLegend();
     return propFormWidget;
 }
 

@@ -40,6 +40,9 @@ public:
     // The surface's vertex count, when known, so that every vertex gets a
     // coordinate even when the file has fewer rows; -1 when unknown.
     void setVertexCount(int count);
+    // From now on the column is drawn as the document says for column
+    // data(0) of statistics file `file`, and edits go there.
+    void attach(int file);
     int getVertexCount() const;
 
     // Fetches column `index` of the file (by position, so names with special
@@ -91,6 +94,15 @@ public slots:
     void setPickInfo(int index);
 
 private:
+    // The document's look of the column onto the nodes, the box and the legend.
+    void applyLook(int file, const QString& column);
+    // Edits: to the document, or kept here for a column on its own.
+    void changeLimits(float lower, float upper);
+    void changeThreshold(float threshold);
+    void changeBar(int bar);
+    int barIndex(const QString& name) const;
+    // The fields and the preview as the limits and threshold are now.
+    void showState();
     // Orders the limit fields and the preview as a legend for the surface.
     void showLegend();
     // The view's legend follows the column while it shows this one.
@@ -123,4 +135,8 @@ private:
     float threshold = 0.0f;
     // Valid only while the property box is shown.
     QLineEdit* thresholdField = nullptr;
+    // The values' finite range: the limits until others are set.
+    float rangeLower = 0.0f;
+    float rangeUpper = 0.0f;
+    int fileId = -1;
 };

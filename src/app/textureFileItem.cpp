@@ -4,6 +4,7 @@
 #include "GeometryNode.h"
 #include "ReaderMessages.h"
 #include "RowIcons.h"
+#include "SceneDocument.h"
 #include "format_files.h"
 #include "statistics_file.h"
 #include "textureColumn.h"
@@ -42,34 +43,9 @@ textureFileItem::~textureFileItem()
     delete statistics;
 }
 
-namespace {
-
-// The bytes canRead read, kept for the loadFile that follows it so that the
-// file is read once; with the file's size and time to tell a changed file.
-struct ReadAhead {
-    QString fileName;
-    qint64 size = -1;
-    QDateTime modified;
-    QByteArray bytes;
-};
-
-ReadAhead& readAhead()
+bool textureFileItem::canRead(const QString& fileName, QByteArray* bytes)
 {
-    static ReadAhead kept;
-    return kept;
-}
-
-}  // namespace
-
-bool textureFileItem::canRead(const QString& fileName)
-{
-    readAhead() = ReadAhead();
-    QByteArray bytes;
-    if (!gyroscene::statistics_file_readable(fileName, &bytes))
-        return false;
-    const QFileInfo info(fileName);
-    readAhead() = {fileName, info.size(), info.lastModified(), std::move(bytes)};
-    return true;
+    return gyroscene::statistics_file_readable(fileName, bytes);
 }
 
 int textureFileItem::surfaceVertexCount(SoSeparator* target)
@@ -89,12 +65,9 @@ QString textureFileItem::readError(const QString& fileName, const QString& reaso
     return gyroscene::statistics_read_error(fileName, reason);
 }
 
-bool textureFileItem::loadFile(QFile& file, bool readable)
+bool textureFileItem::loadFile(QFile& file, bool readable, const QByteArray* bytes)
 {
     const QString name = file.fileName();
-    // What canRead just read, used when the file has not changed since.
-    ReadAhead kept = std::move(readAhead());
-    readAhead() = ReadAhead();
     const QByteArray readerName = readerFileName(name);
     const bool otherFormat = vertex_data_format(readerName.constData()) != NOT_VERTEX_DATA;
     if (otherFormat)
@@ -108,11 +81,7 @@ bool textureFileItem::loadFile(QFile& file, bool readable)
         lastError = readError(name);
         return false;
     }
-    const QFileInfo info(name);
-    const bool haveBytes = kept.fileName == name && kept.size == info.size() &&
-                           kept.modified == info.lastModified() && kept.bytes.size() == kept.size;
-    if (!gyroscene::read_statistics_file(name, *statistics, &lastError, &lastWarnings,
-                                         haveBytes ? &kept.bytes : nullptr))
+    if (!gyroscene::read_statistics_file(name, *statistics, &lastError, &lastWarnings, bytes))
         return false;
 
     const int vertices = surfaceVertexCount(targetSeparator);
@@ -120,7 +89,50 @@ bool textureFileItem::loadFile(QFile& file, bool readable)
     if (vertices >= 0 && rows != vertices)
         warn(gyroscene::row_count_warning(name, rows, vertices));
     getAllColumns();
+    SceneDocument* doc = document();
+    if (doc && parentLink && parentLink->documentId() >= 0) {
+        surfaceId = parentLink->documentId();
+        id = doc->addStatistics(surfaceId, name);
+        connect(doc, &SceneDocument::colouringChanged, this, &textureFileItem::applyColouring);
+        connect(doc, &SceneDocument::layerShownChanged, this, &textureFileItem::applyShown);
+        for (int i = 0; i < childList.size(); ++i)
+            static_cast<textureColumn*>(childList[i])->attach(id);
+    }
     return true;
+}
+
+int textureFileItem::documentId() const
+{
+    return id;
+}
+
+int textureFileItem::rowOf(const QString& column) const
+{
+    for (int i = 0; i < childList.size(); ++i)
+        if (childList[i]->data(0).toString() == column)
+            return i;
+    return -1;
+}
+
+void textureFileItem::applyColouring(int surface)
+{
+    const SceneDocument* doc = document();
+    if (surface != surfaceId || !doc)
+        return;
+    const int row = doc->colouringFile(surface) == id ? rowOf(doc->colouringColumn(surface)) : -1;
+    const int before = columnSwitch->whichChild.getValue();
+    columnSwitch->whichChild = row >= 0 ? row : SO_SWITCH_NONE;
+    if (before >= 0 && before != row)
+        if (auto* column = qobject_cast<textureColumn*>(child(before)))
+            column->setLegendShown(false);
+    if (auto* column = row >= 0 ? qobject_cast<textureColumn*>(child(row)) : nullptr)
+        column->setLegendShown(true);
+}
+
+void textureFileItem::applyShown(int changed)
+{
+    if (changed == id)
+        shown = document()->isShown(id);
 }
 
 void textureFileItem::getAllColumns()
@@ -150,61 +162,29 @@ void textureFileItem::getAllColumns()
 
 void textureFileItem::showColumn(int row)
 {
-    static quint64 choices = 0;
+    if (SceneDocument* doc = document(); doc && id >= 0) {
+        if (row >= 0 && row < childList.size())
+            doc->chooseColumn(id, childList[row]->data(0).toString());
+        return;
+    }
     chosen = row;
-    chosenAt = ++choices;
     if (shown)
         drawColumn(row);
 }
 
+// A file on its own, without a document: it alone decides its switch.
 void textureFileItem::drawColumn(int row)
 {
     columnSwitch->whichChild = row;
-    TreeItem* scene = parent();
-    if (!scene) {
-        if (auto* column = dynamic_cast<textureColumn*>(child(row)))
-            column->setLegendShown(true);
-        return;
-    }
-    // Each file's switch sits in the same separator; left on, the file
-    // loaded first would paint over the column just chosen.
-    for (int i = 0; i < scene->childCount(); ++i) {
-        TreeItem* sibling = scene->child(i);
-        if (auto* other = dynamic_cast<textureFileItem*>(sibling); other && other != this)
-            other->columnSwitch->whichChild = SO_SWITCH_NONE;
-        else if (auto* surface = dynamic_cast<GeometryNode*>(sibling))
-            surface->setColumnShown(true);
-    }
-    if (auto* column = dynamic_cast<textureColumn*>(child(row)))
+    if (auto* column = qobject_cast<textureColumn*>(child(row)))
         column->setLegendShown(true);
 }
 
 int textureFileItem::chosenColumn() const
 {
+    if (const SceneDocument* doc = document(); doc && id >= 0)
+        return rowOf(doc->chosenColumn(id));
     return chosen;
-}
-
-void textureFileItem::handOverColouring()
-{
-    TreeItem* scene = parent();
-    if (!scene)
-        return;
-    textureFileItem* next = nullptr;
-    GeometryNode* surface = nullptr;
-    for (int i = 0; i < scene->childCount(); ++i) {
-        TreeItem* sibling = scene->child(i);
-        if (auto* other = dynamic_cast<textureFileItem*>(sibling)) {
-            if (other != this && other->shown && other->chosen >= 0 &&
-                (!next || other->chosenAt > next->chosenAt))
-                next = other;
-        } else if (auto* node = dynamic_cast<GeometryNode*>(sibling)) {
-            surface = node;
-        }
-    }
-    if (next)
-        next->drawColumn(next->chosen);
-    else if (surface)
-        surface->setColumnShown(false);
 }
 
 bool textureFileItem::isLayer() const
@@ -219,6 +199,10 @@ bool textureFileItem::isShown() const
 
 void textureFileItem::setShown(bool show)
 {
+    if (SceneDocument* doc = document(); doc && id >= 0) {
+        doc->setShown(id, show);
+        return;
+    }
     if (show == shown)
         return;
     shown = show;
@@ -227,13 +211,9 @@ void textureFileItem::setShown(bool show)
             showColumn(chosen);
         return;
     }
-    const int drawn = columnSwitch->whichChild.getValue();
-    const bool drawing = drawn != SO_SWITCH_NONE;
-    if (auto* column = dynamic_cast<textureColumn*>(child(drawn)))
+    if (auto* column = qobject_cast<textureColumn*>(child(columnSwitch->whichChild.getValue())))
         column->setLegendShown(false);
     columnSwitch->whichChild = SO_SWITCH_NONE;
-    if (drawing)
-        handOverColouring();
 }
 
 void textureFileItem::releaseLayer()

@@ -5,6 +5,7 @@
 
 #include "TreeItem.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -27,7 +28,8 @@ public:
     // canRead's answer for the file, asked once by the outermost caller;
     // when it is false the reader never sees the file. False, with the reason
     // in loadError() and no columns, when the file was not read.
-    bool loadFile(QFile& file, bool readable);
+    // `bytes`, when given, are what canRead read of the file: read once.
+    bool loadFile(QFile& file, bool readable, const QByteArray* bytes = nullptr);
     void getAllColumns();
     // Why the last loadFile failed, naming the file; empty after a success.
     QString loadError() const;
@@ -37,7 +39,8 @@ public:
 
     // Whether the statistics reader can open and read the whole file: it ends
     // the process on a file it cannot read, so callers ask here first.
-    static bool canRead(const QString& fileName);
+    // `bytes`, when given, receive the file's contents for loadFile.
+    static bool canRead(const QString& fileName, QByteArray* bytes = nullptr);
     // The report of a statistics file that could not be read, with the
     // reader's reason when it gave one.
     static QString readError(const QString& fileName, const QString& reason = QString());
@@ -69,13 +72,16 @@ public:
     zelVertstatsFile* getStatistics() const;
 
     void pickedPointReceived(int index) override;
+    int documentId() const override;
 
 private:
     // Standard error and the warnings of this load.
     void warn(const QString& line);
     void drawColumn(int row);
-    // After this file stopped drawing: whose colours the surface gets now.
-    void handOverColouring();
+    // The document's choice of what colours the surface, onto the switch.
+    void applyColouring(int surface);
+    void applyShown(int changed);
+    int rowOf(const QString& column) const;
 
     SoSeparator* targetSeparator;
     SoSwitch* columnSwitch;
@@ -83,8 +89,9 @@ private:
     QString lastError;
     QStringList lastWarnings;
     QString filePath;
+    // Without a document (a file on its own): the state kept here.
     bool shown = true;
     int chosen = -1;
-    // When the column was chosen, counted over all files.
-    quint64 chosenAt = 0;
+    int id = -1;
+    int surfaceId = -1;
 };

@@ -1,9 +1,12 @@
 #include "figure.h"
 
+#include "figure_plan.h"
 #include "figure_scene.h"
+#include "scene_camera.h"
 #include "image_output.h"
 #include "legend.h"
 #include "view_presets.h"
+#include "view_root.h"
 
 #include <Inventor/SbViewportRegion.h>
 #include <Inventor/SoOffscreenRenderer.h>
@@ -59,31 +62,30 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
     timings = Timings();
     QElapsedTimer clock;
     clock.start();
-    FigureScene scene;
-    if (!scene.load(options, bars, error, warnings))
+    FigurePlan plan;
+    if (!plan_figure(options, &plan, error))
         return QImage();
+    FigureScene scene;
+    if (!scene.load(plan.scene, options.colourBarDir, plan.sharedRange, bars, error, warnings))
+        return QImage();
+    const QColor background = plan.scene.background;
     timings.load = milliseconds(clock);
 
     // The viewer's own view: two-sided lighting without culling, and a
     // headlight fixed to the eye ahead of the camera.
     SoSeparator* root = new SoSeparator;
     root->ref();
-    auto* hints = new SoShapeHints;
-    hints->vertexOrdering = SoShapeHints::COUNTERCLOCKWISE;
-    hints->shapeType = SoShapeHints::UNKNOWN_SHAPE_TYPE;
-    root->addChild(hints);
-    auto* headlight = new SoDirectionalLight;
-    headlight->direction = SbVec3f(0.0f, 0.0f, -1.0f);
-    root->addChild(headlight);
-    SoCamera* camera = options.projection == Projection::Orthographic
-                           ? static_cast<SoCamera*>(new SoOrthographicCamera)
-                           : static_cast<SoCamera*>(new SoPerspectiveCamera);
+    gyroscene::add_view_root(root);
+    const Projection projection =
+        plan.sceneCamera ? plan.scene.camera->projection : options.projection;
+    SoCamera* camera = gyroscene::make_camera(projection);
     root->addChild(camera);
     auto* content = new SoSeparator;
     root->addChild(content);
 
     // Columns of panels: one for all surfaces together, or one per surface.
-    const bool apart = options.layout == Layout::Apart && scene.surfaceCount() > 1;
+    const bool apart =
+        options.layout == Layout::Apart && scene.surfaceCount() > 1 && !plan.sceneCamera;
     const int columns = apart ? scene.surfaceCount() : 1;
     const QStringList views = options.views.isEmpty() ? QStringList{QStringLiteral("lateral")}
                                                       : options.views;
@@ -110,13 +112,13 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
         }
     }
 
-    const QSize panel = options.size;
+    const QSize panel = plan.size;
     // A montage: the views side by side; surfaces apart stand in columns,
     // one row per view.
     const QSize whole = apart ? QSize(panel.width() * columns, panel.height() * panelsPerColumn)
                               : QSize(panel.width() * panelsPerColumn, panel.height());
     QImage image(whole, QImage::Format_RGB32);
-    image.fill(options.background);
+    image.fill(background);
 
     const SbViewportRegion region(static_cast<short>(panel.width()),
                                   static_cast<short>(panel.height()));
@@ -127,9 +129,9 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
     }
     offscreen->setViewportRegion(region);
     offscreen->setComponents(SoOffscreenRenderer::RGB);
-    offscreen->setBackgroundColor(SbColor(static_cast<float>(options.background.redF()),
-                                          static_cast<float>(options.background.greenF()),
-                                          static_cast<float>(options.background.blueF())));
+    offscreen->setBackgroundColor(SbColor(static_cast<float>(background.redF()),
+                                          static_cast<float>(background.greenF()),
+                                          static_cast<float>(background.blueF())));
     const float aspect = static_cast<float>(panel.width()) / static_cast<float>(panel.height());
 
     QPainter painter(&image);
@@ -143,7 +145,11 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
         const gyroscene::Hemisphere side = scene.hemisphere(apart ? c : 0);
         for (int v = 0; v < panelsPerColumn; ++v) {
             clock.restart();
-            gyroscene::aim_camera(camera, frame, aspect, panelAngles(views.at(v), side));
+            // A scene's own camera shows the view as the viewer showed it.
+            if (plan.sceneCamera)
+                gyroscene::apply_camera(camera, *plan.scene.camera);
+            else
+                gyroscene::aim_camera(camera, frame, aspect, panelAngles(views.at(v), side));
             if (!offscreen->render(root)) {
                 rendered = false;
                 break;
@@ -159,7 +165,7 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
         }
     }
     // One legend for the whole figure, where the viewer puts it in its view.
-    if (options.legend && scene.column() && rendered) {
+    if (plan.scene.legend && scene.column() && rendered) {
         const QImage legend = gyroscene::legend_image(scene.column()->legend);
         painter.drawImage(whole.width() - legend.width() - gyroscene::legend_margin,
                           whole.height() - legend.height() - gyroscene::legend_margin, legend);

@@ -20,13 +20,6 @@
 
 namespace gyrorender {
 
-namespace {
-
-// The viewer's number of underlay shades until the user picks another.
-constexpr int underlayShades = 2;
-
-}  // namespace
-
 struct FigureScene::Surface {
     QString path;
     SoSeparator* separator = nullptr;
@@ -41,6 +34,11 @@ struct FigureScene::Surface {
     // is given.
     QColor colour;
     bool coloured = false;
+    QString columnName;
+    QString bar;
+    std::optional<std::pair<float, float>> limits;
+    float threshold = 0.0f;
+    int shadeCount = 2;
 
     ~Surface()
     {
@@ -86,66 +84,6 @@ const ShownColumn* FigureScene::column() const
     return shown.get();
 }
 
-bool FigureScene::load(const FigureOptions& options, ColourBars& bars, QString* error,
-                       QStringList* warnings)
-{
-    for (const QString& path : options.surfaces)
-        if (!loadSurface(path, options, error, warnings))
-            return false;
-    if (!options.statistics.isEmpty() && !loadStatistics(options, bars, error, warnings))
-        return false;
-    tagRoot = new SoSeparator;
-    tagRoot->ref();
-    for (const QString& path : options.tags)
-        if (!loadTags(path, options.tagRadius, error, warnings))
-            return false;
-    return true;
-}
-
-bool FigureScene::loadSurface(const QString& path, const FigureOptions& options, QString* error,
-                              QStringList* warnings)
-{
-    auto surface = std::make_unique<Surface>();
-    surface->path = path;
-    const QByteArray name = readerFileName(path);
-    gyroscene::SurfaceFile file;
-    QString why;
-    // The reader's lines become the reason of the one line that reports
-    // the failure, or warnings after a success.
-    ReaderMessages messages(ReaderMessages::Echo::Held);
-    if (!QFileInfo(path).isFile() || !file.read(name, &why)) {
-        if (!QFileInfo::exists(path))
-            why = QStringLiteral("no such file");
-        else if (!QFileInfo(path).isFile())
-            why = QStringLiteral("not a file");
-        *error = QStringLiteral("cannot read surface %1: %2").arg(path, why);
-        return false;
-    }
-    *warnings += messages.lines();
-    surface->separator = new SoSeparator;
-    surface->separator->ref();
-    surface->nodes = gyroscene::make_surface_nodes();
-    gyroscene::add_surface_nodes(surface->separator, surface->nodes, *file.polygons());
-
-    SoMaterial* material = surface->nodes.material;
-    const SbColor initial = material->diffuseColor[0];
-    surface->colour = options.colour ? *options.colour
-                                     : QColor::fromRgbF(initial[0], initial[1], initial[2]);
-    if (options.colour)
-        material->diffuseColor.setValue(static_cast<float>(options.colour->redF()),
-                                        static_cast<float>(options.colour->greenF()),
-                                        static_cast<float>(options.colour->blueF()));
-    // The viewer's transparency box holds what is not opaque.
-    material->transparency.set1Value(0, 1.0f - options.opacity);
-
-    const SoMFVec3f& points = surface->nodes.coordinates->point;
-    surface->hemisphere = gyroscene::guess_hemisphere(
-        std::string_view(name.constData(), static_cast<std::size_t>(name.size())), {},
-        points.getValues(0), points.getNum());
-    surfaces.push_back(std::move(surface));
-    return true;
-}
-
 namespace {
 
 // The column a user named: by name first (a column may be called "2"), then
@@ -173,124 +111,243 @@ QString joinNames(const std::vector<std::string>& names)
     return list.join(QStringLiteral(", "));
 }
 
-}  // namespace
-
-bool FigureScene::loadStatistics(const FigureOptions& options, ColourBars& bars, QString* error,
-                                 QStringList* warnings)
+// One statistics file read as the viewer reads it, with its warnings.
+bool readStatistics(const QString& path, int vertices, zelVertstatsFile* file, QString* error,
+                    QStringList* warnings)
 {
-    QStringList barPaths;
-    if (!bars.list(options.colourBarDir, &barPaths, error))
-        return false;
-    const QString bar = ColourBars::find(barPaths, options.colourBar);
-    if (bar.isEmpty()) {
-        *error = QStringLiteral("no colour bar \"%1\"; the bars are: %2")
-                     .arg(options.colourBar, ColourBars::names(barPaths).join(", "));
+    if (!gyroscene::statistics_file_readable(path)) {
+        *error = gyroscene::statistics_read_error(path, QFileInfo::exists(path)
+                                                            ? QStringLiteral("not readable")
+                                                            : QStringLiteral("no such file"));
         return false;
     }
-
-    QString columnName;
-    bool anyValue = false;
-    float lower = 0.0f, upper = 0.0f;
-    for (int i = 0; i < options.statistics.size(); ++i) {
-        const QString& path = options.statistics.at(i);
-        Surface& surface = *surfaces.at(static_cast<std::size_t>(i));
-        if (!gyroscene::statistics_file_readable(path)) {
-            *error = gyroscene::statistics_read_error(path, QFileInfo::exists(path)
-                                                                ? QStringLiteral("not readable")
-                                                                : QStringLiteral("no such file"));
-            return false;
-        }
-        zelVertstatsFile file;
-        QStringList readerWarnings;
-        // Held: the failure's reason is in `error`, the warnings come back.
-        ReaderMessages messages(ReaderMessages::Echo::Held);
-        if (!gyroscene::read_statistics_file(path, file, error, &readerWarnings))
-            return false;
-        *warnings += readerWarnings;
-        const int vertices = surface.nodes.coordinates->point.getNum();
-        if (file.getNumRows() != vertices)
-            warnings->append(gyroscene::row_count_warning(path, file.getNumRows(), vertices));
-
-        const std::vector<std::string> names = file.getDataHeader();
-        const int index = findColumn(names, options.column);
-        if (index < 0) {
-            *error = names.empty() ? QStringLiteral("%1 has no columns").arg(path)
-                                   : QStringLiteral("no column \"%1\" in %2; its columns: %3")
-                                         .arg(options.column, path, joinNames(names));
-            return false;
-        }
-        columnName = QString::fromStdString(names[static_cast<std::size_t>(index)]);
-        surface.values = file.getDataColumn(index);
-        if (!options.underlay.isEmpty()) {
-            const int underlay = findColumn(names, options.underlay);
-            if (underlay < 0) {
-                *error = QStringLiteral("no underlay column \"%1\" in %2; its columns: %3")
-                             .arg(options.underlay, path, joinNames(names));
-                return false;
-            }
-            surface.shades =
-                gyroscene::underlay_shades(file.getDataColumn(underlay), underlayShades);
-        }
-        surface.coloured = true;
-        // One bar for the figure: its range covers every file's values.
-        const gyroscene::value_range range = gyroscene::finite_range(surface.values);
-        const bool hasFinite = std::any_of(surface.values.begin(), surface.values.end(),
-                                           [](float v) { return std::isfinite(v); });
-        if (hasFinite) {
-            lower = anyValue ? std::min(lower, range.lower) : range.lower;
-            upper = anyValue ? std::max(upper, range.upper) : range.upper;
-            anyValue = true;
-        }
-    }
-    if (options.limits) {
-        lower = options.limits->first;
-        upper = options.limits->second;
-    }
-
-    const float threshold = options.threshold ? std::fabs(*options.threshold) : 0.0f;
-    const QImage barImage(bar);
-    QColor legendUnderneath(204, 204, 204);
-    for (auto& surface : surfaces) {
-        if (!surface->coloured)
-            continue;
-        surface->column = gyroscene::make_column_nodes();
-        const int vertices = surface->nodes.coordinates->point.getNum();
-        if (threshold > 0.0f) {
-            // As the viewer's column does: the bar beside what shows under
-            // the threshold, the surface's colour or the underlay's greys.
-            const std::vector<QColor> underneath =
-                options.underlay.isEmpty() ? std::vector<QColor>{surface->colour}
-                                           : gyroscene::underlay_greys(underlayShades);
-            legendUnderneath = underneath[underneath.size() / 2];
-            gyroscene::set_texture_image(surface->column.texture,
-                                         gyroscene::threshold_texture(barImage, underneath));
-            gyroscene::fill_threshold_coordinates(surface->column.coordinates, surface->values,
-                                                  vertices, lower, upper, threshold,
-                                                  surface->shades,
-                                                  1 + static_cast<int>(underneath.size()));
-        } else {
-            gyroscene::set_bar_file(surface->column.texture, bar);
-            gyroscene::fill_texture_coordinates(surface->column.coordinates, surface->values,
-                                                vertices, lower, upper);
-        }
-        // Where the viewer's statistics switch stands: ahead of the surface.
-        surface->separator->insertChild(surface->column.group, 0);
-        // The bar's colours come through as they are, lit and shaded.
-        surface->nodes.material->diffuseColor.setValue(1.0f, 1.0f, 1.0f);
-    }
-    shown = std::make_unique<ShownColumn>();
-    shown->legend.bar = barImage;
-    shown->legend.lower = lower;
-    shown->legend.upper = upper;
-    shown->legend.name = columnName;
-    shown->legend.threshold = threshold;
-    shown->legend.underneath = legendUnderneath;
+    QStringList readerWarnings;
+    // Held: the failure's reason is in `error`, the warnings come back.
+    ReaderMessages messages(ReaderMessages::Echo::Held);
+    if (!gyroscene::read_statistics_file(path, *file, error, &readerWarnings))
+        return false;
+    *warnings += readerWarnings;
+    if (file->getNumRows() != vertices)
+        warnings->append(gyroscene::row_count_warning(path, file->getNumRows(), vertices));
     return true;
 }
 
-bool FigureScene::loadTags(const QString& path, float radius, QString* error,
+}  // namespace
+
+bool FigureScene::load(const gyroscene::scene_state& scene, const QString& colourBarDir,
+                       bool sharedRange, ColourBars& bars, QString* error, QStringList* warnings)
+{
+    QStringList barPaths;
+    bool barsListed = false;
+    std::vector<const gyroscene::surface_state*> states;
+    for (const gyroscene::surface_state& state : scene.surfaces) {
+        // Hidden in the viewer, left out of the figure.
+        if (!state.shown)
+            continue;
+        if (!loadSurface(state, error, warnings))
+            return false;
+        states.push_back(&state);
+        if (state.coloured_file < 0)
+            continue;
+        if (!barsListed && !bars.list(colourBarDir, &barPaths, error))
+            return false;
+        barsListed = true;
+        if (!loadColumn(*surfaces.back(), state, barPaths, error, warnings))
+            return false;
+    }
+
+    // One bar for the figure's columns without limits: its range covers
+    // every such column's values.
+    bool anyValue = false;
+    float lower = 0.0f, upper = 0.0f;
+    for (const auto& surface : surfaces) {
+        if (!surface->coloured || surface->limits || !sharedRange)
+            continue;
+        const bool hasFinite = std::any_of(surface->values.begin(), surface->values.end(),
+                                           [](float v) { return std::isfinite(v); });
+        if (!hasFinite)
+            continue;
+        const gyroscene::value_range range = gyroscene::finite_range(surface->values);
+        lower = anyValue ? std::min(lower, range.lower) : range.lower;
+        upper = anyValue ? std::max(upper, range.upper) : range.upper;
+        anyValue = true;
+    }
+
+    const int legendIndex = scene.legend_surface;
+    for (std::size_t i = 0; i < surfaces.size(); ++i) {
+        Surface& surface = *surfaces[i];
+        if (!surface.coloured)
+            continue;
+        if (!surface.limits) {
+            const gyroscene::value_range own = gyroscene::finite_range(surface.values);
+            surface.limits = sharedRange ? std::make_pair(lower, upper)
+                                         : std::make_pair(own.lower, own.upper);
+        }
+        const QColor underneath = buildColumn(surface);
+        const bool isLegend = legendIndex >= 0 &&
+                              states[i] == &scene.surfaces[std::size_t(legendIndex)];
+        if (!shown || isLegend) {
+            shown = std::make_unique<ShownColumn>();
+            shown->legend.bar = QImage(surface.bar);
+            shown->legend.lower = surface.limits->first;
+            shown->legend.upper = surface.limits->second;
+            shown->legend.name = surface.columnName;
+            shown->legend.threshold = surface.threshold;
+            shown->legend.underneath = underneath;
+        }
+    }
+
+    tagRoot = new SoSeparator;
+    tagRoot->ref();
+    for (const gyroscene::tags_state& tags : scene.tags)
+        if (tags.shown && !loadTags(tags, error, warnings))
+            return false;
+    return true;
+}
+
+bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* error,
+                              QStringList* warnings)
+{
+    const QString& path = state.path;
+    auto surface = std::make_unique<Surface>();
+    surface->path = path;
+    const QByteArray name = readerFileName(path);
+    gyroscene::SurfaceFile file;
+    QString why;
+    // The reader's lines become the reason of the one line that reports
+    // the failure, or warnings after a success.
+    ReaderMessages messages(ReaderMessages::Echo::Held);
+    if (!QFileInfo(path).isFile() || !file.read(name, &why)) {
+        if (!QFileInfo::exists(path))
+            why = QStringLiteral("no such file");
+        else if (!QFileInfo(path).isFile())
+            why = QStringLiteral("not a file");
+        *error = QStringLiteral("cannot read surface %1: %2").arg(path, why);
+        return false;
+    }
+    *warnings += messages.lines();
+    surface->separator = new SoSeparator;
+    surface->separator->ref();
+    surface->nodes = gyroscene::make_surface_nodes();
+    gyroscene::add_surface_nodes(surface->separator, surface->nodes, *file.polygons());
+
+    SoMaterial* material = surface->nodes.material;
+    const SbColor initial = material->diffuseColor[0];
+    surface->colour = state.colour ? *state.colour
+                                   : QColor::fromRgbF(initial[0], initial[1], initial[2]);
+    if (state.colour)
+        material->diffuseColor.setValue(static_cast<float>(state.colour->redF()),
+                                        static_cast<float>(state.colour->greenF()),
+                                        static_cast<float>(state.colour->blueF()));
+    // The viewer's transparency box holds what is not opaque.
+    material->transparency.set1Value(0, 1.0f - state.opacity);
+
+    const SoMFVec3f& points = surface->nodes.coordinates->point;
+    surface->hemisphere =
+        state.hemisphere != gyroscene::Hemisphere::Unknown
+            ? state.hemisphere
+            : gyroscene::guess_hemisphere(
+                  std::string_view(name.constData(), static_cast<std::size_t>(name.size())),
+                  file.structure().toStdString(), points.getValues(0), points.getNum());
+    surfaces.push_back(std::move(surface));
+    return true;
+}
+
+bool FigureScene::loadColumn(Surface& surface, const gyroscene::surface_state& state,
+                             const QStringList& barPaths, QString* error, QStringList* warnings)
+{
+    const gyroscene::statistics_state& fileState =
+        state.statistics.at(std::size_t(state.coloured_file));
+    const QString& path = fileState.path;
+    const int vertices = surface.nodes.coordinates->point.getNum();
+    zelVertstatsFile file;
+    if (!readStatistics(path, vertices, &file, error, warnings))
+        return false;
+    const std::vector<std::string> names = file.getDataHeader();
+    const int index = findColumn(names, state.coloured_column);
+    if (index < 0) {
+        *error = names.empty() ? QStringLiteral("%1 has no columns").arg(path)
+                               : QStringLiteral("no column \"%1\" in %2; its columns: %3")
+                                     .arg(state.coloured_column, path, joinNames(names));
+        return false;
+    }
+    surface.columnName = QString::fromStdString(names[static_cast<std::size_t>(index)]);
+    surface.values = file.getDataColumn(index);
+    // The look is kept under the name the user gave, or under the column's.
+    const gyroscene::column_state* look = fileState.find(state.coloured_column);
+    if (!look)
+        look = fileState.find(surface.columnName);
+    const gyroscene::column_state plain;
+    if (!look)
+        look = &plain;
+    surface.bar = ColourBars::find(barPaths, look->colour_bar);
+    if (surface.bar.isEmpty()) {
+        *error = QStringLiteral("no colour bar \"%1\"; the bars are: %2")
+                     .arg(look->colour_bar, ColourBars::names(barPaths).join(", "));
+        return false;
+    }
+    surface.limits = look->limits;
+    surface.threshold = std::fabs(look->threshold);
+
+    if (state.underlay_file >= 0 && !state.underlay_column.isEmpty()) {
+        zelVertstatsFile other;
+        zelVertstatsFile* source = &file;
+        if (state.underlay_file != state.coloured_file) {
+            const QString& underPath = state.statistics.at(std::size_t(state.underlay_file)).path;
+            if (!readStatistics(underPath, vertices, &other, error, warnings))
+                return false;
+            source = &other;
+        }
+        const std::vector<std::string> underNames = source->getDataHeader();
+        const int underlay = findColumn(underNames, state.underlay_column);
+        if (underlay < 0) {
+            *error = QStringLiteral("no underlay column \"%1\" in %2; its columns: %3")
+                         .arg(state.underlay_column, path, joinNames(underNames));
+            return false;
+        }
+        surface.shadeCount = std::max(state.underlay_shades, 2);
+        surface.shades =
+            gyroscene::underlay_shades(source->getDataColumn(underlay), surface.shadeCount);
+    }
+    surface.coloured = true;
+    return true;
+}
+
+QColor FigureScene::buildColumn(Surface& surface)
+{
+    surface.column = gyroscene::make_column_nodes();
+    const int vertices = surface.nodes.coordinates->point.getNum();
+    const float lower = surface.limits->first;
+    const float upper = surface.limits->second;
+    QColor legendUnderneath(204, 204, 204);
+    if (surface.threshold > 0.0f) {
+        // As the viewer's column does: the bar beside what shows under the
+        // threshold, the surface's colour or the underlay's greys.
+        const std::vector<QColor> underneath =
+            surface.shades.empty() ? std::vector<QColor>{surface.colour}
+                                   : gyroscene::underlay_greys(surface.shadeCount);
+        legendUnderneath = underneath[underneath.size() / 2];
+        gyroscene::set_texture_image(surface.column.texture,
+                                     gyroscene::threshold_texture(QImage(surface.bar), underneath));
+        gyroscene::fill_threshold_coordinates(surface.column.coordinates, surface.values, vertices,
+                                              lower, upper, surface.threshold, surface.shades,
+                                              1 + static_cast<int>(underneath.size()));
+    } else {
+        gyroscene::set_bar_file(surface.column.texture, surface.bar);
+        gyroscene::fill_texture_coordinates(surface.column.coordinates, surface.values, vertices,
+                                            lower, upper);
+    }
+    // Where the viewer's statistics switch stands: ahead of the surface.
+    surface.separator->insertChild(surface.column.group, 0);
+    // The bar's colours come through as they are, lit and shaded.
+    surface.nodes.material->diffuseColor.setValue(1.0f, 1.0f, 1.0f);
+    return legendUnderneath;
+}
+
+bool FigureScene::loadTags(const gyroscene::tags_state& state, QString* error,
                            QStringList* warnings)
 {
+    const QString& path = state.path;
     if (!QFileInfo(path).isFile()) {
         *error = QStringLiteral("cannot read tag file %1: %2")
                      .arg(path, QFileInfo::exists(path) ? QStringLiteral("not a file")
@@ -313,10 +370,13 @@ bool FigureScene::loadTags(const QString& path, float radius, QString* error,
     }
     *warnings += messages.lines();
     const gyroscene::TagSpheres spheres = gyroscene::make_tag_spheres();
+    if (state.colour)
+        spheres.material->diffuseColor.setValue(float(state.colour->redF()),
+                                                float(state.colour->greenF()),
+                                                float(state.colour->blueF()));
     for (int i = 0; i < nPoints; ++i) {
-        const gyroscene::TagSphere point =
-            gyroscene::make_tag_sphere(spheres.separator, tags[i][0], tags[i][1], tags[i][2],
-                                       radius);
+        const gyroscene::TagSphere point = gyroscene::make_tag_sphere(
+            spheres.separator, tags[i][0], tags[i][1], tags[i][2], float(state.radius));
         // The file's separator holds the point now.
         point.separator->unref();
     }

@@ -6,10 +6,12 @@
 #include "column_colouring.h"
 #include "legend.h"
 #include "render_options.h"
+#include "scene_state.h"
 #include "surface_nodes.h"
 #include "tag_spheres.h"
 #include "view_presets.h"
 
+#include <QColor>
 #include <QString>
 #include <QStringList>
 
@@ -35,11 +37,13 @@ public:
     FigureScene(const FigureScene&) = delete;
     FigureScene& operator=(const FigureScene&) = delete;
 
-    // Reads the surfaces, statistics and tag files the options name. False
-    // with a one-line `error` for anything that cannot be read or found;
-    // `warnings` gets what the viewer would warn about while still drawing.
-    bool load(const FigureOptions& options, ColourBars& bars, QString* error,
-              QStringList* warnings);
+    // Reads the surfaces, statistics and tag files the scene names, leaving
+    // out what it hides. False with a one-line `error` for anything that
+    // cannot be read or found; `warnings` gets what the viewer would warn
+    // about while still drawing. With `sharedRange`, columns without limits
+    // share one range over every coloured surface.
+    bool load(const gyroscene::scene_state& scene, const QString& colourBarDir, bool sharedRange,
+              ColourBars& bars, QString* error, QStringList* warnings);
 
     int surfaceCount() const;
     // The separator of surface `i`: its column's texture, if any, then its nodes.
@@ -52,11 +56,13 @@ public:
 
 private:
     struct Surface;
-    bool loadSurface(const QString& path, const FigureOptions& options, QString* error,
-                     QStringList* warnings);
-    bool loadStatistics(const FigureOptions& options, ColourBars& bars, QString* error,
-                        QStringList* warnings);
-    bool loadTags(const QString& path, float radius, QString* error, QStringList* warnings);
+    bool loadSurface(const gyroscene::surface_state& state, QString* error, QStringList* warnings);
+    bool loadColumn(Surface& surface, const gyroscene::surface_state& state, const QStringList& bars,
+                    QString* error, QStringList* warnings);
+    bool loadTags(const gyroscene::tags_state& state, QString* error, QStringList* warnings);
+    // The column's texture nodes ahead of the surface; the colour shown
+    // under its threshold, for the legend.
+    QColor buildColumn(Surface& surface);
 
     std::vector<std::unique_ptr<Surface>> surfaces;
     SoSeparator* tagRoot = nullptr;

@@ -8,6 +8,8 @@
 // same functions, so a figure shows what the viewer shows.
 #pragma once
 
+#include "hemisphere.h"
+
 #include <Inventor/SbBox3f.h>
 #include <Inventor/SbRotation.h>
 #include <Inventor/SbVec3f.h>
@@ -21,7 +23,6 @@ class SoNode;
 
 namespace gyroscene {
 
-enum class Hemisphere { Unknown, Left, Right };
 
 // "left", "right" or "unknown".
 const char *hemisphere_name(Hemisphere hemisphere);

@@ -1,5 +1,7 @@
 #include "ViewerWidget.h"
 
+#include "view_root.h"
+
 #include "EventTranslation.h"
 #include "SensorDriver.h"
 #include "ViewerWidgetPrivate.h"
@@ -57,13 +59,7 @@ void init()
 
 bool isSoftwareRenderer(const char* renderer)
 {
-    if (renderer == nullptr)
-        return false;
-    const QByteArray name = QByteArray(renderer).toLower();
-    for (const char* known : {"llvmpipe", "softpipe", "swrast", "software rasterizer"})
-        if (name.contains(known))
-            return true;
-    return false;
+    return gyroscene::is_software_renderer(renderer);
 }
 
 namespace {
@@ -103,19 +99,9 @@ ViewerWidget::ViewerWidget(QWidget* parent) : QOpenGLWidget(parent), d(std::make
     d->superScene->renderCaching = SoSeparator::OFF;
     d->superScene->boundingBoxCaching = SoSeparator::OFF;
 
-    // Counter-clockwise ordering with an unknown shape type gives two-sided
-    // lighting without culling: surfaces whose normals face away from the
-    // viewer are still lit, not dark.
-    auto* hints = d->hints = new SoShapeHints;
-    hints->vertexOrdering = SoShapeHints::COUNTERCLOCKWISE;
-    hints->shapeType = SoShapeHints::UNKNOWN_SHAPE_TYPE;
-    d->superScene->addChild(hints);
-
-    // Ahead of every camera the viewing matrix is the identity, so a light
-    // shining down -z here stays fixed to the eye: a headlight.
-    d->headlight = new SoDirectionalLight;
-    d->headlight->direction = SbVec3f(0.0f, 0.0f, -1.0f);
-    d->superScene->addChild(d->headlight);
+    const gyroscene::view_root_nodes lighting = gyroscene::add_view_root(d->superScene);
+    d->hints = lighting.hints;
+    d->headlight = lighting.headlight;
 
     d->renderManager = new SoRenderManager;
     d->renderManager->setSceneGraph(d->superScene);
@@ -420,9 +406,7 @@ void ViewerWidget::initializeGL()
     // Without a graphics card a buffer object is one more copy of every
     // array in main memory, made in the first frame; drawing straight from
     // the nodes' arrays is as fast and starts sooner.
-    const bool software = isSoftwareRenderer(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-    if (d->hints->useVBO.getValue() == software)
-        d->hints->useVBO = !software;
+    gyroscene::set_buffer_rule(d->hints, reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 }
 
 void ViewerWidget::resizeGL(int, int)

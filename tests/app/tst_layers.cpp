@@ -316,7 +316,7 @@ private slots:
         pickIndex().waitUntilBuilt();
         QVERIFY(pickIndex().isReady(triangles));
         QCOMPARE(pickAt(SbVec3f(0, 0, 0)), 4);
-        QCOMPARE(window->getPickPanel()->shownSurface(), a);
+        QCOMPARE(window->getPickPanel()->shownSurface(), a->documentId());
         QAction* close = closeAction();
         QVERIFY(close);
 
@@ -339,7 +339,7 @@ private slots:
         QCOMPARE(triangles->getRefCount(), 1);
         triangles->unref();
         // The panel let go of it, and so did the marker.
-        QCOMPARE(window->getPickPanel()->shownSurface(), static_cast<GeometryScene*>(nullptr));
+        QCOMPARE(window->getPickPanel()->shownSurface(), -1);
         QCOMPARE(sceneRoot()->getNumChildren(), 3);
 
         QVERIFY2(distance(colourAt(SbVec3f(0, -0.5f, 0)), background()) < 20, "still drawn");

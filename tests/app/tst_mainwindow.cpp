@@ -519,7 +519,7 @@ private slots:
         // the first entry as it always was, then other programs' files and all files
         QCOMPARE(filters, QStringList({"Files (*.obj *.txt *.vertstats *.tag)",
                                        "GIFTI, MGH and FreeSurfer files (*.gii *.mgh *.mgz lh.* rh.*)",
-                                       "All files (*)"}));
+                                       "gyrolux scenes (*.gyrolux)", "All files (*)"}));
         QCOMPARE(model()->rowCount(QModelIndex()), 0);  // cancelled: nothing
 
         QString caption;

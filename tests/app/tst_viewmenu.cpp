@@ -162,8 +162,8 @@ private slots:
         showWindow();
         // The brain row selected: it sets the side.
         clickRow(model()->index(0, 0));
-        QCOMPARE(views()->targetSurface(), surface(0));
-        QCOMPARE(views()->hemisphere(surface(0)), Hemisphere::Left);
+        QCOMPARE(views()->targetSurface(), surface(0)->documentId());
+        QCOMPARE(views()->hemisphere(surface(0)->documentId()), Hemisphere::Left);
 
         const QImage lateral = show(View::Lateral);
         const QString path = QString(ARTEFACT_DIR) + "/viewmenu_lateral.png";
@@ -263,7 +263,7 @@ private slots:
         colourPatch(1, Qt::red);
         colourPatch(3, Qt::blue);
         showWindow();
-        QCOMPARE(views()->hemisphere(surface(2)), Hemisphere::Right);
+        QCOMPARE(views()->hemisphere(surface(2)->documentId()), Hemisphere::Right);
 
         // The right brain selected: its lateral side, +x, with the front on
         // the right.
@@ -276,7 +276,7 @@ private slots:
 
         // A row under the left brain selects the left one.
         clickRow(model()->index(0, 0, model()->index(0, 0)));
-        QCOMPARE(views()->targetSurface(), surface(0));
+        QCOMPARE(views()->targetSurface(), surface(0)->documentId());
         image = show(View::Lateral);
         QVERIFY(findColour(image, true).count > 100);
         QCOMPARE(findColour(image, false).count, 0);
@@ -293,7 +293,7 @@ private slots:
         showWindow();
         clickRow(model()->index(0, 0));
         // Nothing in the name: the mean x is negative, so left.
-        QCOMPARE(ViewMenu::guessedHemisphere(surface(0)), Hemisphere::Left);
+        QCOMPARE(window->getResources()->guessedHemisphere(surface(0)->documentId()), Hemisphere::Left);
         QVERIFY(findColour(show(View::Lateral), true).count > 300);
 
         QMenu* sides = views()->hemisphereMenu();
@@ -303,15 +303,15 @@ private slots:
         QCOMPARE(choices[0]->text(), QString("&Automatic (left)"));
         QVERIFY(choices[0]->isChecked());
         choices[2]->trigger();  // right
-        QCOMPARE(views()->hemisphere(surface(0)), Hemisphere::Right);
+        QCOMPARE(views()->hemisphere(surface(0)->documentId()), Hemisphere::Right);
         QCOMPARE(findColour(show(View::Lateral), true).count, 0);
         QVERIFY(findColour(show(View::Medial), true).count > 300);
         emit window->viewMenu()->aboutToShow();
         QVERIFY(choices[2]->isChecked());
         // The other surface keeps its own guess; back to automatic.
-        QCOMPARE(views()->hemisphere(surface(1)), Hemisphere::Left);
+        QCOMPARE(views()->hemisphere(surface(1)->documentId()), Hemisphere::Left);
         choices[0]->trigger();
-        QCOMPARE(views()->hemisphere(surface(0)), Hemisphere::Left);
+        QCOMPARE(views()->hemisphere(surface(0)->documentId()), Hemisphere::Left);
     }
 
     void giftiStructureDecidesWhenTheNameDoesNot()
@@ -334,7 +334,7 @@ private slots:
         out.close();
         makeWindow({"pial.surf.gii"});
         QCOMPARE(surface(0)->getSurface()->anatomicalStructure(), QString("CortexRight"));
-        QCOMPARE(ViewMenu::guessedHemisphere(surface(0)), Hemisphere::Right);
+        QCOMPARE(window->getResources()->guessedHemisphere(surface(0)->documentId()), Hemisphere::Right);
     }
 
     void docksAndSpinAreToggled()

@@ -1,0 +1,155 @@
+// The one document behind the window: which files are open and how each is
+// drawn, the picked vertex and the legend. Every change goes through it and
+// it signals what changed; the tree rows, property boxes, pick panel, View
+// menu, legend and view observe it instead of each other. Files are known by
+// ids that stay the same while other files open and close.
+#pragma once
+
+#include "scene_state.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+#include <vector>
+
+class SceneDocument : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Id = int;
+    static constexpr Id none = -1;
+
+    explicit SceneDocument(QObject* parent = nullptr);
+
+    // A file's entry, appended when its row is made.
+    Id addSurface(const QString& path);
+    Id addStatistics(Id surface, const QString& path);
+    Id addTags(const QString& path);
+    // The file is closed: its entry goes, and what referred to it with it.
+    void remove(Id id);
+    // Everything goes, as before a scene is opened.
+    void clear();
+
+    const gyroscene::surface_state* surface(Id id) const;
+    const gyroscene::statistics_state* statistics(Id id) const;
+    const gyroscene::tags_state* tags(Id id) const;
+    // The surface a statistics file belongs to; none for other ids.
+    Id surfaceOf(Id statistics) const;
+    std::vector<Id> surfaces() const;
+    std::vector<Id> statisticsOf(Id surface) const;
+    std::vector<Id> tagFiles() const;
+    // The look of a column, its defaults when it was never set.
+    gyroscene::column_state column(Id statistics, const QString& name) const;
+    // The statistics file and column colouring the surface: none and empty
+    // when it shows its own colour.
+    Id colouringFile(Id surface) const;
+    QString colouringColumn(Id surface) const;
+    Id underlayFile(Id surface) const;
+
+    // Layers of any kind.
+    bool isShown(Id id) const;
+    void setShown(Id id, bool shown);
+
+    void setSurfaceColour(Id surface, const QColor& colour);
+    void setSurfaceOpacity(Id surface, float opacity);
+    void setHemisphere(Id surface, gyroscene::Hemisphere side);
+    // `file` none for no underlay.
+    void setUnderlay(Id surface, Id file, const QString& column, int shades);
+
+    // The column colours its surface from now on, the only one to do so.
+    void chooseColumn(Id statistics, const QString& column);
+    // The column last chosen in the file, shown or not; empty before any.
+    QString chosenColumn(Id statistics) const;
+    void setColumnLimits(Id statistics, const QString& column, float lower, float upper);
+    void setColumnBar(Id statistics, const QString& column, const QString& bar);
+    void setColumnThreshold(Id statistics, const QString& column, float threshold);
+
+    void setTagRadius(Id tags, double radius);
+    void setTagColour(Id tags, const QColor& colour);
+
+    // Signals even when the vertex is the one picked already.
+    void setPick(Id surface, int vertex);
+    Id pickedSurface() const;
+    int pickedVertex() const;
+
+    void setLegendShown(bool shown);
+    bool legendShown() const;
+    // The surface whose column the legend describes.
+    Id legendSurface() const;
+    void setBackground(const QColor& colour);
+    QColor background() const;
+
+    // The surface the side views and the next statistics file are for.
+    void setCurrentSurface(Id surface);
+    Id currentSurface() const;
+
+    // The state as plain data, files in the order they were opened (the
+    // camera and view size are the window's to add).
+    gyroscene::scene_state state() const;
+
+    // The scene file the document was opened from or saved to; empty for none.
+    QString sceneFile() const;
+    void setSceneFile(const QString& path);
+    // Changed since it was last opened or saved as a scene.
+    bool isModified() const;
+    void setModified(bool modified);
+
+signals:
+    void filesChanged();
+    void surfaceChanged(SceneDocument::Id surface);
+    // Which file and column colour the surface.
+    void colouringChanged(SceneDocument::Id surface);
+    void statisticsChanged(SceneDocument::Id statistics);
+    void columnChanged(SceneDocument::Id statistics, const QString& column);
+    void tagsChanged(SceneDocument::Id tags);
+    void layerShownChanged(SceneDocument::Id id);
+    void pickChanged();
+    void legendChanged(bool shown);
+    void backgroundChanged(const QColor& colour);
+    void currentSurfaceChanged(SceneDocument::Id surface);
+    void modifiedChanged(bool modified);
+    void sceneFileChanged(const QString& path);
+
+private:
+    struct Surface {
+        gyroscene::surface_state state;
+        std::vector<Id> files;
+        // Which of its files colours it (an id, unlike the state's index).
+        Id colouring = none;
+        QString colouringColumn;
+        Id underlay = none;
+    };
+    struct Statistics {
+        Id surface = none;
+        gyroscene::statistics_state state;
+        QString chosen;
+        quint64 chosenAt = 0;
+    };
+
+    Surface* surfaceEntry(Id id);
+    Statistics* statisticsEntry(Id id);
+    gyroscene::tags_state* tagsEntry(Id id);
+    gyroscene::column_state& columnEntry(Id statistics, const QString& column);
+    // After a file stopped colouring: the shown file chosen most recently
+    // colours the surface, or nothing does.
+    void handOverColouring(Id surface);
+    void changed();
+
+    Id nextId = 1;
+    quint64 choices = 0;
+    std::vector<Id> surfaceOrder;
+    std::vector<Id> tagOrder;
+    QHash<Id, Surface> surfaceEntries;
+    QHash<Id, Statistics> statisticsEntries;
+    QHash<Id, gyroscene::tags_state> tagEntries;
+    Id picked = none;
+    int pickedIndex = -1;
+    bool legend = true;
+    Id legendOf = none;
+    QColor backgroundColour{0, 0, 0};
+    Id current = none;
+    QString scenePath;
+    bool modified = false;
+};
