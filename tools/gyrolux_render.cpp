@@ -130,6 +130,10 @@ int main(int argc, char* argv[])
     // Most of a run's memory is filled once, right away: on huge pages.
     use_huge_page_heap(std::size_t(1) << 30);
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.size() == 1 && arguments[0] == "--version") {
+        std::cout << "gyrolux-render " << GYROLUX_VERSION << "\n";
+        return done;
+    }
     ProgramOptions program;
     if (const auto problem = parse_program_options(arguments, &program)) {
         complain(problem->message);
