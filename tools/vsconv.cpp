@@ -5,7 +5,6 @@
 // records where it came from. An OUT ending in ".gii" is written as GIFTI
 // data, one array per column; one ending in ".mgh" or ".mgz" as an MGH
 // volume of n x 1 x 1 voxels, one frame per column (".mgz" compressed).
-#include "tool_input.h"
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
 #include "quillon.h"
@@ -38,8 +37,6 @@ int main(int argc, char* argv[]) {
     }
     const char* in = argv[first];
     const std::string out = argv[first + 1];
-    if (!tool_input_exists("vsconv", in))
-        return 1;
     zelVertstatsFile file;
     if (load_statistics_or_vertex_data(file, in) != OK)
         return 1;

@@ -23,8 +23,6 @@ int main(int argc, char* argv[]) {
         std::cerr << "usage: " << argv[0] << " FILE" << std::endl;
         return 2;
     }
-    if (!tool_input_exists("vsinfo", argv[1]))
-        return 1;
     zelVertstatsFile file;
     const bool other = vertex_data_format(argv[1]) != NOT_VERTEX_DATA;
     if (load_statistics_or_vertex_data(file, argv[1]) != OK)

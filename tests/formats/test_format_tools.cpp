@@ -216,8 +216,11 @@ TEST_F(ToolFormatTest, ToolsAnswerHelpAndNameAMissingOrUnknownFileOnce)
         std::size_t first = r.err.find(absent);
         ASSERT_NE(first, std::string::npos) << r.err;
         EXPECT_EQ(r.err.find(absent, first + 1), std::string::npos) << r.err;
-        EXPECT_THAT(r.err, HasSubstr("No such file or directory"));
     }
+    // the same for a name that asks for another program's format
+    CommandRun r = tool(VSINFO_PATH, q(absent + ".func.gii"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error reading \"" + absent + ".func.gii\": no such regular file.\n");
     // an annotation-like binary file and text without numbers: no reader's
     std::string binary = write("lh.aparc.annot", std::string("\0\0\0\x03\0\0\0\x01\x01\x02", 10));
     std::string words = write("words.txt", "alpha beta\n");
