@@ -39,6 +39,30 @@ void write_bytes(const char *target, const char *name, const std::string &bytes)
     }
 }
 
+void write_gzip(const char *target, const char *name, const std::string &bytes)
+{
+    std::string p = path(target, name);
+    gzFile f = gzopen(p.c_str(), "wb9");
+    if (f == nullptr || gzwrite(f, bytes.data(), unsigned(bytes.size())) != int(bytes.size()) ||
+        gzclose(f) != Z_OK) {
+        std::fprintf(stderr, "make_seeds: cannot write %s\n", p.c_str());
+        ok = false;
+    }
+}
+
+std::string read_back(const std::string &p)
+{
+    std::string bytes;
+    if (std::FILE *f = std::fopen(p.c_str(), "rb")) {
+        char chunk[4096];
+        std::size_t n;
+        while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+            bytes.append(chunk, n);
+        std::fclose(f);
+    }
+    return bytes;
+}
+
 std::string be32(std::uint32_t v)
 {
     return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
@@ -108,13 +132,9 @@ void mgh_seeds()
     write_bytes("mgh", "uchar.mgh", mgh(4, 1, 0, "\x01\x02\xfe\xff"));
     write_bytes("mgh", "short.mgh", mgh(2, 1, 4, std::string("\x80\0\x7f\xff", 4)));
     write_bytes("mgh", "int.mgh", mgh(1, 1, 1, be32(0xfffffff6)));
-    std::string p = path("mgh", "float_frames.mgz");
-    gzFile f = gzopen(p.c_str(), "wb");
-    if (f == nullptr || gzwrite(f, floats.data(), unsigned(floats.size())) != int(floats.size()) ||
-        gzclose(f) != Z_OK) {
-        std::fprintf(stderr, "make_seeds: cannot write %s\n", p.c_str());
-        ok = false;
-    }
+    write_gzip("mgh", "float_frames.mgz", floats);
+    // one voxel, far more frames than columns are allowed
+    write_gzip("mgh", "many_frames.mgz", mgh(1, 200000, 3, std::string(800000, '\0')));
 }
 
 std::string ascii_array(const char *intent, const char *type, const char *order,
@@ -153,6 +173,20 @@ void gifti_seeds()
                                       "0 1 2 0 1 3"),
                       2));
 
+    // the same compressed whole, as template surfaces are published
+    write_gzip("gifti_surface", "tetrahedron.surf.gii.gz",
+               read_back(path("gifti_surface", "tetrahedron.surf.gii")));
+    // older writers' spellings; big-endian values
+    write_bytes("gifti_surface", "legacy_big_endian.surf.gii",
+                gifti("<DataArray Intent=\"NIFTI_INTENT_POINTSET\" DataType=\"float32\" "
+                      "ArrayIndexingOrder=\"RowMajorOrder\" Dimensionality=\"2\" Dim0=\"3\" "
+                      "Dim1=\"3\" Encoding=\"GIFTI_ENCODING_B64BIN\" Endian=\"GIFTI_ENDIAN_BIG\">"
+                      "<Data>AAAAAAAAAAAAAAAAP4AAAAAAAAAAAAAAAAAAAD+AAAAAAAAA</Data></DataArray>\n"
+                      "<DataArray Intent=\"NIFTI_INTENT_TRIANGLE\" DataType=\"NIFTI_TYPE_INT32\" "
+                      "ArrayIndexingOrder=\"C\" Dimensionality=\"2\" Dim0=\"1\" Dim1=\"3\" "
+                      "Encoding=\"GIFTI_ENCODING_ASCII\" Endian=\"big\"><Data>0 1 2</Data>"
+                      "</DataArray>\n", 2));
+
     if (output_gifti_data(path("gifti_data", "two_columns.func.gii").c_str(),
                           {{"thickness", {1.5f, 2.5f, -3.0f}}, {"p_value", {0.5f, 0.25f, 1.0f}}}) != OK)
         ok = false;
@@ -165,6 +199,22 @@ void gifti_seeds()
                                       "Dimensionality=\"2\" Dim0=\"3\" Dim1=\"2\"", "",
                                       "1 2 3 4 5 6"),
                       2));
+    write_gzip("gifti_data", "two_columns.func.gii.gz",
+               read_back(path("gifti_data", "two_columns.func.gii")));
+    // no rows and a million columns; one row of far too many columns
+    write_bytes("gifti_data", "no_rows.func.gii",
+                gifti(ascii_array("NIFTI_INTENT_NONE", "NIFTI_TYPE_FLOAT32", "RowMajorOrder",
+                                  "Dimensionality=\"2\" Dim0=\"0\" Dim1=\"1000000\"", "", ""),
+                      1));
+    std::string wide = gifti(ascii_array("NIFTI_INTENT_NONE", "uint8", "RowMajorOrder",
+                                         "Dimensionality=\"2\" Dim0=\"1\" Dim1=\"200000\"", "",
+                                         "@"),
+                             1);
+    std::string zeros;
+    for (int i = 0; i < 200000; ++i)
+        zeros += "0 ";
+    wide.replace(wide.find('@'), 1, zeros);
+    write_gzip("gifti_data", "many_columns.func.gii.gz", wide);
 }
 
 } // namespace

@@ -117,7 +117,7 @@ int main(int argc, char *argv[])
     stats.putDataColumn(smooth, "smooth");
     stats.putDataColumn(blob, "blob");
     stats.putDataColumn(noise, "noise");
-    if (!stats.writeFile(dir + "/brain.vertstats", false)) {
+    if (!write_statistics_quietly(stats, dir + "/brain.vertstats", false)) {
         std::fprintf(stderr, "make_samples: could not write %s/brain.vertstats\n", dir.c_str());
         return 1;
     }

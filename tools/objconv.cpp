@@ -9,6 +9,7 @@
 #include "gifti_surface.h"
 #include "object_io.h"
 #include "surface_files.h"
+#include "tool_input.h"
 #include "quillon.h"
 
 #include <cstdio>
@@ -92,6 +93,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: objconv [--ascii|--binary] [--compress|--no-compress] IN OUT\n");
         return 2;
     }
+    if (!tool_input_exists("objconv", paths[0]))
+        return 1;
 
     File_formats form = ASCII_FORMAT;
     int n_objects = 0;

@@ -8,6 +8,7 @@
 #include "gifti_surface.h"
 #include "object_io.h"
 #include "surface_files.h"
+#include "tool_input.h"
 #include "quillon.h"
 
 #include <cstdio>
@@ -104,10 +105,20 @@ int main(int argc, char **argv)
 {
     // Most of a run's memory is filled once, right away: on huge pages.
     use_huge_page_heap(std::size_t(256) << 20);
+    if (argc == 2 && is_help_option(argv[1])) {
+        std::printf("usage: objinfo FILE\n"
+                    "Lists the objects of a surface file (.obj, FreeSurfer, GIFTI, GIFTI\n"
+                    "compressed as .gii.gz), one line each: index, kind, form, and for\n"
+                    "polygons, lines and quadmesh the point count, item count and colour\n"
+                    "flag.\n");
+        return 0;
+    }
     if (argc != 2) {
         std::fprintf(stderr, "usage: objinfo FILE\n");
         return 2;
     }
+    if (!tool_input_exists("objinfo", argv[1]))
+        return 1;
     int other = describe_other_format(argv[1]);
     if (other >= 0)
         return other;

@@ -3,7 +3,8 @@
 // IN may also be per-vertex data of another program (a FreeSurfer curv
 // file, MGH, MGZ or GIFTI data, known by its content); its header then
 // records where it came from. An OUT ending in ".gii" is written as GIFTI
-// data, one array per column.
+// data, one array per column; one ending in ".mgh" or ".mgz" as an MGH
+// volume of n x 1 x 1 voxels, one frame per column (".mgz" compressed).
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
 #include "quillon.h"
@@ -37,24 +38,16 @@ int main(int argc, char* argv[]) {
     const char* in = argv[first];
     const std::string out = argv[first + 1];
     zelVertstatsFile file;
-    if (vertex_data_format(in) != NOT_VERTEX_DATA) {
-        vertex_data data;
-        if (input_vertex_data(in, &data) != OK) {
-            std::cerr << "ERROR: could not read file " << in << std::endl;
-            return 1;
-        }
-        fill_vertstats_file(file, data, in);
-    } else {
-        file.loadFile(in, true);
-    }
-    if (endsWith(out, ".gii")) {
-        if (output_gifti_data(out.c_str(), vertstats_columns(file)) != OK) {
-            std::cerr << "ERROR: could not write file " << out << std::endl;
-            return 1;
-        }
-        return 0;
-    }
-    if (!file.writeFile(out, oldStyle)) {
+    if (load_statistics_or_vertex_data(file, in) != OK)
+        return 1;
+    Status written = OK;
+    if (endsWith(out, ".gii"))
+        written = output_gifti_data(out.c_str(), vertstats_columns(file));
+    else if (endsWith(out, ".mgh") || endsWith(out, ".mgz"))
+        written = output_mgh_data(out.c_str(), vertstats_columns(file), endsWith(out, ".mgz"));
+    else if (!write_statistics_quietly(file, out, oldStyle))
+        written = ERROR;
+    if (written != OK) {
         std::cerr << "ERROR: could not write file " << out << std::endl;
         return 1;
     }

@@ -2,6 +2,7 @@
 // the structure of its header. Per-vertex data of another program (curv,
 // MGH, MGZ, GIFTI) is described the same way, after a line naming its
 // format.
+#include "tool_input.h"
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
 #include "quillon.h"
@@ -11,22 +12,23 @@
 int main(int argc, char* argv[]) {
     // Most of a run's memory is filled once, right away: on huge pages.
     use_huge_page_heap(std::size_t(256) << 20);
+    if (argc == 2 && is_help_option(argv[1])) {
+        std::cout << "usage: vsinfo FILE\n"
+                     "Describes a statistics file or per-vertex data of another program\n"
+                     "(FreeSurfer curv, MGH, MGZ, GIFTI, GIFTI compressed as .gii.gz): its\n"
+                     "format, column and row counts, column names and header structure.\n";
+        return 0;
+    }
     if (argc != 2) {
         std::cerr << "usage: " << argv[0] << " FILE" << std::endl;
         return 2;
     }
     zelVertstatsFile file;
-    if (vertex_data_format(argv[1]) != NOT_VERTEX_DATA) {
-        vertex_data data;
-        if (input_vertex_data(argv[1], &data) != OK) {
-            std::cerr << "ERROR: could not read file " << argv[1] << std::endl;
-            return 1;
-        }
-        std::cout << "format: " << vertex_data_format_name(data.format) << "\n";
-        fill_vertstats_file(file, data, argv[1]);
-    } else {
-        file.loadFile(argv[1], true);
-    }
+    const bool other = vertex_data_format(argv[1]) != NOT_VERTEX_DATA;
+    if (load_statistics_or_vertex_data(file, argv[1]) != OK)
+        return 1;
+    if (other)
+        std::cout << "format: " << file.getHeaderValue("source_format");
     std::cout << "columns: " << file.getNumColumns() << "\n";
     std::cout << "rows: " << file.getNumRows() << "\n";
     for (const std::string& name : file.getDataHeader())

@@ -19,7 +19,7 @@ bool ends_with(const std::string &text, const char *suffix)
 Format_file_roles format_file_role(const char *filename)
 {
     const std::string name = filename;
-    if (ends_with(name, ".gii"))
+    if (has_gifti_suffix(filename))
         return gifti_file_holds_surface(filename) == 0 ? FORMAT_DATA_FILE : FORMAT_SURFACE_FILE;
     if (ends_with(name, ".mgh") || ends_with(name, ".mgz"))
         return FORMAT_DATA_FILE;
@@ -27,6 +27,8 @@ Format_file_roles format_file_role(const char *filename)
     case FREESURFER_SURFACE_DATA: return FORMAT_SURFACE_FILE;
     case FREESURFER_CURV_DATA:
     case FREESURFER_OLD_CURV_DATA: return FORMAT_DATA_FILE;
+    case GIFTI_DATA:
+        return gifti_file_holds_surface(filename) == 1 ? FORMAT_SURFACE_FILE : FORMAT_DATA_FILE;
     default: return NOT_A_FORMAT_FILE;
     }
 }
@@ -37,8 +39,10 @@ std::string format_file_title(const char *filename)
     std::size_t slash = title.find_last_of('/');
     if (slash != std::string::npos)
         title.erase(0, slash + 1);
-    for (const char *suffix : {".gii", ".mgh", ".mgz"})
-        if (ends_with(title, suffix) && title.size() > 4)
-            return title.substr(0, title.size() - 4);
+    for (const char *suffix : {".gii.gz", ".gii", ".mgh", ".mgz"}) {
+        const std::size_t k = std::strlen(suffix);
+        if (ends_with(title, suffix) && title.size() > k)
+            return title.substr(0, title.size() - k);
+    }
     return title;
 }

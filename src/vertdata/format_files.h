@@ -12,13 +12,14 @@ enum Format_file_roles {
     FORMAT_DATA_FILE = 2
 };
 
-// ".gii" by its arrays' intents (a POINTSET and a TRIANGLE array make a
+// ".gii" and ".gii.gz" (or content that starts like GIFTI, inflated or
+// not) by its arrays' intents (a POINTSET and a TRIANGLE array make a
 // surface; a broken file counts as a surface, whose reader says why),
 // ".mgh" and ".mgz" as data, otherwise by FreeSurfer magic number (any
 // surface kind, so that quadrangle surfaces are refused by the surface
 // reader) or an old curv file's size.
 Format_file_roles format_file_role(const char *filename);
 
-// The file name without its directory, less ".gii", ".mgh" or ".mgz":
-// "lh.white", "lh.thickness", "lh.pial.surf".
+// The file name without its directory, less ".gii.gz", ".gii", ".mgh" or
+// ".mgz": "lh.white", "lh.thickness", "lh.pial.surf".
 std::string format_file_title(const char *filename);

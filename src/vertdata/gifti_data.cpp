@@ -4,6 +4,7 @@
 #include "vertex_data.h"
 
 #include "gifti_file.h"
+#include "gifti_library.h"
 
 #include <cstring>
 #include <memory>
@@ -36,8 +37,16 @@ Status read_columns(const char *filename, const gifti_image *image,
                         "data has one or two.\n", filename, i, array->num_dim);
             return ERROR;
         }
-        if (k == 0) {
+        // An empty array would still cost a column each (and a statistics
+        // file's columns grow one another while there are no rows).
+        if (k == 0 || rows == 0) {
             print_error("Error reading \"%s\": data array %d holds no values.\n", filename, i);
+            return ERROR;
+        }
+        if (std::uint64_t(k) > max_vertex_columns - columns->size()) {
+            print_error("Error reading \"%s\": data array %d would make more than %zu "
+                        "columns; that is no per-vertex data.\n", filename, i,
+                        max_vertex_columns);
             return ERROR;
         }
         if (n_rows >= 0 && rows != n_rows) {
@@ -116,7 +125,7 @@ Status output_gifti_data(const char *filename, const std::vector<vertex_column> 
         if (n > 0)
             std::memcpy(array->data, columns[i].values.data(), n * sizeof(float));
     }
-    if (gifti_write_image(image.get(), filename, 1) != 0) {
+    if (gifti_library_write(image.get(), filename) != 0) {
         print_error("Error writing \"%s\": the GIFTI library could not write it.\n",
                     filename);
         return ERROR;

@@ -93,6 +93,11 @@ Status input_mgh_data(const char *filename, vertex_data *data)
                     depth, frames);
         return ERROR;
     }
+    if (std::size_t(frames) > max_vertex_columns) {
+        print_error("Error reading \"%s\": %d frames, more than the %zu columns per-vertex "
+                    "data may have.\n", filename, frames, max_vertex_columns);
+        return ERROR;
+    }
     const int per_value = value_size(type);
     if (per_value == 0) {
         print_error("Error reading \"%s\": unknown MGH data type %d.\n", filename, type);

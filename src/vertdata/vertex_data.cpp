@@ -26,7 +26,7 @@ Vertex_data_formats vertex_data_format(const char *filename)
 {
     // The suffixes decide first, so that a broken file is reported as what
     // its name says it is.
-    if (ends_with(filename, ".gii"))
+    if (has_gifti_suffix(filename))
         return GIFTI_DATA;
     if (ends_with(filename, ".mgh"))
         return MGH_DATA;
@@ -42,7 +42,7 @@ Vertex_data_formats vertex_data_format(const char *filename)
     case NOT_FREESURFER_FILE: break;
     default: return FREESURFER_SURFACE_DATA;
     }
-    if (looks_like_gifti_file(filename))
+    if (looks_like_gifti_file(filename)) // compressed or not
         return GIFTI_DATA;
     std::FILE *f = std::fopen(filename, "rb");
     if (f == nullptr)

@@ -25,13 +25,19 @@ enum Vertex_data_formats {
     FREESURFER_SURFACE_DATA = 6   // a surface, not data: refused by the readers
 };
 
+// No reader builds more columns than this: each costs far more than the few
+// bytes a file may spend on it, and a file of more is no per-vertex data a
+// viewer can show.
+constexpr std::size_t max_vertex_columns = 100000;
+
 struct vertex_data {
     Vertex_data_formats format = NOT_VERTEX_DATA;
     std::vector<vertex_column> columns; // all of one length
 };
 
-// The format of a file from its suffix (".gii", ".mgh", ".mgz"; ".txt" and
-// ".vertstats" are statistics files), else from its first bytes and size.
+// The format of a file from its suffix (".gii", ".gii.gz", ".mgh", ".mgz";
+// ".txt" and ".vertstats" are statistics files), else from its first bytes
+// (inflated, for GIFTI) and size.
 Vertex_data_formats vertex_data_format(const char *filename);
 // "FreeSurfer curv", "MGH", ... for messages and headers.
 const char *vertex_data_format_name(Vertex_data_formats format);
@@ -48,6 +54,12 @@ Status input_gifti_data(const char *filename, vertex_data *data);
 Status begin_vertex_data_read(const char *filename, vertex_data *data, std::uint64_t *size);
 // Whichever of the above the file's content asks for.
 Status input_vertex_data(const char *filename, vertex_data *data);
+
+// Writes the columns (all of one length, at least one value) as an MGH
+// volume of n x 1 x 1 float voxels, one frame per column, gzip-compressed
+// (MGZ) when 'compressed'.
+Status output_mgh_data(const char *filename, const std::vector<vertex_column> &columns,
+                       bool compressed);
 
 // Writes the columns (all of one length) as a GIFTI data file, one float
 // array per column named by its "Name" metadata, gzip-compressed and

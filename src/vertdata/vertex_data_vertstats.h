@@ -12,3 +12,14 @@ void fill_vertstats_file(zelVertstatsFile &file, const vertex_data &data,
 
 // The columns of a statistics file, for writing as per-vertex data.
 std::vector<vertex_column> vertstats_columns(const zelVertstatsFile &file);
+
+// What vsinfo and vsconv read: per-vertex data of another program (then
+// written into 'file' as fill_vertstats_file does), else a statistics
+// file. A file that is neither (binary, or text the statistics reader
+// found no rows in and complained about) is refused: ERROR, each problem
+// printed to standard error once, naming the file.
+Status load_statistics_or_vertex_data(zelVertstatsFile &file, const char *filename);
+
+// writeFile without its progress lines on standard output.
+bool write_statistics_quietly(zelVertstatsFile &file, const std::string &filename,
+                              bool oldStyle);

@@ -7,12 +7,19 @@ independent implementation the format tests compare gyrolux against.
 KIND is fs-surface, curv, mgh, gifti-surface or gifti-data; OPTION is
 "centre" (fs-surface), the data type (mgh), the encoding, "transform"
 (gifti-surface: gzip-compressed, with a translation) or "types" (gifti-data:
-a column-major float64 array, uint8 and int16 arrays). The dump lists
+a column-major float64 array, uint8 and int16 arrays). KIND hand-surface
+or hand-data writes by hand what nibabel cannot (OPTION a variant of
+HAND_VARIANTS: other writers' attribute spellings, big-endian data,
+external data files) and dumps nibabel's reading of it; a PATH ending in
+".gz" is written (and dumped) gzip-compressed. The dump lists
 the values as '%.9g' (exact for float32): "points N" and N lines, then
 "triangles M" and M lines; or per column "column NAME N" and N lines.
 """
+import base64
+import gzip
 import os
 import sys
+import zlib
 
 import numpy as np
 import nibabel as nib
@@ -74,8 +81,84 @@ def gifti_columns(img):
     return columns
 
 
+# variant: (Encoding, Endian, DataType spelling: 'nifti' or 'label')
+HAND_VARIANTS = {
+    'legacy-ascii': ('GIFTI_ENCODING_ASCII', 'LittleEndian', 'nifti'),
+    'legacy-base64': ('GIFTI_ENCODING_B64BIN', 'LittleEndian', 'nifti'),
+    'legacy-gzip': ('GIFTI_ENCODING_B64GZ', 'GIFTI_ENDIAN_LITTLE', 'nifti'),
+    'big-spelled-out': ('Base64Binary', 'GIFTI_ENDIAN_BIG', 'nifti'),
+    'big-gzip': ('GZipBase64Binary', 'BigEndian', 'label'),
+    'big-short': ('B64BIN', 'big', 'label'),
+    'little-labels': ('GZipBase64Binary', 'little', 'label'),
+    'external-big': ('ExternalFileBinary', 'GIFTI_ENDIAN_BIG', 'nifti'),
+    'external-little': ('GIFTI_ENCODING_EXTBIN', 'LittleEndian', 'label'),
+}
+NIFTI_TYPES = {'float32': 'NIFTI_TYPE_FLOAT32', 'float64': 'NIFTI_TYPE_FLOAT64',
+               'int32': 'NIFTI_TYPE_INT32', 'int16': 'NIFTI_TYPE_INT16',
+               'uint8': 'NIFTI_TYPE_UINT8', 'uint16': 'NIFTI_TYPE_UINT16',
+               'int8': 'NIFTI_TYPE_INT8'}
+
+
+def hand_array(data, intent, variant, path, index):
+    encoding, endian, names = HAND_VARIANTS[variant]
+    big = endian in ('GIFTI_ENDIAN_BIG', 'BigEndian', 'big')
+    label = data.dtype.name
+    dtype = NIFTI_TYPES[label] if names == 'nifti' else label
+    raw = data.astype(data.dtype.newbyteorder('>' if big else '<')).tobytes()
+    ext, body = '', ''
+    if 'ASCII' in encoding:
+        body = '\n'.join(' '.join(repr(x.item()) for x in np.atleast_1d(row)) for row in data)
+    elif 'EXT' in encoding or encoding.startswith('External'):
+        name = os.path.basename(path).split('.')[0] + '.dat'
+        with open(os.path.join(os.path.dirname(path), name), 'ab') as f:
+            offset = f.tell()
+            f.write(raw)
+        ext = ' ExternalFileName="%s" ExternalFileOffset="%d"' % (name, offset)
+    elif 'GZ' in encoding:
+        body = base64.b64encode(zlib.compress(raw)).decode()
+    else:
+        body = base64.b64encode(raw).decode()
+    dims = ' '.join('Dim%d="%d"' % (i, n) for i, n in enumerate(data.shape))
+    return ('<DataArray Intent="%s" DataType="%s" ArrayIndexingOrder="RowMajorOrder" '
+            'Dimensionality="%d" %s Encoding="%s" Endian="%s"%s><Data>%s</Data></DataArray>\n'
+            % (intent, dtype, data.ndim, dims, encoding, endian, ext, body))
+
+
+def save_text(path, text):
+    data = text.encode()
+    with open(path, 'wb') as f:
+        f.write(gzip.compress(data) if path.endswith('.gz') else data)
+
+
+def load_gifti(path):
+    if path.endswith('.gz'):
+        with gzip.open(path, 'rb') as f:
+            return GiftiImage.from_bytes(f.read())
+    return nib.load(path)
+
+
+def write_hand(kind, path, variant, rng):
+    if kind == 'hand-surface':
+        coords, faces = surface(rng, True)
+        arrays = [(coords, 'NIFTI_INTENT_POINTSET'), (faces, 'NIFTI_INTENT_TRIANGLE')]
+    else:
+        arrays = [(values(rng, 40, True).reshape(20, 2), 'NIFTI_INTENT_SHAPE'),
+                  (np.linspace(-32768, 32767, 20).astype(np.int16), 'NIFTI_INTENT_NONE'),
+                  (np.arange(0, 260, 13).astype(np.uint8), 'NIFTI_INTENT_NONE'),
+                  ((values(rng, 20) * np.float32(1e-3)).astype(np.float64), 'NIFTI_INTENT_NONE'),
+                  (rng.integers(-100000, 100000, 20).astype(np.int32), 'NIFTI_INTENT_NONE')]
+    text = ('<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<GIFTI Version="1.0" NumberOfDataArrays="%d">\n' % len(arrays) +
+            ''.join(hand_array(a, intent, variant, path, i)
+                    for i, (a, intent) in enumerate(arrays)) + '</GIFTI>\n')
+    save_text(path, text)
+    return dump('gifti-surface' if kind == 'hand-surface' else 'gifti-data', path)
+
+
 def write(kind, path, option):
     rng = np.random.default_rng(20261209)
+    if kind.startswith('hand-'):
+        return write_hand(kind, path, option, rng)
     if kind == 'fs-surface':
         coords, faces = surface(rng)
         info = None
@@ -151,12 +234,12 @@ def dump(kind, path):
         data = data.reshape(data.shape[0], -1)
         return dump_columns([('frame%d' % f, data[:, f]) for f in range(data.shape[1])])
     if kind == 'gifti-surface':
-        img = nib.load(path)
+        img = load_gifti(path)
         coords = img.agg_data('NIFTI_INTENT_POINTSET')
         faces = img.agg_data('NIFTI_INTENT_TRIANGLE')
         return dump_surface(coords, faces)
     if kind == 'gifti-data':
-        return dump_columns(gifti_columns(nib.load(path)))
+        return dump_columns(gifti_columns(load_gifti(path)))
     raise SystemExit('unknown kind ' + kind)
 
 

@@ -179,7 +179,7 @@ TEST_F(FormatErrorTest, CurvAndMghCountsAreCheckedAgainstTheFile)
     expect_data_refused("b.mgh", mgh(2, 4, 1, 1, 3) + four, "version 2, not 1");
     expect_data_refused("c.mgh", mgh(1, 2, 2, 1, 3) + four, "a volume of 2 x 2 x 1 voxels");
     expect_data_refused("d.mgh", mgh(1, 4, 1, 1, 7) + four, "unknown MGH data type 7");
-    expect_data_refused("e.mgh", mgh(1, 0x7fffffff, 1, 0x7fffffff, 3) + four, "do not fit");
+    expect_data_refused("e.mgh", mgh(1, 0x7fffffff, 1, 100000, 3) + four, "do not fit");
     expect_data_refused("f.mgh", mgh(1, 5, 1, 1, 3) + four, "do not fit");
     // no vertices and half a billion frames: nothing to read, so nothing may be allocated
     expect_data_refused("z.mgh", mgh(1, 0, 1, 0x1f8b0001, 3) + four, "a volume of 0 x 1 x 1 voxels");
@@ -280,7 +280,7 @@ TEST_F(FormatErrorTest, GiftiFilesThatAreNotSurfacesOrNotGiftiAreRefused)
                            gifti(ascii_array("NIFTI_INTENT_POINTSET", "NIFTI_TYPE_FLOAT32",
                                              "Dimensionality=\"2\" Dim0=\"100000000\" Dim1=\"3\"",
                                              "0 0 0") + triangles("0 1 2"), 2),
-                           "declare more values than the file");
+                           "data array 0 declares more values than its data can hold");
     expect_surface_refused("flat.surf.gii",
                            gifti(ascii_array("NIFTI_INTENT_POINTSET", "NIFTI_TYPE_FLOAT32",
                                              "Dimensionality=\"2\" Dim0=\"3\" Dim1=\"2\"",

@@ -151,10 +151,25 @@ TEST_F(ToolFormatTest, VsconvTurnsPerVertexDataIntoStatisticsFilesAndStatisticsI
         zelVertstatsFile file(stats.c_str(), false);
         EXPECT_EQ(file.getHeaderValue("source"), in + "\n");
 
+        EXPECT_EQ(r.out, ""); // no progress lines
+
         std::string gii = path(std::string(c.name) + ".func.gii");
         r = tool(VSCONV_PATH, q(stats) + " " + q(gii));
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(nibabel("dump", "gifti-data", gii), from_stats);
+        // MGH and MGZ: one frame per column, n x 1 x 1
+        for (const char *suffix : {".out.mgh", ".out.mgz"}) {
+            std::string mgh = path(std::string(c.name) + suffix);
+            r = tool(VSCONV_PATH, q(stats) + " " + q(mgh));
+            ASSERT_EQ(r.status, 0) << r.err;
+            std::string frames = from_stats;
+            for (std::size_t at = 0, k = 0; (at = frames.find("column ", at)) != std::string::npos; ++k) {
+                std::size_t end = frames.find(' ', at + 7);
+                frames.replace(at + 7, end - at - 7, "frame" + std::to_string(k));
+                at = end;
+            }
+            EXPECT_EQ(nibabel("dump", "mgh", mgh), frames);
+        }
     }
     // old-style statistics files convert too, their columns named Column0, ...
     std::string old_style = write("old.txt", "1 2\n3 4.5\n");
@@ -180,6 +195,48 @@ TEST_F(ToolFormatTest, VsinfoNamesTheFormatAndTheColumns)
     r = tool(VSINFO_PATH, q(path("lh.surf.gii")));
     EXPECT_EQ(r.status, 1);
     EXPECT_THAT(r.err, HasSubstr("lh.surf.gii"));
+}
+
+TEST_F(ToolFormatTest, ToolsAnswerHelpAndNameAMissingOrUnknownFileOnce)
+{
+    for (const char *program : {OBJINFO_PATH, VSINFO_PATH}) {
+        CommandRun r = tool(program, "--help");
+        EXPECT_EQ(r.status, 0);
+        EXPECT_THAT(r.out, HasSubstr("usage: "));
+        EXPECT_EQ(r.err, "");
+    }
+    const std::string absent = path("absent");
+    for (const char *program : {OBJINFO_PATH, VSINFO_PATH, OBJCONV_PATH, VSCONV_PATH}) {
+        SCOPED_TRACE(program);
+        std::string arguments = q(absent);
+        if (program == std::string(OBJCONV_PATH) || program == std::string(VSCONV_PATH))
+            arguments += " " + q(path("out.txt"));
+        CommandRun r = tool(program, arguments);
+        EXPECT_EQ(r.status, 1);
+        std::size_t first = r.err.find(absent);
+        ASSERT_NE(first, std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find(absent, first + 1), std::string::npos) << r.err;
+    }
+    // the same for a name that asks for another program's format
+    CommandRun r = tool(VSINFO_PATH, q(absent + ".func.gii"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error reading \"" + absent + ".func.gii\": no such regular file.\n");
+    // an annotation-like binary file and text without numbers: no reader's
+    std::string binary = write("lh.aparc.annot", std::string("\0\0\0\x03\0\0\0\x01\x01\x02", 10));
+    std::string words = write("words.txt", "alpha beta\n");
+    for (const std::string &file : {binary, words}) {
+        for (const char *program : {VSINFO_PATH, VSCONV_PATH}) {
+            SCOPED_TRACE(file + " " + program);
+            std::string arguments = q(file);
+            if (program == std::string(VSCONV_PATH))
+                arguments += " " + q(path("out.vertstats"));
+            CommandRun r = tool(program, arguments);
+            EXPECT_EQ(r.status, 1);
+            EXPECT_EQ(r.out, "");
+            EXPECT_THAT(r.err, HasSubstr("Error reading \"" + file + "\""));
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(path("out.vertstats")));
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #include "gifti_file.h"
 
+#include "gifti_attributes.h"
+#include "gifti_library.h"
 #include "gifti_structure.h"
+#include "gifti_text.h"
 
 #include <cfloat>
 #include <cmath>
@@ -12,10 +15,13 @@
 
 namespace {
 
-// Deflate cannot shrink data by more than about 1032 to 1.
-constexpr std::uint64_t max_inflation = 1032;
+constexpr std::uint64_t max_inflation = gifti_max_inflation;
 // No array beyond this many values is taken (the readers index with ints).
 constexpr long long max_values = (1LL << 31) - 1;
+
+// A file of more arrays is no surface or per-vertex data; the library
+// spends far more on each than its few bytes of text.
+constexpr std::size_t max_gifti_arrays = 100000;
 
 bool file_size_of(const char *filename, std::uint64_t *size)
 {
@@ -28,11 +34,18 @@ bool file_size_of(const char *filename, std::uint64_t *size)
 
 // Refuses declared sizes the file (or its external data file) cannot hold,
 // so that the library never allocates more than the file's size allows.
+// Each array's values are bounded by its own Data text, and all of them by
+// the file on disk (a gzip-compressed file holding gzip-compressed arrays
+// could otherwise ask for a million times its size).
 bool check_declared_sizes(const char *filename, const gifti_image *image,
-                          std::uint64_t file_size)
+                          const std::vector<gifti_array_tag> &tags, std::uint64_t file_size)
 {
-    std::uint64_t text_bytes = 0;   // ASCII and base64 data as stored
-    std::uint64_t inflated = 0;     // gzip-compressed data once decoded
+    std::uint64_t decoded = 0; // every array's bytes once decoded
+    if (std::size_t(image->numDA) != tags.size()) {
+        print_error("Error reading \"%s\": the GIFTI library found %d data arrays, the "
+                    "file holds %zu.\n", filename, image->numDA, tags.size());
+        return false;
+    }
     for (int i = 0; i < image->numDA; ++i) {
         const giiDataArray *array = image->darray[i];
         if (array == nullptr)
@@ -58,15 +71,17 @@ bool check_declared_sizes(const char *filename, const gifti_image *image,
             return false;
         }
         const std::uint64_t bytes = std::uint64_t(n) * std::uint64_t(per_value);
+        const std::uint64_t chars = tags[std::size_t(i)].data_chars;
+        bool fits = true;
         switch (array->encoding) {
         case GIFTI_ENCODING_ASCII:
-            text_bytes += 2 * std::uint64_t(n); // a digit and a separator each
+            fits = 2 * std::uint64_t(n) <= chars + 1; // a digit and a separator each
             break;
         case GIFTI_ENCODING_B64BIN:
-            text_bytes += (bytes + 2) / 3 * 4;
+            fits = (bytes + 2) / 3 * 4 <= chars + 4;
             break;
         case GIFTI_ENCODING_B64GZ:
-            inflated += bytes;
+            fits = bytes <= max_inflation * (chars + 64);
             break;
         case GIFTI_ENCODING_EXTBIN: {
             std::uint64_t external = 0;
@@ -90,8 +105,15 @@ bool check_declared_sizes(const char *filename, const gifti_image *image,
                         filename, i);
             return false;
         }
+        if (!fits) {
+            print_error("Error reading \"%s\": data array %d declares more values than "
+                        "its data can hold.\n", filename, i);
+            return false;
+        }
+        if (array->encoding != GIFTI_ENCODING_EXTBIN)
+            decoded += bytes;
     }
-    if (text_bytes > file_size + 1 || inflated > max_inflation * file_size) {
+    if (decoded > max_inflation * (file_size + 64)) {
         print_error("Error reading \"%s\": its data arrays declare more values than "
                     "the file's %llu bytes can hold.\n", filename,
                     static_cast<unsigned long long>(file_size));
@@ -152,20 +174,45 @@ bool convert(const giiDataArray *array, Out *values, bool want_ints)
 // file cannot be read.
 std::string first_text(const char *filename)
 {
-    std::uint64_t size = 0;
-    if (!file_size_of(filename, &size))
-        return {};
-    std::FILE *f = std::fopen(filename, "rb");
-    if (f == nullptr)
-        return {};
-    char head[256];
-    std::size_t n = std::fread(head, 1, sizeof head, f);
-    std::fclose(f);
-    std::string text(head, n);
+    std::string text = gifti_text_head(filename, 256);
     if (text.rfind("\xEF\xBB\xBF", 0) == 0)
         text.erase(0, 3);
     std::size_t start = text.find_first_not_of(" \t\r\n");
     return start == std::string::npos ? std::string() : text.substr(start);
+}
+
+std::string directory_of(const char *filename)
+{
+    std::string name = filename;
+    std::size_t slash = name.find_last_of('/');
+    return slash == std::string::npos ? std::string() : name.substr(0, slash == 0 ? 1 : slash);
+}
+
+// The file's text, checked and with its arrays' attributes in the library's
+// spelling; false with the reason.
+bool prepared_text(const char *filename, std::string *text,
+                   std::vector<gifti_array_tag> *tags, std::uint64_t *disk_size,
+                   std::string *reason)
+{
+    std::string raw, problem;
+    if (!load_gifti_text(filename, &raw, disk_size, reason))
+        return false;
+    std::size_t start = raw.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    start = raw.find_first_not_of(" \t\r\n", start);
+    if (start == std::string::npos || raw[start] != '<') {
+        *reason = "not an XML file, so not GIFTI";
+        return false;
+    }
+    if (!gifti_structure_is_valid(raw, tags, &problem)) {
+        *reason = "not a GIFTI file (" + problem + ")";
+        return false;
+    }
+    if (tags->size() > max_gifti_arrays) {
+        *reason = std::to_string(tags->size()) + " data arrays, more than the " +
+                  std::to_string(max_gifti_arrays) + " a GIFTI file read here may hold";
+        return false;
+    }
+    return normalise_gifti_arrays(raw, *tags, directory_of(filename), text, reason);
 }
 
 } // namespace
@@ -184,25 +231,17 @@ bool looks_like_gifti_file(const char *filename)
 
 gifti_image *read_gifti_file(const char *filename)
 {
+    std::string text;
+    std::vector<gifti_array_tag> tags;
     std::uint64_t size = 0;
-    if (!file_size_of(filename, &size)) {
-        print_error("Error reading \"%s\": no such regular file.\n", filename);
-        return nullptr;
-    }
-    if (!looks_like_xml_file(filename)) {
-        print_error("Error reading \"%s\": not an XML file, so not GIFTI.\n", filename);
-        return nullptr;
-    }
     std::string problem;
-    if (!gifti_structure_is_valid(filename, &problem)) {
-        print_error("Error reading \"%s\": not a GIFTI file (%s).\n", filename,
-                    problem.c_str());
+    if (!prepared_text(filename, &text, &tags, &size, &problem)) {
+        print_error("Error reading \"%s\": %s.\n", filename, problem.c_str());
         return nullptr;
     }
-    gifti_set_verb(0);
     // The structure alone first: its sizes are checked before the library
     // allocates and decodes the data.
-    gifti_image *image = gifti_read_image(filename, 0);
+    gifti_image *image = gifti_library_read(text, false);
     if (image == nullptr) {
         print_error("Error reading \"%s\": not a GIFTI file the GIFTI library can "
                     "read.\n", filename);
@@ -215,11 +254,11 @@ gifti_image *read_gifti_file(const char *filename)
         gifti_free_image(image);
         return nullptr;
     }
-    bool sizes_ok = check_declared_sizes(filename, image, size);
+    bool sizes_ok = check_declared_sizes(filename, image, tags, size);
     gifti_free_image(image);
     if (!sizes_ok)
         return nullptr;
-    image = gifti_read_image(filename, 1);
+    image = gifti_library_read(text, true);
     if (image == nullptr) {
         print_error("Error reading \"%s\": the GIFTI library cannot read its data.\n",
                     filename);
@@ -232,6 +271,13 @@ gifti_image *read_gifti_file(const char *filename)
             gifti_free_image(image);
             return nullptr;
         }
+        // The standard orders every encoding's values alike; nibabel writes
+        // ASCII rows whatever the order says.
+        if (array->encoding == GIFTI_ENCODING_ASCII && array->num_dim == 2 &&
+            array->dims[1] > 1 && array->ind_ord == GIFTI_IND_ORD_COL_MAJOR)
+            print_error("Warning: \"%s\": data array %d is ASCII text in column-major "
+                        "order, read column by column as the GIFTI standard says; some "
+                        "writers (nibabel) write such text row by row.\n", filename, i);
     }
     return image;
 }
@@ -292,11 +338,15 @@ bool is_gifti_surface(const gifti_image *image)
 
 int gifti_file_holds_surface(const char *filename)
 {
-    std::string problem;
-    if (!looks_like_gifti_file(filename) || !gifti_structure_is_valid(filename, &problem))
+    if (!looks_like_gifti_file(filename))
         return -1;
-    gifti_set_verb(0);
-    gifti_image *image = gifti_read_image(filename, 0);
+    std::string text;
+    std::vector<gifti_array_tag> tags;
+    std::uint64_t size = 0;
+    std::string problem; // the reader says it later
+    if (!prepared_text(filename, &text, &tags, &size, &problem))
+        return -1;
+    gifti_image *image = gifti_library_read(text, false);
     if (image == nullptr)
         return -1;
     int holds = image->version == nullptr ? -1 : is_gifti_surface(image) ? 1 : 0;

@@ -1,24 +1,30 @@
-// Reading GIFTI files through the GIFTI I/O library (XML, base64, gzip and
-// external-file encodings), with the checks the library does not make: the
-// declared array sizes are bounded by the file's size before any data is
-// decoded, and the values come out converted whatever their stored type.
+// Reading GIFTI files (plain or gzip-compressed) through the GIFTI I/O
+// library (XML, base64, gzip and external-file encodings), with the checks
+// the library does not make: the declared array sizes are bounded by the
+// file's size before any data is decoded, attributes spelled as other
+// writers spell them are understood, a relative external file is found
+// beside the GIFTI file, and the values come out converted whatever their
+// stored type.
 #pragma once
 
 extern "C" {
 #include <gifti_io.h>
 }
 
+#include "gifti_text.h"
 #include "quillon.h"
 
 // Whether the file starts like XML (after white space and a byte order
-// mark); a GIFTI file always does.
+// mark, inflated when compressed); a GIFTI file always does.
 bool looks_like_xml_file(const char *filename);
 // Whether it starts like a GIFTI file: an XML declaration, a document type
 // or the GIFTI element (a statistics file's "<header>" does not).
 bool looks_like_gifti_file(const char *filename);
 
 // The whole image, data decoded; null with a message naming the file and
-// the reason. Free with gifti_free_image.
+// the reason. An ASCII array in column-major order is read as the standard
+// says, with a warning (nibabel writes such text row by row). Free with
+// gifti_free_image.
 gifti_image *read_gifti_file(const char *filename);
 
 // The shape of an array as rows x columns: a one-dimensional array of n

@@ -2,7 +2,7 @@
 
 #include <expat.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
@@ -44,7 +44,14 @@ struct walk {
     std::vector<std::vector<std::string>> seen_once;
     bool in_cdata = false;
     bool plain_text = false;
+    std::vector<gifti_array_tag> *arrays = nullptr;
+    const std::string *text = nullptr;
 };
+
+bool in_data(const walk *w)
+{
+    return !w->open.empty() && w->open.back() == "Data" && !w->arrays->empty();
+}
 
 void stop(walk *w, const std::string &problem)
 {
@@ -79,6 +86,8 @@ bool gathers_text(const std::string &element)
 void XMLCALL character_data(void *data, const XML_Char *text, int length)
 {
     auto *w = static_cast<walk *>(data);
+    if (in_data(w))
+        w->arrays->back().data_chars += std::size_t(length);
     if (w->in_cdata)
         return;
     if (w->cdata_sections > 0 && length > 0 && !w->open.empty() && gathers_text(w->open.back()))
@@ -142,6 +151,17 @@ void XMLCALL start_element(void *data, const XML_Char *name, const XML_Char **at
                 w->declared_arrays = attributes[i + 1];
     } else if (std::strcmp(name, "DataArray") == 0) {
         ++w->found_arrays;
+        gifti_array_tag tag;
+        const XML_Index at = XML_GetCurrentByteIndex(w->parser);
+        const int count = XML_GetCurrentByteCount(w->parser);
+        if (at < 0 || count < 2 || std::size_t(at) + std::size_t(count) > w->text->size())
+            return stop(w, "a DataArray tag the XML parser cannot place");
+        tag.start = std::size_t(at);
+        tag.length = std::size_t(count);
+        tag.empty_element = w->text->compare(tag.start + tag.length - 2, 2, "/>") == 0;
+        for (int i = 0; attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2)
+            tag.attributes.emplace_back(attributes[i], attributes[i + 1]);
+        w->arrays->push_back(std::move(tag));
     }
     w->open.emplace_back(name);
     w->seen_once.emplace_back();
@@ -163,19 +183,12 @@ void XMLCALL end_element(void *data, const XML_Char *)
 struct parser_free {
     void operator()(XML_ParserStruct *p) const { XML_ParserFree(p); }
 };
-struct file_close {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-
 } // namespace
 
-bool gifti_structure_is_valid(const char *filename, std::string *reason)
+bool gifti_structure_is_valid(const std::string &text, std::vector<gifti_array_tag> *arrays,
+                              std::string *reason)
 {
-    std::unique_ptr<std::FILE, file_close> file(std::fopen(filename, "rb"));
-    if (file == nullptr) {
-        *reason = "cannot be opened";
-        return false;
-    }
+    arrays->clear();
     std::unique_ptr<XML_ParserStruct, parser_free> parser(XML_ParserCreate(nullptr));
     if (parser == nullptr) {
         *reason = "no memory for the XML parser";
@@ -183,15 +196,18 @@ bool gifti_structure_is_valid(const char *filename, std::string *reason)
     }
     walk w;
     w.parser = parser.get();
+    w.arrays = arrays;
+    w.text = &text;
     XML_SetUserData(parser.get(), &w);
     XML_SetElementHandler(parser.get(), start_element, end_element);
     XML_SetCdataSectionHandler(parser.get(), start_cdata, end_cdata);
     XML_SetCharacterDataHandler(parser.get(), character_data);
-    std::vector<char> chunk(1 << 16);
-    for (;;) {
-        std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
-        const bool last = n < chunk.size();
-        if (XML_Parse(parser.get(), chunk.data(), int(n), last) != XML_STATUS_OK) {
+    // in pieces: expat takes an int length
+    const std::size_t piece = std::size_t(1) << 24;
+    for (std::size_t at = 0;; at += piece) {
+        const std::size_t n = at < text.size() ? std::min(piece, text.size() - at) : 0;
+        const bool last = at + n >= text.size();
+        if (XML_Parse(parser.get(), text.data() + at, int(n), last) != XML_STATUS_OK) {
             if (w.problem.empty())
                 w.problem = std::string(XML_ErrorString(XML_GetErrorCode(parser.get()))) +
                             " at line " +

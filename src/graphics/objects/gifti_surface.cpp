@@ -1,6 +1,7 @@
 #include "gifti_surface.h"
 
 #include "gifti_file.h"
+#include "gifti_library.h"
 #include "triangle_surfaces.h"
 
 #include <cstdio>
@@ -128,7 +129,7 @@ Status output_gifti_surface(const char *filename, const polygons_struct *polygon
                     sizeof(Point) * std::size_t(polygons->n_points));
         std::memcpy(image->darray[1]->data, polygons->indices,
                     3 * sizeof(int) * std::size_t(polygons->n_items));
-        if (gifti_write_image(image, filename, 1) != 0)
+        if (gifti_library_write(image, filename) != 0)
             status = ERROR;
     }
     if (status != OK)

@@ -3,13 +3,11 @@
 #include "freesurfer_surface.h"
 #include "gifti_file.h"
 
-#include <cstring>
 
 Surface_file_formats surface_file_format(const char *filename)
 {
     // so that a broken GIFTI file is reported as one
-    std::size_t n = std::strlen(filename);
-    if (n >= 4 && std::strcmp(filename + n - 4, ".gii") == 0)
+    if (has_gifti_suffix(filename))
         return GIFTI_SURFACE_FILE;
     if (freesurfer_file_kind_of(filename) != NOT_FREESURFER_FILE)
         return FREESURFER_SURFACE_FILE;

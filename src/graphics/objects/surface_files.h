@@ -1,6 +1,6 @@
 // Which of the surface formats read here a file is in, from its first bytes
 // (FreeSurfer files have no suffix, and GIFTI files share theirs with data);
-// a name ending in ".gii" is GIFTI whatever it holds.
+// a name ending in ".gii" or ".gii.gz" is GIFTI whatever it holds.
 #pragma once
 
 enum Surface_file_formats {
