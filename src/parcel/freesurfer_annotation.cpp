@@ -70,8 +70,8 @@ struct annotation_reader {
         for (std::int32_t &x : v)
             if (int32(&x) != OK)
                 return ERROR;
-        auto byte = [](std::int32_t x) { return std::uint8_t(std::clamp(x, 0, 255)); };
-        *c = {byte(v[0]), byte(v[1]), byte(v[2]), byte(255 - v[3])};
+        auto byte = [](std::int64_t x) { return std::uint8_t(std::clamp<std::int64_t>(x, 0, 255)); };
+        *c = {byte(v[0]), byte(v[1]), byte(v[2]), byte(255 - std::int64_t(v[3]))};
         return OK;
     }
 

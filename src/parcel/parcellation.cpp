@@ -20,11 +20,13 @@ std::vector<int> region_vertex_counts(const parcellation &parcels, int *unknown)
 
 parcel_colour distinct_parcel_colour(int i)
 {
-    // Successive hues a golden angle apart never come close to each other
-    // for the few dozen regions a surface has; lightness alternates so that
-    // neighbours in the sequence differ even where hues are near.
+    // Hues a golden angle apart come close again only after a Fibonacci
+    // number of steps (8, 13, 21, 34, 55, 89), none a multiple of six: six
+    // lightness and saturation pairs in turn keep those apart.
+    static const double values[6] = {0.95, 0.7, 0.9, 0.55, 0.8, 0.65},
+                        saturations[6] = {0.8, 0.9, 0.45, 0.6, 0.6, 0.45};
     const double hue = std::fmod(0.11 + 0.6180339887498949 * i, 1.0) * 6.0;
-    const double value = i % 2 == 0 ? 0.95 : 0.72, saturation = i % 3 == 2 ? 0.55 : 0.8;
+    const double value = values[i % 6], saturation = saturations[i % 6];
     const int sector = int(hue) % 6;
     const double f = hue - std::floor(hue);
     const double p = value * (1 - saturation), q = value * (1 - saturation * f),

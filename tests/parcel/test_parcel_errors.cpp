@@ -113,6 +113,14 @@ TEST_F(ParcelErrorTest, AnnotationLabelsTheTableLacksAreUnknownWithAWarning)
     EXPECT_THAT(messages, HasSubstr("\"" + file + "\": 2 vertices have a label (77, for one) "
                                     "that no colour table entry has; they are unknown"));
     EXPECT_EQ(region_vertex_counts(parcels), (std::vector<int>{1, 0}));
+
+    // colour values beyond a byte's range are clamped, the transparency's too
+    std::string wild = be32(-2) + be32(1) + text("") + be32(1) + be32(0) + text("odd") +
+                       rgbt(300, -5, 7, INT32_MIN);
+    file = write("lh.wild.annot", annotation(255 + 7 * 65536, 0, 0, wild));
+    ASSERT_EQ(input_freesurfer_annotation(file.c_str(), &parcels), OK);
+    EXPECT_EQ(parcels.regions[0].colour, (parcel_colour{255, 0, 7, 255}));
+    EXPECT_EQ(parcels.vertex_regions[0], 0);
 }
 
 TEST_F(ParcelErrorTest, GiftiLabelTablesWithARepeatedKeyAreRefused)
