@@ -4,6 +4,7 @@
 #include "parcel_files.h"
 
 #include "gifti_file.h"
+#include "gifti_label_table.h"
 #include "gifti_structure.h"
 
 #include <algorithm>
@@ -30,17 +31,26 @@ std::uint8_t colour_byte(float unit)
 Status read_table(const char *filename, const giiLabelTable &table,
                   std::vector<parcel_region> *regions)
 {
-    if (table.length < 0 || (table.length > 0 && (table.key == nullptr || table.label == nullptr))) {
+    gifti_label_table_shape shape;
+    if (!read_gifti_label_table_shape(filename, &shape) || table.length != shape.labels ||
+        (table.length > 0 && (table.key == nullptr || table.label == nullptr))) {
         print_error("Error reading \"%s\": a broken label table.\n", filename);
         return ERROR;
     }
+    if (shape.coloured != 0 && shape.coloured != shape.labels) {
+        print_error("Error reading \"%s\": %d of its %d labels have no full colour (Red, "
+                    "Green, Blue and Alpha).\n", filename, shape.labels - shape.coloured,
+                    shape.labels);
+        return ERROR;
+    }
+    const bool coloured = shape.coloured > 0 && table.rgba != nullptr;
     regions->resize(std::size_t(table.length));
     std::unordered_map<int, int> seen;
     for (int i = 0; i < table.length; ++i) {
         parcel_region &r = (*regions)[std::size_t(i)];
         r.key = table.key[i];
         r.name = table.label[i] != nullptr ? table.label[i] : "";
-        if (table.rgba != nullptr) {
+        if (coloured) {
             const float *c = table.rgba + 4 * i;
             r.colour = {colour_byte(c[0]), colour_byte(c[1]), colour_byte(c[2]), colour_byte(c[3])};
         } else {

@@ -143,6 +143,16 @@ TEST_F(ParcelErrorTest, GiftiLabelTablesWithARepeatedKeyAreRefused)
     EXPECT_THAT(messages, HasSubstr("\"" + file + "\": key 1 appears twice in the label table "
                                     "(\"V1\" and \"V2\")"));
     EXPECT_TRUE(parcels.regions.empty());
+
+    // a label without a full colour would leave the library's colours short
+    std::string partly = slurp(file);
+    const std::string blue = "Green=\"1\" Blue=\"0\" ";
+    partly.replace(partly.find(blue), blue.size(), "Green=\"1\" ");
+    partly.replace(partly.find("Key=\"1\" Red=\"0\""), 7, "Key=\"2\"");
+    file = write("lh.partly.label.gii", partly);
+    messages.clear();
+    EXPECT_EQ(input_gifti_labels(file.c_str(), &parcels), ERROR);
+    EXPECT_THAT(messages, HasSubstr("\"" + file + "\": 1 of its 2 labels have no full colour"));
 }
 
 TEST_F(ParcelErrorTest, BrokenLabelFilesAreRefused)
