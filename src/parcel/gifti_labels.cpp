@@ -28,35 +28,41 @@ std::uint8_t colour_byte(float unit)
     return unit >= 1.0f ? 255 : std::uint8_t(std::lround(unit * 255.0f));
 }
 
-Status read_table(const char *filename, const giiLabelTable &table,
-                  std::vector<parcel_region> *regions)
+// The table as the file's XML gives it (gifti_label_table.h says why not
+// the library's).
+Status read_table(const char *filename, std::vector<parcel_region> *regions)
 {
-    gifti_label_table_shape shape;
-    if (!read_gifti_label_table_shape(filename, &shape) || table.length != shape.labels ||
-        (table.length > 0 && (table.key == nullptr || table.label == nullptr))) {
-        print_error("Error reading \"%s\": a broken label table.\n", filename);
+    std::vector<gifti_label_entry> entries;
+    if (!read_gifti_label_table(filename, &entries)) {
+        print_error("Error reading \"%s\": its label table cannot be read.\n", filename);
         return ERROR;
     }
-    if (shape.coloured != 0 && shape.coloured != shape.labels) {
-        print_error("Error reading \"%s\": %d of its %d labels have no full colour (Red, "
-                    "Green, Blue and Alpha).\n", filename, shape.labels - shape.coloured,
-                    shape.labels);
-        return ERROR;
-    }
-    const bool coloured = shape.coloured > 0 && table.rgba != nullptr;
-    regions->resize(std::size_t(table.length));
-    std::unordered_map<int, int> seen;
-    for (int i = 0; i < table.length; ++i) {
-        parcel_region &r = (*regions)[std::size_t(i)];
-        r.key = table.key[i];
-        r.name = table.label[i] != nullptr ? table.label[i] : "";
-        if (coloured) {
-            const float *c = table.rgba + 4 * i;
-            r.colour = {colour_byte(c[0]), colour_byte(c[1]), colour_byte(c[2]), colour_byte(c[3])};
-        } else {
-            r.colour = distinct_parcel_colour(i);
+    int coloured = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!entries[i].has_key) {
+            print_error("Error reading \"%s\": label %zu of its table has no integer key.\n",
+                        filename, i);
+            return ERROR;
         }
-        auto [at, fresh] = seen.emplace(r.key, i);
+        coloured += entries[i].coloured;
+    }
+    if (coloured != 0 && std::size_t(coloured) != entries.size()) {
+        print_error("Error reading \"%s\": %zu of its %zu labels have no full colour (Red, "
+                    "Green, Blue and Alpha).\n", filename, entries.size() - std::size_t(coloured),
+                    entries.size());
+        return ERROR;
+    }
+    regions->resize(entries.size());
+    std::unordered_map<int, int> seen;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        parcel_region &r = (*regions)[i];
+        const gifti_label_entry &e = entries[i];
+        r.key = e.key;
+        r.name = e.name;
+        r.colour = coloured > 0 ? parcel_colour{colour_byte(e.rgba[0]), colour_byte(e.rgba[1]),
+                                                colour_byte(e.rgba[2]), colour_byte(e.rgba[3])}
+                                : distinct_parcel_colour(int(i));
+        auto [at, fresh] = seen.emplace(r.key, int(i));
         if (!fresh) {
             print_error("Error reading \"%s\": key %d appears twice in the label table "
                         "(\"%s\" and \"%s\").\n", filename, r.key,
@@ -118,7 +124,7 @@ Status input_gifti_labels(const char *filename, parcellation *parcels)
         return ERROR;
     }
     parcellation result;
-    if (read_table(filename, image->labeltable, &result.regions) != OK)
+    if (read_table(filename, &result.regions) != OK)
         return ERROR;
     std::unordered_map<int, int> region_of;
     for (std::size_t i = 0; i < result.regions.size(); ++i)

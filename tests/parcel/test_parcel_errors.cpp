@@ -153,6 +153,13 @@ TEST_F(ParcelErrorTest, GiftiLabelTablesWithARepeatedKeyAreRefused)
     messages.clear();
     EXPECT_EQ(input_gifti_labels(file.c_str(), &parcels), ERROR);
     EXPECT_THAT(messages, HasSubstr("\"" + file + "\": 1 of its 2 labels have no full colour"));
+    // and one without a key, whose key the library would read past its keys' end
+    partly = slurp(path("lh.dup.label.gii"));
+    partly.replace(partly.find("Key=\"1\" Red=\"0\""), 3, "K4y");
+    file = write("lh.keyless.label.gii", partly);
+    messages.clear();
+    EXPECT_EQ(input_gifti_labels(file.c_str(), &parcels), ERROR);
+    EXPECT_THAT(messages, HasSubstr("\"" + file + "\": label 1 of its table has no integer key"));
 }
 
 TEST_F(ParcelErrorTest, BrokenLabelFilesAreRefused)
