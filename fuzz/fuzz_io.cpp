@@ -163,3 +163,29 @@ Status read_gifti_data_input(const std::uint8_t *data, std::size_t size,
 {
     return input_gifti_data(input.path(data, size, "input.func.gii"), columns);
 }
+
+Status read_annotation_input(const std::uint8_t *data, std::size_t size, parcellation *parcels)
+{
+    File file;
+    if (open_memory_file(data, size, "lh.aparc.annot", BINARY_FORMAT, &file) != OK)
+        return ERROR;
+    Status status = read_freesurfer_annotation(file, parcels);
+    close_file(file);
+    return status;
+}
+
+Status read_label_input(const std::uint8_t *data, std::size_t size, freesurfer_label *label)
+{
+    File file;
+    if (open_memory_file(data, size, "lh.V1_exvivo.label", ASCII_FORMAT, &file) != OK)
+        return ERROR;
+    Status status = read_freesurfer_label(file, label);
+    close_file(file);
+    return status;
+}
+
+Status read_gifti_labels_input(const std::uint8_t *data, std::size_t size,
+                               parcellation *parcels)
+{
+    return input_gifti_labels(input.path(data, size, "input.label.gii"), parcels);
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "objects.h"
+#include "parcel_files.h"
 #include "tag_file.h"
 #include "vertex_data.h"
 #include "zelVertstatsFile.h"
@@ -39,3 +40,10 @@ Status read_curv_input(const std::uint8_t *data, std::size_t size, vertex_data *
 Status read_mgh_input(const std::uint8_t *data, std::size_t size, vertex_data *columns);
 Status read_gifti_data_input(const std::uint8_t *data, std::size_t size,
                              vertex_data *columns);
+
+// The input as a parcellation: a FreeSurfer annotation and a label file
+// (read from memory through quillon), a GIFTI label file.
+Status read_annotation_input(const std::uint8_t *data, std::size_t size, parcellation *parcels);
+Status read_label_input(const std::uint8_t *data, std::size_t size, freesurfer_label *label);
+Status read_gifti_labels_input(const std::uint8_t *data, std::size_t size,
+                               parcellation *parcels);

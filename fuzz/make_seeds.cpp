@@ -3,6 +3,7 @@
 // it has them (surface files, statistics files) and as text otherwise; the
 // other programs' formats come from format_seeds.cpp.
 #include "format_seeds.h"
+#include "parcel_seeds.h"
 #include "geometry.h"
 #include "object_io.h"
 #include "polygon_normals.h"
@@ -309,7 +310,7 @@ int main(int argc, char *argv[])
     vertstats_seeds("vertstats");
     tag_seeds("tags");
     model_seeds("models");
-    if (!write_format_seeds(out_dir))
+    if (!write_format_seeds(out_dir) || !write_parcel_seeds(out_dir))
         failed = true;
     return failed ? 1 : 0;
 }

@@ -5,6 +5,9 @@
 // records where it came from. An OUT ending in ".gii" is written as GIFTI
 // data, one array per column; one ending in ".mgh" or ".mgz" as an MGH
 // volume of n x 1 x 1 voxels, one frame per column (".mgz" compressed).
+// A parcellation converts to an annotation (OUT ending in ".annot") or a
+// GIFTI label file (".gii"), its names and colours kept (parcel_files.h).
+#include "parcel_files.h"
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
 #include "quillon.h"
@@ -18,6 +21,21 @@ namespace {
 bool endsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() &&
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+int convertParcellation(const char* in, const std::string& out) {
+    parcellation parcels;
+    if (input_parcellation(in, -1, &parcels) != OK) {
+        std::cerr << "ERROR: could not read file " << in << std::endl;
+        return 1;
+    }
+    Status status = endsWith(out, ".annot") ? output_freesurfer_annotation(out.c_str(), parcels)
+                                            : output_gifti_labels(out.c_str(), parcels);
+    if (status != OK) {
+        std::cerr << "ERROR: could not write file " << out << std::endl;
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -37,6 +55,14 @@ int main(int argc, char* argv[]) {
     }
     const char* in = argv[first];
     const std::string out = argv[first + 1];
+    const Parcellation_formats parcelFormat = parcellation_format(in);
+    if (endsWith(out, ".annot") || (parcelFormat != NOT_PARCELLATION && endsWith(out, ".gii")))
+        return convertParcellation(in, out);
+    if (parcelFormat == FREESURFER_ANNOTATION || parcelFormat == FREESURFER_LABELS) {
+        std::cerr << "ERROR: " << in << " is a parcellation; it converts to an annotation "
+                  << "(.annot) or a GIFTI label file (.gii)" << std::endl;
+        return 1;
+    }
     zelVertstatsFile file;
     if (load_statistics_or_vertex_data(file, in) != OK)
         return 1;

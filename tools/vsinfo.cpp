@@ -1,7 +1,9 @@
 // vsinfo FILE: the shape of a vertex-statistics file, its column names and
 // the structure of its header. Per-vertex data of another program (curv,
 // MGH, MGZ, GIFTI) is described the same way, after a line naming its
-// format.
+// format. A parcellation (annotation, GIFTI labels, label file) is
+// described by its regions and their vertices instead.
+#include "parcel_files.h"
 #include "tool_input.h"
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
@@ -22,6 +24,15 @@ int main(int argc, char* argv[]) {
     if (argc != 2) {
         std::cerr << "usage: " << argv[0] << " FILE" << std::endl;
         return 2;
+    }
+    if (parcellation_format(argv[1]) != NOT_PARCELLATION) {
+        parcellation parcels;
+        if (input_parcellation(argv[1], -1, &parcels) != OK) {
+            std::cerr << "ERROR: could not read file " << argv[1] << std::endl;
+            return 1;
+        }
+        std::cout << describe_parcellation(parcels);
+        return 0;
     }
     zelVertstatsFile file;
     const bool other = vertex_data_format(argv[1]) != NOT_VERTEX_DATA;

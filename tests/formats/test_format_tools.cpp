@@ -233,7 +233,8 @@ TEST_F(ToolFormatTest, ToolsAnswerHelpAndNameAMissingOrUnknownFileOnce)
             CommandRun r = tool(program, arguments);
             EXPECT_EQ(r.status, 1);
             EXPECT_EQ(r.out, "");
-            EXPECT_THAT(r.err, HasSubstr("Error reading \"" + file + "\""));
+            // Named once, by whichever reader the name or content chose.
+            EXPECT_THAT(r.err, HasSubstr(file));
         }
     }
     EXPECT_FALSE(std::filesystem::exists(path("out.vertstats")));

@@ -353,3 +353,21 @@ int gifti_file_holds_surface(const char *filename)
     gifti_free_image(image);
     return holds;
 }
+
+bool gifti_file_has_array(const char *filename, int intent)
+{
+    if (!looks_like_gifti_file(filename))
+        return false;
+    std::string text;
+    std::vector<gifti_array_tag> tags;
+    std::uint64_t size = 0;
+    std::string problem; // a reader says it later
+    if (!prepared_text(filename, &text, &tags, &size, &problem))
+        return false;
+    gifti_image *image = gifti_library_read(text, false);
+    if (image == nullptr)
+        return false;
+    const bool has = image->version != nullptr && find_gifti_array(image, intent) != nullptr;
+    gifti_free_image(image);
+    return has;
+}

@@ -51,3 +51,5 @@ bool is_gifti_surface(const gifti_image *image);
 // Whether a file holds a surface, from its structure alone (no data is
 // decoded): 1 a surface, 0 anything else GIFTI, -1 not readable as GIFTI.
 int gifti_file_holds_surface(const char *filename);
+// Whether the file is GIFTI with an array of that intent; quiet.
+bool gifti_file_has_array(const char *filename, int intent);

@@ -1,0 +1,13 @@
+// FreeSurfer annotation files, both colour-table layouts: every vertex's
+// region is checked.
+#include "fuzz_io.h"
+#include "fuzz_parcel_checks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    parcellation parcels;
+    Status status = read_annotation_input(data, size, &parcels);
+    volatile int sink = check_parcellation(status, parcels);
+    (void)sink;
+    return 0;
+}
