@@ -44,7 +44,8 @@ def main():
                     os.path.join(build, "samples"), os.path.join(work, "cohort"),
                     str(args.count)], check=True)
     with open(os.path.join(work, "config.yaml"), "w") as config:
-        config.write(f"subjects: cohort/subjects.tsv\nrenderer: {renderer}\ncolumn: effect\n")
+        config.write(f"subjects: cohort/subjects.tsv\nrenderer: {renderer}\ncolumn: effect\n"
+                     "limits: [-3, 4]\n")
     shared = ["--column", "effect", "--limits", "-3", "4", "--samples", "4",
               "--view", "lateral", "--view", "medial", "--size", "600x450"]
 

@@ -22,6 +22,8 @@ import subprocess
 import sys
 import time
 
+from PIL import Image
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 SKIP = 77
 SUBJECTS = [f"sub-{n:04d}" for n in range(1, 7)]
@@ -121,6 +123,15 @@ def run_local(args):
     subprocess.run(snakemake, cwd=args.work, check=True)
     drawn = drawn_since(args.work, start)
     check(drawn == {"sub-0002"}, f"the re-run draws only the changed subject, not {sorted(drawn)}")
+    check_results(args.work)
+
+    # A shared setting changes: every figure is drawn again, at its new size.
+    start = time.time()
+    subprocess.run(snakemake + ["--config", "views=[dorsal]"], cwd=args.work, check=True)
+    drawn = drawn_since(args.work, start)
+    check(drawn == set(GOOD), f"a new setting redraws every figure, not {sorted(drawn)}")
+    with Image.open(os.path.join(args.work, "gallery", "figures", "sub-0001.png")) as figure:
+        check(figure.size == (240, 180), f"one view now: {figure.size}")
     check_results(args.work)
 
 
