@@ -202,7 +202,9 @@ def run_browser(args):
 def run_slurm(args):
     prepare(args)
     script = os.path.join(args.workflow, "slurm", "run-local-cluster")
-    status = subprocess.run([script] + snakemake_arguments(args), cwd=args.work).returncode
+    # The profile's own shard count gives way to the command line's.
+    status = subprocess.run([script] + snakemake_arguments(args) + ["--config", "shards=3"],
+                            cwd=args.work).returncode
     if status == SKIP:
         sys.exit(SKIP)
     check(status == 0, f"snakemake through Slurm ended with status {status}")
