@@ -1,6 +1,7 @@
 // gyrolux-render SURFACE... [options] -o OUT.png: figures of surfaces as
 // the viewer draws them, with no display (see --help). With --batch LIST,
 // one figure per line of the list, all with one GL context.
+#include "batch_selection.h"
 #include "egl_offscreen.h"
 #include "figure.h"
 #include "render_options.h"
@@ -67,12 +68,18 @@ void reportTimings(const FigureMaker& maker, const QString& output, double total
 }
 
 int runFigure(FigureMaker& maker, const std::vector<std::string>& arguments,
-              const QString& where, bool timings)
+              const QString& where, bool timings, bool skipExisting)
 {
     FigureOptions figure;
     if (const auto problem = parse_figure_options(arguments, &figure)) {
         complain(where + problem->message);
         return usageError;
+    }
+    if (skipExisting && output_up_to_date(figure.output, figure_inputs(figure))) {
+        if (timings)
+            std::cerr << figure.output.toLocal8Bit().constData() << ": up to date, skipped"
+                      << std::endl;
+        return done;
     }
     QString error;
     QStringList warnings;
@@ -90,7 +97,7 @@ int runFigure(FigureMaker& maker, const std::vector<std::string>& arguments,
     return done;
 }
 
-int runBatch(FigureMaker& maker, const ProgramOptions& program)
+int runBatch(FigureMaker& maker, const ProgramOptions& program, const BatchSelection& selection)
 {
     QFile list(program.batch);
     if (!list.open(QIODevice::ReadOnly)) {
@@ -100,11 +107,11 @@ int runBatch(FigureMaker& maker, const ProgramOptions& program)
     }
     int status = done;
     int lineNumber = 0;
+    int figureIndex = -1;
     while (!list.atEnd()) {
         const std::string line = list.readLine().toStdString();
         ++lineNumber;
-        const std::size_t first = line.find_first_not_of(" \t\r\n");
-        if (first == std::string::npos || line[first] == '#')
+        if (!is_figure_line(line) || !in_shard(++figureIndex, selection.shard))
             continue;
         const QString where = QStringLiteral("%1:%2: ").arg(program.batch).arg(lineNumber);
         std::vector<std::string> words;
@@ -117,7 +124,7 @@ int runBatch(FigureMaker& maker, const ProgramOptions& program)
         std::vector<std::string> arguments = program.figureArguments;
         arguments.insert(arguments.end(), words.begin(), words.end());
         // A bad line is the list's fault, not the command line's.
-        if (runFigure(maker, arguments, where, program.timings) != done)
+        if (runFigure(maker, arguments, where, program.timings, selection.skipExisting) != done)
             status = badInput;
     }
     return status;
@@ -130,13 +137,19 @@ int main(int argc, char* argv[])
     // Most of a run's memory is filled once, right away: on huge pages.
     use_huge_page_heap(std::size_t(1) << 30);
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    BatchSelection selection;
     ProgramOptions program;
-    if (const auto problem = parse_program_options(arguments, &program)) {
+    auto problem = take_batch_selection(&arguments, &selection);
+    if (!problem)
+        problem = parse_program_options(arguments, &program);
+    if (!problem && !program.help)
+        problem = check_batch_selection(selection, !program.batch.isEmpty());
+    if (problem) {
         complain(problem->message);
         return usageError;
     }
     if (program.help) {
-        std::cout << help_text().toLocal8Bit().constData();
+        std::cout << (help_text() + batch_selection_help()).toLocal8Bit().constData();
         return done;
     }
     if (program.version) {
@@ -165,8 +178,10 @@ int main(int argc, char* argv[])
     int status = done;
     {
         FigureMaker maker;
-        status = program.batch.isEmpty() ? runFigure(maker, program.figureArguments, QString(), program.timings)
-                                         : runBatch(maker, program);
+        status = program.batch.isEmpty()
+                     ? runFigure(maker, program.figureArguments, QString(), program.timings,
+                                 selection.skipExisting)
+                     : runBatch(maker, program, selection);
     }
     remove_egl_offscreen();
     return status;

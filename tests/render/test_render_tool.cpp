@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <tuple>
 #include <filesystem>
@@ -332,4 +333,52 @@ TEST_F(RenderToolTest, BatchMakesEveryGoodLineAndNamesTheBadOnes)
                                                   "panels [0-9]+ ms, writing [0-9]+ ms\n"));
     EXPECT_THAT(timed.err, testing::ContainsRegex("fifth.png: [0-9]+ ms: files [0-9]+ ms, "
                                                   "panels [0-9]+ [0-9]+ ms, writing [0-9]+ ms\n"));
+}
+
+TEST_F(RenderToolTest, ShardsOfABatchDrawEachFigureOnceAndSkipWhatIsDrawn)
+{
+    // Seven figures among a comment and blank lines; three shards.
+    std::string lines = "# seven figures\n\n";
+    for (int i = 0; i < 7; ++i)
+        lines += "'" + surface + "' -o '" + path("f" + std::to_string(i) + ".png") + "'\n" +
+                 (i == 3 ? "   \n# between\n" : "");
+    const std::string list = write("list.txt", lines);
+    // --timings gives one line per figure drawn: count them over the shards.
+    std::vector<int> drawn(7, 0);
+    for (int k = 0; k < 3; ++k) {
+        const ToolRun r = run("--batch '" + list + "' --shard " + std::to_string(k) +
+                              "/3 --size 32x32 --samples 0 --timings");
+        EXPECT_EQ(r.status, 0) << r.err;
+        for (int i = 0; i < 7; ++i) {
+            const bool drew = r.err.find("f" + std::to_string(i) + ".png: ") != std::string::npos;
+            EXPECT_EQ(drew, i % 3 == k) << "figure " << i << ", shard " << k;
+            drawn[i] += drew;
+        }
+    }
+    EXPECT_THAT(drawn, testing::Each(1));
+    for (int i = 0; i < 7; ++i)
+        EXPECT_TRUE(fs::exists(path("f" + std::to_string(i) + ".png"))) << i;
+
+    // With --skip-existing only a figure older than its surface is drawn again.
+    const auto stamp = [&](int i) { return fs::last_write_time(path("f" + std::to_string(i) + ".png")); };
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    fs::last_write_time(surface, old - std::chrono::hours(1));
+    for (int i = 0; i < 7; ++i)
+        fs::last_write_time(path("f" + std::to_string(i) + ".png"), old);
+    fs::last_write_time(path("f5.png"), old - std::chrono::hours(2));
+    fs::remove(path("f6.png"));
+    const ToolRun again = run("--batch '" + list + "' --skip-existing --size 32x32 --samples 0 --timings");
+    EXPECT_EQ(again.status, 0) << again.err;
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(stamp(i) == old, i < 5) << "figure " << i;
+    EXPECT_THAT(again.err, HasSubstr("f0.png: up to date, skipped"));
+
+    for (const std::string bad : {"3/3", "1", "-1/3", "1/0", "a/b", "1/3 --shard 2/3"}) {
+        const ToolRun r = run("--batch '" + list + "' --shard " + bad);
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_THAT(r.err, StartsWith("gyrolux-render: --shard")) << bad;
+    }
+    const ToolRun single = run(above("--shard 0/2 -o '" + path("one.png") + "'"));
+    EXPECT_EQ(single.status, 2);
+    EXPECT_THAT(single.err, HasSubstr("it needs --batch"));
 }
