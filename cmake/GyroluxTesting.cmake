@@ -27,6 +27,6 @@ function(gyrolux_add_gui_test)
         set(platform xcb)
     endif()
     set_tests_properties(${ARG_NAME} PROPERTIES
-        ENVIRONMENT "HOME=${home};XDG_CONFIG_HOME=${home}/.config;QT_QPA_PLATFORM=${platform}"
+        ENVIRONMENT "HOME=${home};XDG_CONFIG_HOME=${home}/.config;QT_QPA_PLATFORM=${platform};COIN_TEX2_ANISOTROPIC_LIMIT=1.0"
         TIMEOUT ${ARG_TIMEOUT})
 endfunction()

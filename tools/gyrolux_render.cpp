@@ -2,6 +2,7 @@
 // the viewer draws them, with no display (see --help). With --batch LIST,
 // one figure per line of the list, all with one GL context.
 #include "batch_selection.h"
+#include "column_colouring.h"
 #include "egl_offscreen.h"
 #include "figure.h"
 #include "render_options.h"
@@ -136,6 +137,8 @@ int main(int argc, char* argv[])
 {
     // Most of a run's memory is filled once, right away: on huge pages.
     use_huge_page_heap(std::size_t(1) << 30);
+    // Coin's texture filtering as the viewer has it (column_colouring.h).
+    gyroscene::set_texture_filtering_environment();
     std::vector<std::string> arguments(argv + 1, argv + argc);
     BatchSelection selection;
     ProgramOptions program;

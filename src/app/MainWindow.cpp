@@ -273,10 +273,11 @@ void MainWindow::remember(const QFile& file, bool surface)
 
 void MainWindow::openFiles(const QStringList& paths)
 {
-    QList<QByteArray> arguments;
+    QList<QByteArray> names;
     for (const QString& path : paths)
-        arguments << QFile::encodeName(path);
-    openCommandLine(arguments);
+        names << QFile::encodeName(path);
+    // Dropped names are files, whatever they start with.
+    openLogged(names);
 }
 
 void MainWindow::openRecent(const QString& path)
@@ -293,11 +294,11 @@ void MainWindow::openRecent(const QString& path)
     openFile(file);
 }
 
-void MainWindow::openCommandLine(const QList<QByteArray>& arguments)
+void MainWindow::openLogged(const QList<QByteArray>& names)
 {
-    for (const QByteArray& argument : arguments) {
-        std::cout << "Loading " << argument.constData() << std::endl;
-        QFile file(QString::fromLocal8Bit(argument));
+    for (const QByteArray& name : names) {
+        std::cout << "Loading " << name.constData() << std::endl;
+        QFile file(QString::fromLocal8Bit(name));
         openFile(file);
     }
 }

@@ -18,6 +18,7 @@ class QFile;
 class QMenu;
 class QPushButton;
 class QCloseEvent;
+class QShowEvent;
 class RecentFiles;
 class ResourceForm;
 class SceneDocument;
@@ -34,9 +35,13 @@ public:
     MainWindow();
 
     bool openFile(QFile& file);
-    // The program's arguments, each logged and opened in turn; names are
-    // in the local encoding, as the system hands them over.
+    // The program's arguments: files, each logged and opened in turn, then
+    // the figure options gyrolux-render shares with the viewer laid over
+    // them. Names are in the local encoding, as the system hands them over.
+    // A malformed option is told in the message log and ignored.
     void openCommandLine(const QList<QByteArray>& arguments);
+    // Files, each logged ("Loading ...") and opened in turn.
+    void openLogged(const QList<QByteArray>& names);
 
     BrainQuarter* getViewer() const;
     ResourceForm* getResources() const;
@@ -88,6 +93,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void updateTitle();
@@ -112,6 +118,8 @@ private:
     QAction* saveSceneAction = nullptr;
     QAction* saveSceneAsAction = nullptr;
     SceneDocument* doc = nullptr;
+    // The command line's --view, turned to once the view has its size.
+    QString startView;
     QAction* aboutAction = nullptr;
     QMenu* recentMenu = nullptr;
     QMenu* viewMenuPtr = nullptr;

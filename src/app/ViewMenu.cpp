@@ -136,6 +136,25 @@ void ViewMenu::resetView()
 
 void ViewMenu::showView(View view)
 {
+    aim(gyroscene::view_angles(view, hemisphere(targetSurface())));
+}
+
+bool ViewMenu::showNamedView(const QString& text)
+{
+    const std::string name = text.toStdString();
+    if (const auto view = gyroscene::view_from_name(name)) {
+        showView(*view);
+        return true;
+    }
+    if (const auto angles = gyroscene::parse_view_angles(name)) {
+        aim(*angles);
+        return true;
+    }
+    return false;
+}
+
+void ViewMenu::aim(gyroscene::ViewAngles angles)
+{
     SoCamera* camera = viewer->getCamera();
     if (!camera || viewer->width() < 1 || viewer->height() < 1)
         return;
@@ -143,8 +162,7 @@ void ViewMenu::showView(View view)
     const float aspect = float(viewer->width()) / float(viewer->height());
     // The whole scene is framed whichever surface sets the side, so that
     // every view shows all of it at one size.
-    gyroscene::aim_camera(camera, gyroscene::scene_box(viewer->getSceneGraph()), aspect,
-                          gyroscene::view_angles(view, hemisphere(targetSurface())));
+    gyroscene::aim_camera(camera, gyroscene::scene_box(viewer->getSceneGraph()), aspect, angles);
 }
 
 void ViewMenu::updateHemisphereMenu()

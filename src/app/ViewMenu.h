@@ -41,8 +41,12 @@ public slots:
     // As at start-up: looking down onto the scene, all of it in view.
     void resetView();
     void showView(gyroscene::View view);
+    // A named view (after the target's side) or AZIMUTH,ELEVATION; false
+    // for neither.
+    bool showNamedView(const QString& text);
 
 private:
+    void aim(gyroscene::ViewAngles angles);
     void updateHemisphereMenu();
     void chooseHemisphere(gyroscene::Hemisphere hemisphere);
 

@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 
 #include "ViewerWidget.h"
+#include "column_colouring.h"
+#include "figure_options.h"
 #include "quillon.h"
 
 #include <QApplication>
@@ -9,23 +11,31 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
 // Answered before any window or display is needed.
-const char usage[] =
-    "Usage: gyrolux [FILE]...\n"
-    "Shows brain-surface meshes, per-vertex statistics and landmarks in a 3-D view.\n"
-    "\n"
-    "Each FILE is opened in turn, chosen by its name:\n"
-    "  .obj, FreeSurfer and GIFTI surfaces      a surface\n"
-    "  .vertstats, .txt, curv, .mgh, .mgz, .gii statistics for the last surface opened\n"
-    "  .tag                                     landmarks\n"
-    "\n"
-    "Options:\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n"
-    "  --         every argument after this is a file, even one starting with --\n";
+QString usage()
+{
+    return QStringLiteral(
+               "Usage: gyrolux [FILE]... [OPTION]...\n"
+               "Shows brain-surface meshes, per-vertex statistics and landmarks in a 3-D view.\n"
+               "\n"
+               "Each FILE is opened in turn, chosen by its name:\n"
+               "  .obj, FreeSurfer and GIFTI surfaces      a surface\n"
+               "  .vertstats, .txt, curv, .mgh, .mgz, .gii statistics for the last surface opened\n"
+               "  .tag                                     landmarks\n"
+               "  .gyrolux                                 a scene saved by File > Save Scene\n"
+               "\n"
+               "Options (gyrolux-render's figure options, with the same meaning: its command\n"
+               "line without -o opens the same figure here):\n") +
+           gyroscene::figure_options_help(gyroscene::Program::Viewer) +
+           QStringLiteral(
+               "  --                    every argument after this is a file, even one\n"
+               "                        starting with --\n");
+}
 
 }  // namespace
 
@@ -33,9 +43,11 @@ int main(int argc, char** argv)
 {
     // The first frame of a large surface fills much memory at once: on huge pages.
     use_huge_page_heap(std::size_t(1) << 30);
+    // Coin's texture filtering, set before Coin starts (column_colouring.h).
+    gyroscene::set_texture_filtering_environment();
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(usage, stdout);
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(usage().toLocal8Bit().constData(), stdout);
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
@@ -48,17 +60,21 @@ int main(int argc, char** argv)
     // Coin must be running before the viewer makes its first node.
     gyroview::init();
 
-    MainWindow* window = new MainWindow;
     // Read after Qt has taken its own options out of the list.
     QList<QByteArray> arguments;
-    bool separated = false;
+    std::vector<std::string> words;
     for (int i = 1; i < argc; ++i) {
-        if (!separated && std::strcmp(argv[i], "--") == 0) {
-            separated = true;
-            continue;
-        }
         arguments.append(QByteArray(argv[i]));
+        words.emplace_back(argv[i]);
     }
+    gyroscene::FigureOptions checked;
+    if (const auto problem =
+            gyroscene::parse_figure_arguments(words, gyroscene::Program::Viewer, &checked)) {
+        std::fprintf(stderr, "gyrolux: %s\n", problem->message.toLocal8Bit().constData());
+        return 2;
+    }
+
+    MainWindow* window = new MainWindow;
     window->openCommandLine(arguments);
     window->show();
     const int status = app.exec();

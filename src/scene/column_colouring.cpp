@@ -15,22 +15,6 @@ namespace gyroscene {
 
 namespace {
 
-// Coin filters a texture anisotropically when its quality is above this
-// limit, and the column asks for quality 1.0. A colour bar is only ever read
-// along its length (every coordinate's s is 0.5), so each pixel's footprint
-// on it is a line, the most anisotropic there is: software GL then takes up
-// to sixteen trilinear samples per pixel, three quarters of a frame, for
-// colours that plain trilinear mipmapping gives within a level or two. Coin
-// reads the limit when it makes its first texture; a user's own setting stays.
-void skipAnisotropicFiltering()
-{
-    static const bool set = [] {
-        setenv("COIN_TEX2_ANISOTROPIC_LIMIT", "1.0", 0);
-        return true;
-    }();
-    (void)set;
-}
-
 }  // namespace
 
 float texture_coordinate(float value, float lower, float upper)
@@ -65,9 +49,13 @@ value_range finite_range(const std::vector<float>& values)
     return range;
 }
 
+void set_texture_filtering_environment()
+{
+    setenv(anisotropic_limit_variable, "1.0", 0);
+}
+
 column_nodes make_column_nodes()
 {
-    skipAnisotropicFiltering();
     column_nodes nodes;
     nodes.group = new SoGroup;
     nodes.group->ref();

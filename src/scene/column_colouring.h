@@ -17,6 +17,19 @@ class SoTextureCoordinateBinding;
 
 namespace gyroscene {
 
+// Coin filters a texture anisotropically when its quality is above this
+// limit, and a column asks for quality 1.0. A colour bar is only ever read
+// along its length, so each pixel's footprint on it is a line, the most
+// anisotropic there is: software GL then takes up to sixteen trilinear
+// samples per pixel, three quarters of a frame, for colours that plain
+// trilinear mipmapping gives within a level or two. Coin reads the limit
+// when it makes its first texture.
+inline constexpr char anisotropic_limit_variable[] = "COIN_TEX2_ANISOTROPIC_LIMIT";
+// For programs' main, before Coin starts: sets the limit to 1 in the
+// process environment unless the user has set one.
+void set_texture_filtering_environment();
+
+
 // Where values below the lower limit, and values with no defined place on
 // the bar, land: just inside the bar's bottom end.
 constexpr float below_range = 0.01f;

@@ -8,6 +8,7 @@
 // With --empty no surface is opened (the window's own start-up cost);
 // --stats also opens a four-column statistics file of the surface before
 // the first frame; --surfaces N opens the surface N times (picks among N).
+#include "column_colouring.h"
 #include "BrainQuarter.h"
 #include "GeometryNode.h"
 #include "IndexedRayPick.h"
@@ -220,6 +221,7 @@ int main(int argc, char** argv)
     const double atMain = msSinceProcessStart();
     // As the viewer's main does.
     use_huge_page_heap(std::size_t(1) << 30);
+    gyroscene::set_texture_filtering_environment();
     // Never the user's settings: the window writes its texture directory.
     QTemporaryDir home;
     useHome(home);

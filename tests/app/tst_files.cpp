@@ -226,9 +226,15 @@ private slots:
         QCOMPARE(out, QByteArray("gyrolux " GYROLUX_VERSION "\n"));
         QCOMPARE(err, QByteArray());
         QCOMPARE(run({"brain.obj", "--help"}, &out, &err), 0);
-        QVERIFY2(out.startsWith("Usage: gyrolux [FILE]...\n"), out.constData());
-        QVERIFY(out.contains("--version"));
+        QVERIFY2(out.startsWith("Usage: gyrolux [FILE]... [OPTION]...\n"), out.constData());
+        // The renderer's figure options, from the table both programs share.
+        for (const char* option : {"--version", "--stats", "--limits LOW HIGH", "--scene FILE"})
+            QVERIFY2(out.contains(option), option);
+        QVERIFY(!out.contains("--output"));
         QCOMPARE(err, QByteArray());
+        // A malformed option is a usage error before any window.
+        QCOMPARE(run({"brain.obj", "--limits", "1", "x"}, &out, &err), 2);
+        QCOMPARE(err, QByteArray("gyrolux: --limits needs two numbers, not \"1 x\"\n"));
         // After "--" it is a file name: the viewer starts, and without a
         // display it cannot.
         QVERIFY(run({"--", "--help"}, &out, &err) != 0);

@@ -7,6 +7,7 @@
 // only.
 //
 //   xvfb-run -a -s '-screen 0 1280x1024x24' tests/stats/column_frame_timing
+#include "column_colouring.h"
 #include "BrainQuarter.h"
 #include "GeometryScene.h"
 #include "MainWindow.h"
@@ -114,6 +115,7 @@ int main(int argc, char** argv)
 {
     // As the viewer's main does.
     use_huge_page_heap(std::size_t(1) << 30);
+    gyroscene::set_texture_filtering_environment();
     QTemporaryDir home;
     useHome(home);
     QApplication app(argc, argv);

@@ -4,6 +4,7 @@
 // redrawn frame. Run under X; prints numbers only.
 //
 //   xvfb-run -a -s '-screen 0 1280x1024x24' tests/stats/stats_timing
+#include "column_colouring.h"
 #include "BrainQuarter.h"
 #include <Inventor/nodes/SoSeparator.h>
 #include "ColourBarStore.h"
@@ -63,6 +64,7 @@ int main(int argc, char** argv)
 {
     // As the viewer's main does.
     use_huge_page_heap(std::size_t(1) << 30);
+    gyroscene::set_texture_filtering_environment();
     QTemporaryDir home;
     useHome(home);
     QApplication app(argc, argv);
