@@ -56,23 +56,28 @@ int main(int argc, char** argv)
         }
     }
 
-    QApplication app(argc, argv);
-    // Coin must be running before the viewer makes its first node.
-    gyroview::init();
-
-    // Read after Qt has taken its own options out of the list.
-    QList<QByteArray> arguments;
+    // Usage errors before any display is needed; Qt's own options (one
+    // dash, such as -platform) are Qt's to judge.
     std::vector<std::string> words;
-    for (int i = 1; i < argc; ++i) {
-        arguments.append(QByteArray(argv[i]));
-        words.emplace_back(argv[i]);
-    }
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] != '-' || argv[i][1] == '-' || argv[i][1] == '\0' ||
+            std::strcmp(argv[i], "-h") == 0)
+            words.emplace_back(argv[i]);
     gyroscene::FigureOptions checked;
     if (const auto problem =
             gyroscene::parse_figure_arguments(words, gyroscene::Program::Viewer, &checked)) {
         std::fprintf(stderr, "gyrolux: %s\n", problem->message.toLocal8Bit().constData());
         return 2;
     }
+
+    QApplication app(argc, argv);
+    // Coin must be running before the viewer makes its first node.
+    gyroview::init();
+
+    // Read after Qt has taken its own options out of the list.
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QByteArray(argv[i]));
 
     MainWindow* window = new MainWindow;
     window->openCommandLine(arguments);
