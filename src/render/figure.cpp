@@ -146,8 +146,10 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
         for (int v = 0; v < panelsPerColumn; ++v) {
             clock.restart();
             // A scene's own camera shows the view as the viewer showed it.
-            if (plan.sceneCamera)
+            if (plan.sceneCamera) {
                 gyroscene::apply_camera(camera, *plan.scene.camera);
+                gyroscene::fit_clipping(camera, box);
+            }
             else
                 gyroscene::aim_camera(camera, frame, aspect, panelAngles(views.at(v), side));
             if (!offscreen->render(root)) {

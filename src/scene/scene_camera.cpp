@@ -1,5 +1,9 @@
 #include "scene_camera.h"
 
+#include <Inventor/SbBox3f.h>
+
+#include <algorithm>
+
 #include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 
@@ -31,6 +35,16 @@ void apply_camera(SoCamera* camera, const camera_state& state)
         static_cast<SoOrthographicCamera*>(camera)->height = state.height;
     else if (camera->isOfType(SoPerspectiveCamera::getClassTypeId()))
         static_cast<SoPerspectiveCamera*>(camera)->heightAngle = state.height;
+}
+
+void fit_clipping(SoCamera* camera, const SbBox3f& box)
+{
+    if (box.isEmpty())
+        return;
+    const float radius = 0.5f * (box.getMax() - box.getMin()).length();
+    const float distance = (box.getCenter() - camera->position.getValue()).length();
+    camera->nearDistance = std::max(distance - radius, 0.001f * radius);
+    camera->farDistance = distance + radius;
 }
 
 SoCamera* make_camera(Projection projection)
