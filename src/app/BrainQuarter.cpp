@@ -105,12 +105,12 @@ void BrainQuarter::getPickedPoint(SoPickedPoint* picked)
     // Only face sets are pickable here; anything else has no vertex to report.
     const SoDetail* detail = picked->getDetail(shape);
     if (!shape || !detail || !detail->isOfType(SoFaceDetail::getClassTypeId())) {
-        std::cerr << "Pick: the hit shape has no face detail; ignored" << std::endl;
+        complain(tr("Pick: the hit shape has no face detail; ignored"));
         return;
     }
     const auto* face = static_cast<const SoFaceDetail*>(detail);
     if (face->getNumPoints() < 1) {
-        std::cerr << "Pick: the hit face has no vertices; ignored" << std::endl;
+        complain(tr("Pick: the hit face has no vertices; ignored"));
         return;
     }
     const int index = face->getPoint(0)->getCoordinateIndex();
@@ -212,4 +212,10 @@ void BrainQuarter::setBackground(const QColor& colour)
     getSoRenderManager()->setBackgroundColor(
         SbColor4f(float(colour.redF()), float(colour.greenF()), float(colour.blueF()), 1.0f));
     update();
+}
+
+void BrainQuarter::complain(const QString& text)
+{
+    std::cerr << text.toLocal8Bit().constData() << std::endl;
+    emit problemFound(text);
 }

@@ -58,6 +58,8 @@ public:
 
 signals:
     void pointPicked(int index, int id, int x, int y, int z);
+    // Said on standard error as well; the window's message log shows it.
+    void problemFound(const QString& text);
 
 protected:
     // Indices start building once a frame is on the screen.
@@ -65,6 +67,7 @@ protected:
 
 private:
     void drawLegend();
+    void complain(const QString& text);
 
     std::unique_ptr<gyroview::PickIndex> index;
     SoSeparator* root;

@@ -107,12 +107,8 @@ textureColumn* GeometryScene::statisticsColumn(int file, const QString& column) 
 // ray pick for it until then).
 void GeometryScene::indexForPicking()
 {
-    SoCoordinate3* coordinates = nullptr;
-    for (int i = 0; i < sceneSeparator->getNumChildren(); ++i)
-        if (sceneSeparator->getChild(i)->isOfType(SoCoordinate3::getClassTypeId()))
-            coordinates = static_cast<SoCoordinate3*>(sceneSeparator->getChild(i));
-    if (SoIndexedFaceSet* faces = faceSet(); faces && coordinates)
-        viewer->pickIndex().addSurface(faces, coordinates);
+    if (SoIndexedFaceSet* faces = faceSet())
+        viewer->pickIndex().addSurface(faces, surface->getCoordinates());
 }
 
 bool GeometryScene::isLoaded() const

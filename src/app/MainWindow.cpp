@@ -93,6 +93,9 @@ MainWindow::MainWindow()
             viewer->setLegendEnabled(on);
         });
         connect(doc, &SceneDocument::backgroundChanged, viewer, &BrainQuarter::setBackground);
+        connect(viewer, &BrainQuarter::problemFound, this, [this](const QString& text) {
+            report({LoadMessage::Kind::Warning, QString(), text});
+        });
         connect(doc, &SceneDocument::modifiedChanged, this, &MainWindow::updateTitle);
         connect(doc, &SceneDocument::sceneFileChanged, this, &MainWindow::updateTitle);
     }

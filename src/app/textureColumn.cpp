@@ -113,8 +113,7 @@ bool textureColumn::loadTextureColumn(zelVertstatsFile* file, const QString& nam
             values = file->getDataColumn(static_cast<std::int32_t>(index));
             found = true;
         } catch (const zelVertstatsFile::InvalidColumnError&) {
-            std::cerr << "Warning: statistics column " << index << " ("
-                      << name.toLocal8Bit().constData() << ") does not exist" << std::endl;
+            // The file's row tells it, with the load's other warnings.
         }
     }
 

@@ -153,8 +153,11 @@ void textureFileItem::getAllColumns()
         textureColumn* column =
             new textureColumn(columnSwitch, columnValues, panel, this, colourBars);
         column->setVertexCount(vertices);
-        column->loadTextureColumn(statistics, QString::fromStdString(names[i]),
-                                  static_cast<int>(i));
+        if (!column->loadTextureColumn(statistics, QString::fromStdString(names[i]),
+                                       static_cast<int>(i)))
+            warn(QStringLiteral("Warning: statistics column %1 (%2) does not exist")
+                     .arg(i)
+                     .arg(QString::fromStdString(names[i])));
         childList.append(column);
         connect(this, &TreeItem::setPickedPoint, column, &textureColumn::setPickInfo);
     }
