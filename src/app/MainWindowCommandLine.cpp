@@ -46,10 +46,9 @@ void MainWindow::openCommandLine(const QList<QByteArray>& arguments)
         report({LoadMessage::Kind::Error, QString(), text});
         return;
     }
-    if (!options.scene.isEmpty()) {
-        std::cout << "Loading " << options.scene.toLocal8Bit().constData() << std::endl;
+    // An option's value: no "Loading" line, as for --stats and --tags.
+    if (!options.scene.isEmpty())
         openScene(options.scene);
-    }
 
     // The files, as they always were; which surfaces they opened, in order.
     std::vector<int> surfaces;
