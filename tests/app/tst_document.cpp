@@ -189,6 +189,31 @@ private slots:
         QCOMPARE(saved.surfaces.at(0).opacity, 0.5f);
     }
 
+    void rendererCommandLineOpensTheSameFigure()
+    {
+        {
+            StdoutCapture quiet;
+            window.reset(new MainWindow);
+        }
+        StdoutCapture log;
+        window->openCommandLine({QFile::encodeName(file("lh.obj")), "--stats",
+                                 QFile::encodeName(file("lh.vertstats")), "--column", "1",
+                                 "--limits", "-1", "2", "--threshold", "0.5", "--opacity", "0.75"});
+        int loading = 0;
+        for (const QString& line : log.lines())
+            loading += line.startsWith("Loading ");
+        // "Loading" for the file arguments only, not for option values.
+        QCOMPARE(loading, 1);
+        const int surface = doc()->surfaces().at(0);
+        const int stats = doc()->colouringFile(surface);
+        QVERIFY(stats != SceneDocument::none);
+        QCOMPARE(doc()->colouringColumn(surface), QString("same"));
+        const gyroscene::column_state look = doc()->column(stats, "same");
+        QCOMPARE(*look.limits, std::make_pair(-1.0f, 2.0f));
+        QCOMPARE(look.threshold, 0.5f);
+        QCOMPARE(doc()->surface(surface)->opacity, 0.75f);
+    }
+
     void unreadableSceneKeepsWhatIsOpen()
     {
         openSample();
