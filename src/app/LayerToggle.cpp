@@ -22,7 +22,8 @@ LayerToggle::LayerToggle(QTreeView* view)
     : QObject(view), view(view), layout(new OptionDelegate)
 {
     layout->setParent(this);
-    view->viewport()->installEventFilter(this);
+    viewport = view->viewport();
+    viewport->installEventFilter(this);
 }
 
 QRect LayerToggle::checkBoxRect(const QModelIndex& index) const
@@ -50,7 +51,9 @@ QModelIndex LayerToggle::checkBoxAt(const QPoint& position) const
 
 bool LayerToggle::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != view->viewport())
+    // Compared with the viewport as it was: while the view is destroyed its
+    // children still get events, and it is no scroll area any more.
+    if (watched != viewport)
         return false;
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&

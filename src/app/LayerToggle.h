@@ -30,6 +30,7 @@ private:
     QModelIndex checkBoxAt(const QPoint& position) const;
 
     QTreeView* view;
+    QObject* viewport = nullptr;
     // Lays out a row's option as the view's own delegate does.
     QStyledItemDelegate* layout;
     QPersistentModelIndex pressed;
