@@ -64,8 +64,6 @@ Status write_gifti(const char *path, int n_objects, object_struct **objects)
 
 int main(int argc, char **argv)
 {
-    // Most of a run's memory is filled once, right away: on huge pages.
-    use_huge_page_heap(std::size_t(256) << 20);
     int form_choice = -1;
     const char *paths[2] = {nullptr, nullptr};
     int n_paths = 0;

@@ -111,8 +111,6 @@ int describe_other_format(const char *path)
 
 int main(int argc, char **argv)
 {
-    // Most of a run's memory is filled once, right away: on huge pages.
-    use_huge_page_heap(std::size_t(256) << 20);
     if (argc == 2 && is_help_option(argv[1])) {
         std::printf("usage: objinfo FILE\n"
                     "Lists the objects of a surface file (.obj, FreeSurfer, GIFTI, GIFTI\n"

@@ -41,8 +41,6 @@ int convertParcellation(const char* in, const std::string& out) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // Most of a run's memory is filled once, right away: on huge pages.
-    use_huge_page_heap(std::size_t(256) << 20);
     bool oldStyle = false;
     int first = 1;
     if (argc > 1 && std::strcmp(argv[1], "--old-style") == 0) {

@@ -12,8 +12,6 @@
 #include <iostream>
 
 int main(int argc, char* argv[]) {
-    // Most of a run's memory is filled once, right away: on huge pages.
-    use_huge_page_heap(std::size_t(256) << 20);
     if (argc == 2 && is_help_option(argv[1])) {
         std::cout << "usage: vsinfo FILE\n"
                      "Describes a statistics file or per-vertex data of another program\n"

@@ -51,6 +51,10 @@ BrainQuarter::BrainQuarter(QWidget* parent)
     eventCallback->addEventCallback(SoMouseButtonEvent::getClassTypeId(), event_cb, this);
     root->addChild(eventCallback);
 
+    // Surfaces opened since the last frame are indexed once it is on the
+    // screen: their triangles are copied for the build on this thread.
+    connect(this, &QOpenGLWidget::frameSwapped, this, [this] { index->startBuilding(); });
+
     setNavigationModeFile(QUrl(QStringLiteral("coin:///scxml/navigation/examiner.xml")));
     setSceneGraph(root);
 
@@ -75,12 +79,6 @@ SoSeparator* BrainQuarter::getRootSeparator()
 gyroview::PickIndex& BrainQuarter::pickIndex()
 {
     return *index;
-}
-
-void BrainQuarter::paintGL()
-{
-    gyroview::ViewerWidget::paintGL();
-    index->startBuilding();
 }
 
 QSize BrainQuarter::minimumSizeHint() const

@@ -61,10 +61,6 @@ signals:
     // Said on standard error as well; the window's message log shows it.
     void problemFound(const QString& text);
 
-protected:
-    // Indices start building once a frame is on the screen.
-    void paintGL() override;
-
 private:
     void drawLegend();
     void complain(const QString& text);

@@ -169,6 +169,10 @@ void IndexedRayPick::pickFaceSet(SoAction* action, SoNode* node)
     const float d[3] = {direction[0], direction[1], direction[2]};
     const SbVec3f* points = coordinates->getArrayPtr3();
     const int32_t* coordIndex = faceSet->coordIndex.getValues(0);
+    // The index holds no copy of the surface: its own fields, unchanged
+    // since indexing (checked above), are read in place.
+    static_assert(sizeof(SbVec3f) == 3 * sizeof(float));
+    const TriangleBvh::Mesh mesh{reinterpret_cast<const float*>(points), coordIndex, 4, bvh->triangleCount()};
     std::vector<int32_t> triangles;
     // Coin takes no hit behind the start of the ray (the near plane, or the
     // start given with setRay).
@@ -177,7 +181,7 @@ void IndexedRayPick::pickFaceSet(SoAction* action, SoNode* node)
     // the near and far planes, or a graze only the widened test saw), the
     // next ones along the ray.
     for (int round = 0; round < 64; ++round) {
-        const float reached = bvh->candidates(o, d, from, triangles);
+        const float reached = bvh->candidates(o, d, from, mesh, triangles);
         if (reached < 0)
             return;
         bool taken = false, missed = false;

@@ -103,7 +103,9 @@ void PickIndex::startBuilding()
         if (!surface->pending)
             continue;
         surface->pending = false;
-        // The nodes belong to this thread: the build gets copies.
+        // The nodes belong to this thread: the build gets copies, freed
+        // once it is done. The hierarchy itself keeps none: a pick hands it
+        // the surface's own fields again.
         const SoMFInt32& coordIndex = surface->faceSet->coordIndex;
         const int32_t nIndices = coordIndex.getNum();
         const int32_t* index = coordIndex.getValues(0);
@@ -122,8 +124,14 @@ void PickIndex::startBuilding()
         surface->built = std::async(std::launch::async,
                                     [points = std::move(points),
                                      corners = std::move(corners)]() mutable {
+                                        // Moved out so that the copies go when the build is done,
+                                        // not with the future holding this function.
+                                        const std::vector<float> p = std::move(points);
+                                        const std::vector<int32_t> c = std::move(corners);
                                         auto bvh = std::make_shared<TriangleBvh>();
-                                        bvh->build(std::move(points), std::move(corners));
+                                        // Too large to index: Coin picks it, as before the index.
+                                        if (!bvh->build({p.data(), c.data(), 3, int32_t(c.size() / 3)}))
+                                            return std::shared_ptr<const TriangleBvh>();
                                         return std::shared_ptr<const TriangleBvh>(std::move(bvh));
                                     })
                              .share();

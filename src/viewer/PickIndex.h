@@ -32,12 +32,14 @@ public:
         // Every face is three corners and a -1, so triangle t starts at
         // 4 t in coordIndex (its first corner is the vertex a pick reports).
         std::shared_future<std::shared_ptr<const TriangleBvh>> built;
-        // Copied for the build only in startBuilding, after the first frame:
-        // until then the index costs the start-up no memory.
+        // Copied for the build only in startBuilding, after the first frame
+        // (until then the index costs the start-up no memory), and only
+        // while it runs.
         SoCoordinate3* pendingCoordinates = nullptr;  // referenced while pending
         bool pending = false;
 
-        // The index, or null while it is being built.
+        // The index, or null while it is being built (or when the surface
+        // was too large for one).
         const TriangleBvh* ready() const;
     };
 

@@ -10,7 +10,10 @@ namespace gyroview {
 namespace {
 
 constexpr int kBins = 16;
-constexpr int32_t kLeafSize = 4;
+// Up to 8 triangles a leaf: half the nodes of 4 at little cost to a pick.
+constexpr int32_t kLeafSize = 8;
+// Node::packed keeps 28 bits of node or triangle index.
+constexpr int32_t kMostTriangles = int32_t(1) << 26;
 // Barycentric slack of the triangle test: wide enough that a ray through a
 // shared edge or corner reaches every face there, whatever the rounding.
 constexpr float kEdgeSlack = 1e-2f;
@@ -65,23 +68,25 @@ inline float dot(const float* a, const float* b)
 
 }  // namespace
 
-void TriangleBvh::build(std::vector<float> newPoints, std::vector<int32_t> newCorners)
+bool TriangleBvh::build(const Mesh& mesh)
 {
-    points = std::move(newPoints);
-    corners = std::move(newCorners);
     nodes.clear();
-    const int32_t n = triangleCount();
+    order.clear();
+    const int32_t n = mesh.triangles;
+    if (n <= 0 || n > kMostTriangles)
+        return n == 0;
     order.resize(std::size_t(n));
-    std::iota(order.begin(), order.end(), 0);
-    if (n == 0)
-        return;
+    std::iota(order.begin(), order.end(), 0u);
+    auto corner = [&](int32_t t, int k) {
+        return &mesh.points[std::size_t(mesh.corners[std::size_t(mesh.stride) * std::size_t(t) + k]) * 3];
+    };
 
     std::vector<Box> boxes(static_cast<std::size_t>(n));
     std::vector<float> centres(std::size_t(n) * 3);
     Box all;
     for (int32_t t = 0; t < n; ++t) {
         for (int k = 0; k < 3; ++k)
-            boxes[t].grow(&points[std::size_t(corners[3 * t + k]) * 3]);
+            boxes[t].grow(corner(t, k));
         for (int a = 0; a < 3; ++a)
             centres[3 * t + a] = 0.5f * (boxes[t].lo[a] + boxes[t].hi[a]);
         all.grow(boxes[t]);
@@ -111,8 +116,7 @@ void TriangleBvh::build(std::vector<float> newPoints, std::vector<int32_t> newCo
             node.hi[a] = bounds.hi[a] + pad;
         }
         const int32_t count = task.end - task.begin;
-        node.first = task.begin;
-        node.count = count;
+        node.packed = uint32_t(task.begin) << 4 | uint32_t(count);
         if (count <= kLeafSize)
             continue;
 
@@ -127,7 +131,7 @@ void TriangleBvh::build(std::vector<float> newPoints, std::vector<int32_t> newCo
             Box binBox[kBins];
             int32_t binCount[kBins] = {};
             const float scale = kBins / extent;
-            auto binOf = [&](int32_t t) {
+            auto binOf = [&](uint32_t t) {
                 return std::min(kBins - 1, int((centres[3 * std::size_t(t) + axis] - centroids.lo[axis]) * scale));
             };
             for (int32_t i = task.begin; i < task.end; ++i) {
@@ -162,28 +166,29 @@ void TriangleBvh::build(std::vector<float> newPoints, std::vector<int32_t> newCo
             }
             if (bestSplit > 0) {
                 const auto split = std::partition(order.begin() + task.begin, order.begin() + task.end,
-                                                  [&](int32_t t) { return binOf(t) < bestSplit; });
+                                                  [&](uint32_t t) { return binOf(t) < bestSplit; });
                 middle = int32_t(split - order.begin());
             }
         }
         if (middle <= task.begin || middle >= task.end) {
             middle = task.begin + count / 2;
             std::nth_element(order.begin() + task.begin, order.begin() + middle, order.begin() + task.end,
-                             [&](int32_t a, int32_t b) {
+                             [&](uint32_t a, uint32_t b) {
                                  return centres[3 * std::size_t(a) + axis] < centres[3 * std::size_t(b) + axis];
                              });
         }
         const int32_t leftChild = int32_t(nodes.size());
-        nodes[std::size_t(task.node)].first = leftChild;
-        nodes[std::size_t(task.node)].count = 0;
+        nodes[std::size_t(task.node)].packed = uint32_t(leftChild) << 4;
         nodes.push_back({});
         nodes.push_back({});
         tasks.push_back({leftChild, task.begin, middle});
         tasks.push_back({leftChild + 1, middle, task.end});
     }
+    nodes.shrink_to_fit();
+    return true;
 }
 
-float TriangleBvh::candidates(const float origin[3], const float direction[3], float tMin,
+float TriangleBvh::candidates(const float origin[3], const float direction[3], float tMin, const Mesh& mesh,
                               std::vector<int32_t>& triangles) const
 {
     triangles.clear();
@@ -226,11 +231,12 @@ float TriangleBvh::candidates(const float origin[3], const float direction[3], f
         const Node& node = nodes[std::size_t(stack[--depth])];
         // Children were pushed when their boxes were in reach; a hit found
         // since may have moved some out of it.
-        if (node.count > 0 && !inReach(enter(node)))
+        const uint32_t first = node.first(), count = node.count();
+        if (count > 0 && !inReach(enter(node)))
             continue;
-        if (node.count == 0) {
-            const Node& a = nodes[std::size_t(node.first)];
-            const Node& b = nodes[std::size_t(node.first) + 1];
+        if (count == 0) {
+            const Node& a = nodes[first];
+            const Node& b = nodes[first + 1];
             const float ta = enter(a), tb = enter(b);
             // The nearer child is taken first; the stack cannot overflow
             // since the tree is at most about 2 log2(n) deep.
@@ -239,22 +245,23 @@ float TriangleBvh::candidates(const float origin[3], const float direction[3], f
             const bool hitA = inReach(ta), hitB = inReach(tb);
             if (ta <= tb) {
                 if (hitB)
-                    stack[depth++] = node.first + 1;
+                    stack[depth++] = int32_t(first + 1);
                 if (hitA)
-                    stack[depth++] = node.first;
+                    stack[depth++] = int32_t(first);
             } else {
                 if (hitA)
-                    stack[depth++] = node.first;
+                    stack[depth++] = int32_t(first);
                 if (hitB)
-                    stack[depth++] = node.first + 1;
+                    stack[depth++] = int32_t(first + 1);
             }
             continue;
         }
-        for (int32_t i = node.first; i < node.first + node.count; ++i) {
-            const int32_t t = order[std::size_t(i)];
-            const float* v0 = &points[std::size_t(corners[3 * t]) * 3];
-            const float* v1 = &points[std::size_t(corners[3 * t + 1]) * 3];
-            const float* v2 = &points[std::size_t(corners[3 * t + 2]) * 3];
+        for (uint32_t i = first; i < first + count; ++i) {
+            const int32_t t = int32_t(order[i]);
+            const int32_t* c = &mesh.corners[std::size_t(mesh.stride) * std::size_t(t)];
+            const float* v0 = &mesh.points[std::size_t(c[0]) * 3];
+            const float* v1 = &mesh.points[std::size_t(c[1]) * 3];
+            const float* v2 = &mesh.points[std::size_t(c[2]) * 3];
             float e1[3], e2[3], p[3], s[3], q[3];
             sub(v1, v0, e1);
             sub(v2, v0, e2);
@@ -290,8 +297,7 @@ float TriangleBvh::candidates(const float origin[3], const float direction[3], f
 
 std::size_t TriangleBvh::memoryBytes() const
 {
-    return points.capacity() * sizeof(float) + corners.capacity() * sizeof(int32_t) +
-           order.capacity() * sizeof(int32_t) + nodes.capacity() * sizeof(Node);
+    return order.capacity() * sizeof(uint32_t) + nodes.capacity() * sizeof(Node);
 }
 
 }  // namespace gyroview

@@ -30,6 +30,7 @@
 #include <GL/gl.h>
 #include <QFile>
 #include <QOpenGLContext>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QTimer>
 
@@ -414,8 +415,23 @@ void ViewerWidget::resizeGL(int, int)
     syncViewport();
 }
 
+void ViewerWidget::resizeEvent(QResizeEvent* event)
+{
+    // QOpenGLWidget draws the resized view at once, and the paint event that
+    // follows (the window's first showing, or the repaint of the resized
+    // area) draws it again before anything is shown: a large surface's first
+    // frame would cost two draws. The draw is left to that paint event.
+    d->inResizeEvent = true;
+    QOpenGLWidget::resizeEvent(event);
+    d->inResizeEvent = false;
+}
+
 void ViewerWidget::paintGL()
 {
+    if (d->inResizeEvent) {
+        update();
+        return;
+    }
     syncViewport();
     drawScene();
     ++d->frames;

@@ -43,6 +43,7 @@ struct ViewerWidget::Private {
     int frameIntervalMs = 16;
     bool updatePending = false;
     bool flushingSensors = false;
+    bool inResizeEvent = false;
     quint64 frames = 0;
 
     // The examiner spins on after a fast release until the next click; we

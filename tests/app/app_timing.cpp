@@ -24,6 +24,7 @@
 
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/SbViewportRegion.h>
+#include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoRayPickAction.h>
 #include <Inventor/nodes/SoCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -32,6 +33,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -196,6 +198,33 @@ double cpuNowMs()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
+// Turns the camera by `angle` about the vertical through `centre`, at its
+// present distance from it, looking at it: a step of a turn around the surface.
+void orbit(SoCamera* camera, const SbVec3f& centre, float angle)
+{
+    const float distance = (camera->position.getValue() - centre).length();
+    const SbRotation turned = camera->orientation.getValue() * SbRotation(SbVec3f(0, 1, 0), angle);
+    SbVec3f dir;
+    turned.multVec(SbVec3f(0, 0, -1), dir);
+    camera->orientation = turned;
+    camera->position = centre - dir * distance;
+    camera->focalDistance = distance;
+}
+
+// Pixels of `frame` that differ from its corner (the background: the view
+// starts framed around the surface), to tell that a frame shows the surface.
+qsizetype nonBackgroundPixels(const QImage& frame)
+{
+    if (frame.isNull())
+        return 0;
+    const QRgb background = frame.pixel(0, 0);
+    qsizetype count = 0;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            count += frame.pixel(x, y) != background;
+    return count;
+}
+
 // Resident memory now, for where the peak builds up.
 double residentMb()
 {
@@ -219,8 +248,9 @@ double median(std::vector<double> v)
 int main(int argc, char** argv)
 {
     const double atMain = msSinceProcessStart();
-    // As the viewer's main does.
-    use_huge_page_heap(std::size_t(1) << 30);
+    // Huge pages for the heap only when asked for (GYROLUX_HUGE_PAGES=1).
+    if (const char* huge = std::getenv("GYROLUX_HUGE_PAGES"); huge && std::strcmp(huge, "1") == 0)
+        use_huge_page_heap(std::size_t(1) << 30);
     gyroscene::set_texture_filtering_environment();
     // Never the user's settings: the window writes its texture directory.
     QTemporaryDir home;
@@ -280,11 +310,18 @@ int main(int argc, char** argv)
     const double cpuAtLoaded = cpuNowMs();
     const double rssLoaded = residentMb();
     std::fflush(stdout);
+    // The first frame is the first one on the screen (its buffer swapped),
+    // and the draws it took are counted.
+    BrainQuarter* viewer = window.getViewer();
+    quint64 drawsToFirstFrame = 0;
+    QObject::connect(viewer, &QOpenGLWidget::frameSwapped, viewer, [&] {
+        if (drawsToFirstFrame == 0)
+            drawsToFirstFrame = viewer->frameCount();
+    });
     window.resize(1000, 700);
     window.show();
     const double atShow = msSinceProcessStart();
-    BrainQuarter* viewer = window.getViewer();
-    while (viewer->frameCount() == 0)
+    while (drawsToFirstFrame == 0)
         app.processEvents(QEventLoop::AllEvents, 5);
     const double firstFrameMs = msSinceProcessStart();
     const double rssFirstFrame = residentMb();
@@ -295,10 +332,11 @@ int main(int argc, char** argv)
                          (atFrame.ru_utime.tv_usec + atFrame.ru_stime.tv_usec) / 1e3;
     // With --first-frame nothing more is done (for profiling the start).
     if (firstFrameOnly) {
-        std::fprintf(stderr, "process start to first frame: %.1f ms (main entered %.1f, Qt and Coin up %.1f,\n"
+        std::fprintf(stderr, "process start to first frame: %.1f ms after %llu draws (main entered %.1f, Qt and Coin up %.1f,\n"
                              "  window built %.1f, files opened in %.1f ms (statistics %.1f), shown %.1f;\n"
                              "  CPU time %.1f ms: %.1f to the window, %.1f opening, %.1f showing and drawing)\n",
-                     firstFrameMs, atMain, atInit, atWindow, loadMs, statsMs, atShow, cpuMs, cpuAtWindow,
+                     firstFrameMs, static_cast<unsigned long long>(drawsToFirstFrame), atMain, atInit, atWindow, loadMs,
+                     statsMs, atShow, cpuMs, cpuAtWindow,
                      cpuAtLoaded - cpuAtWindow, cpuMs - cpuAtLoaded);
         std::_Exit(0);
     }
@@ -339,19 +377,31 @@ int main(int argc, char** argv)
     const std::vector<double> indexedPicks = timePicks(
         [&] { return gyroview::IndexedRayPick(region, &viewer->pickIndex()); }, indexedHits);
 
-    // Frames while the camera turns: each step waits for the view to draw
-    // (and present) the new frame, as the examiner's spin does.
+    // Frames while the camera turns around the surface (about the scene's
+    // centre, at a fixed distance): each step waits for the view to draw (and
+    // present) the new frame, as the examiner's spin does. A full turn in 30
+    // steps, so every direction is drawn.
     SoCamera* camera = viewer->getCamera();
-    std::vector<double> frames;
+    SoGetBoundingBoxAction bounds(region);
+    bounds.apply(viewer->getSceneGraph());
+    const SbVec3f centre = bounds.getBoundingBox().getCenter();
+    std::vector<double> frames, frameCpu;
     for (int i = 0; i < 30; ++i) {
         const quint64 drawn = viewer->frameCount();
         QElapsedTimer timer;
         timer.start();
-        camera->orientation = camera->orientation.getValue() * SbRotation(SbVec3f(0, 1, 0), 0.05f);
+        const double cpuStart = cpuNowMs();
+        orbit(camera, centre, float(2 * M_PI / 30));
         while (viewer->frameCount() == drawn && timer.elapsed() < 5000)
             app.processEvents(QEventLoop::AllEvents, 1);
         frames.push_back(timer.nsecsElapsed() / 1e6);
+        frameCpu.push_back(cpuNowMs() - cpuStart);
     }
+    // A quarter turn more, then the frame itself: it must show the surface,
+    // or the times above are of an empty view.
+    orbit(camera, centre, float(M_PI / 2));
+    const QImage turnedFrame = viewer->grabFramebuffer();
+    const qsizetype surfacePixels = nonBackgroundPixels(turnedFrame);
 
     // The viewer's own peak, before this program's sphere and node builds
     // below add theirs.
@@ -381,17 +431,23 @@ int main(int argc, char** argv)
 
     std::fprintf(stderr,
                  "surface: %zu points, %zu triangles\n"
-                 "process start to first frame: %.1f ms (main entered %.1f, Qt and Coin up %.1f,\n"
+                 "process start to first frame: %.1f ms after %llu draws (main entered %.1f, Qt and Coin up %.1f,\n"
                  "  window built %.1f, files opened in %.1f ms (statistics %.1f), shown %.1f; CPU time %.1f ms)\n"
                  "building the six nodes: median %.2f ms, best %.2f ms (15 runs)\n"
                  "one Coin ray pick: median %.1f ms (%d of 21 hit)\n"
                  "one indexed pick: median %.3f ms (%d of 21 hit; index ready %.1f ms after the picks above)\n"
-                 "frame while turning: median %.1f ms\n"
+                 "frame while turning: median %.1f ms (CPU %.1f ms); a turned frame shows %lld surface pixels of %lld\n"
                  "peak resident memory: %.1f MB\n"
                  "  resident: window %.1f, files opened %.1f, first frame %.1f, index built %.1f,\n"
                  "  after turning %.1f MB\n",
-                 sphere.points.size(), sphere.ends.size(), firstFrameMs, atMain, atInit, atWindow, loadMs, statsMs, atShow, cpuMs, median(build),
+                 sphere.points.size(), sphere.ends.size(), firstFrameMs,
+                 static_cast<unsigned long long>(drawsToFirstFrame), atMain, atInit, atWindow, loadMs, statsMs, atShow, cpuMs, median(build),
                  *std::min_element(build.begin(), build.end()), median(picks), hits, median(indexedPicks), indexedHits, indexWaitMs,
-                 median(frames), usage.ru_maxrss / 1024.0, rssWindow, rssLoaded, rssFirstFrame, rssIndexed, rssTurned);
+                 median(frames), median(frameCpu), static_cast<long long>(surfacePixels),
+                 static_cast<long long>(turnedFrame.width()) * turnedFrame.height(), usage.ru_maxrss / 1024.0, rssWindow, rssLoaded, rssFirstFrame, rssIndexed, rssTurned);
+    if (!empty && surfacePixels == 0) {
+        std::fprintf(stderr, "app_timing: the turned frames do not show the surface\n");
+        return 1;
+    }
     return 0;
 }

@@ -1,6 +1,6 @@
 // The heap set up for huge pages serves large blocks itself and keeps what
-// is freed for the next block. Each test case runs in its own process under
-// ctest; the checks hold in one process too.
+// is freed for the next block; refused, it leaves glibc's allocator exactly
+// as it was. Each test case runs in its own process under ctest.
 #include "quillon.h"
 
 #include <gtest/gtest.h>
@@ -37,28 +37,43 @@ long residentKib()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-TEST(HugePageHeap, LargeBlocksComeFromTheHeapAndAreReused)
+// 8 MiB has its own mapping, above the heap, with glibc's defaults.
+constexpr std::size_t bigBlock = std::size_t(8) << 20;
+
+bool fromTheHeap(const void* block)
+{
+    return reinterpret_cast<std::uintptr_t>(block) + bigBlock <=
+           reinterpret_cast<std::uintptr_t>(sbrk(0));
+}
+
+TEST(HugePageHeap, RefusedLeavesTheAllocatorAsItWas)
 {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer's allocator stands in for glibc's";
 #else
     EXPECT_FALSE(use_huge_page_heap(4096)) << "a reserve smaller than one huge page";
-    setenv("GYROLUX_SMALL_PAGES", "1", 1);
-    EXPECT_FALSE(use_huge_page_heap(std::size_t(64) << 20)) << "the user's choice of small pages";
-    unsetenv("GYROLUX_SMALL_PAGES");
-    if (!thpOnAdvice()) {
+    if (!thpOnAdvice())
         EXPECT_FALSE(use_huge_page_heap(std::size_t(64) << 20));
+    void* block = std::malloc(bigBlock);
+    ASSERT_NE(block, nullptr);
+    EXPECT_FALSE(fromTheHeap(block)) << "a refusal changed where large blocks come from";
+    std::free(block);
+#endif
+}
+
+TEST(HugePageHeap, LargeBlocksComeFromTheHeapAndAreReused)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's allocator stands in for glibc's";
+#else
+    if (!thpOnAdvice())
         GTEST_SKIP() << "transparent huge pages are not given on request here";
-    }
     ASSERT_TRUE(use_huge_page_heap(std::size_t(64) << 20));
 
-    // 8 MiB would have its own mapping, above the heap, with glibc's defaults.
-    constexpr std::size_t size = std::size_t(8) << 20;
-    char* block = static_cast<char*>(std::malloc(size));
+    char* block = static_cast<char*>(std::malloc(bigBlock));
     ASSERT_NE(block, nullptr);
-    EXPECT_LT(reinterpret_cast<std::uintptr_t>(block) + size,
-              reinterpret_cast<std::uintptr_t>(sbrk(0)) + 1);
-    std::memset(block, 1, size);
+    EXPECT_TRUE(fromTheHeap(block));
+    std::memset(block, 1, bigBlock);
     asm volatile("" : : "r"(block) : "memory"); // the pages are written, not optimised away
     const long touched = residentKib();
     std::free(block);
@@ -66,7 +81,7 @@ TEST(HugePageHeap, LargeBlocksComeFromTheHeapAndAreReused)
     // Freed, it stays with the program (with glibc's defaults its mapping
     // would go, 8 MiB of resident memory with it) and serves the next block.
     EXPECT_GT(residentKib(), touched - 1024);
-    char* again = static_cast<char*>(std::malloc(size));
+    char* again = static_cast<char*>(std::malloc(bigBlock));
     EXPECT_EQ(again, block);
     std::free(again);
 #endif

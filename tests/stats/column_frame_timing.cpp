@@ -113,8 +113,9 @@ void print(const char* what, const Frame& frame, const Frame& plain)
 
 int main(int argc, char** argv)
 {
-    // As the viewer's main does.
-    use_huge_page_heap(std::size_t(1) << 30);
+    // Huge pages for the heap only when asked for (GYROLUX_HUGE_PAGES=1).
+    if (const char* huge = std::getenv("GYROLUX_HUGE_PAGES"); huge && std::strcmp(huge, "1") == 0)
+        use_huge_page_heap(std::size_t(1) << 30);
     gyroscene::set_texture_filtering_environment();
     QTemporaryDir home;
     useHome(home);

@@ -33,6 +33,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <vector>
 #include <fcntl.h>
@@ -62,8 +63,9 @@ double quietMs(F&& fn)
 
 int main(int argc, char** argv)
 {
-    // As the viewer's main does.
-    use_huge_page_heap(std::size_t(1) << 30);
+    // Huge pages for the heap only when asked for (GYROLUX_HUGE_PAGES=1).
+    if (const char* huge = std::getenv("GYROLUX_HUGE_PAGES"); huge && std::strcmp(huge, "1") == 0)
+        use_huge_page_heap(std::size_t(1) << 30);
     gyroscene::set_texture_filtering_environment();
     QTemporaryDir home;
     useHome(home);

@@ -340,6 +340,31 @@ private slots:
         QCOMPARE(lines.count(QStringLiteral("Woooohooo!")), 6);
     }
 
+    // A resize draws nothing itself: the first frame on the screen took
+    // exactly one draw of the scene.
+    void firstFrameShownAfterOneDraw()
+    {
+        view = std::make_unique<BrainQuarter>();
+        view->resize(640, 480);
+        view->getRootSeparator()->addChild(makeSurface(makeSphere(10, 20, 5.0f), &faceSet));
+        quint64 drawsAtFirstSwap = 0;
+        connect(view.get(), &QOpenGLWidget::frameSwapped, view.get(), [&] {
+            if (drawsAtFirstSwap == 0)
+                drawsAtFirstSwap = view->frameCount();
+        });
+        view->show();
+        QTRY_VERIFY_WITH_TIMEOUT(drawsAtFirstSwap > 0, 5000);
+        QCOMPARE(drawsAtFirstSwap, quint64(1));
+        view->viewAll();
+        // Resized while shown, the view is drawn again once and shows the surface.
+        const quint64 before = view->frameCount();
+        view->resize(600, 400);
+        QTRY_VERIFY_WITH_TIMEOUT(view->frameCount() > before, 5000);
+        const QImage frame = view->grabFramebuffer();
+        QCOMPARE(frame.size(), QSize(600, 400) * view->devicePixelRatio());
+        QVERIFY(frame.pixel(frame.width() / 2, frame.height() / 2) != frame.pixel(1, 1));
+    }
+
     void frameShowsSmoothLitSurface()
     {
         showWith(makeSphere(10, 20, 5.0f));

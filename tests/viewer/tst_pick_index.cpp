@@ -8,6 +8,7 @@
 #include "GeometryScene.h"
 #include "IndexedRayPick.h"
 #include "PickIndex.h"
+#include "TriangleBvh.h"
 #include "app_test_util.h"
 #include "stats_test_util.h"
 #include "textureFileItem.h"
@@ -325,6 +326,58 @@ private slots:
 
     // Before an index is built (or after its surface changed) the pick is
     // Coin's own, and a background press picks nothing either way.
+    // The index keeps no copy of the surface: it is small, and read through
+    // the face set's own coordIndex it finds what it finds through a packed
+    // copy of the triangles.
+    void indexIsSmallAndReadsTheSurfaceInPlace()
+    {
+        QVERIFY(writeEllipsoid(file("small.obj"), 60, 120));
+        QVERIFY(openQuietly(file("small.obj")));
+        showWindow();
+        BrainQuarter* viewer = window->getViewer();
+        viewer->pickIndex().waitUntilBuilt();
+        SoIndexedFaceSet* surface = faceSetOf(0);
+        const gyroview::PickIndex::Surface* indexed = viewer->pickIndex().find(surface);
+        QVERIFY(indexed && indexed->ready());
+        const gyroview::TriangleBvh& bvh = *indexed->ready();
+        const int32_t triangles = bvh.triangleCount();
+        QCOMPARE(triangles, (surface->coordIndex.getNum() + 1) / 4);
+        QVERIFY2(bvh.memoryBytes() <= std::size_t(triangles) * 24,
+                 qPrintable(QString::number(double(bvh.memoryBytes()) / triangles) + " bytes per triangle"));
+
+        auto* scene = dynamic_cast<GeometryScene*>(root()->child(0));
+        const SoCoordinate3* coordinates = nullptr;
+        for (int i = 0; i < scene->getSceneSeparator()->getNumChildren(); ++i)
+            if (scene->getSceneSeparator()->getChild(i)->isOfType(SoCoordinate3::getClassTypeId()))
+                coordinates = static_cast<const SoCoordinate3*>(scene->getSceneSeparator()->getChild(i));
+        QVERIFY(coordinates);
+        const float* points = coordinates->point.getValues(0)[0].getValue();
+        const int32_t* coordIndex = surface->coordIndex.getValues(0);
+        std::vector<int32_t> packed;
+        for (int32_t t = 0; t < triangles; ++t)
+            packed.insert(packed.end(), coordIndex + 4 * t, coordIndex + 4 * t + 3);
+        const gyroview::TriangleBvh::Mesh own{points, coordIndex, 4, triangles};
+        const gyroview::TriangleBvh::Mesh copy{points, packed.data(), 3, triangles};
+        std::mt19937 random(7);
+        std::uniform_real_distribution<float> spread(-60.0f, 60.0f);
+        int hits = 0;
+        for (int ray = 0; ray < 300; ++ray) {
+            const float origin[3] = {spread(random), spread(random), 200.0f};
+            float direction[3] = {spread(random) * 0.5f - origin[0], spread(random) * 0.5f - origin[1], -200.0f};
+            const float length = std::sqrt(direction[0] * direction[0] + direction[1] * direction[1] +
+                                           direction[2] * direction[2]);
+            for (float& d : direction)
+                d /= length;
+            std::vector<int32_t> a, b;
+            const float reachA = bvh.candidates(origin, direction, 0.0f, own, a);
+            const float reachB = bvh.candidates(origin, direction, 0.0f, copy, b);
+            QCOMPARE(reachA, reachB);
+            QCOMPARE(a, b);
+            hits += !a.empty();
+        }
+        QVERIFY2(hits > 100, "too few rays hit the surface to tell");
+    }
+
     void unbuiltIndexFallsBackToCoin()
     {
         QVERIFY(writeEllipsoid(file("plain.obj"), 30, 60));
