@@ -189,6 +189,27 @@ void BrainQuarter::setCameraState(const gyroscene::camera_state& state)
     stopSpin();
     setProjection(state.projection);
     gyroscene::apply_camera(getCamera(), state);
+    home = state;
+    update();
+}
+
+void BrainQuarter::frameScene()
+{
+    viewAll();
+    home = cameraState();
+}
+
+void BrainQuarter::goHome()
+{
+    stopSpin();
+    if (!home) {
+        if (SoCamera* current = getCamera())
+            current->orientation = SbRotation::identity();
+        viewAll();
+        return;
+    }
+    setProjection(home->projection);
+    gyroscene::apply_camera(getCamera(), *home);
     update();
 }
 

@@ -6,6 +6,7 @@
 #include <QSize>
 
 #include <memory>
+#include <optional>
 
 #include "ViewerWidget.h"
 #include "legend.h"
@@ -56,6 +57,13 @@ public:
     void setProjection(gyroscene::Projection projection);
     void setBackground(const QColor& colour);
 
+    // Frames the whole scene and keeps that camera as the view Reset View
+    // goes back to; a scene's own camera is kept the same way.
+    void frameScene();
+    // The kept camera, exactly as it was (framing again at another size
+    // would not be the view the user started with); framed anew when none.
+    void goHome();
+
 signals:
     void pointPicked(int index, int id, int x, int y, int z);
     // Said on standard error as well; the window's message log shows it.
@@ -77,4 +85,5 @@ private:
     gyroscene::legend_content legend;
     SoSeparator* legendNodes = nullptr;
     bool legendOn = true;
+    std::optional<gyroscene::camera_state> home;
 };

@@ -77,7 +77,7 @@ MainWindow::MainWindow()
         setCentralWidget(viewer);
 
         views = new ViewMenu(viewMenuPtr, viewer, resources);
-        views->addDockToggles(resourcesDock, messagesDock);
+        views->addDockToggles(resourcesDock, pickDock, messagesDock);
         viewMenuPtr->addAction(legendAction);
         helpMenu = menuBar()->addMenu(tr("&Help"));
         helpMenu->addAction(aboutAction);
@@ -98,6 +98,8 @@ MainWindow::MainWindow()
         });
         connect(doc, &SceneDocument::modifiedChanged, this, &MainWindow::updateTitle);
         connect(doc, &SceneDocument::sceneFileChanged, this, &MainWindow::updateTitle);
+        // The view has the keys at start-up, not the first field of a dock.
+        viewer->setFocus();
     }
 }
 
@@ -310,11 +312,17 @@ void MainWindow::openFileFromDialog()
 {
     const QSettings settings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
                              ColourBarStore::application);
+    const QString allFiles = tr("All files (*)");
+    // FreeSurfer's files carry no suffix and may be named anything: only
+    // "All files" shows everything gyrolux opens, so it is the one chosen.
+    QString selected = allFiles;
     const QString name = QFileDialog::getOpenFileName(
         this, tr("Open File"), settings.value("lastDirectory").toString(),
         tr("Files (*.obj *.txt *.vertstats *.tag);;"
-           "GIFTI, MGH and FreeSurfer files (*.gii *.mgh *.mgz lh.* rh.*);;"
-           "gyrolux scenes (*.gyrolux);;All files (*)"));
+           "GIFTI, MGH and FreeSurfer files (*.gii *.gii.gz *.mgh *.mgz lh.* rh.*);;"
+           "gyrolux scenes (*.gyrolux);;") +
+            allFiles,
+        &selected);
     if (name.isNull())
         return;
     QFile file(name);

@@ -23,6 +23,7 @@
 #include <QColorDialog>
 #include <QDockWidget>
 #include <QDoubleSpinBox>
+#include <QAbstractItemView>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -510,16 +511,29 @@ private slots:
     {
         QVERIFY(writeSquare(file("chosen.obj")));
         makeWindow();
-        QStringList filters;
+        QVERIFY(writeSquare(file("lh.white")));
+        QStringList filters, shown;
+        QString selected;
         whenDialog<QFileDialog>([&](QFileDialog* dialog) {
             filters = dialog->nameFilters();
+            selected = dialog->selectedNameFilter();
+            dialog->setDirectory(files.path());
+            // FreeSurfer's names have no suffix, yet are listed at once.
+            auto* list = dialog->findChild<QAbstractItemView*>("listView");
+            if (list)
+                QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) >= 2; }, 5000);
+            for (int row = 0; list && row < list->model()->rowCount(list->rootIndex()); ++row)
+                shown << list->model()->index(row, 0, list->rootIndex()).data().toString();
             dialog->reject();
         });
         window->openFileFromDialog();
         // the first entry as it always was, then other programs' files and all files
-        QCOMPARE(filters, QStringList({"Files (*.obj *.txt *.vertstats *.tag)",
-                                       "GIFTI, MGH and FreeSurfer files (*.gii *.mgh *.mgz lh.* rh.*)",
-                                       "gyrolux scenes (*.gyrolux)", "All files (*)"}));
+        QCOMPARE(filters,
+                 QStringList({"Files (*.obj *.txt *.vertstats *.tag)",
+                              "GIFTI, MGH and FreeSurfer files (*.gii *.gii.gz *.mgh *.mgz lh.* rh.*)",
+                              "gyrolux scenes (*.gyrolux)", "All files (*)"}));
+        QCOMPARE(selected, QString("All files (*)"));
+        QVERIFY2(shown.contains("lh.white") && shown.contains("chosen.obj"), qPrintable(shown.join(", ")));
         QCOMPARE(model()->rowCount(QModelIndex()), 0);  // cancelled: nothing
 
         QString caption;
