@@ -196,6 +196,11 @@ void BrainQuarter::setCameraState(const gyroscene::camera_state& state)
 void BrainQuarter::frameScene()
 {
     viewAll();
+    keepAsHome();
+}
+
+void BrainQuarter::keepAsHome()
+{
     home = cameraState();
 }
 

@@ -60,6 +60,8 @@ public:
     // Frames the whole scene and keeps that camera as the view Reset View
     // goes back to; a scene's own camera is kept the same way.
     void frameScene();
+    // The camera as it is now becomes the one Reset View goes back to.
+    void keepAsHome();
     // The kept camera, exactly as it was (framing again at another size
     // would not be the view the user started with); framed anew when none.
     void goHome();

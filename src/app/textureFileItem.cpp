@@ -84,10 +84,14 @@ bool textureFileItem::loadFile(QFile& file, bool readable, const QByteArray* byt
     if (!gyroscene::read_statistics_file(name, *statistics, &lastError, &lastWarnings, bytes))
         return false;
 
-    const int vertices = surfaceVertexCount(targetSeparator);
-    const int rows = statistics->getNumRows();
-    if (vertices >= 0 && rows != vertices)
-        warn(gyroscene::row_count_warning(name, rows, vertices));
+    const gyroscene::row_count_check counts =
+        gyroscene::check_row_count(name, statistics->getNumRows(), surfaceVertexCount(targetSeparator));
+    if (!counts.error.isEmpty()) {
+        lastError = counts.error;
+        return false;
+    }
+    if (!counts.warning.isEmpty())
+        warn(counts.warning);
     getAllColumns();
     SceneDocument* doc = document();
     if (doc && parentLink && parentLink->documentId() >= 0) {
@@ -275,5 +279,9 @@ zelVertstatsFile* textureFileItem::getStatistics() const
 
 void textureFileItem::pickedPointReceived(int index)
 {
+    // The pick's text copied from the surface's row at loading follows the
+    // picks after it, so that no row shows a pick that is past.
+    if (data(1).toString().startsWith(QLatin1String("Point: ")))
+        setData(1, QStringLiteral("Point: %1").arg(index));
     emit setPickedPoint(index);
 }

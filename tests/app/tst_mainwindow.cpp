@@ -3,6 +3,7 @@
 #include "BrainQuarter.h"
 #include "GeometryNode.h"
 #include "GeometryScene.h"
+#include "KeysHelp.h"
 #include "MainWindow.h"
 #include "ResourceForm.h"
 #include "TreeItem.h"
@@ -28,8 +29,11 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -73,6 +77,64 @@ private slots:
     }
 
     void cleanup() { window.reset(); }
+
+    // A first window takes about two thirds of the screen; the size and
+    // the docks the user leaves are there at the next start.
+    void layoutFitsTheScreenAndIsKept()
+    {
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux").remove("window");
+        makeWindow();
+        const QSize available = window->screen()->availableGeometry().size();
+        QVERIFY2(window->width() >= available.width() * 2 / 3 - 1 &&
+                     window->height() >= available.height() * 2 / 3 - 1,
+                 qPrintable(QString("%1x%2").arg(window->width()).arg(window->height())));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        // The resources keep most of the right-hand side's height.
+        QVERIFY(window->getResourcesDock()->height() > window->getPickDock()->height());
+
+        window->resize(900, 640);
+        window->getPickDock()->close();
+        QTRY_COMPARE(window->size(), QSize(900, 640));
+        QVERIFY(window->close());
+        makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(window->size(), QSize(900, 640));
+        QVERIFY(!window->getPickDock()->isVisible());
+        QVERIFY(window->getResourcesDock()->isVisible());
+        QVERIFY(!window->getMessagesDock()->isVisible());
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux").remove("window");
+    }
+
+    // Help > Keys and Mouse lists what the view reacts to, the seek on S
+    // among them; README's table lists the same.
+    void keysAndMouseAreListedInHelpAndReadme()
+    {
+        makeWindow();
+        QMenu* help = window->menuBar()->actions().last()->menu();
+        QAction* keys = nullptr;
+        for (QAction* action : help->actions())
+            if (action->text() == "&Keys and Mouse")
+                keys = action;
+        QVERIFY(keys);
+        keys->trigger();
+        auto* box = window->findChild<QMessageBox*>("keysHelp");
+        QVERIFY(box);
+        QFile readme(SOURCE_DIR "/README.md");
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(readme.readAll());
+        QStringList keyNames;
+        for (const KeyHelpEntry& entry : keyHelpEntries()) {
+            keyNames << entry.keys;
+            QVERIFY2(box->text().contains(entry.keys.toHtmlEscaped()), qPrintable(entry.keys));
+            const QString row = "| " + entry.keys + " | " + entry.action + " |";
+            QVERIFY2(text.contains(row), qPrintable(row));
+        }
+        for (const QString& key : {"S", "Esc", "Home, Ctrl+R", "Wheel", "Left click"})
+            QVERIFY2(keyNames.contains(key), qPrintable(key));
+        box->close();
+    }
 
     void startUpLogAndEmptyTree()
     {
