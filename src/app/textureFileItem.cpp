@@ -70,9 +70,15 @@ bool textureFileItem::loadFile(QFile& file, bool readable, const QByteArray* byt
     const QString name = file.fileName();
     const QByteArray readerName = readerFileName(name);
     const bool otherFormat = vertex_data_format(readerName.constData()) != NOT_VERTEX_DATA;
-    if (otherFormat)
-        setData(0, QString::fromLocal8Bit(format_file_title(readerName.constData()).c_str()));
-    else
+    if (otherFormat) {
+        // "lh.blob" (curv) and "lh.blob.mgh" on one surface: the second
+        // keeps its suffix, so the rows tell them apart.
+        QString title = QString::fromLocal8Bit(format_file_title(readerName.constData()).c_str());
+        for (int i = 0; parentLink && i < parentLink->childCount(); ++i)
+            if (parentLink->child(i) != this && parentLink->child(i)->data(0).toString() == title)
+                title = QFileInfo(name).fileName();
+        setData(0, title);
+    } else
         setData(0, QFileInfo(file).baseName());
     lastError.clear();
     lastWarnings.clear();
