@@ -141,8 +141,14 @@ void textureFileItem::applyColouring(int surface)
 
 void textureFileItem::applyShown(int changed)
 {
+    const SceneDocument* doc = document();
     if (changed == id)
-        shown = document()->isShown(id);
+        shown = doc->isShown(id);
+    // A hidden surface takes the legend of its colouring with it.
+    if (changed != surfaceId || doc->colouringFile(surfaceId) != id)
+        return;
+    if (auto* column = qobject_cast<textureColumn*>(child(rowOf(doc->colouringColumn(surfaceId)))))
+        column->setLegendShown(doc->isShown(surfaceId));
 }
 
 void textureFileItem::getAllColumns()

@@ -119,7 +119,10 @@ legend_layout layout_legend(const legend_content& content)
 {
     const QFontMetrics title(titleFont());
     const QFontMetrics text{QFont()};
-    const int titleWidth = std::min(title.horizontalAdvance(content.name), maxTitleWidth);
+    // The whole name's width rounded up: Qt's whole-pixel advance can fall
+    // short of the drawn text, which then came out cut ("smoo...").
+    const int titleWidth = std::min(
+        int(std::ceil(QFontMetricsF(titleFont()).horizontalAdvance(content.name))) + 1, maxTitleWidth);
     const int labels = std::max(text.horizontalAdvance(number(topValue(content))),
                                 text.horizontalAdvance(number(bottomValue(content))));
     int width = std::max(titleWidth, barWidth + labelGap + labels);
@@ -153,7 +156,7 @@ QImage legend_image(const legend_content& content)
     painter.setPen(textColour);
     painter.setFont(titleFace);
     painter.drawText(padding, padding + title.ascent(),
-                     title.elidedText(content.name, Qt::ElideRight, layout.width - 2 * padding));
+                     title.elidedText(content.name, Qt::ElideRight, maxTitleWidth));
 
     const QRect bar(layout.bar_left, layout.bar_top, layout.bar_width, layout.bar_height);
     if (!content.bar.isNull()) {

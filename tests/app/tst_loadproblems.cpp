@@ -4,6 +4,7 @@
 // marked and never takes statistics; colour bars survive an unwritable
 // texture directory.
 #include "GeometryNode.h"
+#include "SceneDocument.h"
 #include "GeometryScene.h"
 #include "ViewerWidget.h"
 #include "stats_test_util.h"
@@ -134,6 +135,30 @@ private slots:
         quiet.stop();
         QVERIFY(surface && statistics);
         QCOMPARE(logRows(window.get()).size(), 3);
+    }
+
+    // A landmark or statistics file that could not be read leaves no row:
+    // its message stays in the log.
+    void unreadFilesLeaveNoRows()
+    {
+        QVERIFY(writeSquare(file("square.obj")));
+        QVERIFY(writeText(file("bad.tag"), "MNI Tag Point File\nVolumes = 7;\n"));
+        QVERIFY(writeText(file("alpha.vertstats"), "<header>\n</header>\nx y\n1 2\nalpha 3\n"));
+        makeWindow();
+        StdoutCapture quiet;
+        StderrCapture errors;
+        QVERIFY(open(file("square.obj")));
+        QVERIFY(!open(file("bad.tag")));
+        QVERIFY(!open(file("alpha.vertstats")));
+        errors.stop();
+        QCOMPARE(model()->rowCount(QModelIndex()), 1);
+        QCOMPARE(root()->child(0)->childCount(), 1);
+        QCOMPARE(window->getResources()->document()->tagFiles().size(), std::size_t(0));
+        const QList<QStringList> rows = logRows(window.get());
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0][0], QString("bad.tag"));
+        QCOMPARE(rows[1][0], QString("alpha.vertstats"));
+        QVERIFY2(rows[1][1].contains("is not a number"), qPrintable(rows[1][1]));
     }
 
     // A start with three bad files shows all three, not only the last.

@@ -131,8 +131,8 @@ private slots:
             const QString row = "| " + entry.keys + " | " + entry.action + " |";
             QVERIFY2(text.contains(row), qPrintable(row));
         }
-        for (const QString& key : {"S", "Esc", "Home, Ctrl+R", "Wheel", "Left click"})
-            QVERIFY2(keyNames.contains(key), qPrintable(key));
+        for (const char* key : {"S", "Esc", "Home, Ctrl+R", "Wheel", "Left click"})
+            QVERIFY2(keyNames.contains(QString(key)), key);
         box->close();
     }
 
@@ -583,7 +583,7 @@ private slots:
             // FreeSurfer's names have no suffix, yet are listed at once.
             auto* list = dialog->findChild<QAbstractItemView*>("listView");
             if (list)
-                QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) >= 2; }, 5000);
+                (void)QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) >= 2; }, 5000);
             for (int row = 0; list && row < list->model()->rowCount(list->rootIndex()); ++row)
                 shown << list->model()->index(row, 0, list->rootIndex()).data().toString();
             dialog->reject();
