@@ -179,6 +179,21 @@ void BrainQuarter::drawLegend()
     setOverlaySceneGraph(legendNodes);
 }
 
+QImage BrainQuarter::renderImage(int scale)
+{
+    if (scale <= 1 || !legendNodes)
+        return ViewerWidget::renderImage(scale);
+    // A legend of the picture's scale for this one frame; it finds its
+    // corner of the larger frame as it is drawn.
+    SoSeparator* large = gyroscene::make_legend(
+        legend, getSoRenderManager()->getViewportRegion().getViewportSizePixels(), scale);
+    setOverlaySceneGraph(large);
+    const QImage image = ViewerWidget::renderImage(scale);
+    setOverlaySceneGraph(legendNodes);
+    large->unref();
+    return image;
+}
+
 gyroscene::camera_state BrainQuarter::cameraState() const
 {
     return gyroscene::read_camera(getCamera());

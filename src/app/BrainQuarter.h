@@ -47,6 +47,8 @@ public:
     // On at the start; off keeps the column's legend for when it is on again.
     void setLegendEnabled(bool on);
     bool legendEnabled() const;
+    // The view drawn at `scale` times its size, the legend with it.
+    QImage renderImage(int scale = 1);
     // The legend's nodes, or null when none is shown.
     SoSeparator* getLegend() const;
 

@@ -141,12 +141,16 @@ legend_layout layout_legend(const legend_content& content)
     return layout;
 }
 
-QImage legend_image(const legend_content& content)
+QImage legend_image(const legend_content& content, int scale)
 {
+    scale = std::clamp(scale, 1, 16);
     const legend_layout layout = layout_legend(content);
-    QImage image(layout.width, layout.height, QImage::Format_RGB32);
+    QImage image(layout.width * scale, layout.height * scale, QImage::Format_RGB32);
     image.fill(panelColour);
     QPainter painter(&image);
+    // Drawn at the legend's own size through a scale, so that text and
+    // lines are drawn afresh at the picture's resolution, not enlarged.
+    painter.scale(scale, scale);
     painter.setPen(frameColour);
     painter.drawRect(0, 0, layout.width - 1, layout.height - 1);
 
@@ -192,9 +196,9 @@ QImage legend_image(const legend_content& content)
     return image;
 }
 
-SoSeparator* make_legend(const legend_content& content, SbVec2s viewport)
+SoSeparator* make_legend(const legend_content& content, SbVec2s viewport, int scale)
 {
-    const QImage picture = legend_image(content).convertToFormat(QImage::Format_RGBA8888);
+    const QImage picture = legend_image(content, scale).convertToFormat(QImage::Format_RGBA8888);
 
     auto* legend = new SoSeparator;
     legend->ref();
