@@ -62,7 +62,9 @@ void MainWindow::firstLayout()
     const int wantedWidth = std::max({width(), panelWidth, available.width() * 2 / 3});
     const int wantedHeight = std::max({height(), docksHeight, available.height() * 2 / 3});
     resize(std::min(wantedWidth, available.width()), std::min(wantedHeight, available.height()));
-    // The tree above gets most of the height; the pick panel what it asks.
+    // The panel as wide as it asks, the view takes the rest; the tree
+    // above gets most of the height, the pick panel what it asks.
+    resizeDocks({resourcesDock}, {resourcesDock->sizeHint().width()}, Qt::Horizontal);
     resizeDocks({resourcesDock, pickDock}, {std::max(height() - pickHeight, 1), pickHeight},
                 Qt::Vertical);
 }

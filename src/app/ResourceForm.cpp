@@ -121,9 +121,13 @@ bool ResourceForm::insertVertstats(QFile& file)
     }
 
     loadError = statistics ? statistics->loadError() : textureFileItem::readError(file.fileName());
-    // A file that was not read leaves no row; its message is in the log.
-    if (statistics)
+    // A file that was not read leaves no row; the reader's lines and the
+    // failure are in the log.
+    if (statistics) {
+        for (const QString& line : statistics->warnings())
+            messages.append({LoadMessage::Kind::Warning, file.fileName(), line});
         closeLayer(statistics);
+    }
     std::cerr << loadError.toLocal8Bit().constData() << std::endl;
     messages.append({LoadMessage::Kind::Error, file.fileName(), loadError});
     return false;

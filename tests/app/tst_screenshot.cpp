@@ -217,8 +217,9 @@ private slots:
             for (int x = 0; x < small.width(); ++x)
                 alike += distance(QColor(small.pixel(x, y)), QColor(shrunk.pixel(x, y))) < 60;
         QVERIFY2(alike > small.width() * small.height() * 9 / 10, qPrintable(QString::number(alike)));
-        // Its frame and panel, not the view, just inside its top left corner.
-        QCOMPARE(QColor(large.pixel(1, 1)), QColor(38, 38, 38));
+        // Its frame, four pixels wide, and its panel inside, not the view.
+        QCOMPARE(QColor(large.pixel(1, 1)), QColor(96, 96, 96));
+        QCOMPARE(QColor(large.pixel(12, 12)), QColor(38, 38, 38));
         int lit = 0;
         for (int y = 0; y < small.height(); ++y)
             for (int x = 0; x < small.width(); ++x)

@@ -268,6 +268,7 @@ private slots:
         makeWindow({"lh.brain.obj"});
         window->resize(700, 900);
         window->show();
+        window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         BrainQuarter* viewer = window->getViewer();
         QTRY_VERIFY(viewer->frameCount() > 0);

@@ -249,7 +249,7 @@ TEST_F(RenderToolTest, LegendShowsTheBarWithTheUpperLimitOnTop)
 // panels, which are drawn exactly as without it.
 TEST_F(RenderToolTest, MontageLegendCoversNoPanel)
 {
-    const std::string figure = "'" + surface + "' --view dorsal --view 0,0 --size 320x240 --samples 0 "
+    const std::string figure = "'" + surface + "' --view dorsal --view 0,0 --size 320x320 --samples 0 "
                                "--background '#204060' --stats '" + statistics +
                                "' --colourbar-dir '" + path("bars") + "' ";
     ToolRun r = run(figure + "-o '" + path("plain.png") + "'");
@@ -257,10 +257,10 @@ TEST_F(RenderToolTest, MontageLegendCoversNoPanel)
     r = run(figure + "--legend -o '" + path("keyed.png") + "'");
     ASSERT_EQ(r.status, 0) << r.err;
     const QImage plain = image(path("plain.png")), keyed = image(path("keyed.png"));
-    ASSERT_EQ(plain.size(), QSize(640, 240));
+    ASSERT_EQ(plain.size(), QSize(640, 320));
     ASSERT_GT(keyed.width(), 640 + 40);
-    EXPECT_EQ(keyed.height(), 240);
-    EXPECT_EQ(keyed.copy(0, 0, 640, 240), plain);
+    EXPECT_EQ(keyed.height(), 320);
+    EXPECT_EQ(keyed.copy(0, 0, 640, 320), plain);
     int barColours = 0;
     for (int y = 0; y < keyed.height(); ++y)
         for (int x = 640; x < keyed.width(); ++x)
