@@ -90,6 +90,12 @@ bool textureFileItem::loadFile(QFile& file, bool readable, const QByteArray* byt
     if (!gyroscene::read_statistics_file(name, *statistics, &lastError, &lastWarnings, bytes))
         return false;
 
+    // Reading stopped before any row (a first line that is no numbers):
+    // nothing to show. An empty file still reads, as it always has.
+    if (statistics->getNumRows() == 0 && !lastWarnings.isEmpty()) {
+        lastError = readError(name, QStringLiteral("no rows of values"));
+        return false;
+    }
     const gyroscene::row_count_check counts =
         gyroscene::check_row_count(name, statistics->getNumRows(), surfaceVertexCount(targetSeparator));
     if (!counts.error.isEmpty()) {
@@ -291,9 +297,5 @@ zelVertstatsFile* textureFileItem::getStatistics() const
 
 void textureFileItem::pickedPointReceived(int index)
 {
-    // The pick's text copied from the surface's row at loading follows the
-    // picks after it, so that no row shows a pick that is past.
-    if (data(1).toString().startsWith(QLatin1String("Point: ")))
-        setData(1, QStringLiteral("Point: %1").arg(index));
     emit setPickedPoint(index);
 }

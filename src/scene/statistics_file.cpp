@@ -103,11 +103,6 @@ QString row_count_warning(const QString& fileName, int rows, int vertices)
 row_count_check check_row_count(const QString& fileName, int rows, int vertices)
 {
     row_count_check check;
-    // Nothing read (a first line that is no numbers) is no file to show.
-    if (rows <= 0) {
-        check.error = statistics_read_error(fileName, QStringLiteral("no rows of values"));
-        return check;
-    }
     if (vertices < 0 || rows == vertices)
         return check;
     if (vertex_data_format(readerFileName(fileName).constData()) != NOT_VERTEX_DATA)

@@ -36,8 +36,7 @@ bool read_statistics_file(const QString& fileName, zelVertstatsFile& file, QStri
 QString row_count_warning(const QString& fileName, int rows, int vertices);
 
 // What a file of `rows` rows comes to on a surface of `vertices` points
-// (unknown when negative): refused when it has no rows; nothing when they
-// agree; a statistics file is
+// (unknown when negative): nothing when they agree; a statistics file is
 // attached with row_count_warning; other programs' per-vertex data (curv,
 // MGH/MGZ, GIFTI) has one value a vertex by design, so a different count
 // means another surface's data and is refused, naming both counts.

@@ -31,14 +31,6 @@ TEST(RowCount, StatisticsFilesAreAttachedWithAWarningWordedEachWay)
               "the last vertex are not used");
 }
 
-TEST(RowCount, NoRowsIsNoFile)
-{
-    for (const char* name : {"names.txt", "a.vertstats", "lh.a.mgh"})
-        for (const int vertices : {5, -1})
-            EXPECT_EQ(check_row_count(name, 0, vertices).error.toStdString(),
-                      std::string("ERROR: could not read file ") + name + ": no rows of values");
-}
-
 TEST(RowCount, OtherProgramsDataOfAnotherCountIsRefusedNamingBoth)
 {
     for (const char* name : {"lh.shape.gii", "lh.shape.gii.gz", "lh.area.mgz", "lh.area.mgh"}) {
