@@ -177,6 +177,21 @@ void BrainQuarter::drawLegend()
     setOverlaySceneGraph(legendNodes);
 }
 
+QImage BrainQuarter::renderImage(int scale)
+{
+    if (scale <= 1 || !legendNodes)
+        return ViewerWidget::renderImage(scale);
+    // A legend of the picture's scale for this one frame; it finds its
+    // corner of the larger frame as it is drawn.
+    SoSeparator* large = gyroscene::make_legend(
+        legend, getSoRenderManager()->getViewportRegion().getViewportSizePixels(), scale);
+    setOverlaySceneGraph(large);
+    const QImage image = ViewerWidget::renderImage(scale);
+    setOverlaySceneGraph(legendNodes);
+    large->unref();
+    return image;
+}
+
 gyroscene::camera_state BrainQuarter::cameraState() const
 {
     return gyroscene::read_camera(getCamera());
@@ -187,6 +202,32 @@ void BrainQuarter::setCameraState(const gyroscene::camera_state& state)
     stopSpin();
     setProjection(state.projection);
     gyroscene::apply_camera(getCamera(), state);
+    home = state;
+    update();
+}
+
+void BrainQuarter::frameScene()
+{
+    viewAll();
+    keepAsHome();
+}
+
+void BrainQuarter::keepAsHome()
+{
+    home = cameraState();
+}
+
+void BrainQuarter::goHome()
+{
+    stopSpin();
+    if (!home) {
+        if (SoCamera* current = getCamera())
+            current->orientation = SbRotation::identity();
+        viewAll();
+        return;
+    }
+    setProjection(home->projection);
+    gyroscene::apply_camera(getCamera(), *home);
     update();
 }
 

@@ -6,6 +6,7 @@
 #include <QSize>
 
 #include <memory>
+#include <optional>
 
 #include "ViewerWidget.h"
 #include "legend.h"
@@ -46,6 +47,8 @@ public:
     // On at the start; off keeps the column's legend for when it is on again.
     void setLegendEnabled(bool on);
     bool legendEnabled() const;
+    // The view drawn at `scale` times its size, the legend with it.
+    QImage renderImage(int scale = 1);
     // The legend's nodes, or null when none is shown.
     SoSeparator* getLegend() const;
 
@@ -55,6 +58,15 @@ public:
     // A camera of that kind in place of the one there, looking the same way.
     void setProjection(gyroscene::Projection projection);
     void setBackground(const QColor& colour);
+
+    // Frames the whole scene and keeps that camera as the view Reset View
+    // goes back to; a scene's own camera is kept the same way.
+    void frameScene();
+    // The camera as it is now becomes the one Reset View goes back to.
+    void keepAsHome();
+    // The kept camera, exactly as it was (framing again at another size
+    // would not be the view the user started with); framed anew when none.
+    void goHome();
 
 signals:
     void pointPicked(int index, int id, int x, int y, int z);
@@ -73,4 +85,5 @@ private:
     gyroscene::legend_content legend;
     SoSeparator* legendNodes = nullptr;
     bool legendOn = true;
+    std::optional<gyroscene::camera_state> home;
 };

@@ -3,6 +3,7 @@
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
 #include "FileDropFilter.h"
+#include "KeysHelp.h"
 #include "MessageLog.h"
 #include "PickPanel.h"
 #include "ReaderMessages.h"
@@ -59,6 +60,7 @@ MainWindow::MainWindow()
         doc = new SceneDocument(this);
         resources = new ResourceForm(this, viewer, doc);
         resourcesDock = new QDockWidget(tr("Resources"), this);
+        resourcesDock->setObjectName("resourcesDock");
         addDockWidget(Qt::RightDockWidgetArea, resourcesDock);
         resourcesDock->setWidget(resources);
         // Below the resources; told of a pick before the tree's rows are.
@@ -77,16 +79,17 @@ MainWindow::MainWindow()
         setCentralWidget(viewer);
 
         views = new ViewMenu(viewMenuPtr, viewer, resources);
-        views->addDockToggles(resourcesDock, messagesDock);
+        views->addDockToggles(resourcesDock, pickDock, messagesDock);
         viewMenuPtr->addAction(legendAction);
         helpMenu = menuBar()->addMenu(tr("&Help"));
+        helpMenu->addAction(keysHelpAction);
         helpMenu->addAction(aboutAction);
 
         auto* drops = new FileDropFilter(this);
         // Opened once the drop is over, so the dragging program is not kept waiting.
         connect(drops, &FileDropFilter::filesDropped, this, &MainWindow::openFiles,
                 Qt::QueuedConnection);
-        widenToFitPanel();
+        restoreLayout();
 
         connect(doc, &SceneDocument::legendChanged, this, [this](bool on) {
             legendAction->setChecked(on);
@@ -98,33 +101,9 @@ MainWindow::MainWindow()
         });
         connect(doc, &SceneDocument::modifiedChanged, this, &MainWindow::updateTitle);
         connect(doc, &SceneDocument::sceneFileChanged, this, &MainWindow::updateTitle);
+        // The view has the keys at start-up, not the first field of a dock.
+        viewer->setFocus();
     }
-}
-
-void MainWindow::widenToFitPanel()
-{
-    // Qt's first size is at most two thirds of the screen, which beside the
-    // view's 640 pixels leaves the panel at its minimum: too narrow for the
-    // "Description" header and the property boxes' labels.
-    adjustSize();
-    layout()->activate();
-    const QScreen* screen = this->screen();
-    const int available = screen ? screen->availableGeometry().width() : width();
-    const int wanted = width() - resourcesDock->width() + resourcesDock->sizeHint().width();
-    if (wanted > width())
-        resize(std::min(wanted, available), height());
-
-    // The pick panel under the resources takes height of its own: the
-    // window grows by it where the screen has room, so the resources keep
-    // about the height they had alone.
-    const int resourcesHeight =
-        std::max(resourcesDock->sizeHint().height(), viewer->minimumSizeHint().height());
-    const int pickHeight = pickDock->sizeHint().height();
-    const int docks = resourcesDock->height() + pickDock->height();
-    const int availableHeight = screen ? screen->availableGeometry().height() : height();
-    const int wantedHeight = height() - docks + resourcesHeight + pickHeight;
-    if (wantedHeight > height())
-        resize(width(), std::min(wantedHeight, availableHeight));
 }
 
 void MainWindow::createActions()
@@ -141,6 +120,8 @@ void MainWindow::createActions()
     screenshotAction = new QAction(tr("Save &Screenshot..."), this);
     screenshotAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     connect(screenshotAction, &QAction::triggered, this, &MainWindow::saveScreenshotFromDialog);
+    keysHelpAction = new QAction(tr("&Keys and Mouse"), this);
+    connect(keysHelpAction, &QAction::triggered, this, &MainWindow::showKeysHelp);
     aboutAction = new QAction(tr("&About gyrolux"), this);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
     legendAction = new QAction(tr("Colour Bar Legend"), this);
@@ -310,11 +291,17 @@ void MainWindow::openFileFromDialog()
 {
     const QSettings settings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
                              ColourBarStore::application);
+    const QString allFiles = tr("All files (*)");
+    // FreeSurfer's files carry no suffix and may be named anything: only
+    // "All files" shows everything gyrolux opens, so it is the one chosen.
+    QString selected = allFiles;
     const QString name = QFileDialog::getOpenFileName(
         this, tr("Open File"), settings.value("lastDirectory").toString(),
         tr("Files (*.obj *.txt *.vertstats *.tag);;"
-           "GIFTI, MGH and FreeSurfer files (*.gii *.mgh *.mgz lh.* rh.*);;"
-           "gyrolux scenes (*.gyrolux);;All files (*)"));
+           "GIFTI, MGH and FreeSurfer files (*.gii *.gii.gz *.mgh *.mgz lh.* rh.*);;"
+           "gyrolux scenes (*.gyrolux);;") +
+            allFiles,
+        &selected);
     if (name.isNull())
         return;
     QFile file(name);
@@ -372,19 +359,33 @@ void MainWindow::showAbout()
                            .arg(QCoreApplication::applicationVersion()));
 }
 
+void MainWindow::showKeysHelp()
+{
+    auto* box = new QMessageBox(QMessageBox::NoIcon, tr("Keys and Mouse"), keyHelpHtml(),
+                                QMessageBox::Close, this);
+    box->setObjectName("keysHelp");
+    box->setTextFormat(Qt::RichText);
+    box->setModal(false);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+}
+
 void MainWindow::quitApplication()
 {
     // Ends at once, as it always has, unless a saved scene has changes the
     // user would lose and chooses to keep.
     if (!maybeSaveScene())
         return;
+    saveLayout();
     std::exit(0);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (maybeSaveScene())
+    if (maybeSaveScene()) {
+        saveLayout();
         event->accept();
+    }
     else
         event->ignore();
 }

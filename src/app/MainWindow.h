@@ -88,6 +88,8 @@ public slots:
     void showMessages();
     void saveScreenshotFromDialog();
     void showAbout();
+    // The keys and mouse actions, in a window left open beside the view.
+    void showKeysHelp();
     // Opened as the command line opens them, each logged first.
     void openFiles(const QStringList& paths);
 
@@ -100,7 +102,11 @@ private:
     void createActions();
     void createMenus();
     void initColourbars();
-    void widenToFitPanel();
+    // The size and the docks' layout of the last session, or a first size
+    // fitted to the screen; kept when the window closes.
+    void restoreLayout();
+    void firstLayout();
+    void saveLayout() const;
     // Logs the message, counts it in the status bar and shows the log.
     void report(const LoadMessage& message);
     void reportUnknownSuffix(const QFile& file);
@@ -121,6 +127,7 @@ private:
     // The command line's --view, turned to once the view has its size.
     QString startView;
     QAction* aboutAction = nullptr;
+    QAction* keysHelpAction = nullptr;
     QMenu* recentMenu = nullptr;
     QMenu* viewMenuPtr = nullptr;
     QMenu* helpMenu = nullptr;

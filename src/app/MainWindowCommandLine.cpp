@@ -153,7 +153,8 @@ void MainWindow::showEvent(QShowEvent* event)
         return;
     // Framed for the size the view has once laid out.
     QTimer::singleShot(0, this, [this] {
-        views->showNamedView(startView);
+        if (views->showNamedView(startView))
+            viewer->keepAsHome();
         startView.clear();
     });
 }

@@ -98,7 +98,11 @@ bool PickPanel::showVertex(int target, int index)
 {
     const int count = resources->pointCount(target);
     if (index < 0 || index >= count) {
-        clear(tr("The surface has no vertex %1 (it has %2)").arg(index).arg(count));
+        clear(count > 0 ? tr("The surface has no vertex %1 (it has %2: 0 to %3)")
+                              .arg(index)
+                              .arg(count)
+                              .arg(count - 1)
+                        : tr("The surface has no vertex %1 (it has none)").arg(index));
         return false;
     }
     resources->document()->setPick(target, index);

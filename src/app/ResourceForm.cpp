@@ -71,7 +71,7 @@ bool ResourceForm::insertGeometry(QFile& file)
         haveGeometry = true;
     }
     connect(viewer, &BrainQuarter::pointPicked, scene, &TreeItem::pickReceived);
-    viewer->viewAll();
+    viewer->frameScene();
     somethingChanged();
     emit layersChanged();
     messages.clear();
@@ -121,6 +121,13 @@ bool ResourceForm::insertVertstats(QFile& file)
     }
 
     loadError = statistics ? statistics->loadError() : textureFileItem::readError(file.fileName());
+    // A file that was not read leaves no row; the reader's lines and the
+    // failure are in the log.
+    if (statistics) {
+        for (const QString& line : statistics->warnings())
+            messages.append({LoadMessage::Kind::Warning, file.fileName(), line});
+        closeLayer(statistics);
+    }
     std::cerr << loadError.toLocal8Bit().constData() << std::endl;
     messages.append({LoadMessage::Kind::Error, file.fileName(), loadError});
     return false;
@@ -134,8 +141,8 @@ bool ResourceForm::insertTagfile(QFile& file)
     somethingChanged();
     emit layersChanged();
 
-    // The row stays either way; a failure is one line naming the file and
-    // the reader's reason, and the result lets the window show it too.
+    // A failure is one line naming the file and the reader's reason, and
+    // the result lets the window show it too; the file leaves no row.
     messages.clear();
     loadError = tags->loadError();
     if (loadError.isEmpty()) {
@@ -143,6 +150,7 @@ bool ResourceForm::insertTagfile(QFile& file)
             messages.append({LoadMessage::Kind::Warning, file.fileName(), line});
         return true;
     }
+    closeLayer(tags);
     std::cerr << loadError.toLocal8Bit().constData() << std::endl;
     messages.append({LoadMessage::Kind::Error, file.fileName(), loadError});
     return false;

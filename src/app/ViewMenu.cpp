@@ -31,7 +31,8 @@ ViewMenu::ViewMenu(QMenu* menu, BrainQuarter* viewer, ResourceForm* resources)
     : QObject(menu), menu(menu), viewer(viewer), resources(resources)
 {
     reset = menu->addAction(tr("&Reset View"), this, &ViewMenu::resetView);
-    reset->setShortcut(Qt::Key_Home);
+    // Home is the text fields' own while typing; Ctrl+R works there too.
+    reset->setShortcuts({QKeySequence(Qt::Key_Home), QKeySequence(Qt::CTRL | Qt::Key_R)});
     menu->addSeparator();
 
     const ViewEntry entries[] = {
@@ -77,12 +78,16 @@ ViewMenu::ViewMenu(QMenu* menu, BrainQuarter* viewer, ResourceForm* resources)
     updateHemisphereMenu();
 }
 
-void ViewMenu::addDockToggles(QDockWidget* resourcesDock, QDockWidget* messagesDock)
+void ViewMenu::addDockToggles(QDockWidget* resourcesDock, QDockWidget* pickDock,
+                              QDockWidget* messagesDock)
 {
     menu->addSeparator();
     QAction* showResources = resourcesDock->toggleViewAction();
     showResources->setText(tr("&Resources Panel"));
     menu->addAction(showResources);
+    QAction* showPick = pickDock->toggleViewAction();
+    showPick->setText(tr("&Pick Panel"));
+    menu->addAction(showPick);
     QAction* showMessages = messagesDock->toggleViewAction();
     showMessages->setText(tr("Message &Log"));
     menu->addAction(showMessages);
@@ -128,10 +133,7 @@ Hemisphere ViewMenu::hemisphere(int surface) const
 
 void ViewMenu::resetView()
 {
-    viewer->stopSpin();
-    if (SoCamera* camera = viewer->getCamera())
-        camera->orientation = SbRotation::identity();
-    viewer->viewAll();
+    viewer->goHome();
 }
 
 void ViewMenu::showView(View view)

@@ -24,7 +24,7 @@ public:
     ViewMenu(QMenu* menu, BrainQuarter* viewer, ResourceForm* resources);
 
     // The dock toggles go below the views; the menu stays open to more.
-    void addDockToggles(QDockWidget* resourcesDock, QDockWidget* messagesDock);
+    void addDockToggles(QDockWidget* resourcesDock, QDockWidget* pickDock, QDockWidget* messagesDock);
 
     QAction* resetAction() const;
     QAction* viewAction(gyroscene::View view) const;

@@ -378,28 +378,16 @@ void textureColumn::showLegend()
 {
     if (!propFormShown)
         return;
-    // The box reads like a colour-bar legend, the larger value on top: with
-    // the limits reversed the lower limit's field goes up and the preview
-    // turns over, so each field stays beside the colour its value gets.
-    const bool reversed = lowerLimit > upperLimit;
-    QLineEdit* top = reversed ? props.lowerLimit : props.upperLimit;
-    QLineEdit* bottom = reversed ? props.upperLimit : props.lowerLimit;
-    if (props.verticalLayout->indexOf(top) != 0) {
-        props.verticalLayout->removeWidget(top);
-        props.verticalLayout->removeWidget(bottom);
-        props.verticalLayout->insertWidget(0, top);
-        props.verticalLayout->addWidget(bottom);
-        QWidget::setTabOrder(top, bottom);
-    }
-
+    // The upper limit's field stays on top beside the bar's top colour and
+    // the lower one below: the map follows the two numbers as they stand,
+    // reversed exactly while the top number is the smaller.
     const QImage image = currentBar >= 0 && currentBar < colourBars.size()
                              ? QImage(colourBars.at(currentBar))
                              : QImage();
     if (image.isNull())
         props.imageLabel->clear();
     else
-        props.imageLabel->setPixmap(QPixmap::fromImage(reversed ? image.mirrored(false, true)
-                                                                 : image));
+        props.imageLabel->setPixmap(QPixmap::fromImage(image));
 }
 
 void textureColumn::newTextureSelected(int index)

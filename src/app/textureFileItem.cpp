@@ -70,9 +70,15 @@ bool textureFileItem::loadFile(QFile& file, bool readable, const QByteArray* byt
     const QString name = file.fileName();
     const QByteArray readerName = readerFileName(name);
     const bool otherFormat = vertex_data_format(readerName.constData()) != NOT_VERTEX_DATA;
-    if (otherFormat)
-        setData(0, QString::fromLocal8Bit(format_file_title(readerName.constData()).c_str()));
-    else
+    if (otherFormat) {
+        // "lh.blob" (curv) and "lh.blob.mgh" on one surface: the second
+        // keeps its suffix, so the rows tell them apart.
+        QString title = QString::fromLocal8Bit(format_file_title(readerName.constData()).c_str());
+        for (int i = 0; parentLink && i < parentLink->childCount(); ++i)
+            if (parentLink->child(i) != this && parentLink->child(i)->data(0).toString() == title)
+                title = QFileInfo(name).fileName();
+        setData(0, title);
+    } else
         setData(0, QFileInfo(file).baseName());
     lastError.clear();
     lastWarnings.clear();
@@ -84,10 +90,20 @@ bool textureFileItem::loadFile(QFile& file, bool readable, const QByteArray* byt
     if (!gyroscene::read_statistics_file(name, *statistics, &lastError, &lastWarnings, bytes))
         return false;
 
-    const int vertices = surfaceVertexCount(targetSeparator);
-    const int rows = statistics->getNumRows();
-    if (vertices >= 0 && rows != vertices)
-        warn(gyroscene::row_count_warning(name, rows, vertices));
+    // Reading stopped before any row (a first line that is no numbers):
+    // nothing to show. An empty file still reads, as it always has.
+    if (statistics->getNumRows() == 0 && !lastWarnings.isEmpty()) {
+        lastError = readError(name, QStringLiteral("no rows of values"));
+        return false;
+    }
+    const gyroscene::row_count_check counts =
+        gyroscene::check_row_count(name, statistics->getNumRows(), surfaceVertexCount(targetSeparator));
+    if (!counts.error.isEmpty()) {
+        lastError = counts.error;
+        return false;
+    }
+    if (!counts.warning.isEmpty())
+        warn(counts.warning);
     getAllColumns();
     SceneDocument* doc = document();
     if (doc && parentLink && parentLink->documentId() >= 0) {
@@ -131,8 +147,14 @@ void textureFileItem::applyColouring(int surface)
 
 void textureFileItem::applyShown(int changed)
 {
+    const SceneDocument* doc = document();
     if (changed == id)
-        shown = document()->isShown(id);
+        shown = doc->isShown(id);
+    // A hidden surface takes the legend of its colouring with it.
+    if (changed != surfaceId || doc->colouringFile(surfaceId) != id)
+        return;
+    if (auto* column = qobject_cast<textureColumn*>(child(rowOf(doc->colouringColumn(surfaceId)))))
+        column->setLegendShown(doc->isShown(surfaceId));
 }
 
 void textureFileItem::getAllColumns()

@@ -115,8 +115,19 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
     const QSize panel = plan.size;
     // A montage: the views side by side; surfaces apart stand in columns,
     // one row per view.
-    const QSize whole = apart ? QSize(panel.width() * columns, panel.height() * panelsPerColumn)
-                              : QSize(panel.width() * panelsPerColumn, panel.height());
+    const QSize panels = apart ? QSize(panel.width() * columns, panel.height() * panelsPerColumn)
+                               : QSize(panel.width() * panelsPerColumn, panel.height());
+    // A montage's legend gets a strip of its own right of the panels, where
+    // it covers no surface; a single panel keeps it in its corner, as the
+    // viewer does.
+    const bool withLegend = plan.scene.legend && scene.column();
+    const QImage legend =
+        withLegend ? gyroscene::legend_image(scene.column()->legend) : QImage();
+    const bool legendStrip = withLegend && panels != panel;
+    const QSize whole =
+        legendStrip ? QSize(panels.width() + legend.width() + 2 * gyroscene::legend_margin,
+                            std::max(panels.height(), legend.height() + 2 * gyroscene::legend_margin))
+                    : panels;
     QImage image(whole, QImage::Format_RGB32);
     image.fill(background);
 
@@ -166,9 +177,9 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
             timings.panels.push_back(milliseconds(clock));
         }
     }
-    // One legend for the whole figure, where the viewer puts it in its view.
-    if (plan.scene.legend && scene.column() && rendered) {
-        const QImage legend = gyroscene::legend_image(scene.column()->legend);
+    // One legend for the whole figure: at the bottom right, of the one panel
+    // as in the viewer, or of the montage's strip.
+    if (withLegend && rendered) {
         painter.drawImage(whole.width() - legend.width() - gyroscene::legend_margin,
                           whole.height() - legend.height() - gyroscene::legend_margin, legend);
     }

@@ -127,8 +127,13 @@ bool readStatistics(const QString& path, int vertices, zelVertstatsFile* file, Q
     if (!gyroscene::read_statistics_file(path, *file, error, &readerWarnings))
         return false;
     *warnings += readerWarnings;
-    if (file->getNumRows() != vertices)
-        warnings->append(gyroscene::row_count_warning(path, file->getNumRows(), vertices));
+    const gyroscene::row_count_check counts = gyroscene::check_row_count(path, file->getNumRows(), vertices);
+    if (!counts.error.isEmpty()) {
+        *error = counts.error;
+        return false;
+    }
+    if (!counts.warning.isEmpty())
+        warnings->append(counts.warning);
     return true;
 }
 

@@ -119,7 +119,10 @@ legend_layout layout_legend(const legend_content& content)
 {
     const QFontMetrics title(titleFont());
     const QFontMetrics text{QFont()};
-    const int titleWidth = std::min(title.horizontalAdvance(content.name), maxTitleWidth);
+    // The whole name's width rounded up: Qt's whole-pixel advance can fall
+    // short of the drawn text, which then came out cut ("smoo...").
+    const int titleWidth = std::min(
+        int(std::ceil(QFontMetricsF(titleFont()).horizontalAdvance(content.name))) + 1, maxTitleWidth);
     const int labels = std::max(text.horizontalAdvance(number(topValue(content))),
                                 text.horizontalAdvance(number(bottomValue(content))));
     int width = std::max(titleWidth, barWidth + labelGap + labels);
@@ -138,12 +141,16 @@ legend_layout layout_legend(const legend_content& content)
     return layout;
 }
 
-QImage legend_image(const legend_content& content)
+QImage legend_image(const legend_content& content, int scale)
 {
+    scale = std::clamp(scale, 1, 16);
     const legend_layout layout = layout_legend(content);
-    QImage image(layout.width, layout.height, QImage::Format_RGB32);
+    QImage image(layout.width * scale, layout.height * scale, QImage::Format_RGB32);
     image.fill(panelColour);
     QPainter painter(&image);
+    // Drawn at the legend's own size through a scale, so that text and
+    // lines are drawn afresh at the picture's resolution, not enlarged.
+    painter.scale(scale, scale);
     painter.setPen(frameColour);
     painter.drawRect(0, 0, layout.width - 1, layout.height - 1);
 
@@ -153,7 +160,7 @@ QImage legend_image(const legend_content& content)
     painter.setPen(textColour);
     painter.setFont(titleFace);
     painter.drawText(padding, padding + title.ascent(),
-                     title.elidedText(content.name, Qt::ElideRight, layout.width - 2 * padding));
+                     title.elidedText(content.name, Qt::ElideRight, maxTitleWidth));
 
     const QRect bar(layout.bar_left, layout.bar_top, layout.bar_width, layout.bar_height);
     if (!content.bar.isNull()) {
@@ -189,9 +196,9 @@ QImage legend_image(const legend_content& content)
     return image;
 }
 
-SoSeparator* make_legend(const legend_content& content, SbVec2s viewport)
+SoSeparator* make_legend(const legend_content& content, SbVec2s viewport, int scale)
 {
-    const QImage picture = legend_image(content).convertToFormat(QImage::Format_RGBA8888);
+    const QImage picture = legend_image(content, scale).convertToFormat(QImage::Format_RGBA8888);
 
     auto* legend = new SoSeparator;
     legend->ref();

@@ -45,12 +45,14 @@ legend_layout layout_legend(const legend_content& content);
 
 // The whole legend as an opaque image, larger value on top: with reversed
 // limits the bar is turned over, so each number stays beside its colour.
-QImage legend_image(const legend_content& content);
+// At `scale` times that size (1 to 16) for pictures drawn larger than the
+// view, its layout's numbers times `scale`.
+QImage legend_image(const legend_content& content, int scale = 1);
 
 // Nodes that draw legend_image in the bottom right corner of a viewport of
 // `viewport` pixels, over whatever was drawn before them and whatever camera
 // that used. The separator carries one reference, which the caller owns.
-SoSeparator* make_legend(const legend_content& content, SbVec2s viewport);
+SoSeparator* make_legend(const legend_content& content, SbVec2s viewport, int scale = 1);
 // Moves a legend made by make_legend to the corner of a viewport of another size.
 void place_legend(SoSeparator* legend, SbVec2s viewport);
 

@@ -87,11 +87,32 @@ bool read_statistics_file(const QString& fileName, zelVertstatsFile& file, QStri
 
 QString row_count_warning(const QString& fileName, int rows, int vertices)
 {
+    if (rows > vertices)
+        return QStringLiteral("Warning: %1 has %2 rows but the surface has %3 vertices; the rows "
+                              "after the last vertex are not used")
+            .arg(fileName)
+            .arg(rows)
+            .arg(vertices);
     return QStringLiteral("Warning: %1 has %2 rows but the surface has %3 vertices; vertices "
                           "without a value are coloured as below the lower limit")
         .arg(fileName)
         .arg(rows)
         .arg(vertices);
+}
+
+row_count_check check_row_count(const QString& fileName, int rows, int vertices)
+{
+    row_count_check check;
+    if (vertices < 0 || rows == vertices)
+        return check;
+    if (vertex_data_format(readerFileName(fileName).constData()) != NOT_VERTEX_DATA)
+        check.error = statistics_read_error(
+            fileName, QStringLiteral("it has %1 values but the surface has %2 vertices")
+                          .arg(rows)
+                          .arg(vertices));
+    else
+        check.warning = row_count_warning(fileName, rows, vertices);
+    return check;
 }
 
 }  // namespace gyroscene

@@ -31,7 +31,19 @@ QString statistics_read_error(const QString& fileName, const QString& reason = Q
 bool read_statistics_file(const QString& fileName, zelVertstatsFile& file, QString* error,
                           QStringList* warnings, const QByteArray* bytes = nullptr);
 
-// The warning for a file of `rows` rows on a surface of `vertices` points.
+// The warning for a statistics file of `rows` rows on a surface of
+// `vertices` points, worded for more rows as for fewer.
 QString row_count_warning(const QString& fileName, int rows, int vertices);
+
+// What a file of `rows` rows comes to on a surface of `vertices` points
+// (unknown when negative): nothing when they agree; a statistics file is
+// attached with row_count_warning; other programs' per-vertex data (curv,
+// MGH/MGZ, GIFTI) has one value a vertex by design, so a different count
+// means another surface's data and is refused, naming both counts.
+struct row_count_check {
+    QString error;
+    QString warning;
+};
+row_count_check check_row_count(const QString& fileName, int rows, int vertices);
 
 }  // namespace gyroscene

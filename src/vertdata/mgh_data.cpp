@@ -2,6 +2,7 @@
 // surface: n x 1 x 1 voxels, one column per frame. Big-endian throughout;
 // the data start at byte 284, voxel index fastest, then frame.
 #include "vertex_data.h"
+#include "format_files.h"
 
 #include "big_endian.h"
 
@@ -122,7 +123,10 @@ Status input_mgh_data(const char *filename, vertex_data *data)
     data->columns.resize(std::size_t(frames));
     for (std::int32_t frame = 0; frame < frames; ++frame) {
         vertex_column &column = data->columns[std::size_t(frame)];
-        column.name = "frame" + std::to_string(frame);
+        // One frame is the file's one measure: named as a curv file's
+        // column is, from the file name ("lh.area.mgh" gives "area").
+        column.name = frames == 1 ? curv_column_name(format_file_title(filename).c_str())
+                                  : "frame" + std::to_string(frame);
         column.values.resize(std::size_t(width));
         const unsigned char *at = raw.data() + std::size_t(frame) * std::size_t(width) * per_value;
         for (std::int32_t v = 0; v < width; ++v, at += per_value)

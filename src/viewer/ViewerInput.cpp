@@ -86,6 +86,10 @@ void ViewerWidget::mouseMoveEvent(QMouseEvent* event)
 
 void ViewerWidget::wheelEvent(QWheelEvent* event)
 {
+    // The wheel over the view gives it the keys (Home, the navigation's),
+    // whatever field had them.
+    if (focusPolicy() & Qt::WheelFocus)
+        setFocus(Qt::MouseFocusReason);
     const int steps = wheelSteps(event);
     if (steps == 0) {
         event->ignore();

@@ -93,7 +93,9 @@ ViewerWidget::ViewerWidget(QWidget* parent) : QOpenGLWidget(parent), d(std::make
     QSurfaceFormat fmt = format();
     fmt.setDepthBufferSize(24);
     setFormat(fmt);
-    setFocusPolicy(Qt::StrongFocus);
+    // A wheel turned over the view gives it the keys too, so that its keys
+    // and the window's (Home) reach it rather than a field typed in before.
+    setFocusPolicy(Qt::WheelFocus);
 
     d->superScene = new SoSeparator;
     d->superScene->ref();

@@ -108,7 +108,7 @@ private slots:
             text = box->text();
             box->accept();
         });
-        menu(2)->actions().first()->trigger();
+        menu(2)->actions().last()->trigger();
         QCOMPARE(title, QString("About gyrolux"));
         QVERIFY2(text.contains("<b>gyrolux</b> " GYROLUX_VERSION), qPrintable(text));
         QCOMPARE(QCoreApplication::applicationVersion(), QString(GYROLUX_VERSION));

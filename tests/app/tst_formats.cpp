@@ -3,6 +3,10 @@
 // arrays, row titles from the whole file name, and the sample's GIFTI data
 // colouring the surface exactly as the equivalent statistics file does.
 #include "MainWindow.h"
+#include "ResourceForm.h"
+#include "SceneDocument.h"
+#include "TreeItem.h"
+#include "vertex_data.h"
 #include "app_test_util.h"
 #include "window_test_base.h"
 #include "fresh_home.h"
@@ -11,12 +15,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstring>
+
 class TestFormats : public WindowTestBase
 {
     Q_OBJECT
 
     QTemporaryDir home;
     QString sample(const QString& name) const { return QString(SAMPLES_DIR) + "/" + name; }
+    int pointsOf(int surface) const
+    {
+        return window->getResources()->pointCount(root()->child(surface)->documentId());
+    }
 
     // The sample surface from its FreeSurfer file, coloured by the "blob"
     // column of 'data'; the frame drawn.
@@ -72,6 +82,77 @@ private slots:
         const QString path = QString(ARTEFACT_DIR) + "/formats_gifti.png";
         QVERIFY(window->grab().toImage().save(path));
         qInfo("screenshot: %s", qPrintable(path));
+    }
+
+    // "lh.blob" (curv) and "lh.blob.mgh" on one surface have rows told
+    // apart, the single frame named as the curv column is; data of another
+    // vertex count is refused naming both counts, and leaves no row.
+    void otherProgramsDataIsTitledApartAndCounted()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString surface = dir.filePath("lh.white");
+        QVERIFY(QFile::copy(sample("lh.brain"), surface));
+        window.reset(new MainWindow);
+        {
+            StdoutCapture quiet;
+            QVERIFY(open(surface));
+        }
+        const int vertices = pointsOf(0);
+        QVERIFY(vertices > 10);
+        auto curv = [](const QString& path, int count) {
+            QByteArray bytes("\xff\xff\xff", 3);
+            auto big = [&bytes](quint32 v) {
+                for (int shift = 24; shift >= 0; shift -= 8)
+                    bytes += char((v >> shift) & 0xff);
+            };
+            big(quint32(count));
+            big(0);
+            big(1);
+            for (int i = 0; i < count; ++i) {
+                float f = float(i);
+                quint32 bits;
+                std::memcpy(&bits, &f, 4);
+                big(bits);
+            }
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        };
+        auto mgh = [](const QString& path, int count) {
+            vertex_column column{"x", std::vector<float>(std::size_t(count), 1.5f)};
+            return output_mgh_data(QFile::encodeName(path).constData(), {column}, false) == OK;
+        };
+        QVERIFY(curv(dir.filePath("lh.blob"), vertices));
+        QVERIFY(mgh(dir.filePath("lh.blob.mgh"), vertices));
+        QVERIFY(mgh(dir.filePath("lh.more.mgh"), vertices + 3));
+        QVERIFY(curv(dir.filePath("lh.fewer"), vertices - 1));
+        QString moreError, fewerError;
+        {
+            StdoutCapture quiet;
+            StderrCapture errors;
+            QVERIFY(open(dir.filePath("lh.blob")));
+            QVERIFY(open(dir.filePath("lh.blob.mgh")));
+            QVERIFY(!open(dir.filePath("lh.more.mgh")));
+            moreError = window->getResources()->lastLoadError();
+            QVERIFY(!open(dir.filePath("lh.fewer")));
+            fewerError = window->getResources()->lastLoadError();
+        }
+        TreeItem* scene = root()->child(0);
+        QCOMPARE(scene->childCount(), 3);
+        QCOMPARE(scene->child(1)->data(0).toString(), QString("lh.blob"));
+        QCOMPARE(scene->child(2)->data(0).toString(), QString("lh.blob.mgh"));
+        QCOMPARE(scene->child(1)->child(0)->data(0).toString(), QString("blob"));
+        QCOMPARE(scene->child(2)->child(0)->data(0).toString(), QString("blob"));
+        QCOMPARE(moreError, QString("ERROR: could not read file %1: it has %2 values but the surface "
+                                    "has %3 vertices")
+                                .arg(dir.filePath("lh.more.mgh"))
+                                .arg(vertices + 3)
+                                .arg(vertices));
+        QVERIFY2(fewerError.endsWith(QString(": it has %1 values but the surface has %2 vertices")
+                                         .arg(vertices - 1)
+                                         .arg(vertices)),
+                 qPrintable(fewerError));
+        QCOMPARE(int(window->getResources()->document()->statisticsOf(scene->documentId()).size()), 2);
     }
 
     void badFilesAreRefusedWithTheReadersReason()

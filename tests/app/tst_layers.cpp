@@ -9,6 +9,7 @@
 #include "PickIndex.h"
 #include "PickPanel.h"
 #include "ResourceForm.h"
+#include "SceneDocument.h"
 #include "TreeItem.h"
 #include "TreeModel.h"
 #include "app_test_util.h"
@@ -281,6 +282,61 @@ private slots:
         tick(down);
         QVERIFY2(isRed(colourAt(top)), qPrintable(colourAt(top).name()));
         QCOMPARE(window->getViewer()->legendOwner(), static_cast<const QObject*>(down->child(0)));
+    }
+
+    // The legend belongs to the surface it describes: hidden with it,
+    // back with it.
+    void hiddenSurfaceTakesItsLegend()
+    {
+        makeWindow();
+        QVERIFY(openQuietly(file("lh.obj")));
+        QVERIFY(openQuietly(file("up.vertstats")));
+        showWindow();
+        auto* up = dynamic_cast<textureFileItem*>(scene(0)->child(1));
+        clickRowQuietly(up->child(0));
+        QCOMPARE(window->getViewer()->legendOwner(), static_cast<const QObject*>(up->child(0)));
+        tick(scene(0));
+        QCOMPARE(window->getViewer()->legendOwner(), static_cast<const QObject*>(nullptr));
+        tick(scene(0));
+        QCOMPARE(window->getViewer()->legendOwner(), static_cast<const QObject*>(up->child(0)));
+    }
+
+    // Closing the underlay's file takes the greys off the surface, as the
+    // surface's box (None) says.
+    void closingTheUnderlaysFileClearsIt()
+    {
+        makeWindow();
+        QVERIFY(openQuietly(file("lh.obj")));
+        QVERIFY(openQuietly(file("up.vertstats")));
+        QVERIFY(openQuietly(file("down.vertstats")));
+        showWindow();
+        auto* up = dynamic_cast<textureFileItem*>(scene(0)->child(1));
+        auto* down = dynamic_cast<textureFileItem*>(scene(0)->child(2));
+        SceneDocument* doc = window->getResources()->document();
+        const int surface = scene(0)->documentId();
+        clickRowQuietly(up->child(0));
+        // Every vertex under the threshold: the surface shows what is beneath.
+        doc->setColumnThreshold(up->documentId(), "height", 1000);
+        const QImage plain = frame();
+        const auto differing = [&plain](const QImage& image) {
+            int n = 0;
+            for (int y = 0; y < plain.height(); ++y)
+                for (int x = 0; x < plain.width(); ++x)
+                    n += distance(plain.pixelColor(x, y), image.pixelColor(x, y)) > 20;
+            return n;
+        };
+        doc->setUnderlay(surface, down->documentId(), "depth", 4);
+        QCOMPARE(scene(0)->getSurface()->underlay(), static_cast<textureColumn*>(down->child(0)));
+        const int greys = differing(frame());
+        QVERIFY2(greys > 500, qPrintable(QString::number(greys)));
+
+        clickRowQuietly(down);
+        closeAction()->trigger();
+        QCOMPARE(scene(0)->childCount(), 2);
+        QCOMPARE(doc->underlayFile(surface), SceneDocument::none);
+        QCOMPARE(scene(0)->getSurface()->underlay(), static_cast<textureColumn*>(nullptr));
+        const int left = differing(frame());
+        QVERIFY2(left < 20, qPrintable(QString::number(left)));
     }
 
     void untickedTagFileLeavesThePicture()

@@ -4,6 +4,7 @@
 // marked and never takes statistics; colour bars survive an unwritable
 // texture directory.
 #include "GeometryNode.h"
+#include "SceneDocument.h"
 #include "GeometryScene.h"
 #include "ViewerWidget.h"
 #include "stats_test_util.h"
@@ -136,6 +137,34 @@ private slots:
         QCOMPARE(logRows(window.get()).size(), 3);
     }
 
+    // A landmark or statistics file that could not be read leaves no row:
+    // its message stays in the log.
+    void unreadFilesLeaveNoRows()
+    {
+        QVERIFY(writeSquare(file("square.obj")));
+        QVERIFY(writeText(file("bad.tag"), "MNI Tag Point File\nVolumes = 7;\n"));
+        QVERIFY(writeText(file("alpha.vertstats"), "<header>\n</header>\nx y\nalpha 3\n1 2\n"));
+        makeWindow();
+        StdoutCapture quiet;
+        StderrCapture errors;
+        const bool surface = open(file("square.obj"));
+        const bool tags = open(file("bad.tag"));
+        const bool statistics = open(file("alpha.vertstats"));
+        errors.stop();
+        quiet.stop();
+        QVERIFY(surface && !tags && !statistics);
+        QCOMPARE(model()->rowCount(QModelIndex()), 1);
+        QCOMPARE(root()->child(0)->childCount(), 1);
+        QCOMPARE(window->getResources()->document()->tagFiles().size(), std::size_t(0));
+        const QList<QStringList> rows = logRows(window.get());
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[0][0], QString("bad.tag"));
+        QCOMPARE(rows[1], QStringList({"alpha.vertstats", file("alpha.vertstats") +
+                                       ": line 4: \"alpha\" is not a number; reading stops there"}));
+        QCOMPARE(rows[2], QStringList({"alpha.vertstats", "ERROR: could not read file " +
+                                       file("alpha.vertstats") + ": no rows of values"}));
+    }
+
     // A start with three bad files shows all three, not only the last.
     void threeBadFilesOnTheCommandLineAreAllShown()
     {
@@ -204,13 +233,12 @@ private slots:
         const bool wideLoaded = open(file("wide.vertstats"));
         const QStringList errors = warnings.lines();
         out.stop();
-        QVERIFY(surface && names && wideLoaded);
+        // A names line with nothing after it that reads: no rows, no file.
+        QVERIFY(surface && !names && wideLoaded);
 
         const QStringList expected = {
             file("names.txt") + ": line 1: \"thickness\" is not a number; reading stops there",
-            "Warning: " + file("names.txt") +
-                " has 0 rows but the surface has 5 vertices; vertices without a value are "
-                "coloured as below the lower limit",
+            "ERROR: could not read file " + file("names.txt") + ": no rows of values",
             "Warning: wide has 1030 columns; only the first 1024 are shown"};
         QCOMPARE(errors, expected);
         QCOMPARE(logRows(window.get()),
@@ -218,8 +246,10 @@ private slots:
                                      {"names.txt", expected[1]},
                                      {"wide.vertstats", expected[2]}}));
         QCOMPARE(problemsText(window.get()), QString("3 problems"));
-        // Warnings leave the status bar's message alone: the files loaded.
-        QCOMPARE(window->statusBar()->currentMessage(), QString());
+        QCOMPARE(root()->child(0)->childCount(), 2);
+        // The failure stays in the status bar: the warnings of the file
+        // loaded after it leave it alone.
+        QCOMPARE(window->statusBar()->currentMessage(), expected[1]);
     }
 
     // A surface that did not load is marked and never takes statistics,

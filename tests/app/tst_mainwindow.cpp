@@ -3,6 +3,7 @@
 #include "BrainQuarter.h"
 #include "GeometryNode.h"
 #include "GeometryScene.h"
+#include "KeysHelp.h"
 #include "MainWindow.h"
 #include "ResourceForm.h"
 #include "TreeItem.h"
@@ -23,12 +24,16 @@
 #include <QColorDialog>
 #include <QDockWidget>
 #include <QDoubleSpinBox>
+#include <QAbstractItemView>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -72,6 +77,64 @@ private slots:
     }
 
     void cleanup() { window.reset(); }
+
+    // A first window takes about two thirds of the screen; the size and
+    // the docks the user leaves are there at the next start.
+    void layoutFitsTheScreenAndIsKept()
+    {
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux").remove("window");
+        makeWindow();
+        const QSize available = window->screen()->availableGeometry().size();
+        QVERIFY2(window->width() >= available.width() * 2 / 3 - 1 &&
+                     window->height() >= available.height() * 2 / 3 - 1,
+                 qPrintable(QString("%1x%2").arg(window->width()).arg(window->height())));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        // The resources keep most of the right-hand side's height.
+        QVERIFY(window->getResourcesDock()->height() > window->getPickDock()->height());
+
+        window->resize(900, 640);
+        window->getPickDock()->close();
+        QTRY_COMPARE(window->size(), QSize(900, 640));
+        QVERIFY(window->close());
+        makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(window->size(), QSize(900, 640));
+        QVERIFY(!window->getPickDock()->isVisible());
+        QVERIFY(window->getResourcesDock()->isVisible());
+        QVERIFY(!window->getMessagesDock()->isVisible());
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux").remove("window");
+    }
+
+    // Help > Keys and Mouse lists what the view reacts to, the seek on S
+    // among them; README's table lists the same.
+    void keysAndMouseAreListedInHelpAndReadme()
+    {
+        makeWindow();
+        QMenu* help = window->menuBar()->actions().last()->menu();
+        QAction* keys = nullptr;
+        for (QAction* action : help->actions())
+            if (action->text() == "&Keys and Mouse")
+                keys = action;
+        QVERIFY(keys);
+        keys->trigger();
+        auto* box = window->findChild<QMessageBox*>("keysHelp");
+        QVERIFY(box);
+        QFile readme(SOURCE_DIR "/README.md");
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(readme.readAll());
+        QStringList keyNames;
+        for (const KeyHelpEntry& entry : keyHelpEntries()) {
+            keyNames << entry.keys;
+            QVERIFY2(box->text().contains(entry.keys.toHtmlEscaped()), qPrintable(entry.keys));
+            const QString row = "| " + entry.keys + " | " + entry.action + " |";
+            QVERIFY2(text.contains(row), qPrintable(row));
+        }
+        for (const char* key : {"S", "Esc", "Home, Ctrl+R", "Wheel", "Left click"})
+            QVERIFY2(keyNames.contains(QString(key)), key);
+        box->close();
+    }
 
     void startUpLogAndEmptyTree()
     {
@@ -510,16 +573,29 @@ private slots:
     {
         QVERIFY(writeSquare(file("chosen.obj")));
         makeWindow();
-        QStringList filters;
+        QVERIFY(writeSquare(file("lh.white")));
+        QStringList filters, shown;
+        QString selected;
         whenDialog<QFileDialog>([&](QFileDialog* dialog) {
             filters = dialog->nameFilters();
+            selected = dialog->selectedNameFilter();
+            dialog->setDirectory(files.path());
+            // FreeSurfer's names have no suffix, yet are listed at once.
+            auto* list = dialog->findChild<QAbstractItemView*>("listView");
+            if (list)
+                (void)QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) >= 2; }, 5000);
+            for (int row = 0; list && row < list->model()->rowCount(list->rootIndex()); ++row)
+                shown << list->model()->index(row, 0, list->rootIndex()).data().toString();
             dialog->reject();
         });
         window->openFileFromDialog();
         // the first entry as it always was, then other programs' files and all files
-        QCOMPARE(filters, QStringList({"Files (*.obj *.txt *.vertstats *.tag)",
-                                       "GIFTI, MGH and FreeSurfer files (*.gii *.mgh *.mgz lh.* rh.*)",
-                                       "gyrolux scenes (*.gyrolux)", "All files (*)"}));
+        QCOMPARE(filters,
+                 QStringList({"Files (*.obj *.txt *.vertstats *.tag)",
+                              "GIFTI, MGH and FreeSurfer files (*.gii *.gii.gz *.mgh *.mgz lh.* rh.*)",
+                              "gyrolux scenes (*.gyrolux)", "All files (*)"}));
+        QCOMPARE(selected, QString("All files (*)"));
+        QVERIFY2(shown.contains("lh.white") && shown.contains("chosen.obj"), qPrintable(shown.join(", ")));
         QCOMPARE(model()->rowCount(QModelIndex()), 0);  // cancelled: nothing
 
         QString caption;

@@ -272,9 +272,10 @@ private slots:
         QTest::keyClicks(field, QString::number(heights.size()));
         QTest::keyClick(field, Qt::Key_Return);
         QCOMPARE(panel()->shownVertex(), -1);
-        QCOMPARE(panel()->messageText(), QString("The surface has no vertex %1 (it has %2)")
+        QCOMPARE(panel()->messageText(), QString("The surface has no vertex %1 (it has %2: 0 to %3)")
                                              .arg(heights.size())
-                                             .arg(heights.size()));
+                                             .arg(heights.size())
+                                             .arg(heights.size() - 1));
         QCOMPARE(panelValues(), (QMap<QString, QString>()));
         QCOMPARE(markerPixels(frame()), 0);
     }
@@ -292,6 +293,28 @@ private slots:
         }
         QCOMPARE(panelValues().value("late/twice"), QString("2"));
         QCOMPARE(panelValues().size(), 4);
+
+        // The new rows start with the pick's text; the next pick, typed or
+        // clicked, the same vertex or another, shows values in every column
+        // row (the file row keeps the text it copied).
+        TreeItem* late = scene()->child(scene()->childCount() - 1);
+        QCOMPARE(late->data(1).toString(), QString("Point: %1").arg(index));
+        QCOMPARE(late->child(0)->data(1).toString(), QString("Point: %1").arg(index));
+        const auto rowsShow = [&](int vertex) {
+            QCOMPARE(late->child(0)->data(1).toString(), QString("2"));
+            TreeItem* thick = scene()->child(1);
+            QCOMPARE(thick->child(0)->data(1).toString(), QString::number(vertex));
+        };
+        QLineEdit* field = panel()->getVertexField();
+        field->setText(QString::number(index));
+        QTest::keyClick(field, Qt::Key_Return);
+        rowsShow(index);
+        field->setText("7");
+        QTest::keyClick(field, Qt::Key_Return);
+        rowsShow(7);
+        const int clicked = clickView(project(SbVec3f(20, 30, 35)));
+        QVERIFY(clicked >= 0);
+        rowsShow(clicked);
     }
 };
 

@@ -1,8 +1,8 @@
 // File > Save Screenshot in the real window: the picture is what the view
 // draws, at the view's size or drawn again at two and four times it (a
 // one-pixel line stays one pixel wide, where an enlargement would widen
-// it), chosen in the save dialog, with the colour-bar legend at its own
-// size in the corner; a file that cannot be written is said so.
+// it), chosen in the save dialog, with the colour-bar legend in the corner
+// drawn at the picture's scale; a file that cannot be written is said so.
 #include "BrainQuarter.h"
 #include "MainWindow.h"
 #include "MessageLog.h"
@@ -170,7 +170,7 @@ private slots:
         QCOMPARE(window->getViewer()->grabFramebuffer().size(), size);
     }
 
-    void theLegendIsInThePictureAtItsOwnSize()
+    void theLegendScalesWithThePicture()
     {
         showSurfaceWithLine();
         // A column shown: its legend in the bottom right corner.
@@ -202,14 +202,24 @@ private slots:
         QVERIFY(window->saveScreenshot(file("legend4.png"), 4));
         const QImage one(file("legend1.png")), four(file("legend4.png"));
         QCOMPARE(four.size(), one.size() * 4);
-        auto corner = [&](const QImage& image) {
-            return image.copy(image.width() - gyroscene::legend_margin - legendSize[0],
-                              image.height() - gyroscene::legend_margin - legendSize[1], legendSize[0],
-                              legendSize[1]);
+        auto corner = [&](const QImage& image, int scale) {
+            const int w = legendSize[0] * scale, h = legendSize[1] * scale;
+            return image.copy(image.width() - gyroscene::legend_margin - w,
+                              image.height() - gyroscene::legend_margin - h, w, h);
         };
-        // The same legend, pixel for pixel, in the corner of both.
-        const QImage small = corner(one), large = corner(four);
-        QCOMPARE(small, large);
+        // The same legend in the corner of both, four times as large in the
+        // larger picture: drawn again at that size, it shrinks back to the
+        // small one.
+        const QImage small = corner(one, 1), large = corner(four, 4);
+        const QImage shrunk = large.scaled(small.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        int alike = 0;
+        for (int y = 0; y < small.height(); ++y)
+            for (int x = 0; x < small.width(); ++x)
+                alike += distance(QColor(small.pixel(x, y)), QColor(shrunk.pixel(x, y))) < 60;
+        QVERIFY2(alike > small.width() * small.height() * 9 / 10, qPrintable(QString::number(alike)));
+        // Its frame, four pixels wide, and its panel inside, not the view.
+        QCOMPARE(QColor(large.pixel(1, 1)), QColor(96, 96, 96));
+        QCOMPARE(QColor(large.pixel(12, 12)), QColor(38, 38, 38));
         int lit = 0;
         for (int y = 0; y < small.height(); ++y)
             for (int x = 0; x < small.width(); ++x)

@@ -8,6 +8,7 @@
 #include "GeometryScene.h"
 #include "MainWindow.h"
 #include "ResourceForm.h"
+#include "PickPanel.h"
 #include "ViewMenu.h"
 #include "ViewerWidget.h"
 #include "app_test_util.h"
@@ -21,6 +22,8 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QLineEdit>
+#include <QWheelEvent>
 #include <QtTest>
 
 using gyroscene::Hemisphere;
@@ -143,7 +146,8 @@ private slots:
         QCOMPARE(menus.size(), 3);
         QCOMPARE(menus[1]->text(), QString("&View"));
         QVERIFY(menus[1]->menu() == window->viewMenu());
-        QCOMPARE(views()->resetAction()->shortcut(), QKeySequence(Qt::Key_Home));
+        QCOMPARE(views()->resetAction()->shortcuts(),
+                 QList<QKeySequence>({QKeySequence(Qt::Key_Home), QKeySequence(Qt::CTRL | Qt::Key_R)}));
         const View order[] = {View::Lateral, View::Medial,   View::Dorsal,
                               View::Ventral, View::Anterior, View::Posterior};
         const QStringList texts = {"&Lateral", "&Medial", "&Dorsal", "&Ventral", "&Anterior", "&Posterior"};
@@ -257,6 +261,45 @@ private slots:
         QVERIFY(lookDirection().equals(SbVec3f(1, 0, 0), 1e-5f));
     }
 
+    // As the user met it: the view taller than wide, the vertex field typed
+    // in, then the wheel over the view and Home; Ctrl+R from the field.
+    void resetViewIsTheStartUpViewWhereverTheFocusIs()
+    {
+        makeWindow({"lh.brain.obj"});
+        window->resize(700, 900);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        BrainQuarter* viewer = window->getViewer();
+        QTRY_VERIFY(viewer->frameCount() > 0);
+        QTRY_VERIFY(viewer->hasFocus());
+        QVERIFY(viewer->height() > viewer->width());
+        const gyroscene::camera_state start = viewer->cameraState();
+
+        QLineEdit* field = window->getPickPanel()->getVertexField();
+        field->setFocus();
+        QTRY_VERIFY(field->hasFocus());
+        views()->viewAction(View::Anterior)->trigger();
+        QVERIFY(!(viewer->cameraState() == start));
+        const QPoint centre = viewer->rect().center();
+        QWheelEvent wheel(centre, viewer->mapToGlobal(centre), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewer, &wheel);
+        QVERIFY(viewer->hasFocus());
+        QTest::keyClick(viewer, Qt::Key_Home);
+        QVERIFY(viewer->cameraState() == start);
+
+        views()->viewAction(View::Lateral)->trigger();
+        field->setFocus();
+        QTRY_VERIFY(field->hasFocus());
+        field->setText("12");
+        QTest::keyClick(field, Qt::Key_Home);
+        QVERIFY(!(viewer->cameraState() == start));
+        QCOMPARE(field->cursorPosition(), 0);
+        QTest::keyClick(field, Qt::Key_R, Qt::ControlModifier);
+        QVERIFY(viewer->cameraState() == start);
+    }
+
     void rightHemisphereAndBothTogether()
     {
         makeWindow({"lh.brain.obj", "lh.patch.obj", "rh.brain.obj", "rh.patch.obj"});
@@ -344,13 +387,23 @@ private slots:
         QMenu* menu = window->viewMenu();
         QAction* resources = nullptr;
         QAction* messages = nullptr;
+        QAction* pick = nullptr;
         for (QAction* action : menu->actions()) {
             if (action->text() == "&Resources Panel")
                 resources = action;
+            if (action->text() == "&Pick Panel")
+                pick = action;
             if (action->text() == "Message &Log")
                 messages = action;
         }
-        QVERIFY(resources && messages);
+        QVERIFY(resources && messages && pick);
+        // The pick dock closed by its title bar comes back through the menu.
+        QDockWidget* pickDock = window->getPickDock();
+        QVERIFY(pickDock->isVisible() && pick->isChecked());
+        pickDock->close();
+        QVERIFY(!pick->isChecked());
+        pick->trigger();
+        QVERIFY(pickDock->isVisible());
         QDockWidget* dock = window->getResourcesDock();
         QVERIFY(dock->isVisible() && resources->isChecked());
         resources->trigger();

@@ -69,6 +69,13 @@ def curv_name(path):
     return base[dot + 1:] if 0 <= dot < len(base) - 1 else base
 
 
+def frame_names(path, frames):
+    # One frame is named from the file as a curv file's column is.
+    if frames == 1:
+        return [curv_name(path[:-4] if path.endswith(('.mgh', '.mgz')) else path)]
+    return ['frame%d' % f for f in range(frames)]
+
+
 def gifti_columns(img):
     columns = []
     for i, da in enumerate(img.darrays):
@@ -183,7 +190,7 @@ def write(kind, path, option):
             v = np.clip(np.round(v), np.iinfo(dtype).min, np.iinfo(dtype).max)
         v = v.astype(dtype)
         nib.save(nib.MGHImage(v if frames > 1 else v[..., 0], np.eye(4)), path)
-        return dump_columns([('frame%d' % f, v[:, 0, 0, f]) for f in range(frames)])
+        return dump_columns(list(zip(frame_names(path, frames), (v[:, 0, 0, f] for f in range(frames)))))
     transform = option == 'transform'
     encoding = ENCODINGS['gzip' if option in (None, 'transform', 'types') else option]
     exact = option == 'ascii'
@@ -232,7 +239,8 @@ def dump(kind, path):
     if kind == 'mgh':
         data = np.asanyarray(nib.load(path).dataobj)
         data = data.reshape(data.shape[0], -1)
-        return dump_columns([('frame%d' % f, data[:, f]) for f in range(data.shape[1])])
+        names = frame_names(path, data.shape[1])
+        return dump_columns([(names[f], data[:, f]) for f in range(data.shape[1])])
     if kind == 'gifti-surface':
         img = load_gifti(path)
         coords = img.agg_data('NIFTI_INTENT_POINTSET')

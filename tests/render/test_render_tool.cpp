@@ -245,6 +245,29 @@ TEST_F(RenderToolTest, LegendShowsTheBarWithTheUpperLimitOnTop)
     EXPECT_GT(top, bottom + 20);
 }
 
+// Two views and a legend: the legend has a strip of its own right of the
+// panels, which are drawn exactly as without it.
+TEST_F(RenderToolTest, MontageLegendCoversNoPanel)
+{
+    const std::string figure = "'" + surface + "' --view dorsal --view 0,0 --size 320x320 --samples 0 "
+                               "--background '#204060' --stats '" + statistics +
+                               "' --colourbar-dir '" + path("bars") + "' ";
+    ToolRun r = run(figure + "-o '" + path("plain.png") + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run(figure + "--legend -o '" + path("keyed.png") + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QImage plain = image(path("plain.png")), keyed = image(path("keyed.png"));
+    ASSERT_EQ(plain.size(), QSize(640, 320));
+    ASSERT_GT(keyed.width(), 640 + 40);
+    EXPECT_EQ(keyed.height(), 320);
+    EXPECT_EQ(keyed.copy(0, 0, 640, 320), plain);
+    int barColours = 0;
+    for (int y = 0; y < keyed.height(); ++y)
+        for (int x = 640; x < keyed.width(); ++x)
+            barColours += near(keyed.pixelColor(x, y), topColour, 8) || near(keyed.pixelColor(x, y), bottomColour, 8);
+    EXPECT_GT(barColours, 50);
+}
+
 TEST_F(RenderToolTest, RowCountMismatchIsDrawnWithTheViewersWarning)
 {
     std::vector<float> half(static_cast<std::size_t>(grid_points(gridCells) / 2), 1.0f);

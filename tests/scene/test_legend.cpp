@@ -7,6 +7,7 @@
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTranslation.h>
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
@@ -47,6 +48,23 @@ TEST(LegendImage, BarBesideItsLimitsLargerOnTop)
     EXPECT_EQ(barAt(reversed, 0.9), QColor(Qt::blue));
     // Different numbers draw a different legend.
     EXPECT_NE(gyroscene::legend_image(redToBlue(-2, 6)), image);
+}
+
+// Narrow limits leave the name to set the width: it must fit whole, not
+// cut to "smoo...".
+TEST(LegendImage, ShortLimitsLeaveRoomForTheWholeName)
+{
+    QFont bold;
+    bold.setBold(true);
+    const QFontMetricsF metrics(bold);
+    for (const char* name : {"smooth", "thickness", "blob", "W", "curvature_sulc"}) {
+        gyroscene::legend_content content = redToBlue(0, 1);
+        content.name = name;
+        const gyroscene::legend_layout layout = gyroscene::layout_legend(content);
+        const int room = layout.width - 2 * layout.bar_left;
+        EXPECT_GE(double(room), metrics.horizontalAdvance(content.name)) << name;
+        EXPECT_EQ(QFontMetrics(bold).elidedText(content.name, Qt::ElideRight, room), content.name) << name;
+    }
 }
 
 TEST(LegendImage, ThresholdBandAndLine)

@@ -363,40 +363,37 @@ private slots:
         QVERIFY2(isBlue(topColour()), qPrintable(topColour().name()));
         QVERIFY(isBlue(previewAt(0.02)) && isRed(previewAt(0.98)));
 
-        // The lower limit above the upper one: the top (50) takes the
-        // bottom of the bar.
+        // The top field below the bottom one: the top colour goes to -50.
+        // The fields stay where they are, so what they show is the map.
+        const int upperY = props->upperLimit->y();
         setLimit(props->lowerLimit, "50");
         setLimit(props->upperLimit, "-50");
         QCOMPARE(up->getLowerLimit(), 50.0f);
         QCOMPARE(up->getUpperLimit(), -50.0f);
         const QColor top = topColour();
         QVERIFY2(isRed(top), qPrintable(top.name()));
-        // The box reads as a legend, the larger value on top, beside the
-        // colour the surface gives it.
-        QTest::qWait(50);
-        QLineEdit* upperField = props->upperLimit->y() < props->lowerLimit->y()
-                                    ? props->upperLimit
-                                    : props->lowerLimit;
-        QLineEdit* lowerField = upperField == props->upperLimit ? props->lowerLimit
-                                                                : props->upperLimit;
-        QCOMPARE(upperField->text(), QString("50"));
-        QCOMPARE(lowerField->text(), QString("-50"));
-        QVERIFY2(isRed(previewAt(0.02)), qPrintable(previewAt(0.02).name()));
-        QVERIFY2(isBlue(previewAt(0.98)), qPrintable(previewAt(0.98).name()));
+        QCOMPARE(props->upperLimit->y(), upperY);
+        QVERIFY(props->upperLimit->y() < props->lowerLimit->y());
+        QVERIFY2(isBlue(previewAt(0.02)) && isRed(previewAt(0.98)), qPrintable(previewAt(0.02).name()));
         saveShot("columns_reversed");
 
-        // The rebuilt box reads the same; the right order again restores it.
+        // A normal pair typed into the same two fields is read as normal:
+        // nothing of the reversed pair stays behind.
+        setLimit(props->upperLimit, "100");
+        setLimit(props->lowerLimit, "-100");
+        QCOMPARE(up->getUpperLimit(), 100.0f);
+        QCOMPARE(up->getLowerLimit(), -100.0f);
+        QVERIFY2(isBlue(topColour()), qPrintable(topColour().name()));
+
+        // The rebuilt box reads the same.
+        setLimit(props->upperLimit, "-50");
+        setLimit(props->lowerLimit, "50");
         clickItem(scene(0)->child(1));
         clickItem(up);
         props = up->getProps();
-        QTest::qWait(50);
-        QVERIFY(props->lowerLimit->y() < props->upperLimit->y());
-        QVERIFY2(isRed(previewAt(0.02)), qPrintable(previewAt(0.02).name()));
-        setLimit(props->upperLimit, "100");
-        QTest::qWait(50);
-        QVERIFY(props->upperLimit->y() < props->lowerLimit->y());
-        QVERIFY2(isBlue(previewAt(0.02)) && isRed(previewAt(0.98)),
-                 qPrintable(previewAt(0.02).name()));
+        QTRY_VERIFY(props->upperLimit->y() < props->lowerLimit->y());
+        QCOMPARE(props->upperLimit->text(), QString("-50"));
+        QVERIFY2(isRed(topColour()), qPrintable(topColour().name()));
     }
 };
 
