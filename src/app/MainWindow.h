@@ -97,6 +97,8 @@ protected:
 
 private:
     void updateTitle();
+    // The status bar's word on the regions under the mouse.
+    void showRegionUnderMouse(int vertex, int faceSet);
     void createActions();
     void createMenus();
     void initColourbars();
@@ -120,6 +122,8 @@ private:
     SceneDocument* doc = nullptr;
     // The command line's --view, turned to once the view has its size.
     QString startView;
+    // What the status bar last said about the regions under the mouse.
+    QString hoverMessage;
     QAction* aboutAction = nullptr;
     QMenu* recentMenu = nullptr;
     QMenu* viewMenuPtr = nullptr;
