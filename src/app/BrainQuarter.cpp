@@ -142,6 +142,8 @@ void BrainQuarter::getPickedPoint(SoPickedPoint* picked)
 void BrainQuarter::setHoverPicking(bool on)
 {
     hovering = on;
+    // Moves without a button reach the scene only while someone asks.
+    setMouseTracking(on);
 }
 
 bool BrainQuarter::hoverPicking() const
