@@ -2,6 +2,10 @@
 // each with a check box, show all / show none, the opacity and outlines.
 #include "parcelFileItem.h"
 
+#include "RegionStatisticsDialog.h"
+#include "textureColumn.h"
+#include "textureFileItem.h"
+
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -63,6 +67,9 @@ QWidget* parcelFileItem::createForm()
         row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
     }
     layout->addWidget(regionList, 1);
+    auto* numbers = new QPushButton(tr("Region statistics..."), propFormWidget);
+    numbers->setObjectName("regionStatistics");
+    layout->addWidget(numbers);
     showLookInForm();
 
     connect(opacityBox, &QDoubleSpinBox::valueChanged, this,
@@ -70,10 +77,36 @@ QWidget* parcelFileItem::createForm()
     connect(outlineBox, &QCheckBox::toggled, this, [this](bool on) { setOutline(on); });
     connect(all, &QPushButton::clicked, this, [this] { setAllRegionsShown(true); });
     connect(none, &QPushButton::clicked, this, [this] { setAllRegionsShown(false); });
+    connect(numbers, &QPushButton::clicked, this,
+            [this] { showRegionStatistics(propFormWidget->window()); });
     connect(regionList, &QListWidget::itemChanged, this, [this](QListWidgetItem* row) {
         setRegionShown(regionList->row(row), row->checkState() == Qt::Checked);
     });
     return propFormWidget;
+}
+
+RegionStatisticsDialog* parcelFileItem::showRegionStatistics(QWidget* parent)
+{
+    std::vector<RegionStatisticsDialog::Column> columns;
+    std::vector<textureFileItem*> files;
+    for (int i = 0; parentLink && i < parentLink->childCount(); ++i) {
+        auto* file = dynamic_cast<textureFileItem*>(parentLink->child(i));
+        if (file)
+            files.push_back(file);
+        for (int c = 0; file && c < file->childCount(); ++c) {
+            const auto* column = static_cast<const textureColumn*>(file->child(c));
+            columns.push_back({file->data(0).toString() + ": " + column->data(0).toString(),
+                               &column->getValues()});
+        }
+    }
+    auto* dialog = new RegionStatisticsDialog(parcels, std::move(columns), data(0).toString(), parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The regions and columns go with their rows; so does the dialog.
+    connect(this, &QObject::destroyed, dialog, &QWidget::close);
+    for (textureFileItem* file : files)
+        connect(file, &QObject::destroyed, dialog, &QWidget::close);
+    dialog->show();
+    return dialog;
 }
 
 void parcelFileItem::destroyForm()

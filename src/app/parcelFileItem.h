@@ -55,6 +55,10 @@ public:
     QWidget* createForm() override;
     void destroyForm() override;
 
+    // The numbers per region for the surface's statistics columns, in a
+    // dialog of its own (deleted when closed).
+    class RegionStatisticsDialog* showRegionStatistics(QWidget* parent);
+
     // Edits without a document change the item's own look.
     void setOpacity(float opacity);
     void setOutline(bool outline);

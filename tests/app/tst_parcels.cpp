@@ -6,6 +6,7 @@
 #include "GeometryScene.h"
 #include "MainWindow.h"
 #include "PickPanel.h"
+#include "RegionStatisticsDialog.h"
 #include "ResourceForm.h"
 #include "SceneDocument.h"
 #include "app_test_util.h"
@@ -16,6 +17,9 @@
 #include "window_test_base.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPointer>
+#include <QTableWidget>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
@@ -198,6 +202,52 @@ private slots:
         // The document's change comes back into the box.
         doc()->setParcelOutline(id, false);
         QVERIFY(!box->findChild<QCheckBox*>("parcelOutline")->isChecked());
+    }
+
+    void regionStatisticsDialogShowsAndSavesTheFigures()
+    {
+        makeWindow();
+        QVERIFY(openQuietly(file("lh.obj")));
+        QVERIFY(openQuietly(file("lh.cap.annot")));
+        QVERIFY(openQuietly(file("up.vertstats")));
+        showWindow();
+        clickRow(indexOf(parcels()));
+        QWidget* box = window->getResources()->getPropertyWidget();
+        QVERIFY(box);
+        box->findChild<QPushButton*>("regionStatistics")->click();
+        auto* dialog = window->findChild<RegionStatisticsDialog*>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->columnBox()->count(), 1);
+        QCOMPARE(dialog->columnBox()->itemText(0), QString("up: height"));
+        // The cap holds the heights above 30, the rest the others.
+        const std::vector<float> heights = ellipsoidHeights();
+        int cap = 0;
+        float lowest = 1e9f;
+        for (float z : heights)
+            if (z > 30) {
+                ++cap;
+                lowest = std::min(lowest, z);
+            }
+        QTableWidget* table = dialog->table();
+        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(table->item(0, 0)->text(), QString("cap"));
+        QCOMPARE(table->item(0, 1)->text(), QString::number(cap));
+        QCOMPARE(table->item(0, 4)->text().toFloat(), lowest);
+        QCOMPARE(table->item(0, 5)->text().toFloat(), 50.0f);
+        QCOMPARE(table->item(1, 1)->text(), QString::number(int(heights.size()) - cap));
+
+        QString error;
+        QVERIFY2(dialog->saveCsv(file("regions.csv"), &error), qPrintable(error));
+        QFile csv(file("regions.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = csv.readAll().split('\n');
+        QCOMPARE(lines.value(0), QByteArray("column,key,region,vertices,mean,sd,min,max"));
+        QVERIFY2(lines.value(1).startsWith("up: height,0,cap," + QByteArray::number(cap) + ","),
+                 lines.value(1).constData());
+        // Closing the statistics closes the dialog that reads them.
+        QPointer<RegionStatisticsDialog> open(dialog);
+        window->getResources()->closeLayer(scene()->child(1));
+        QTRY_VERIFY(!open);
     }
 
     void aParcellationOfAnotherSurfaceIsRefused()
