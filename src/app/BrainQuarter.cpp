@@ -4,10 +4,12 @@
 #include "PickIndex.h"
 #include "scene_camera.h"
 
+#include <Inventor/SoPath.h>
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/SoRenderManager.h>
 #include <Inventor/details/SoFaceDetail.h>
 #include <Inventor/details/SoPointDetail.h>
+#include <Inventor/events/SoLocation2Event.h>
 #include <Inventor/events/SoMouseButtonEvent.h>
 #include <Inventor/nodes/SoEventCallback.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
@@ -36,6 +38,19 @@ void event_cb(void* userData, SoEventCallback* node)
     viewer->getPickedPoint(pick.getPickedPoint(0));
 }
 
+// Mouse moves, while hover picking is on.
+void hover_cb(void* userData, SoEventCallback* node)
+{
+    auto* viewer = static_cast<BrainQuarter*>(userData);
+    const SoEvent* event = node->getEvent();
+    if (!viewer->hoverPicking() || !event)
+        return;
+    int vertex = -1, id = -1;
+    if (!viewer->vertexAt(event->getPosition(), &vertex, &id))
+        vertex = id = -1;
+    emit viewer->pointHovered(vertex, id);
+}
+
 }  // namespace
 
 BrainQuarter::BrainQuarter(QWidget* parent)
@@ -49,6 +64,7 @@ BrainQuarter::BrainQuarter(QWidget* parent)
 
     eventCallback = new SoEventCallback;
     eventCallback->addEventCallback(SoMouseButtonEvent::getClassTypeId(), event_cb, this);
+    eventCallback->addEventCallback(SoLocation2Event::getClassTypeId(), hover_cb, this);
     root->addChild(eventCallback);
 
     // Surfaces opened since the last frame are indexed once it is on the
@@ -119,6 +135,38 @@ void BrainQuarter::getPickedPoint(SoPickedPoint* picked)
 
     emit pointPicked(index, static_cast<int>(id), static_cast<int>(point[0]), static_cast<int>(point[1]),
                      static_cast<int>(point[2]));
+}
+
+void BrainQuarter::setHoverPicking(bool on)
+{
+    hovering = on;
+    // Moves without a button reach the scene only while someone asks.
+    setMouseTracking(on);
+}
+
+bool BrainQuarter::hoverPicking() const
+{
+    return hovering;
+}
+
+bool BrainQuarter::vertexAt(const SbVec2s& position, int* vertex, int* id)
+{
+    gyroview::IndexedRayPick pick(getSoRenderManager()->getViewportRegion(), index.get());
+    pick.setPoint(position);
+    pick.apply(getSceneGraph());
+    const SoPickedPoint* picked = pick.getPickedPoint(0);
+    if (!picked || !picked->isOnGeometry() || !picked->getPath())
+        return false;
+    SoNode* shape = picked->getPath()->getTail();
+    const SoDetail* detail = picked->getDetail(shape);
+    if (!detail || !detail->isOfType(SoFaceDetail::getClassTypeId()))
+        return false;
+    const auto* face = static_cast<const SoFaceDetail*>(detail);
+    if (face->getNumPoints() < 1)
+        return false;
+    *vertex = face->getPoint(0)->getCoordinateIndex();
+    *id = static_cast<int>(shape->getNodeId());
+    return true;
 }
 
 void BrainQuarter::showLegend(const QObject* owner, const gyroscene::legend_content& content)

@@ -3,6 +3,8 @@
 // loaded file hangs its nodes under, and turns a left press on a surface into
 // pointPicked.
 
+#include <Inventor/SbVec2s.h>
+
 #include <QSize>
 
 #include <memory>
@@ -67,9 +69,19 @@ public:
     // The kept camera, exactly as it was (framing again at another size
     // would not be the view the user started with); framed anew when none.
     void goHome();
+    // While on, moving the mouse over the view picks through the index and
+    // says what is under it with pointHovered; off by default, costing nothing.
+    void setHoverPicking(bool on);
+    bool hoverPicking() const;
+    // The vertex and face set under `position` (pixels from the bottom left),
+    // found as a click finds them, without a word on standard output; false
+    // off the surfaces.
+    bool vertexAt(const SbVec2s& position, int* vertex, int* id);
 
 signals:
     void pointPicked(int index, int id, int x, int y, int z);
+    // The vertex under the mouse; -1 and -1 off every surface.
+    void pointHovered(int index, int id);
     // Said on standard error as well; the window's message log shows it.
     void problemFound(const QString& text);
 
@@ -86,4 +98,5 @@ private:
     SoSeparator* legendNodes = nullptr;
     bool legendOn = true;
     std::optional<gyroscene::camera_state> home;
+    bool hovering = false;
 };

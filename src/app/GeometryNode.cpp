@@ -326,3 +326,8 @@ QString GeometryNode::toolTip() const
 {
     return parentLink ? parentLink->toolTip() : QString();
 }
+
+const gyroscene::SurfaceNodes& GeometryNode::surfaceNodes() const
+{
+    return nodes;
+}

@@ -61,6 +61,8 @@ public:
     void setColumnShown(bool shown);
 
     SoMaterial* getMaterial() const;
+    // The surface's nodes, for layers drawn over it.
+    const gyroscene::SurfaceNodes& surfaceNodes() const;
     // The surface's vertices, one per vertex of the file.
     SoCoordinate3* getCoordinates() const;
 

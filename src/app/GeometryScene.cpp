@@ -7,6 +7,7 @@
 #include "RowIcons.h"
 #include "SceneDocument.h"
 #include "textureColumn.h"
+#include "parcelFileItem.h"
 #include "textureFileItem.h"
 #include "view_presets.h"
 
@@ -125,6 +126,26 @@ bool GeometryScene::loadVertstats(QFile& file, bool readable, const QByteArray* 
     const bool loaded = statistics->loadFile(file, readable, bytes);
     connect(this, &TreeItem::localPointPicked, statistics, &TreeItem::pickedPointReceived);
     return loaded;
+}
+
+parcelFileItem* GeometryScene::loadParcellation(const QString& path, QString* error,
+                                                QStringList* warnings)
+{
+    // Label files on one surface take distinct colours in the order opened.
+    int labelFiles = 0;
+    for (int i = 0; i < childCount(); ++i)
+        if (auto* other = qobject_cast<parcelFileItem*>(child(i)))
+            labelFiles += other->regions().format == FREESURFER_LABELS;
+    auto* parcels = new parcelFileItem(surface, sceneSeparator, columnValues, panel, this);
+    childList.append(parcels);
+    if (!parcels->loadFile(path, labelFiles)) {
+        *error = parcels->loadError();
+        childList.removeLast();
+        delete parcels;
+        return nullptr;
+    }
+    *warnings = parcels->warnings();
+    return parcels;
 }
 
 void GeometryScene::pickReceived(int index, int nodeId, int, int, int)

@@ -33,6 +33,12 @@ public:
     // `bytes`, when given, are the file's contents as canRead read them.
     bool loadVertstats(QFile& file, bool readable, const QByteArray* bytes = nullptr);
 
+    // Attaches a parcellation as a new last child. Null, with `error`
+    // naming the file and the problem and no row added, when it was not
+    // read or does not fit the surface.
+    class parcelFileItem* loadParcellation(const QString& path, QString* error,
+                                           QStringList* warnings);
+
     QIcon icon() const override;
     // The file and its points and triangles, or why it did not load.
     QString toolTip() const override;

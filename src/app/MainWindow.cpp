@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include "parcel_nodes.h"
+
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
 #include "FileDropFilter.h"
@@ -71,6 +73,10 @@ MainWindow::MainWindow()
         addDockWidget(Qt::RightDockWidgetArea, pickDock);
         splitDockWidget(resourcesDock, pickDock, Qt::Vertical);
         connect(resources, &ResourceForm::layersChanged, pickPanel, &PickPanel::refresh);
+        // The region under the mouse, only while a parcellation is shown.
+        connect(resources, &ResourceForm::layersChanged, this,
+                [this] { viewer->setHoverPicking(resources->parcellationShown()); });
+        connect(viewer, &BrainQuarter::pointHovered, this, &MainWindow::showRegionUnderMouse);
         messagesDock = new QDockWidget(tr("Messages"), this);
         messagesDock->setObjectName("messagesDock");
         addDockWidget(Qt::BottomDockWidgetArea, messagesDock);
@@ -225,6 +231,9 @@ bool MainWindow::openFile(QFile& file)
         loaded = resources->insertVertstats(file);
     else if (suffix == "tag")
         loaded = resources->insertTagfile(file);
+    // Before the data formats: a label GIFTI file is a GIFTI data file too.
+    else if (gyroscene::is_parcellation_file(file.fileName()))
+        loaded = resources->insertParcellation(file);
     else if (const Format_file_roles role = format_file_role(readerFileName(file).constData());
              role == FORMAT_SURFACE_FILE)
         loaded = surface = resources->insertGeometry(file);
@@ -242,6 +251,16 @@ bool MainWindow::openFile(QFile& file)
     if (loaded)
         remember(file, surface);
     return loaded;
+}
+
+void MainWindow::showRegionUnderMouse(int vertex, int faceSet)
+{
+    const QString text = vertex >= 0 ? resources->hoverText(faceSet, vertex) : QString();
+    if (!text.isEmpty())
+        statusBar()->showMessage(text);
+    else if (!hoverMessage.isEmpty() && statusBar()->currentMessage() == hoverMessage)
+        statusBar()->clearMessage();
+    hoverMessage = text;
 }
 
 void MainWindow::remember(const QFile& file, bool surface)

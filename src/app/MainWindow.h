@@ -99,6 +99,8 @@ protected:
 
 private:
     void updateTitle();
+    // The status bar's word on the regions under the mouse.
+    void showRegionUnderMouse(int vertex, int faceSet);
     void createActions();
     void createMenus();
     void initColourbars();
@@ -126,6 +128,8 @@ private:
     SceneDocument* doc = nullptr;
     // The command line's --view, turned to once the view has its size.
     QString startView;
+    // What the status bar last said about the regions under the mouse.
+    QString hoverMessage;
     QAction* aboutAction = nullptr;
     QAction* keysHelpAction = nullptr;
     QMenu* recentMenu = nullptr;

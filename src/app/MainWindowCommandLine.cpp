@@ -127,6 +127,29 @@ void MainWindow::openCommandLine(const QList<QByteArray>& arguments)
         doc->chooseColumn(file, column);
     }
 
+    for (qsizetype i = 0; i < options.labels.size(); ++i) {
+        const QString& path = options.labels.at(i);
+        const int target = gyroscene::labels_surface(i, surfaces.size());
+        if (target < 0) {
+            const QString text = tr("Command line: no surface for the parcellation %1").arg(path);
+            std::cerr << text.toLocal8Bit().constData() << std::endl;
+            report({LoadMessage::Kind::Error, path, text});
+            continue;
+        }
+        resources->setLastGeometry(resources->sceneItem(surfaces[std::size_t(target)]));
+        QFile file(path);
+        resources->insertParcellation(file);
+        for (const LoadMessage& message : resources->loadMessages())
+            report(message);
+    }
+    for (int surface : surfaces)
+        for (int parcels : doc->parcellationsOf(surface)) {
+            if (options.outline)
+                doc->setParcelOutline(parcels, true);
+            if (options.labelOpacity)
+                doc->setParcelOpacity(parcels, *options.labelOpacity);
+        }
+
     for (const QString& path : std::as_const(options.tags)) {
         QFile file(path);
         resources->insertTagfile(file);

@@ -1,5 +1,7 @@
 #include "PickPanel.h"
 
+#include <QPixmap>
+
 #include "BrainQuarter.h"
 #include "PickMarker.h"
 #include "ResourceForm.h"
@@ -148,6 +150,15 @@ void PickPanel::fillValues(int target, int index)
         for (const ResourceForm::ColumnValue& column : file.columns)
             new QTreeWidgetItem(fileRow, {column.column,
                                           column.value.isEmpty() ? tr("no value") : column.value});
+    }
+    for (const ResourceForm::RegionValue& parcels : resources->regionsAt(target, index)) {
+        auto* row = new QTreeWidgetItem(values, {parcels.title, parcels.region});
+        row->setToolTip(0, parcels.path);
+        if (parcels.colour.isValid()) {
+            QPixmap swatch(12, 12);
+            swatch.fill(parcels.colour);
+            row->setIcon(1, QIcon(swatch));
+        }
     }
     values->expandAll();
 }

@@ -9,6 +9,7 @@
 #include "TreeItem.h"
 #include "TreeModel.h"
 #include "textureFileItem.h"
+#include "parcelFileItem.h"
 #include "tagFileItem.h"
 
 #include <Inventor/SbViewportRegion.h>
@@ -131,6 +132,30 @@ bool ResourceForm::insertVertstats(QFile& file)
     std::cerr << loadError.toLocal8Bit().constData() << std::endl;
     messages.append({LoadMessage::Kind::Error, file.fileName(), loadError});
     return false;
+}
+
+bool ResourceForm::insertParcellation(QFile& file)
+{
+    loadError.clear();
+    messages.clear();
+    if (!haveGeometry || !lastGeometry) {
+        loadError = tr("Cannot attach parcellation %1: open a surface first").arg(file.fileName());
+        std::cerr << loadError.toLocal8Bit().constData() << std::endl;
+        messages.append({LoadMessage::Kind::Error, file.fileName(), loadError});
+        return false;
+    }
+    QStringList warnings;
+    if (!lastGeometry->loadParcellation(file.fileName(), &loadError, &warnings)) {
+        // The viewer keeps what it had.
+        std::cerr << loadError.toLocal8Bit().constData() << std::endl;
+        messages.append({LoadMessage::Kind::Error, file.fileName(), loadError});
+        return false;
+    }
+    for (const QString& line : warnings)
+        messages.append({LoadMessage::Kind::Warning, file.fileName(), line});
+    somethingChanged();
+    emit layersChanged();
+    return true;
 }
 
 bool ResourceForm::insertTagfile(QFile& file)
@@ -348,6 +373,65 @@ QList<ResourceForm::FileValues> ResourceForm::valuesAt(int surface, int vertex) 
         files.append(entry);
     }
     return files;
+}
+
+QList<ResourceForm::RegionValue> ResourceForm::regionsAt(int surface, int vertex) const
+{
+    QList<RegionValue> regions;
+    const GeometryScene* scene = sceneItem(surface);
+    for (int i = 0; scene && i < scene->childCount(); ++i) {
+        auto* parcels = qobject_cast<parcelFileItem*>(scene->child(i));
+        if (!parcels)
+            continue;
+        RegionValue entry{parcels->data(0).toString(), parcels->getFilePath(), tr("unknown"), {}};
+        if (const parcel_region* region = parcels->regionAt(vertex)) {
+            entry.region = QString::fromStdString(region->name);
+            entry.colour = QColor(region->colour.r, region->colour.g, region->colour.b);
+        }
+        regions.append(entry);
+    }
+    return regions;
+}
+
+QString ResourceForm::hoverText(int faceSet, int vertex) const
+{
+    for (int i = 0; i < rootItem->childCount(); ++i) {
+        auto* scene = dynamic_cast<GeometryScene*>(rootItem->child(i));
+        if (!scene || !scene->isLoaded() || int(scene->getSurface()->getID()) != faceSet)
+            continue;
+        QStringList names;
+        for (int c = 0; c < scene->childCount(); ++c) {
+            auto* parcels = qobject_cast<parcelFileItem*>(scene->child(c));
+            if (!parcels || !parcels->isShown())
+                continue;
+            const parcel_region* region = parcels->regionAt(vertex);
+            names << (region ? QString::fromStdString(region->name) : tr("unknown"));
+        }
+        return names.join(QStringLiteral("; "));
+    }
+    return QString();
+}
+
+bool ResourceForm::parcellationShown() const
+{
+    for (int i = 0; i < rootItem->childCount(); ++i) {
+        auto* scene = dynamic_cast<GeometryScene*>(rootItem->child(i));
+        if (!scene || !scene->isLoaded() || !scene->isShown())
+            continue;
+        for (int c = 0; c < scene->childCount(); ++c)
+            if (auto* parcels = qobject_cast<parcelFileItem*>(scene->child(c)); parcels && parcels->isShown())
+                return true;
+    }
+    return false;
+}
+
+parcelFileItem* ResourceForm::parcellationItem(int parcels) const
+{
+    GeometryScene* scene = sceneItem(doc->surfaceOf(parcels));
+    for (int i = 0; scene && i < scene->childCount(); ++i)
+        if (scene->child(i)->documentId() == parcels)
+            return qobject_cast<parcelFileItem*>(scene->child(i));
+    return nullptr;
 }
 
 gyroscene::Hemisphere ResourceForm::guessedHemisphere(int surface) const

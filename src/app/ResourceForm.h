@@ -8,6 +8,7 @@
 
 #include <Inventor/SbBox3f.h>
 
+#include <QColor>
 #include <QList>
 #include <QModelIndex>
 #include <QPointer>
@@ -41,6 +42,9 @@ public:
     bool insertGeometry(QFile& file);
     bool insertVertstats(QFile& file);
     bool insertTagfile(QFile& file);
+    // A parcellation attaches to the surface statistics files go to; one
+    // that cannot be read or does not fit the surface leaves no row.
+    bool insertParcellation(QFile& file);
 
     // Why the last insert failed ("" after a success), for the status bar.
     QString lastLoadError() const;
@@ -83,6 +87,22 @@ public:
     QString surfaceToolTip(int surface) const;
     // Every column of each of the surface's statistics files at the vertex.
     QList<FileValues> valuesAt(int surface, int vertex) const;
+    // The region of each of the surface's parcellations at the vertex.
+    struct RegionValue {
+        QString title;
+        QString path;
+        // "unknown" in none; `colour` invalid then.
+        QString region;
+        QColor colour;
+    };
+    QList<RegionValue> regionsAt(int surface, int vertex) const;
+    // The regions of the shown parcellations under the mouse, for the status
+    // bar: `faceSet` is the node id a pick reports. Empty for none.
+    QString hoverText(int faceSet, int vertex) const;
+    // Whether any parcellation is shown on a shown surface.
+    bool parcellationShown() const;
+    // The parcellation row of the document's id; null for none.
+    class parcelFileItem* parcellationItem(int parcels) const;
     // The side guessed from the file's name, its structure or its points.
     gyroscene::Hemisphere guessedHemisphere(int surface) const;
     // The columns of a statistics file, and the names of the bars it may use.

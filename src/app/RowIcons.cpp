@@ -109,4 +109,20 @@ QIcon tagPoint()
     return icon;
 }
 
+QIcon parcellation()
+{
+    // Patches of colour with borders between them.
+    static const QIcon icon = drawn([](QPainter& p) {
+        p.setPen(QPen(QColor(40, 40, 40), 1));
+        p.setBrush(QColor(220, 60, 60));
+        p.drawPolygon(QPolygonF({QPointF(1.5, 1.5), QPointF(9, 1.5), QPointF(7, 8), QPointF(1.5, 9)}));
+        p.setBrush(QColor(60, 170, 80));
+        p.drawPolygon(QPolygonF({QPointF(9, 1.5), QPointF(14.5, 1.5), QPointF(14.5, 10), QPointF(7, 8)}));
+        p.setBrush(QColor(60, 100, 220));
+        p.drawPolygon(QPolygonF({QPointF(1.5, 9), QPointF(7, 8), QPointF(14.5, 10), QPointF(14.5, 14.5),
+                                 QPointF(1.5, 14.5)}));
+    });
+    return icon;
+}
+
 }  // namespace RowIcons

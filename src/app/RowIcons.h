@@ -13,5 +13,6 @@ QIcon statisticsFile();
 QIcon column();
 QIcon tagFile();
 QIcon tagPoint();
+QIcon parcellation();
 
 }  // namespace RowIcons

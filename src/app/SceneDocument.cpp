@@ -55,6 +55,8 @@ void SceneDocument::remove(Id id)
     if (Surface* entry = surfaceEntry(id)) {
         for (Id file : entry->files)
             statisticsEntries.remove(file);
+        for (Id file : entry->parcels)
+            parcelEntries.remove(file);
         surfaceEntries.remove(id);
         surfaceOrder.erase(std::find(surfaceOrder.begin(), surfaceOrder.end(), id));
         if (picked == id) {
@@ -80,6 +82,8 @@ void SceneDocument::remove(Id id)
             if (owner->colouring == id)
                 handOverColouring(surface);
         }
+    } else if (parcelEntries.contains(id)) {
+        removeParcellation(id);
     } else if (tagEntries.remove(id) > 0) {
         tagOrder.erase(std::find(tagOrder.begin(), tagOrder.end(), id));
     } else {
@@ -96,6 +100,7 @@ void SceneDocument::clear()
     surfaceEntries.clear();
     statisticsEntries.clear();
     tagEntries.clear();
+    parcelEntries.clear();
     picked = none;
     pickedIndex = -1;
     legendOf = none;
@@ -140,10 +145,13 @@ const gyroscene::tags_state* SceneDocument::tags(Id id) const
     return found == tagEntries.constEnd() ? nullptr : &*found;
 }
 
-SceneDocument::Id SceneDocument::surfaceOf(Id statistics) const
+SceneDocument::Id SceneDocument::surfaceOf(Id file) const
 {
-    const auto found = statisticsEntries.constFind(statistics);
-    return found == statisticsEntries.constEnd() ? none : found->surface;
+    const auto found = statisticsEntries.constFind(file);
+    if (found != statisticsEntries.constEnd())
+        return found->surface;
+    const auto parcels = parcelEntries.constFind(file);
+    return parcels == parcelEntries.constEnd() ? none : parcels->surface;
 }
 
 std::vector<SceneDocument::Id> SceneDocument::surfaces() const
@@ -202,12 +210,14 @@ bool SceneDocument::isShown(Id id) const
         return entry->shown;
     if (const auto* entry = tags(id))
         return entry->shown;
+    if (const auto* entry = parcellation(id))
+        return entry->shown;
     return false;
 }
 
 void SceneDocument::setShown(Id id, bool shown)
 {
-    if (isShown(id) == shown || (!surface(id) && !statistics(id) && !tags(id)))
+    if (isShown(id) == shown || (!surface(id) && !statistics(id) && !tags(id) && !parcellation(id)))
         return;
     if (Surface* entry = surfaceEntry(id)) {
         entry->state.shown = shown;
@@ -218,6 +228,8 @@ void SceneDocument::setShown(Id id, bool shown)
             handOverColouring(file->surface);
         else if (shown && !file->chosen.isEmpty())
             chooseColumn(id, file->chosen);
+    } else if (Parcels* parcels = parcelEntry(id)) {
+        parcels->state.shown = shown;
     } else {
         tagsEntry(id)->shown = shown;
     }
@@ -476,6 +488,9 @@ gyroscene::scene_state SceneDocument::state() const
         }
         if (surface.underlay_file < 0)
             surface.underlay_column.clear();
+        surface.parcellations.clear();
+        for (Id file : entry.parcels)
+            surface.parcellations.push_back(parcelEntries[file].state);
         if (id == picked) {
             scene.pick.surface = int(scene.surfaces.size());
             scene.pick.vertex = pickedIndex;

@@ -27,6 +27,7 @@ public:
     Id addSurface(const QString& path);
     Id addStatistics(Id surface, const QString& path);
     Id addTags(const QString& path);
+    Id addParcellation(Id surface, const QString& path);
     // The file is closed: its entry goes, and what referred to it with it.
     void remove(Id id);
     // Everything goes, as before a scene is opened.
@@ -35,11 +36,13 @@ public:
     const gyroscene::surface_state* surface(Id id) const;
     const gyroscene::statistics_state* statistics(Id id) const;
     const gyroscene::tags_state* tags(Id id) const;
-    // The surface a statistics file belongs to; none for other ids.
-    Id surfaceOf(Id statistics) const;
+    const gyroscene::parcellation_state* parcellation(Id id) const;
+    // The surface a statistics file or parcellation belongs to; none for other ids.
+    Id surfaceOf(Id file) const;
     std::vector<Id> surfaces() const;
     std::vector<Id> statisticsOf(Id surface) const;
     std::vector<Id> tagFiles() const;
+    std::vector<Id> parcellationsOf(Id surface) const;
     // The look of a column, its defaults when it was never set.
     gyroscene::column_state column(Id statistics, const QString& name) const;
     // The statistics file and column colouring the surface: none and empty
@@ -68,6 +71,14 @@ public:
 
     void setTagRadius(Id tags, double radius);
     void setTagColour(Id tags, const QColor& colour);
+
+    // A parcellation's look: its opacity, outlines or filled regions, and
+    // which regions (indices into its table) are drawn.
+    void setParcelOpacity(Id parcels, float opacity);
+    void setParcelOutline(Id parcels, bool outline);
+    void setRegionShown(Id parcels, int region, bool shown);
+    // Every region of `count` hidden, or none.
+    void setAllRegionsShown(Id parcels, int count, bool shown);
 
     // Signals even when the vertex is the one picked already.
     void setPick(Id surface, int vertex);
@@ -104,6 +115,7 @@ signals:
     void statisticsChanged(SceneDocument::Id statistics);
     void columnChanged(SceneDocument::Id statistics, const QString& column);
     void tagsChanged(SceneDocument::Id tags);
+    void parcellationChanged(SceneDocument::Id parcels);
     void layerShownChanged(SceneDocument::Id id);
     void pickChanged();
     void legendChanged(bool shown);
@@ -116,6 +128,7 @@ private:
     struct Surface {
         gyroscene::surface_state state;
         std::vector<Id> files;
+        std::vector<Id> parcels;
         // Which of its files colours it (an id, unlike the state's index).
         Id colouring = none;
         QString colouringColumn;
@@ -131,6 +144,14 @@ private:
     Surface* surfaceEntry(Id id);
     Statistics* statisticsEntry(Id id);
     gyroscene::tags_state* tagsEntry(Id id);
+    struct Parcels {
+        Id surface = none;
+        gyroscene::parcellation_state state;
+    };
+    Parcels* parcelEntry(Id id);
+    // Takes a parcellation out, and out of its surface's list.
+    void removeParcellation(Id id);
+    void parcelChanged(Id id);
     gyroscene::column_state& columnEntry(Id statistics, const QString& column);
     // After a file stopped colouring: the shown file chosen most recently
     // colours the surface, or nothing does.
@@ -144,6 +165,7 @@ private:
     QHash<Id, Surface> surfaceEntries;
     QHash<Id, Statistics> statisticsEntries;
     QHash<Id, gyroscene::tags_state> tagEntries;
+    QHash<Id, Parcels> parcelEntries;
     Id picked = none;
     int pickedIndex = -1;
     bool legend = true;

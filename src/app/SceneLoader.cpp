@@ -73,6 +73,27 @@ int SceneLoader::loadStatistics(const gyroscene::statistics_state& file, const Q
     return id;
 }
 
+void SceneLoader::loadParcellation(const gyroscene::parcellation_state& file, const QString& origin)
+{
+    SceneDocument* doc = resources->document();
+    if (missing(file.path)) {
+        report(LoadMessage::Kind::Error, file.path,
+               QStringLiteral("%1 names the parcellation %2, which is missing").arg(origin, file.path));
+        return;
+    }
+    QFile data(file.path);
+    const bool loaded = resources->insertParcellation(data);
+    takeMessages();
+    if (!loaded)
+        return;
+    const int id = doc->parcellationsOf(resources->lastSurface()).back();
+    doc->setParcelOpacity(id, file.opacity);
+    doc->setParcelOutline(id, file.outline);
+    for (int region : file.hidden_regions)
+        doc->setRegionShown(id, region, false);
+    doc->setShown(id, file.shown);
+}
+
 QList<LoadMessage> SceneLoader::load(const scene_state& scene, const QString& origin)
 {
     messages.clear();
@@ -102,6 +123,8 @@ QList<LoadMessage> SceneLoader::load(const scene_state& scene, const QString& or
         doc->setHemisphere(id, surface.hemisphere);
         for (const gyroscene::statistics_state& statistics : surface.statistics)
             files.back().push_back(loadStatistics(statistics, origin));
+        for (const gyroscene::parcellation_state& parcels : surface.parcellations)
+            loadParcellation(parcels, origin);
     }
 
     // Which column colours each surface; the legend's surface chooses last,

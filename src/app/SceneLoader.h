@@ -23,6 +23,7 @@ public:
 
 private:
     int loadStatistics(const gyroscene::statistics_state& file, const QString& origin);
+    void loadParcellation(const gyroscene::parcellation_state& file, const QString& origin);
     void report(LoadMessage::Kind kind, const QString& file, const QString& text);
     void takeMessages();
 

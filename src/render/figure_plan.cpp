@@ -47,6 +47,21 @@ void apply_figure_options(const FigureOptions& options, gyroscene::scene_state* 
             surface.underlay_column = options.underlay;
         }
     }
+    if (!options.labels.isEmpty()) {
+        for (gyroscene::surface_state& surface : scene->surfaces)
+            surface.parcellations.clear();
+        for (qsizetype i = 0; i < options.labels.size(); ++i)
+            if (const int s = gyroscene::labels_surface(i, scene->surfaces.size()); s >= 0)
+                scene->surfaces[std::size_t(s)].parcellations.push_back(
+                    gyroscene::parcellation_state{options.labels.at(i)});
+    }
+    for (gyroscene::surface_state& surface : scene->surfaces)
+        for (gyroscene::parcellation_state& parcels : surface.parcellations) {
+            if (options.outline)
+                parcels.outline = true;
+            if (options.labelOpacity)
+                parcels.opacity = *options.labelOpacity;
+        }
     if (!options.tags.isEmpty()) {
         scene->tags.clear();
         for (const QString& path : options.tags)

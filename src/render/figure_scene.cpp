@@ -1,6 +1,8 @@
 #include "figure_scene.h"
 
 #include "ReaderMessages.h"
+#include "parcel_files.h"
+#include "parcel_nodes.h"
 #include "colour_bars.h"
 #include "column_threshold.h"
 #include "statistics_file.h"
@@ -246,6 +248,36 @@ bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* er
                                         static_cast<float>(state.colour->blueF()));
     // The viewer's transparency box holds what is not opaque.
     material->transparency.set1Value(0, 1.0f - state.opacity);
+
+    // Over the surface (and the column that goes ahead of it), as the viewer
+    // draws its parcellation rows; hidden ones are not read.
+    int labelFiles = 0;
+    for (const gyroscene::parcellation_state& parcelState : state.parcellations) {
+        const QByteArray parcelName = readerFileName(parcelState.path);
+        const bool labelFile = parcellation_format(parcelName.constData()) == FREESURFER_LABELS;
+        const int number = labelFile ? labelFiles++ : 0;
+        if (!parcelState.shown)
+            continue;
+        parcellation parcels;
+        if (!gyroscene::read_surface_parcellation(parcelState.path,
+                                                  surface->nodes.coordinates->point.getNum(),
+                                                  number, &parcels, error, warnings)) {
+            error->replace(0, 1, error->left(1).toLower());
+            return false;
+        }
+        gyroscene::ParcelNodes nodes = gyroscene::make_parcel_nodes(surface->nodes);
+        const std::vector<std::uint8_t> boundary =
+            parcelState.outline ? gyroscene::parcel_boundary(parcels, surface->nodes)
+                                : std::vector<std::uint8_t>();
+        gyroscene::set_parcel_colours(
+            nodes, gyroscene::parcel_vertex_colours(
+                       parcels,
+                       gyroscene::parcel_style_of(parcels, parcelState.hidden_regions,
+                                                  parcelState.opacity, parcelState.outline),
+                       boundary));
+        surface->separator->addChild(nodes.separator);
+        gyroscene::release_parcel_nodes(nodes);
+    }
 
     const SoMFVec3f& points = surface->nodes.coordinates->point;
     surface->hemisphere =

@@ -151,6 +151,32 @@ const std::vector<Option>& table()
              f->tagRadius = *radius;
              return std::nullopt;
          }},
+        {{"--labels"}, "FILE", 1, both,
+         "a parcellation (.annot, .label.gii, .label) drawn in its\n"
+         "regions' colours over the statistics; the i-th goes on\n"
+         "the i-th surface, any beyond the last surface on the\n"
+         "last (may be repeated)",
+         nullptr,
+         [](FigureOptions* f, const Values& v) -> std::optional<QString> {
+             f->labels.append(v[0]);
+             return std::nullopt;
+         }},
+        {{"--outline"}, nullptr, 0, both, "draw the parcellations' regions as outlines only",
+         nullptr,
+         [](FigureOptions* f, const Values&) -> std::optional<QString> {
+             f->outline = true;
+             return std::nullopt;
+         }},
+        {{"--label-opacity"}, "A", 1, both, "the parcellations' opacity, 0 to 1 (default 1)",
+         nullptr,
+         [](FigureOptions* f, const Values& v) -> std::optional<QString> {
+             const auto opacity = parseNumber(v[0]);
+             if (!opacity || *opacity < 0.0f || *opacity > 1.0f)
+                 return QStringLiteral("--label-opacity needs a number from 0 to 1, not \"%1\"")
+                     .arg(v[0]);
+             f->labelOpacity = *opacity;
+             return std::nullopt;
+         }},
         {{"--view"}, "VIEW", 1, both,
          "lateral, medial, dorsal, ventral, anterior, posterior\n"
          "or AZIMUTH,ELEVATION in degrees (0,0 from the right,\n"

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -36,6 +37,11 @@ struct FigureOptions {
     QString underlay;
     QStringList tags;
     float tagRadius = 1.0f;
+    // The i-th parcellation goes on the i-th surface, those beyond the last
+    // surface on the last one.
+    QStringList labels;
+    bool outline = false;
+    std::optional<float> labelOpacity;
     QStringList views;  // as given; empty: one panel, the viewer's default view
     Layout layout = Layout::Together;
     Projection projection = Projection::Perspective;
@@ -66,6 +72,12 @@ std::optional<UsageError> parse_figure_arguments(const std::vector<std::string>&
 int figure_option_values(const std::string& option, Program program);
 // The table's lines of help for the program's options.
 QString figure_options_help(Program program);
+
+// The surface (an index) parcellation `i` of `count` surfaces goes on.
+inline int labels_surface(qsizetype i, std::size_t count)
+{
+    return count == 0 ? -1 : int(std::min<std::size_t>(std::size_t(i), count - 1));
+}
 
 // "WxH" with both positive and at most `limit`.
 std::optional<QSize> parse_size(const QString& text, int limit);

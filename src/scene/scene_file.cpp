@@ -133,6 +133,23 @@ QJsonObject surfaceObject(const surface_state& surface, const QString& folder)
         object["underlay"] = QJsonObject{{"file", surface.underlay_file},
                                          {"column", surface.underlay_column},
                                          {"shades", surface.underlay_shades}};
+    // Left out when there are none, so scenes without them read as before.
+    if (!surface.parcellations.empty()) {
+        QJsonArray parcels;
+        for (const parcellation_state& file : surface.parcellations) {
+            QJsonObject entry;
+            entry["path"] = scene_relative_path(file.path, folder);
+            entry["shown"] = file.shown;
+            entry["opacity"] = double(file.opacity);
+            entry["outline"] = file.outline;
+            QJsonArray hidden;
+            for (int region : file.hidden_regions)
+                hidden.append(region);
+            entry["hiddenRegions"] = hidden;
+            parcels.append(entry);
+        }
+        object["parcellations"] = parcels;
+    }
     return object;
 }
 
@@ -401,6 +418,33 @@ surface_state readSurface(Reader& r, const QJsonValue& value, const QString& whe
         surface.underlay_shades = r.integer(under, "shades", at, 2, 2, 8);
         if (files_count == 0)
             r.fail(at, QStringLiteral("names a statistics file, but the surface has none"));
+    }
+    const QJsonArray parcels = r.array(object, "parcellations", where);
+    for (int i = 0; i < parcels.size() && r.ok(); ++i) {
+        const QString at = Reader::item(where, "parcellations", i);
+        const QJsonObject entry = r.object(parcels.at(i), at);
+        parcellation_state file;
+        file.path = scene_resolved_path(r.string(entry, "path", at, true), folder);
+        file.shown = r.boolean(entry, "shown", at, true);
+        file.opacity = float(r.number(entry, "opacity", at, 1.0));
+        if (file.opacity < 0.0f || file.opacity > 1.0f)
+            r.fail(Reader::name(at, "opacity"), QStringLiteral("should be from 0 to 1"));
+        file.outline = r.boolean(entry, "outline", at, false);
+        const QJsonArray hidden = r.array(entry, "hiddenRegions", at);
+        for (int h = 0; h < hidden.size() && r.ok(); ++h) {
+            const QJsonValue region = hidden.at(h);
+            const double index = region.toDouble(-1.0);
+            if (!region.isDouble() || index < 0 || index > 1e9 || index != std::floor(index)) {
+                r.fail(Reader::item(at, "hiddenRegions", h),
+                       QStringLiteral("should be a region's index, 0 or more"));
+                break;
+            }
+            file.hidden_regions.push_back(int(index));
+        }
+        std::sort(file.hidden_regions.begin(), file.hidden_regions.end());
+        file.hidden_regions.erase(std::unique(file.hidden_regions.begin(), file.hidden_regions.end()),
+                                  file.hidden_regions.end());
+        surface.parcellations.push_back(std::move(file));
     }
     return surface;
 }

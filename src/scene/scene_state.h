@@ -40,6 +40,20 @@ struct statistics_state {
     bool operator==(const statistics_state&) const = default;
 };
 
+// How one parcellation is drawn over its surface.
+struct parcellation_state {
+    QString path;
+    bool shown = true;
+    // 0 to 1, times each region's own alpha.
+    float opacity = 1.0f;
+    // Only the vertices on a region's boundary.
+    bool outline = false;
+    // Regions not drawn, as indices into the file's table, ascending.
+    std::vector<int> hidden_regions;
+
+    bool operator==(const parcellation_state&) const = default;
+};
+
 struct surface_state {
     QString path;
     std::optional<QColor> colour;
@@ -56,6 +70,8 @@ struct surface_state {
     int underlay_file = -1;
     QString underlay_column;
     int underlay_shades = 2;
+    // Drawn over the statistics colouring, in this order.
+    std::vector<parcellation_state> parcellations;
 
     bool operator==(const surface_state&) const = default;
 };

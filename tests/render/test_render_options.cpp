@@ -1,5 +1,6 @@
 // The renderer's command line: what each option sets, and one clear line
 // for each way an option can be wrong.
+#include "figure_plan.h"
 #include "render_options.h"
 
 #include <gmock/gmock.h>
@@ -141,6 +142,26 @@ TEST(RenderOptions, HelpNamesEveryOption)
          {"--output", "--stats", "--column", "--colourbar", "--colourbar-dir", "--limits",
           "--threshold", "--underlay", "--legend", "--tags", "--tag-radius", "--view", "--layout",
           "--projection", "--size", "--background", "--colour", "--opacity", "--samples",
-          "--batch", "--help"})
+          "--batch", "--help", "--labels", "--outline", "--label-opacity"})
         EXPECT_TRUE(help.contains(option)) << option;
+}
+
+TEST(RenderOptions, ParcellationsGoOnTheirSurfacesWithTheirLook)
+{
+    const FigureOptions figure = parsed({"lh.obj", "rh.obj", "--labels", "lh.annot", "--labels",
+                                         "rh.annot", "--labels", "rh.V1.label", "--outline",
+                                         "--label-opacity", "0.25", "-o", "x.png"});
+    EXPECT_EQ(figure.labels, QStringList({"lh.annot", "rh.annot", "rh.V1.label"}));
+    EXPECT_TRUE(figure.outline);
+    EXPECT_EQ(figure.labelOpacity, 0.25f);
+    gyroscene::scene_state scene;
+    apply_figure_options(figure, &scene);
+    ASSERT_EQ(scene.surfaces.size(), 2u);
+    ASSERT_EQ(scene.surfaces[0].parcellations.size(), 1u);
+    ASSERT_EQ(scene.surfaces[1].parcellations.size(), 2u);
+    EXPECT_EQ(scene.surfaces[1].parcellations[1].path, "rh.V1.label");
+    EXPECT_TRUE(scene.surfaces[1].parcellations[1].outline);
+    EXPECT_EQ(scene.surfaces[0].parcellations[0].opacity, 0.25f);
+    EXPECT_THAT(refusal({"a.obj", "--label-opacity", "2"}), HasSubstr("--label-opacity"));
+    EXPECT_THAT(refusal({"a.obj", "--labels"}), HasSubstr("--labels"));
 }

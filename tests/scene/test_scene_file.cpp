@@ -33,6 +33,8 @@ scene_state fullScene(const QString& folder)
     surface.underlay_file = 1;
     surface.underlay_column = "curv";
     surface.underlay_shades = 5;
+    surface.parcellations.push_back({folder + "/lh.aparc.annot", false, 0.5f, true, {0, 3, 34}});
+    surface.parcellations.push_back({"/elsewhere/lh.V1.label", true, 1.0f, false, {}});
     scene.surfaces.push_back(surface);
     scene.surfaces.push_back(surface_state{"/other/rh.obj"});
     scene.tags.push_back(tags_state{folder + "/points.tag", 2.5, QColor(1, 2, 3), false});
@@ -93,6 +95,8 @@ TEST(SceneFile, PathsInsideTheFolderAreRelativeOthersAbsolute)
     EXPECT_EQ(read.surfaces[0].path, "/moved/here/lh.obj");
     EXPECT_EQ(read.surfaces[0].statistics[0].path, "/moved/here/data/lh.vertstats");
     EXPECT_EQ(read.surfaces[0].statistics[1].path, "/elsewhere/b.txt");
+    EXPECT_EQ(read.surfaces[0].parcellations[0].path, "/moved/here/lh.aparc.annot");
+    EXPECT_EQ(read.surfaces[0].parcellations[1].path, "/elsewhere/lh.V1.label");
     EXPECT_EQ(scene_relative_path("/a/b/../c/x.obj", "/a/c"), "x.obj");
     EXPECT_EQ(scene_relative_path("/a/x.obj", "/a/c"), "/a/x.obj");
 }
@@ -122,10 +126,31 @@ TEST(SceneFile, MalformedScenesSayWhatIsWrong)
     EXPECT_TRUE(fails(head + R"("surfaces": [{"path": "a", "colouredBy": {"file": 0, "column": "t"}}]})",
                       &error));
     EXPECT_TRUE(error.contains("the surface has none")) << error.toStdString();
+    EXPECT_TRUE(fails(head + R"("surfaces": [{"path": "a", "parcellations": [{"path": "p",
+        "hiddenRegions": [2, -1]}]}]})",
+                      &error));
+    EXPECT_EQ(error, "surfaces[0].parcellations[0].hiddenRegions[1] should be a region's index, 0 or more");
+    EXPECT_TRUE(fails(head + R"("surfaces": [{"path": "a", "parcellations": [{"path": "p",
+        "opacity": 2}]}]})",
+                      &error));
+    EXPECT_EQ(error, "surfaces[0].parcellations[0].opacity should be from 0 to 1");
     EXPECT_TRUE(fails(head + R"("tags": [{"path": "t.tag", "colour": "no colour"}]})", &error));
     EXPECT_TRUE(error.startsWith("tags[0].colour is no colour"));
     EXPECT_TRUE(fails(head + R"("camera": {"position": [0, 0]}})", &error));
     EXPECT_EQ(error, "camera.position should be a list of 3 numbers");
+}
+
+TEST(SceneFile, ScenesWithoutParcellationsReadAsBefore)
+{
+    // Written before surfaces had parcellations: no key, none read, none written.
+    const QByteArray old = R"({"format": "gyrolux-scene", "version": 1,
+        "surfaces": [{"path": "a.obj", "statistics": []}]})";
+    scene_state read;
+    QString error;
+    ASSERT_TRUE(scene_from_json(old, "/data", &read, &error)) << error.toStdString();
+    ASSERT_EQ(read.surfaces.size(), 1u);
+    EXPECT_TRUE(read.surfaces[0].parcellations.empty());
+    EXPECT_FALSE(scene_to_json(read, "/data").contains("parcellations"));
 }
 
 TEST(SceneFile, UnreadableFilesNameTheFile)
