@@ -240,7 +240,7 @@ private slots:
         QCOMPARE(named->childCount(), 3);
     }
 
-    void unreadableFileKeepsItsRowAndSaysWhyOnce_data()
+    void unreadableFileLeavesNoRowAndSaysWhyOnce_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("text");
@@ -254,7 +254,7 @@ private slots:
         QTest::newRow("missing") << "absent.tag" << QByteArray() << "No such file";
     }
 
-    void unreadableFileKeepsItsRowAndSaysWhyOnce()
+    void unreadableFileLeavesNoRowAndSaysWhyOnce()
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, text);
@@ -265,22 +265,17 @@ private slots:
         StderrCapture errors;
         QVERIFY(!open(file(name)));
         const QStringList errorLines = errors.lines();
-        QCOMPARE(log.lines(), QStringList{"Grunkle"});
+        // The tree refreshes as the row comes and goes; nothing else is logged.
+        for (const QString& line : log.lines())
+            QCOMPARE(line, QString("Grunkle"));
 
         QCOMPARE(errorLines.size(), 1);
         QVERIFY2(errorLines[0].contains(file(name)) && errorLines[0].contains(reason),
                  qPrintable(errorLines[0]));
         QCOMPARE(window->getResources()->lastLoadError(), errorLines[0]);
         QCOMPARE(window->statusBar()->currentMessage(), errorLines[0]);
-
-        QCOMPARE(model()->rowCount(QModelIndex()), 1);
-        auto* tags = dynamic_cast<tagFileItem*>(root()->child(0));
-        QVERIFY(tags);
-        QCOMPARE(tags->data(0).toString(), QFileInfo(name).baseName());
-        QCOMPARE(tags->childCount(), 0);
-        checkTagSeparator(tags->getTagSeparator(), {});
-        QCOMPARE(sceneRoot()->getChild(sceneRoot()->getNumChildren() - 1),
-                 static_cast<SoNode*>(tags->getTagSeparator()));
+        // A file that could not be read leaves no row; its message stays.
+        QCOMPARE(model()->rowCount(QModelIndex()), 0);
 
         // A good file afterwards clears the reason.
         QVERIFY(writeTags(file("good.tag"), threePoints));
