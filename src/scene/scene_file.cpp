@@ -405,6 +405,8 @@ surface_state readSurface(Reader& r, const QJsonValue& value, const QString& whe
     if (object.contains("colouredBy")) {
         const QString at = Reader::name(where, "colouredBy");
         const QJsonObject by = r.object(object.value("colouredBy"), at);
+        if (!by.contains("file"))
+            r.fail(Reader::name(at, "file"), QStringLiteral("is missing"));
         surface.coloured_file = r.integer(by, "file", at, -1, 0, std::max(files_count - 1, 0));
         surface.coloured_column = r.string(by, "column", at, true);
         if (files_count == 0)
@@ -413,6 +415,8 @@ surface_state readSurface(Reader& r, const QJsonValue& value, const QString& whe
     if (object.contains("underlay")) {
         const QString at = Reader::name(where, "underlay");
         const QJsonObject under = r.object(object.value("underlay"), at);
+        if (!under.contains("file"))
+            r.fail(Reader::name(at, "file"), QStringLiteral("is missing"));
         surface.underlay_file = r.integer(under, "file", at, -1, 0, std::max(files_count - 1, 0));
         surface.underlay_column = r.string(under, "column", at, true);
         surface.underlay_shades = r.integer(under, "shades", at, 2, 2, 8);
@@ -506,6 +510,9 @@ bool scene_from_json(const QByteArray& text, const QString& folder, scene_state*
     const int surfaceCount = int(read.surfaces.size());
     if (root.contains("pick") && r.ok()) {
         const QJsonObject pick = r.object(root.value("pick"), QStringLiteral("pick"));
+        for (const char* key : {"surface", "vertex"})
+            if (!pick.contains(QLatin1String(key)))
+                r.fail(Reader::name(QStringLiteral("pick"), key), QStringLiteral("is missing"));
         read.pick.surface = r.integer(pick, "surface", "pick", -1, 0, std::max(surfaceCount - 1, 0));
         read.pick.vertex =
             r.integer(pick, "vertex", "pick", -1, 0, std::numeric_limits<int>::max());
@@ -545,7 +552,8 @@ bool scene_from_json(const QByteArray& text, const QString& folder, scene_state*
                        size[0] != std::floor(size[0]) || size[1] != std::floor(size[1])))
             r.fail(QStringLiteral("viewSize"),
                    QStringLiteral("should be two whole numbers from 1 to 16384"));
-        read.view_size = QSize(int(size[0]), int(size[1]));
+        if (r.ok())
+            read.view_size = QSize(int(size[0]), int(size[1]));
     }
     if (!r.ok()) {
         *error = r.error;

@@ -134,6 +134,11 @@ TEST(SceneFile, MalformedScenesSayWhatIsWrong)
         "opacity": 2}]}]})",
                       &error));
     EXPECT_EQ(error, "surfaces[0].parcellations[0].opacity should be from 0 to 1");
+    // Found by fuzzing: a choice without its file would be dropped on saving.
+    EXPECT_TRUE(fails(head + R"("surfaces": [{"path": "a", "colouredBy": {"column": "t"}}]})", &error));
+    EXPECT_EQ(error, "surfaces[0].colouredBy.file is missing");
+    EXPECT_TRUE(fails(head + R"("viewSize": [830, 8e22]})", &error));
+    EXPECT_EQ(error, "viewSize should be two whole numbers from 1 to 16384");
     EXPECT_TRUE(fails(head + R"("tags": [{"path": "t.tag", "colour": "no colour"}]})", &error));
     EXPECT_TRUE(error.startsWith("tags[0].colour is no colour"));
     EXPECT_TRUE(fails(head + R"("camera": {"position": [0, 0]}})", &error));
