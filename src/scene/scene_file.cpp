@@ -402,26 +402,25 @@ surface_state readSurface(Reader& r, const QJsonValue& value, const QString& whe
         surface.statistics.push_back(std::move(file));
     }
     const int files_count = int(surface.statistics.size());
-    if (object.contains("colouredBy")) {
-        const QString at = Reader::name(where, "colouredBy");
-        const QJsonObject by = r.object(object.value("colouredBy"), at);
-        if (!by.contains("file"))
+    // A column of one of the surface's files: {"file": index, "column": name}.
+    const auto columnChoice = [&](const char* key, int* file, QString* column) {
+        const QString at = Reader::name(where, key);
+        const QJsonObject choice = r.object(object.value(QLatin1String(key)), at);
+        if (!choice.contains("file"))
             r.fail(Reader::name(at, "file"), QStringLiteral("is missing"));
-        surface.coloured_file = r.integer(by, "file", at, -1, 0, std::max(files_count - 1, 0));
-        surface.coloured_column = r.string(by, "column", at, true);
+        *file = r.integer(choice, "file", at, -1, 0, std::max(files_count - 1, 0));
+        *column = r.string(choice, "column", at, true);
         if (files_count == 0)
             r.fail(at, QStringLiteral("names a statistics file, but the surface has none"));
-    }
+        return choice;
+    };
+    if (object.contains("colouredBy"))
+        columnChoice("colouredBy", &surface.coloured_file, &surface.coloured_column);
     if (object.contains("underlay")) {
-        const QString at = Reader::name(where, "underlay");
-        const QJsonObject under = r.object(object.value("underlay"), at);
-        if (!under.contains("file"))
-            r.fail(Reader::name(at, "file"), QStringLiteral("is missing"));
-        surface.underlay_file = r.integer(under, "file", at, -1, 0, std::max(files_count - 1, 0));
-        surface.underlay_column = r.string(under, "column", at, true);
-        surface.underlay_shades = r.integer(under, "shades", at, 2, 2, 8);
-        if (files_count == 0)
-            r.fail(at, QStringLiteral("names a statistics file, but the surface has none"));
+        const QJsonObject under =
+            columnChoice("underlay", &surface.underlay_file, &surface.underlay_column);
+        surface.underlay_shades =
+            r.integer(under, "shades", Reader::name(where, "underlay"), 2, 2, 8);
     }
     const QJsonArray parcels = r.array(object, "parcellations", where);
     for (int i = 0; i < parcels.size() && r.ok(); ++i) {
