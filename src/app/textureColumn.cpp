@@ -151,8 +151,11 @@ void textureColumn::applyLook(int file, const QString& column)
     const gyroscene::column_state look = doc->column(fileId, column);
     const auto limits = look.limits.value_or(std::make_pair(rangeLower, rangeUpper));
     const int bar = look.colour_bar.isEmpty() ? 0 : barIndex(look.colour_bar);
-    const bool texture = bar != currentBar || look.threshold != threshold;
-    const bool coordinates = texture || limits.first != lowerLimit || limits.second != upperLimit;
+    const bool moved = limits.first != lowerLimit || limits.second != upperLimit;
+    // A threshold's band sits in the texture where the limits place it.
+    const bool texture =
+        bar != currentBar || look.threshold != threshold || (look.threshold > 0.0f && moved);
+    const bool coordinates = texture || moved;
     lowerLimit = limits.first;
     upperLimit = limits.second;
     threshold = look.threshold;
@@ -190,6 +193,8 @@ void textureColumn::changeLimits(float lower, float upper)
     }
     lowerLimit = lower;
     upperLimit = upper;
+    if (threshold > 0.0f)
+        applyTexture();
     fillCoordinates();
     showState();
     refreshViewLegend();
@@ -257,6 +262,7 @@ void textureColumn::applyTexture()
     if (currentBar < 0 || currentBar >= colourBars.size())
         return;
     // Without a threshold the texture is the bar's file, as it always was.
+    gyroscene::set_texture_filtering(complexity, threshold > 0.0f);
     if (threshold <= 0.0f) {
         gyroscene::set_bar_file(texture, colourBars.at(currentBar));
         return;
@@ -265,7 +271,8 @@ void textureColumn::applyTexture()
     const std::vector<QColor> underneath =
         surface ? surface->underneathColours() : std::vector<QColor>{QColor(204, 204, 204)};
     gyroscene::set_texture_image(
-        texture, gyroscene::threshold_texture(QImage(colourBars.at(currentBar)), underneath));
+        texture, gyroscene::threshold_texture(QImage(colourBars.at(currentBar)), underneath,
+                                                          lowerLimit, upperLimit, threshold));
 }
 
 void textureColumn::underneathChanged()

@@ -357,6 +357,7 @@ QColor FigureScene::buildColumn(Surface& surface)
     const float lower = surface.limits->first;
     const float upper = surface.limits->second;
     QColor legendUnderneath(204, 204, 204);
+    gyroscene::set_texture_filtering(surface.column.complexity, surface.threshold > 0.0f);
     if (surface.threshold > 0.0f) {
         // As the viewer's column does: the bar beside what shows under the
         // threshold, the surface's colour or the underlay's greys.
@@ -365,7 +366,8 @@ QColor FigureScene::buildColumn(Surface& surface)
                                    : gyroscene::underlay_greys(surface.shadeCount);
         legendUnderneath = underneath[underneath.size() / 2];
         gyroscene::set_texture_image(surface.column.texture,
-                                     gyroscene::threshold_texture(QImage(surface.bar), underneath));
+                                     gyroscene::threshold_texture(QImage(surface.bar), underneath,
+                                                                  lower, upper, surface.threshold));
         gyroscene::fill_threshold_coordinates(surface.column.coordinates, surface.values, vertices,
                                               lower, upper, surface.threshold, surface.shades,
                                               1 + static_cast<int>(underneath.size()));

@@ -1,5 +1,6 @@
 #include "column_threshold.h"
 
+#include <Inventor/nodes/SoComplexity.h>
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoTextureCoordinate2.h>
 
@@ -64,25 +65,118 @@ std::vector<int> underlay_shades(const std::vector<float>& values, int count)
     return shades;
 }
 
-QImage threshold_texture(const QImage& bar, const std::vector<QColor>& underneath)
+int bar_region(int regions)
 {
-    const int regions = 1 + int(std::max<std::size_t>(underneath.size(), 1));
+    return std::max(regions - 1, 1) / 2;
+}
+
+int shade_region(int shade, int regions)
+{
+    const int shades = std::max(regions - 1, 1);
+    const int k = std::clamp(shade, 0, shades - 1);
+    return k < bar_region(regions) ? k : k + 1;
+}
+
+namespace {
+
+// Rows counted from the texture's bottom, as its coordinate t runs.
+float row_centre(int row)
+{
+    return (float(row) + 0.5f) / float(textureHeight);
+}
+
+// The fraction of the way from lower to upper, held to the bar's ends.
+float bar_fraction(float value, float lower, float upper)
+{
+    const float t = (value - lower) / (upper - lower);
+    return std::isfinite(t) ? std::clamp(t, 0.0f, 1.0f) : 0.0f;
+}
+
+struct row_band {
+    int first = 0;
+    int last = -1;
+};
+
+// The rows where the bar's values lie below the threshold. A row beside its
+// edge is left to the bar, so that a vertex on the threshold samples no grey;
+// a band too narrow for a row of its own gets the row nearest its middle.
+row_band band_rows(float lower, float upper, float threshold)
+{
+    float a = bar_fraction(-threshold, lower, upper);
+    float b = bar_fraction(threshold, lower, upper);
+    if (a > b)
+        std::swap(a, b);
+    const float texel = 1.0f / float(textureHeight);
+    row_band band;
+    band.first = int(std::ceil((a + texel) * textureHeight - 0.5f));
+    band.last = int(std::floor((b - texel) * textureHeight - 0.5f));
+    band.first = std::max(band.first, 0);
+    band.last = std::min(band.last, textureHeight - 1);
+    if (band.first > band.last) {
+        const int middle = std::clamp(int((a + b) / 2 * textureHeight), 0, textureHeight - 1);
+        band.first = band.last = middle;
+    }
+    return band;
+}
+
+// Rows the below-range coordinate samples: the bar's own colour stays there.
+bool below_range_row(int row)
+{
+    const float texels = below_range * float(textureHeight) - 0.5f;
+    return row == int(std::floor(texels)) || row == int(std::floor(texels)) + 1;
+}
+
+}  // namespace
+
+QImage threshold_texture(const QImage& bar, const std::vector<QColor>& underneath, float lower,
+                         float upper, float threshold)
+{
+    const std::vector<QColor> greys =
+        underneath.empty() ? std::vector<QColor>{QColor(Qt::white)} : underneath;
+    const int regions = 1 + int(greys.size());
+    const int barRegion = bar_region(regions);
     QImage texture(regions * regionWidth, textureHeight, QImage::Format_RGB32);
-    texture.fill(underneath.empty() ? QColor(Qt::white) : underneath.front());
+    texture.fill(greys.front());
+
+    // Every region carries the bar outside the band, so that between a
+    // coloured vertex and a grey one the colour ends where the values cross
+    // the threshold, whichever regions lie between.
     if (!bar.isNull()) {
         const QImage middle = bar.copy(bar.width() / 2, 0, 1, bar.height())
                                   .scaled(regionWidth, textureHeight, Qt::IgnoreAspectRatio,
                                           Qt::SmoothTransformation)
                                   .convertToFormat(QImage::Format_RGB32);
         for (int y = 0; y < textureHeight; ++y)
-            std::memcpy(texture.scanLine(y), middle.constScanLine(y), regionWidth * 4);
+            for (int r = 0; r < regions; ++r)
+                std::memcpy(texture.scanLine(y) + std::size_t(r) * regionWidth * 4,
+                            middle.constScanLine(y), regionWidth * 4);
     }
-    for (std::size_t k = 0; k < underneath.size(); ++k)
-        for (int y = 0; y < textureHeight; ++y) {
-            auto* row = reinterpret_cast<QRgb*>(texture.scanLine(y));
-            std::fill(row + (k + 1) * regionWidth, row + (k + 2) * regionWidth,
-                      underneath[k].rgb());
+
+    // Inside the band each region shows its grey. The bar's region sits
+    // between the two middle greys: its left half the one, its right half
+    // the other, and a narrow middle (where coloured vertices sample) their
+    // mean, so two greys meeting across it show no colour.
+    const QColor left = greys[std::max(barRegion - 1, 0)];
+    const QColor right = greys[std::min<std::size_t>(barRegion, greys.size() - 1)];
+    const QColor mean((left.red() + right.red()) / 2, (left.green() + right.green()) / 2,
+                      (left.blue() + right.blue()) / 2);
+    constexpr int middleHalf = 2;
+    const row_band band = band_rows(lower, upper, threshold);
+    for (int row = band.first; row <= band.last; ++row) {
+        auto* line = reinterpret_cast<QRgb*>(texture.scanLine(textureHeight - 1 - row));
+        for (int r = 0; r < regions; ++r) {
+            QRgb* region = line + r * regionWidth;
+            if (r != barRegion) {
+                std::fill(region, region + regionWidth, greys[r < barRegion ? r : r - 1].rgb());
+                continue;
+            }
+            const int centre = regionWidth / 2;
+            std::fill(region, region + centre - middleHalf, left.rgb());
+            std::fill(region + centre + middleHalf, region + regionWidth, right.rgb());
+            if (!below_range_row(row))
+                std::fill(region + centre - middleHalf, region + centre + middleHalf, mean.rgb());
         }
+    }
     return texture;
 }
 
@@ -99,21 +193,28 @@ void fill_threshold_coordinates(SoTextureCoordinate2* coordinates, const std::ve
     const std::size_t total = size_texture_coordinates(coordinates, count, vertex_count);
     if (total == 0)
         return;
-    const float bar = region_coordinate(0, regions);
+    const float bar = region_coordinate(bar_region(regions), regions);
+    const row_band band = band_rows(lower, upper, threshold);
+    const float bandLow = row_centre(band.first), bandHigh = row_centre(band.last);
     SbVec2f* points = coordinates->point.startEditing();
     for (std::size_t i = 0; i < count; ++i) {
-        float s = bar;
-        if (below_threshold(values[i], threshold)) {
-            int region = 1;
-            if (i < shades.size() && shades[i] > 0)
-                region = 1 + std::min(shades[i], regions - 2);
-            s = region_coordinate(region, regions);
+        if (!below_threshold(values[i], threshold)) {
+            points[i].setValue(bar, texture_coordinate(values[i], lower, upper));
+            continue;
         }
-        points[i].setValue(s, texture_coordinate(values[i], lower, upper));
+        const int shade = i < shades.size() ? shades[i] : 0;
+        const float t = std::clamp(bar_fraction(values[i], lower, upper), bandLow, bandHigh);
+        points[i].setValue(region_coordinate(shade_region(shade, regions), regions), t);
     }
     for (std::size_t i = count; i < total; ++i)
         points[i].setValue(bar, below_range);
     coordinates->point.finishEditing();
+}
+
+void set_texture_filtering(SoComplexity* complexity, bool thresholded)
+{
+    // Coin mipmaps from a quality of one half up; below it, linear only.
+    complexity->textureQuality = thresholded ? 0.4f : 1.0f;
 }
 
 void set_texture_image(SoTexture2* texture, const QImage& image)

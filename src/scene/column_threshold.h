@@ -12,6 +12,7 @@
 
 #include <vector>
 
+class SoComplexity;
 class SoTexture2;
 class SoTextureCoordinate2;
 
@@ -33,19 +34,33 @@ std::vector<QColor> underlay_greys(int count);
 // value that is not a number (it then shows the plain underlay's first shade).
 std::vector<int> underlay_shades(const std::vector<float>& values, int count);
 
-// The texture of a thresholded column: the bar's middle column, then one
-// region per colour of what is underneath, side by side.
-QImage threshold_texture(const QImage& bar, const std::vector<QColor>& underneath);
+// The regions of a thresholded texture, side by side: one per colour of what
+// is underneath, with the bar's between the middle two, so that no grey lies
+// between the bar and either of the two an underlay mostly has.
+int bar_region(int regions);
+// The region of underlay shade `shade` (held to the shades there are).
+int shade_region(int shade, int regions);
+
+// The texture of a thresholded column: every region shows the bar's middle
+// column except along the rows of values below the threshold (for these
+// limits), where it shows its own colour of what is underneath.
+QImage threshold_texture(const QImage& bar, const std::vector<QColor>& underneath, float lower,
+                         float upper, float threshold);
 // The s coordinate of the middle of region `region` of `regions`.
 float region_coordinate(int region, int regions);
 
 // Like fill_texture_coordinates, with vertices below the threshold pointed
-// at the region of what is underneath them: the single region after the
-// bar when `shades` is empty, else region 1 + shades[i] (vertices without a
-// shade take the first). `regions` counts the bar's region too.
+// at the region of what is underneath them (the single one when `shades` is
+// empty, else that of shades[i]; vertices without a shade take the first)
+// and at the band's row nearest their value. `regions` counts the bar's too.
 void fill_threshold_coordinates(SoTextureCoordinate2* coordinates, const std::vector<float>& values,
                                 int vertex_count, float lower, float upper, float threshold,
                                 const std::vector<int>& shades, int regions);
+
+// Filtering for a column's texture: a thresholded one without mipmaps, whose
+// coarser levels would mix the band's greys with the bar's colours where a
+// triangle spans regions within a pixel.
+void set_texture_filtering(SoComplexity* complexity, bool thresholded);
 
 // Gives the texture an image of our own instead of a file.
 void set_texture_image(SoTexture2* texture, const QImage& image);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -82,29 +83,114 @@ TEST(Underlay, TwoShadesSplitAtZeroOtherwiseEqualSteps)
     EXPECT_EQ(gyroscene::underlay_shades({3, 3}, 3), (std::vector<int>{0, 0}));
 }
 
-TEST(ThresholdTexture, TheBarThenOneRegionPerColour)
+// The texture as GL samples it with linear filtering, t from the bottom.
+QColor sample(const QImage& image, float s, float t)
 {
-    QImage bar(8, 64, QImage::Format_RGB32);
-    for (int y = 0; y < bar.height(); ++y)
-        for (int x = 0; x < bar.width(); ++x)
-            bar.setPixelColor(x, y, y < 32 ? QColor(Qt::blue) : QColor(Qt::red));
-    const std::vector<QColor> under = {QColor(200, 200, 200), QColor(90, 90, 90)};
-    const QImage texture = gyroscene::threshold_texture(bar, under);
-    const int regions = 3;
-    ASSERT_EQ(texture.width() % regions, 0);
-    const int w = texture.width() / regions;
-    const auto at = [&](int region, double fromTop) {
-        return texture.pixelColor(region * w + w / 2, int(fromTop * (texture.height() - 1)));
+    const float x = std::clamp(s * image.width() - 0.5f, 0.0f, image.width() - 1.0f);
+    const float y = std::clamp((1.0f - t) * image.height() - 0.5f, 0.0f, image.height() - 1.0f);
+    const int x0 = int(x), y0 = int(y);
+    const int x1 = std::min(x0 + 1, image.width() - 1), y1 = std::min(y0 + 1, image.height() - 1);
+    const float fx = x - x0, fy = y - y0;
+    float rgb[3] = {};
+    const auto add = [&](int px, int py, float w) {
+        const QColor c = image.pixelColor(px, py);
+        rgb[0] += w * c.red(), rgb[1] += w * c.green(), rgb[2] += w * c.blue();
     };
-    EXPECT_EQ(at(0, 0.05), QColor(Qt::blue));
-    EXPECT_EQ(at(0, 0.95), QColor(Qt::red));
-    for (double y : {0.05, 0.5, 0.95}) {
-        EXPECT_EQ(at(1, y), under[0]);
-        EXPECT_EQ(at(2, y), under[1]);
+    add(x0, y0, (1 - fx) * (1 - fy));
+    add(x1, y0, fx * (1 - fy));
+    add(x0, y1, (1 - fx) * fy);
+    add(x1, y1, fx * fy);
+    return QColor(std::lround(rgb[0]), std::lround(rgb[1]), std::lround(rgb[2]));
+}
+
+// What a triangle's edge from vertex a to vertex b shows, in 200 steps.
+std::vector<QColor> along(const QImage& image, SbVec2f a, SbVec2f b)
+{
+    std::vector<QColor> seen;
+    for (int k = 0; k <= 200; ++k) {
+        const SbVec2f p = a + (b - a) * (k / 200.0f);
+        seen.push_back(sample(image, p[0], p[1]));
     }
-    // The coordinates point at the middles of those regions.
-    EXPECT_FLOAT_EQ(gyroscene::region_coordinate(0, 3), 1.0f / 6);
-    EXPECT_FLOAT_EQ(gyroscene::region_coordinate(2, 3), 5.0f / 6);
+    return seen;
+}
+
+class ThresholdTexture : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { SoDB::init(); }
+    void SetUp() override
+    {
+        bar = QImage(8, 64, QImage::Format_RGB32);
+        for (int y = 0; y < bar.height(); ++y)
+            for (int x = 0; x < bar.width(); ++x)
+                bar.setPixelColor(x, y, y < 32 ? QColor(Qt::red) : QColor(Qt::blue));
+        coordinates = new SoTextureCoordinate2;
+        coordinates->ref();
+    }
+    void TearDown() override { coordinates->unref(); }
+
+    QImage bar;
+    SoTextureCoordinate2* coordinates = nullptr;
+    const QColor light{200, 200, 200}, dark{90, 90, 90}, mean{145, 145, 145};
+};
+
+// Between a coloured vertex and a grey one no other grey shows (the light
+// line that once ringed thresholded regions over dark curvature), and two
+// greys meet without a colour between them.
+TEST_F(ThresholdTexture, EdgesShowOnlyWhatTheirEndsShow)
+{
+    const float lower = -10, upper = 10, threshold = 3;
+    const QImage texture = gyroscene::threshold_texture(bar, {light, dark}, lower, upper, threshold);
+    // Red, dark, light, blue, dark, and a vertex right on the threshold.
+    gyroscene::fill_threshold_coordinates(coordinates, {8, -1, 0.5f, -8, 2.9f, 3}, -1, lower, upper,
+                                          threshold, {0, 1, 0, 1, 1, 1}, 3);
+    const SbVec2f* v = coordinates->point.getValues(0);
+    const std::vector<QColor> at = {Qt::red, dark, light, Qt::blue, dark, Qt::red};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(sample(texture, v[i][0], v[i][1]), at[i]) << "vertex " << i;
+
+    const auto only = [&](int a, int b, std::vector<QColor> allowed) {
+        for (const QColor& c : along(texture, v[a], v[b]))
+            EXPECT_NE(std::find(allowed.begin(), allowed.end(), c), allowed.end())
+                << a << " to " << b << " shows " << c.name().toStdString();
+    };
+    // Sampled between texels, a boundary blends its two sides: allow that.
+    const auto blend = [](QColor a, QColor b, int steps) {
+        std::vector<QColor> out;
+        for (int k = 0; k <= steps; ++k)
+            out.emplace_back(std::lround(a.red() + (b.red() - a.red()) * k / double(steps)),
+                             std::lround(a.green() + (b.green() - a.green()) * k / double(steps)),
+                             std::lround(a.blue() + (b.blue() - a.blue()) * k / double(steps)));
+        return out;
+    };
+    const auto noLight = [&](int a, int b, QColor colour) {
+        for (const QColor& c : along(texture, v[a], v[b]))
+            EXPECT_FALSE(c.red() > dark.red() + 20 && c.red() == c.green() && c.green() == c.blue())
+                << a << " to " << b << " shows " << c.name().toStdString() << " beside "
+                << colour.name().toStdString();
+    };
+    noLight(0, 1, Qt::red);
+    noLight(3, 4, Qt::blue);
+    noLight(5, 4, Qt::red);
+    std::vector<QColor> greys = blend(light, mean, 255);
+    const std::vector<QColor> rest = blend(mean, dark, 255);
+    greys.insert(greys.end(), rest.begin(), rest.end());
+    only(1, 2, greys);
+}
+
+// With the band at the bar's end (limits that leave out small values), a
+// coloured vertex below the range keeps the bar's colour there.
+TEST_F(ThresholdTexture, BelowTheRangeStaysColoured)
+{
+    const float lower = 2, upper = 5, threshold = 1;
+    const QImage texture = gyroscene::threshold_texture(bar, {light, dark}, lower, upper, threshold);
+    gyroscene::fill_threshold_coordinates(coordinates, {1.5f, 0.5f, -0.5f, 4}, -1, lower, upper,
+                                          threshold, {0, 0, 1, 0}, 3);
+    const SbVec2f* v = coordinates->point.getValues(0);
+    EXPECT_EQ(sample(texture, v[0][0], v[0][1]), QColor(Qt::blue));
+    EXPECT_EQ(sample(texture, v[1][0], v[1][1]), light);
+    EXPECT_EQ(sample(texture, v[2][0], v[2][1]), dark);
+    EXPECT_EQ(sample(texture, v[3][0], v[3][1]), QColor(Qt::red));
 }
 
 class CoinNodes : public ::testing::Test
@@ -121,19 +207,21 @@ TEST_F(CoinNodes, ThresholdedVerticesPointAtWhatIsUnderneath)
     // Limits 0..10, threshold 3: 1 and -2 show the surface, 3 does not.
     gyroscene::fill_threshold_coordinates(coordinates, {1, -2, 3, 10, nan_value}, 6, 0, 10, 3, {}, 2);
     ASSERT_EQ(coordinates->point.getNum(), 6);
-    const std::vector<SbVec2f> expected = {{plain, 0.1f}, {plain, below_range}, {bar2, 0.3f},
+    const float bottom = 1.5f / 256;  // -2 lies below the bar: the band's lowest row
+    const std::vector<SbVec2f> expected = {{plain, 0.1f}, {plain, bottom}, {bar2, 0.3f},
                                            {bar2, 1.0f},  {bar2, below_range},  {bar2, below_range}};
     for (int i = 0; i < 6; ++i) {
         EXPECT_FLOAT_EQ(coordinates->point[i][0], expected[i][0]) << "vertex " << i;
         EXPECT_FLOAT_EQ(coordinates->point[i][1], expected[i][1]) << "vertex " << i;
     }
 
-    // With an underlay of two shades: region 1 or 2 by the vertex's shade.
+    // With an underlay of two shades: the bar between them, the shade's
+    // region either side.
     gyroscene::fill_threshold_coordinates(coordinates, {1, -2, 3, 0.5f}, -1, 0, 10, 3, {1, 0, 1, -1}, 3);
     EXPECT_FLOAT_EQ(coordinates->point[0][0], gyroscene::region_coordinate(2, 3));
-    EXPECT_FLOAT_EQ(coordinates->point[1][0], gyroscene::region_coordinate(1, 3));
-    EXPECT_FLOAT_EQ(coordinates->point[2][0], gyroscene::region_coordinate(0, 3));
-    EXPECT_FLOAT_EQ(coordinates->point[3][0], gyroscene::region_coordinate(1, 3));
+    EXPECT_FLOAT_EQ(coordinates->point[1][0], gyroscene::region_coordinate(0, 3));
+    EXPECT_FLOAT_EQ(coordinates->point[2][0], gyroscene::region_coordinate(1, 3));
+    EXPECT_FLOAT_EQ(coordinates->point[3][0], gyroscene::region_coordinate(0, 3));
     // A shade beyond the regions there are is held to the last.
     gyroscene::fill_threshold_coordinates(coordinates, {1}, -1, 0, 10, 3, {7}, 3);
     EXPECT_FLOAT_EQ(coordinates->point[0][0], gyroscene::region_coordinate(2, 3));
