@@ -38,6 +38,8 @@
 
 namespace {
 
+bool buffersAllowed = true;
+
 enum Slot { indexSlot, pointSlot, normalSlot, texCoordSlot, colourSlot, slotCount };
 
 // The diffuse colours' node id is kept in the element's protected state;
@@ -109,6 +111,11 @@ void SurfaceFaceSet::initClass()
 {
     if (classTypeId == SoType::badType())
         SO_NODE_INIT_CLASS(SurfaceFaceSet, SoIndexedFaceSet, "IndexedFaceSet");
+}
+
+void SurfaceFaceSet::setBuffersAllowed(bool allowed)
+{
+    buffersAllowed = allowed;
 }
 
 SurfaceFaceSet::SurfaceFaceSet() : contexts(new Contexts)
@@ -235,7 +242,8 @@ void SurfaceFaceSet::GLRender(SoGLRenderAction* action)
     SoState* state = action->getState();
     Arrays arrays;
     const cc_glglue* glue = cc_glglue_instance(SoGLCacheContextElement::get(state));
-    drawnFromBuffers = cc_glglue_has_vertex_buffer_object(glue) && collectArrays(state, &arrays);
+    drawnFromBuffers =
+        buffersAllowed && cc_glglue_has_vertex_buffer_object(glue) && collectArrays(state, &arrays);
     if (!drawnFromBuffers) {
         SoIndexedFaceSet::GLRender(action);
         return;

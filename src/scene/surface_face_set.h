@@ -21,6 +21,10 @@ public:
 
     void GLRender(SoGLRenderAction* action) override;
 
+    // Off: every face set draws as SoIndexedFaceSet does (for timing the
+    // two side by side).
+    static void setBuffersAllowed(bool allowed);
+
     // How the last GLRender drew: false when it left the drawing to
     // SoIndexedFaceSet (a state it does not handle).
     bool lastDrawnFromBuffers() const { return drawnFromBuffers; }
