@@ -64,7 +64,6 @@ def vtk_child(vtp, colour):
     window.AddRenderer(renderer)
     renderer.ResetCamera()
     window.Render()
-    renderer.ResetCamera()
     camera = renderer.GetActiveCamera()
     frames, cpu = [], []
     for _ in range(30):
@@ -167,7 +166,7 @@ def run(command, env_extra):
 def main():
     global WORK
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("build")
+    parser.add_argument("build", nargs="?", default="build")
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--levels", default="7,8,9")
     parser.add_argument("--work", default="/tmp/gyrolux-vtk")
