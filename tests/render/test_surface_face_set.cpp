@@ -125,6 +125,7 @@ protected:
                     int(i), (uint32_t(i * 7 % 256) << 24) | (uint32_t(i * 13 % 256) << 16) |
                                 (uint32_t(i * 29 % 256) << 8) | (translucent && i % 3 == 0 ? 0x80u : 0xffu));
             root->addChild(colours);
+            packedColours = colours;
             materialBinding->value = SoMaterialBinding::PER_VERTEX_INDEXED;
         }
         root->addChild(materialBinding);
@@ -174,6 +175,7 @@ protected:
     }
 
     SoCoordinate3* coordinates = nullptr;
+    SoPackedColor* packedColours = nullptr;
     static bool available;
 };
 
@@ -221,6 +223,36 @@ TEST_F(SurfaceFaceSetTest, BuffersFollowChangedPointsAndIndex)
     EXPECT_TRUE(after != before);
     const auto expected = draw(scene(new SoIndexedFaceSet, s, Look::plain));
     EXPECT_TRUE(after == expected) << difference(after, expected);
+}
+
+TEST_F(SurfaceFaceSetTest, BuffersFollowChangedColours)
+{
+    const Sphere s = sphere(false);
+    auto* ours = new SurfaceFaceSet;
+    ours->ref();
+    SoSeparator* root = scene(ours, s, Look::packed);
+    root->ref();
+    SoOffscreenRenderer renderer{SbViewportRegion(160, 120)};
+    renderer.setComponents(SoOffscreenRenderer::RGB);
+    ASSERT_TRUE(renderer.render(root));
+    const std::vector<unsigned char> before(renderer.getBuffer(),
+                                            renderer.getBuffer() + 160 * 120 * 3);
+    // Every vertex green now, as a parcellation's colours change in place.
+    uint32_t* packed = packedColours->orderedRGBA.startEditing();
+    for (std::size_t i = 0; i < s.points.size(); ++i)
+        packed[i] = 0x00ff00ffu;
+    packedColours->orderedRGBA.finishEditing();
+    ASSERT_TRUE(renderer.render(root));
+    EXPECT_TRUE(ours->lastDrawnFromBuffers());
+    const std::vector<unsigned char> after(renderer.getBuffer(),
+                                           renderer.getBuffer() + 160 * 120 * 3);
+    root->unref();
+    ours->unref();
+    EXPECT_TRUE(after != before);
+    int reddish = 0;
+    for (std::size_t i = 0; i < after.size(); i += 3)
+        reddish += after[i] > after[i + 1];
+    EXPECT_EQ(reddish, 0) << "no pixel keeps the old colours";
 }
 
 }  // namespace
