@@ -7,6 +7,7 @@
 #include "figure.h"
 #include "render_options.h"
 #include "shell_words.h"
+#include "surface_face_set.h"
 #include "quillon.h"
 
 #include <Inventor/SoDB.h>
@@ -175,6 +176,7 @@ int main(int argc, char* argv[])
     QGuiApplication application(qtArgc, argv);
 
     SoDB::init();
+    SurfaceFaceSet::initClass();
     SoDebugError::setHandlerCallback(coinMessage, nullptr);
     QString error;
     if (!install_egl_offscreen(program.samples, &error)) {

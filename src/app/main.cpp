@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "MemoryTrim.h"
 
 #include "ViewerWidget.h"
 #include "column_colouring.h"
@@ -82,6 +83,7 @@ int main(int argc, char** argv)
         arguments.append(QByteArray(argv[i]));
 
     MainWindow* window = new MainWindow;
+    trimMemoryAfterLayerChanges(window);
     window->openCommandLine(arguments);
     window->show();
     const int status = app.exec();

@@ -6,6 +6,7 @@
 #include "object_io.h"
 #include "objects.h"
 #include "surface_files.h"
+#include "surface_face_set.h"
 
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoIndexedFaceSet.h>
@@ -29,7 +30,9 @@ SurfaceNodes make_surface_nodes()
     nodes.normalBinding = new SoNormalBinding;
     nodes.material = new SoMaterial;
     nodes.materialBinding = new SoMaterialBinding;
-    nodes.faceSet = new SoIndexedFaceSet;
+    // Drawn from its own index; still an SoIndexedFaceSet to everyone else.
+    SurfaceFaceSet::initClass();
+    nodes.faceSet = new SurfaceFaceSet;
     nodes.coordinates->ref();
     nodes.normals->ref();
     nodes.normalBinding->ref();

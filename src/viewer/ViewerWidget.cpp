@@ -1,5 +1,6 @@
 #include "ViewerWidget.h"
 
+#include "surface_face_set.h"
 #include "view_root.h"
 
 #include "EventTranslation.h"
@@ -49,6 +50,7 @@ void init()
     SoDB::init();
     SoNodeKit::init();
     SoInteraction::init();
+    SurfaceFaceSet::initClass();
     // The navigation state machines need their classes; SoDB::init may have
     // registered them already.
     if (SoScXMLStateMachine::getClassTypeId() == SoType::badType())

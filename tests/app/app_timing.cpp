@@ -8,15 +8,25 @@
 // With --empty no surface is opened (the window's own start-up cost);
 // --stats also opens a four-column statistics file of the surface before
 // the first frame; --surfaces N opens the surface N times (picks among N).
+// For bench/vtk_compare: --surface FILE and --statistics FILE open those
+// instead of the sphere, --view W H sizes the view, --quick leaves out
+// Coin's picks and the node builds, --close closes the surface at the end
+// and reports resident memory before opening and after closing,
+// --coin-drawing leaves the surface's drawing to Coin's face set, and
+// --write-sphere LEVELS writes the sphere of that many subdivisions to the
+// two files and stops.
 #include "column_colouring.h"
 #include "BrainQuarter.h"
 #include "GeometryNode.h"
 #include "IndexedRayPick.h"
 #include "PickIndex.h"
 #include "MainWindow.h"
+#include "MemoryTrim.h"
 #include "ResourceForm.h"
+#include "TreeItem.h"
 #include "ViewerWidget.h"
 #include "objects.h"
+#include "surface_face_set.h"
 #include "output_capture.h"
 #include "quillon.h"
 #include "zelVertstatsFile.h"
@@ -34,6 +44,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QLayout>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -226,6 +237,21 @@ qsizetype nonBackgroundPixels(const QImage& frame)
 }
 
 // Resident memory now, for where the peak builds up.
+// Private memory only (no mapped library code), from /proc.
+double anonymousMb()
+{
+    FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return 0.0;
+    char line[256];
+    double kb = 0.0;
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "RssAnon: %lf", &kb) == 1)
+            break;
+    std::fclose(status);
+    return kb / 1024.0;
+}
+
 double residentMb()
 {
     long pages = 0, resident = 0;
@@ -263,8 +289,22 @@ int main(int argc, char** argv)
     // start-up figure is not spoilt by writing it.
     const char* path = "/tmp/gyrolux_timing_sphere.obj";
     const char* statsPath = "/tmp/gyrolux_timing_sphere.vertstats";
+    bool ownFiles = false;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--surface") == 0)
+            path = argv[i + 1], ownFiles = true;
+        else if (std::strcmp(argv[i], "--statistics") == 0)
+            statsPath = argv[i + 1];
+    }
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--write-sphere") == 0) {
+            const Sphere written = makeSphere(std::atoi(argv[i + 1]), 80.0f);
+            const bool ok = writeAsciiObj(path, written) && writeStatistics(statsPath, written);
+            std::fprintf(stderr, "%s %s and %s\n", ok ? "wrote" : "cannot write", path, statsPath);
+            return ok ? 0 : 1;
+        }
     Sphere sphere;
-    if (!QFile::exists(path) || !QFile::exists(statsPath)) {
+    if (!ownFiles && (!QFile::exists(path) || !QFile::exists(statsPath))) {
         sphere = makeSphere(7, 80.0f);
         if (!writeAsciiObj(path, sphere) || !writeStatistics(statsPath, sphere)) {
             std::fprintf(stderr, "cannot write %s or %s\n", path, statsPath);
@@ -273,8 +313,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "wrote %s and %s; run again for the start-up time\n", path, statsPath);
         return 0;
     }
-    bool empty = false, withStats = false, firstFrameOnly = false;
-    int surfaces = 1;
+    bool empty = false, withStats = false, firstFrameOnly = false, quick = false, close = false;
+    int surfaces = 1, viewWidth = 0, viewHeight = 0;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         if (arg == "--empty")
@@ -285,12 +325,33 @@ int main(int argc, char** argv)
             firstFrameOnly = true;
         else if (arg == "--surfaces" && i + 1 < argc)
             surfaces = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--statistics" && i + 1 < argc)
+            withStats = true, ++i;
+        else if (arg == "--surface" && i + 1 < argc)
+            ++i;
+        else if (arg == "--view" && i + 2 < argc)
+            viewWidth = std::atoi(argv[i + 1]), viewHeight = std::atoi(argv[i + 2]), i += 2;
+        else if (arg == "--quick")
+            quick = true;
+        else if (arg == "--close")
+            close = true;
+        else if (arg == "--coin-drawing")
+            SurfaceFaceSet::setBuffersAllowed(false);
     }
 
     // Start-up path as main() takes it: window, file, show, first frame.
     MainWindow window;
+    trimMemoryAfterLayerChanges(&window);
     const double atWindow = msSinceProcessStart();
+    // With --close the window is up and drawn before any file opens, as a
+    // user's is, so that closing is measured against that.
+    if (close) {
+        window.show();
+        while (window.getViewer()->frameCount() == 0)
+            app.processEvents(QEventLoop::AllEvents, 5);
+    }
     const double rssWindow = residentMb();
+    const double anonWindow = anonymousMb();
     const double cpuAtWindow = cpuNowMs();
     QElapsedTimer load;
     load.start();
@@ -319,6 +380,14 @@ int main(int argc, char** argv)
             drawsToFirstFrame = viewer->frameCount();
     });
     window.resize(1000, 700);
+    if (viewWidth > 0 && viewHeight > 0) {
+        // The window grows by what the view lacks, docks and bars kept.
+        window.ensurePolished();
+        window.layout()->activate();
+        const QSize view = window.getViewer()->size();
+        window.resize(window.width() + viewWidth - view.width(),
+                      window.height() + viewHeight - view.height());
+    }
     window.show();
     const double atShow = msSinceProcessStart();
     while (drawsToFirstFrame == 0)
@@ -365,7 +434,8 @@ int main(int argc, char** argv)
         return times;
     };
     int hits = 0;
-    const std::vector<double> picks = timePicks([&] { return SoRayPickAction(region); }, hits);
+    const std::vector<double> picks =
+        quick ? std::vector<double>{0.0} : timePicks([&] { return SoRayPickAction(region); }, hits);
 
     // The same picks through the surfaces' triangle indices, once built.
     QElapsedTimer indexWait;
@@ -409,13 +479,36 @@ int main(int argc, char** argv)
     getrusage(RUSAGE_SELF, &usage);
     const double rssTurned = residentMb();
 
+    // File > Close of the surface (and its statistics): what stays resident.
+    double rssClosed = 0.0;
+    if (close) {
+        TreeItem* rootItem = window.getResources()->getRootItem();
+        while (rootItem->childCount() > 0)
+            window.getResources()->closeLayer(rootItem->child(0));
+        // The emptied view drawn once more: buffers of closed surfaces go
+        // when their context is next current.
+        const quint64 drawn = viewer->frameCount();
+        viewer->update();
+        QElapsedTimer wait;
+        wait.start();
+        while (viewer->frameCount() == drawn && wait.elapsed() < 5000)
+            app.processEvents(QEventLoop::AllEvents, 5);
+        app.processEvents();
+        rssClosed = residentMb();
+        std::fprintf(stderr,
+                     "resident before opening %.1f MB, after closing %.1f MB (private %.1f, %.1f MB)\n",
+                     rssWindow, rssClosed, anonWindow, anonymousMb());
+    }
+
     // Building the six nodes from a record already in memory.
-    if (sphere.points.empty())
+    if (sphere.points.empty() && !quick)
         sphere = makeSphere(7, 80.0f);
     polygons_struct record = recordOf(sphere);
     std::vector<double> build;
+    if (quick)
+        build.push_back(0.0);
     // The "ID: " lines of each build go nowhere.
-    for (int rep = 0; rep < 15; ++rep) {
+    for (int rep = 0; rep < (quick ? 0 : 15); ++rep) {
         OutputCapture quiet(1, OutputCapture::Keep::Nothing);
         SoSeparator* target = new SoSeparator;
         target->ref();
