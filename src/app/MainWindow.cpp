@@ -158,10 +158,10 @@ void MainWindow::createMenus()
 {
     fileMenu = menuBar()->addMenu(tr("&File"));
     fileMenu->addAction(openFileAction);
-    fileMenu->addAction(openSubjectAction);
     recentMenu = fileMenu->addMenu(tr("Open &Recent"));
     recentFiles = new RecentFiles(recentMenu);
     connect(recentFiles, &RecentFiles::openRequested, this, &MainWindow::openRecent);
+    fileMenu->addAction(openSubjectAction);
     fileMenu->addAction(closeFileAction);
     fileMenu->addSeparator();
     fileMenu->addAction(saveSceneAction);

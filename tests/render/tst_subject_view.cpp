@@ -226,6 +226,23 @@ private slots:
         QVERIFY(apart.second > 10000);
         QCOMPARE(apart.first, 0);
 
+        // A click on the right hemisphere, drawn moved, reports the file's
+        // coordinates of the point it hits.
+        GeometryScene* rh = surface(1);
+        const std::vector<int> seen = facing(rh);
+        QVERIFY(!seen.empty());
+        const SbVec3f& target = rh->points()[seen[seen.size() / 2]];
+        const QPoint at = project(SbVec3f(target[0] + rh->viewOffset(), target[1], target[2]));
+        StdoutCapture log;
+        QTest::mouseClick(window->getViewer(), Qt::LeftButton, {}, at);
+        float foundX = 1e9f;
+        for (const QString& line : log.lines())
+            if (line.startsWith("Found: "))
+                foundX = line.split(' ').at(1).toFloat();
+        QVERIFY2(std::abs(foundX - target[0]) < 3.0f,
+                 qPrintable(QString("%1 %2").arg(foundX).arg(target[0])));
+        QCOMPARE(doc()->pickedSurface(), rh->documentId());
+
         // Without the offset they pass through each other, as in the files.
         window->getSurfaceMenu()->apartAction()->trigger();
         QVERIFY(!doc()->hemisphereOffset());
