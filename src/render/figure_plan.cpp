@@ -121,6 +121,11 @@ bool plan_figure(const FigureOptions& options, FigurePlan* plan, QString* error)
         // A figure of options alone: the legend only when asked for.
         plan->scene.legend = false;
         apply_figure_options(options, &plan->scene, &plan->warnings);
+        if (plan->scene.surfaces.empty()) {
+            // A subject whose surfaces are all missing.
+            *error = QStringLiteral("no surface to draw: %1").arg(plan->warnings.join("; "));
+            return false;
+        }
         return true;
     }
     if (!gyroscene::read_scene_file(options.scene, &plan->scene, error))

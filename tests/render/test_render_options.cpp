@@ -214,4 +214,12 @@ TEST(RenderOptions, ASubjectsHemispheresComeWithTheirCurvatureOverlaysAndParcell
     EXPECT_THAT(refusal({"--subject", subject, "--hemi", "left", "-o", "x.png"}),
                 HasSubstr("--hemi is lh, rh or both"));
     parsed({"--subject", subject, "--hemi", "lh", "--overlay", "/x/lh.thick", "-o", "x.png"});
+
+    // No surface of the subject at all: nothing to draw, said with why.
+    FigurePlan plan;
+    QString error;
+    EXPECT_FALSE(plan_figure(parsed({"--subject", subject, "--surf", "pial", "-o", "x.png"}), &plan,
+                             &error));
+    EXPECT_EQ(error, "no surface to draw: Subject: no surface " + dir.filePath("surf/lh.pial") +
+                         "; Subject: no surface " + dir.filePath("surf/rh.pial"));
 }
