@@ -13,11 +13,15 @@
 #include "textureColumn.h"
 #include "view_presets.h"
 #include "window_test_base.h"
+#include "dialog_test_util.h"
 #include "fresh_home.h"
 
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoNormal.h>
 
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -158,6 +162,7 @@ private slots:
         QCOMPARE(doc()->colouringFile(id), colouring);
         QCOMPARE(doc()->pickedVertex(), 1234);
         QVERIFY(lh->points()[1234][0] != inflatedX);
+        QVERIFY(doc()->state().surfaces.at(0).path.endsWith("/lh.white"));
         const QImage white = nextFrame();
         save(inflated, "subject_inflated");
         save(white, "subject_white");
@@ -188,6 +193,52 @@ private slots:
         qInfo("%d of %d vertices keep their colour", agreeing, compared);
         QVERIFY(compared > 50);
         QVERIFY(agreeing > compared * 9 / 10);
+
+        // The surface's box offers the same files.
+        QWidget* box = lh->getSurface()->createForm();
+        auto* choice = box->findChild<QComboBox*>("surfaceCombo");
+        QVERIFY(choice);
+        QCOMPARE(choice->currentText(), QString("inflated"));
+        QCOMPARE(choice->count(), 4);  // white, pial, inflated, sphere: not curv, sulc, ...
+        choice->setCurrentIndex(choice->findText("pial"));
+        QVERIFY(lh->fileName().endsWith("/lh.pial"));
+        QCOMPARE(doc()->colouringFile(id), colouring);
+        window->getSurfaceMenu()->switchTo("sphere");
+        QCOMPARE(choice->currentText(), QString("sphere"));
+    }
+
+    void openSubjectFromTheFileMenu()
+    {
+        {
+            StdoutCapture quiet;
+            window.reset(new MainWindow);
+        }
+        QStringList kinds;
+        whenDialog<QFileDialog>([&](QFileDialog* folders) {
+            folders->setDirectory(subject);
+            if (auto* name = folders->findChild<QLineEdit*>("fileNameEdit"))
+                name->clear();
+            whenDialog<QDialog>([&](QDialog* choice) {
+                auto* hemi = choice->findChild<QComboBox*>("hemiCombo");
+                auto* surf = choice->findChild<QComboBox*>("surfCombo");
+                if (!hemi || !surf)
+                    return choice->reject();
+                for (int i = 0; i < surf->count(); ++i)
+                    kinds << surf->itemText(i);
+                hemi->setCurrentIndex(hemi->findData("rh"));
+                surf->setCurrentText("white");
+                choice->accept();
+            });
+            static_cast<QDialog*>(folders)->accept();
+        });
+        {
+            StdoutCapture quiet;
+            window->getOpenSubjectAction()->trigger();
+        }
+        QCOMPARE(kinds, QStringList({"inflated", "pial", "sphere", "white"}));
+        QCOMPARE(root()->childCount(), 1);
+        QVERIFY(surface(0)->fileName().endsWith("/rh.white"));
+        QVERIFY(doc()->underlayFile(surface(0)->documentId()) != SceneDocument::none);
     }
 
     void bothInflatedHemispheresAreDrawnApart()
