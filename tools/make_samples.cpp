@@ -2,11 +2,13 @@
 // hemisphere-shaped surface (brain.obj), statistics for every one of its
 // vertices (brain.vertstats: a smooth pattern, a signed blob and noise) and
 // a few landmarks on it (landmarks.tag); the same surface as a FreeSurfer
-// surface (lh.brain) and the statistics as GIFTI data (brain.func.gii).
+// surface (lh.brain) and the statistics as GIFTI data (brain.func.gii);
+// and a FreeSurfer subject folder (subject/, see sample_subject.h).
 #include "freesurfer_surface.h"
 #include "geometry.h"
 #include "object_io.h"
 #include "polygon_normals.h"
+#include "sample_subject.h"
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
 
@@ -137,5 +139,5 @@ int main(int argc, char *argv[])
         return 1;
     }
     delete_object(object);
-    return 0;
+    return write_sample_subject(dir + "/subject") ? 0 : 1;
 }

@@ -108,7 +108,9 @@ void BrainQuarter::getPickedPoint(SoPickedPoint* picked)
         return;
     std::cout << "On geometry ..." << std::endl;
 
-    const SbVec3f point = picked->getPoint();
+    // In the surface file's own coordinates, also where the view draws it
+    // moved (hemispheres apart).
+    const SbVec3f point = picked->getObjectPoint();
     const SbVec4f texture = picked->getTextureCoords();
     std::cout << "Found: " << point[0] << " " << point[1] << " " << point[2] << std::endl;
     std::cout << "Texture: " << texture[0] << " " << texture[1] << " " << texture[2] << " " << texture[3]

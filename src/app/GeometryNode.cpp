@@ -7,9 +7,12 @@
 #include "format_files.h"
 #include "column_threshold.h"
 #include "surface_files.h"
+#include "surface_switch.h"
+#include "objects.h"
 #include "textureColumn.h"
 #include "textureFileItem.h"
 
+#include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoIndexedFaceSet.h>
 #include <Inventor/nodes/SoMaterial.h>
 
@@ -61,6 +64,28 @@ bool GeometryNode::loadObj(QFile& file)
         return false;
     structure = surface.structure();
     return loadPolygons(*surface.polygons());
+}
+
+bool GeometryNode::switchPoints(QFile& file, QString* error)
+{
+    const QByteArray name = readerFileName(file);
+    gyroscene::SurfaceFile other;
+    if (!other.read(name, error))
+        return false;
+    const polygons_struct& polygons = *other.polygons();
+    // Each polygon's corners and its -1 in the face set.
+    const int indices = polygons.n_items > 0 ? polygons.end_indices[polygons.n_items - 1] : 0;
+    if (polygons.n_points != coordinates->point.getNum() ||
+        indices + polygons.n_items != faceSet->coordIndex.getNum()) {
+        *error = tr("%1 has %2 points, the surface shown %3: not the same mesh")
+                     .arg(file.fileName())
+                     .arg(polygons.n_points)
+                     .arg(coordinates->point.getNum());
+        return false;
+    }
+    gyroscene::replace_surface_points(nodes, polygons);
+    setData(0, QString::fromLocal8Bit(format_file_title(name.constData()).c_str()));
+    return true;
 }
 
 bool GeometryNode::loadPolygons(const polygons_struct& polygons)
@@ -168,7 +193,37 @@ QWidget* GeometryNode::createForm()
     connect(props.colourButton, &QPushButton::clicked, this, &GeometryNode::colourDialog);
     showColourOnButton();
     addUnderlayControls();
+    addSurfaceChoice();
     return propFormWidget;
+}
+
+void GeometryNode::addSurfaceChoice()
+{
+    const QStringList siblings = scene() ? scene()->siblingSurfaces() : QStringList();
+    if (siblings.size() < 2 || id < 0)
+        return;
+    auto* combo = new QComboBox(propFormWidget);
+    combo->setObjectName("surfaceCombo");
+    combo->setToolTip(tr("The other files of this mesh beside it: the same data on another "
+                         "surface"));
+    for (const QString& path : siblings) {
+        combo->addItem(gyroscene::surface_kind(path), path);
+        combo->setItemData(combo->count() - 1, path, Qt::ToolTipRole);
+    }
+    combo->setCurrentIndex(int(siblings.indexOf(scene()->fileName())));
+    props.gridLayout->addWidget(new QLabel(tr("Surface:"), propFormWidget), 4, 0);
+    props.gridLayout->addWidget(combo, 4, 1);
+    connect(combo, &QComboBox::currentIndexChanged, this, [this, combo](int row) {
+        if (SceneDocument* doc = document(); doc && row >= 0)
+            doc->setSurfacePath(id, combo->itemData(row).toString());
+    });
+    // Switched from elsewhere (the View menu, a scene): the box follows.
+    connect(document(), &SceneDocument::surfacePathChanged, combo, [this, combo](int changed) {
+        if (changed != id || !scene())
+            return;
+        const QSignalBlocker quiet(combo);
+        combo->setCurrentIndex(combo->findData(scene()->fileName()));
+    });
 }
 
 void GeometryNode::addUnderlayControls()
@@ -313,7 +368,14 @@ void GeometryNode::setColumnShown(bool shown)
 
 void GeometryNode::applyColour()
 {
-    material->diffuseColor.setValue(columnShown ? SbColor(1.0f, 1.0f, 1.0f) : colour);
+    if (columnShown) {
+        gyroscene::set_underlay_material(material, materialBinding, {}, 2, 0, Qt::white);
+    } else {
+        // Without a column the underlay shows alone, in its greys.
+        const int vertices = coordinates->point.getNum();
+        gyroscene::set_underlay_material(material, materialBinding, underlayShades(), shadeCount,
+                                         vertices, surfaceColour());
+    }
     emit underneathChanged();
 }
 

@@ -37,6 +37,10 @@ public:
     bool loadObj(QFile& file);
     // From now on the surface is drawn as the document's entry `id` says.
     void attach(int id);
+    // Another file of the same mesh: its points and normals replace the
+    // ones drawn, everything else stays. False, with `error`, when it cannot
+    // be read or its vertex or face count differs.
+    bool switchPoints(QFile& file, QString* error);
     bool loadPolygons(const polygons_struct& polygons);
     quint32 getID() const;
     // Why the last loadObj failed; empty after a success.
@@ -113,4 +117,6 @@ private:
     void showColourOnButton();
     // The underlay's rows in the property box, beside the specified ones.
     void addUnderlayControls();
+    // The other surfaces of its mesh, when there are any.
+    void addSurfaceChoice();
 };

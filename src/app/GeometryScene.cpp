@@ -9,13 +9,17 @@
 #include "textureColumn.h"
 #include "parcelFileItem.h"
 #include "textureFileItem.h"
+#include "surface_switch.h"
 #include "view_presets.h"
 
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoIndexedFaceSet.h>
 #include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTranslation.h>
 
 #include <QFile>
+
+#include <iostream>
 
 GeometryScene::GeometryScene(const QVector<QVariant>& data, ResourceForm* form, TreeItem* parent)
     : TreeItem(data, form, parent)
@@ -34,6 +38,8 @@ GeometryScene::GeometryScene(const QVector<QVariant>& data, ResourceForm* form, 
 // here the viewer may already be gone.
 GeometryScene::~GeometryScene()
 {
+    if (offsetNode)
+        offsetNode->unref();
     sceneSeparator->unref();
 }
 
@@ -65,6 +71,10 @@ bool GeometryScene::loadGeometry(QFile& file)
         surface->attach(id);
         connect(doc, &SceneDocument::pickChanged, this, &GeometryScene::showPick);
         connect(doc, &SceneDocument::layerShownChanged, this, &GeometryScene::showLayer);
+        connect(doc, &SceneDocument::surfacePathChanged, this, [this](int changed) {
+            if (changed == id)
+                followDocumentPath();
+        });
     }
     return loaded;
 }
@@ -226,6 +236,68 @@ void GeometryScene::wasSelected()
 QString GeometryScene::fileName() const
 {
     return filePath;
+}
+
+void GeometryScene::setViewOffset(float x)
+{
+    if (!offsetNode) {
+        if (x == 0.0f)
+            return;
+        // Ahead of everything the surface's separator draws: the surface,
+        // its statistics and its parcellations move together.
+        offsetNode = new SoTranslation;
+        offsetNode->ref();
+        sceneSeparator->insertChild(offsetNode, 0);
+    }
+    if (offsetNode->translation.getValue()[0] != x)
+        offsetNode->translation.setValue(x, 0.0f, 0.0f);
+}
+
+float GeometryScene::viewOffset() const
+{
+    return offsetNode ? offsetNode->translation.getValue()[0] : 0.0f;
+}
+
+QStringList GeometryScene::siblingSurfaces() const
+{
+    if (!loaded)
+        return {};
+    if (!siblingsKnown) {
+        const SoIndexedFaceSet* faces = faceSet();
+        int polygons = 0;
+        for (int k = 0; faces && k < faces->coordIndex.getNum(); ++k)
+            polygons += faces->coordIndex[k] < 0;
+        siblings = gyroscene::sibling_surfaces(filePath, pointCount(), polygons);
+        siblingsKnown = true;
+    }
+    return siblings;
+}
+
+bool GeometryScene::followDocumentPath(QString* error)
+{
+    SceneDocument* doc = document();
+    const gyroscene::surface_state* state = doc && loaded ? doc->surface(id) : nullptr;
+    if (!state || state->path == filePath)
+        return true;
+    const QString wanted = state->path;
+    QFile file(wanted);
+    QString why;
+    if (!surface->switchPoints(file, &why)) {
+        std::cerr << "Cannot switch to " << wanted.toLocal8Bit().constData() << ": "
+                  << why.toLocal8Bit().constData() << std::endl;
+        if (error)
+            *error = why;
+        // The document names the file drawn.
+        doc->setSurfacePath(id, filePath);
+        return false;
+    }
+    filePath = wanted;
+    siblingsKnown = siblings.contains(wanted);
+    // The index holds the old points: built again for the new ones.
+    if (viewer)
+        indexForPicking();
+    panel->somethingChanged();
+    return true;
 }
 
 bool GeometryScene::isLayer() const

@@ -16,6 +16,7 @@ class GeometryNode;
 class textureColumn;
 class SoSeparator;
 class SoIndexedFaceSet;
+class SoTranslation;
 
 class GeometryScene : public TreeItem
 {
@@ -62,8 +63,20 @@ public:
     // A column of one of its statistics files; null for none.
     textureColumn* statisticsColumn(int file, const QString& column) const;
 
-    // The name the file was opened by; empty before loadGeometry.
+    // The name the file was opened by, or the one switched to since;
+    // empty before loadGeometry.
     QString fileName() const;
+    // Where the view draws it along x (the hemispheres apart); its points,
+    // and so the picks and the pick panel, keep the file's coordinates.
+    void setViewOffset(float x);
+    float viewOffset() const;
+    // The surface files of its mesh beside it (itself included), for the
+    // switch between white, pial, inflated, ...
+    QStringList siblingSurfaces() const;
+    // The document's file for the surface read into its points and normals
+    // when it differs from the one shown; false when it could not be, the
+    // document then set back and the problem in `error`.
+    bool followDocumentPath(QString* error = nullptr);
     GeometryNode* getSurface() const;
     SoSeparator* getSceneSeparator() const;
 
@@ -81,4 +94,8 @@ private:
     bool loaded = false;
     QString filePath;
     int id = -1;
+    SoTranslation* offsetNode = nullptr;
+    // Found once per file shown: each candidate is read.
+    mutable QStringList siblings;
+    mutable bool siblingsKnown = false;
 };

@@ -24,6 +24,7 @@ QList<KeyHelpEntry> keyHelpEntries()
         {tr("Alt (held)"), tr("clicks pick without turning the surface")},
         {tr("Home, Ctrl+R"), tr("Reset View: back to the start-up view (Ctrl+R also from a text field)")},
         {tr("Ctrl+1 to Ctrl+6"), tr("lateral, medial, dorsal, ventral, anterior, posterior view")},
+        {tr("Ctrl+Alt+W, P, I, S"), tr("the same data on the white, pial, inflated or sphere surface")},
         {tr("Ctrl+O"), tr("open a file")},
         {tr("Ctrl+S"), tr("save the scene")},
         {tr("Ctrl+Shift+S"), tr("save a screenshot")},

@@ -5,6 +5,7 @@
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
 #include "FileDropFilter.h"
+#include "HemisphereOffsets.h"
 #include "KeysHelp.h"
 #include "MessageLog.h"
 #include "PickPanel.h"
@@ -14,6 +15,7 @@
 #include "SceneDocument.h"
 #include "SceneLoader.h"
 #include "Screenshot.h"
+#include "SurfaceMenu.h"
 #include "scene_file.h"
 #include "ViewMenu.h"
 #include "format_files.h"
@@ -85,6 +87,9 @@ MainWindow::MainWindow()
         setCentralWidget(viewer);
 
         views = new ViewMenu(viewMenuPtr, viewer, resources);
+        surfaceMenu = new SurfaceMenu(viewMenuPtr, views, resources);
+        offsets = new HemisphereOffsets(resources, viewer, this);
+        connect(offsets, &HemisphereOffsets::offsetsChanged, pickPanel, &PickPanel::refresh);
         views->addDockToggles(resourcesDock, pickDock, messagesDock);
         viewMenuPtr->addAction(legendAction);
         helpMenu = menuBar()->addMenu(tr("&Help"));
@@ -117,6 +122,10 @@ void MainWindow::createActions()
     openFileAction = new QAction(tr("&Open File"), this);
     openFileAction->setShortcut(QKeySequence::Open);
     connect(openFileAction, &QAction::triggered, this, &MainWindow::openFileFromDialog);
+    openSubjectAction = new QAction(tr("Open &Subject..."), this);
+    openSubjectAction->setToolTip(tr("A FreeSurfer subject's folder: its surfaces with the "
+                                     "curvature underneath"));
+    connect(openSubjectAction, &QAction::triggered, this, &MainWindow::openSubjectFromDialog);
     closeFileAction = new QAction(tr("&Close"), this);
     closeFileAction->setToolTip(tr("Close the file of the row selected in the resources"));
     connect(closeFileAction, &QAction::triggered, this, [this] { resources->closeSelected(); });
@@ -152,6 +161,7 @@ void MainWindow::createMenus()
     recentMenu = fileMenu->addMenu(tr("Open &Recent"));
     recentFiles = new RecentFiles(recentMenu);
     connect(recentFiles, &RecentFiles::openRequested, this, &MainWindow::openRecent);
+    fileMenu->addAction(openSubjectAction);
     fileMenu->addAction(closeFileAction);
     fileMenu->addSeparator();
     fileMenu->addAction(saveSceneAction);
@@ -462,6 +472,16 @@ QMenu* MainWindow::viewMenu() const
 ViewMenu* MainWindow::getViewMenu() const
 {
     return views;
+}
+
+SurfaceMenu* MainWindow::getSurfaceMenu() const
+{
+    return surfaceMenu;
+}
+
+QAction* MainWindow::getOpenSubjectAction() const
+{
+    return openSubjectAction;
 }
 
 RecentFiles* MainWindow::getRecentFiles() const

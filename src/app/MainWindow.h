@@ -7,6 +7,8 @@
 
 #include <QMainWindow>
 
+#include <vector>
+
 #include "ReaderMessages.h"
 
 class BrainQuarter;
@@ -23,8 +25,11 @@ class RecentFiles;
 class ResourceForm;
 class SceneDocument;
 class ViewMenu;
+class HemisphereOffsets;
+class SurfaceMenu;
 namespace gyroscene {
 struct scene_state;
+struct subject_request;
 }
 
 class MainWindow : public QMainWindow
@@ -43,6 +48,16 @@ public:
     // Files, each logged ("Loading ...") and opened in turn.
     void openLogged(const QList<QByteArray>& names);
 
+    // A subject's hemispheres, each surface logged and opened with its curv
+    // file as the underlay, its overlays and parcellations; missing files
+    // are told in the message log and the rest opens. The surfaces opened,
+    // with the first overlay that colours each (or SceneDocument::none).
+    struct SubjectSurface {
+        int id;
+        int colouring;
+    };
+    std::vector<SubjectSurface> openSubject(const gyroscene::subject_request& request);
+
     BrainQuarter* getViewer() const;
     ResourceForm* getResources() const;
     MessageLog* getMessageLog() const;
@@ -55,6 +70,8 @@ public:
     // Other parts add their toggles to it.
     QMenu* viewMenu() const;
     ViewMenu* getViewMenu() const;
+    SurfaceMenu* getSurfaceMenu() const;
+    QAction* getOpenSubjectAction() const;
     RecentFiles* getRecentFiles() const;
     // View > Colour Bar Legend.
     QAction* getLegendAction() const;
@@ -81,6 +98,8 @@ public:
 
 public slots:
     void openFileFromDialog();
+    // A folder, then its hemispheres and surface in a small dialog.
+    void openSubjectFromDialog();
     // To the scene file it came from, else as Save Scene As.
     bool saveSceneToFile();
     bool saveSceneAs();
@@ -116,10 +135,15 @@ private:
     // directory, the window title for a surface.
     void remember(const QFile& file, bool surface);
     void openRecent(const QString& path);
+    // Hemispheres and surface for the subject's folder; false on Cancel.
+    bool chooseSubjectView(gyroscene::subject_request* request);
 
     QMenu* fileMenu = nullptr;
     QAction* legendAction = nullptr;
     QAction* openFileAction = nullptr;
+    QAction* openSubjectAction = nullptr;
+    HemisphereOffsets* offsets = nullptr;
+    SurfaceMenu* surfaceMenu = nullptr;
     QAction* closeFileAction = nullptr;
     QAction* quitAction = nullptr;
     QAction* screenshotAction = nullptr;

@@ -50,6 +50,9 @@ void MainWindow::openCommandLine(const QList<QByteArray>& arguments)
     if (!options.scene.isEmpty())
         openScene(options.scene);
 
+    if (options.given.contains("--no-hemi-offset"))
+        doc->setHemisphereOffset(false);
+
     // The files, as they always were; which surfaces they opened, in order.
     std::vector<int> surfaces;
     for (const QString& name : std::as_const(options.surfaces)) {
@@ -58,6 +61,14 @@ void MainWindow::openCommandLine(const QList<QByteArray>& arguments)
         if (doc->surfaces().size() > before)
             surfaces.push_back(doc->surfaces().back());
     }
+    // Then the subject's hemispheres, coloured by their first overlay.
+    // (Its curv file is the underlay, never the colouring.)
+    std::vector<SubjectSurface> subject;
+    if (!options.subject.isEmpty())
+        subject = openSubject(gyroscene::figure_subject(options));
+    const std::size_t plain = surfaces.size();
+    for (const SubjectSurface& opened : subject)
+        surfaces.push_back(opened.id);
     // Without surface arguments, the options apply to what a scene opened.
     if (surfaces.empty())
         surfaces = doc->surfaces();
@@ -67,7 +78,9 @@ void MainWindow::openCommandLine(const QList<QByteArray>& arguments)
     std::vector<int> files(surfaces.size(), SceneDocument::none);
     for (std::size_t i = 0; i < surfaces.size(); ++i) {
         const std::vector<int> own = doc->statisticsOf(surfaces[i]);
-        if (!own.empty())
+        if (i >= plain && i - plain < subject.size())
+            files[i] = subject[i - plain].colouring;
+        else if (!own.empty())
             files[i] = own.back();
     }
     for (qsizetype i = 0; i < options.statistics.size(); ++i) {
@@ -86,7 +99,8 @@ void MainWindow::openCommandLine(const QList<QByteArray>& arguments)
             report(message);
     }
 
-    const bool colouring = !options.statistics.isEmpty() || !options.column.isEmpty() ||
+    const bool colouring = !options.statistics.isEmpty() || !options.overlays.isEmpty() ||
+                           !options.column.isEmpty() ||
                            options.limits || options.threshold || !options.underlay.isEmpty() ||
                            !options.colourBar.isEmpty();
     for (std::size_t i = 0; i < surfaces.size(); ++i) {

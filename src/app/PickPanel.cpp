@@ -136,7 +136,8 @@ void PickPanel::showPick()
 
     const SbBox3f box = resources->boundingBox(target);
     const float diagonal = box.isEmpty() ? 0.0f : (box.getMax() - box.getMin()).length();
-    marker->place(SbVec3f(point[0], point[1], point[2]),
+    // The marker sits where the view draws the vertex (hemispheres apart).
+    marker->place(SbVec3f(point[0] + resources->viewOffset(target), point[1], point[2]),
                   diagonal > 0.0f ? markerSize * diagonal : 1.0f);
     marker->setVisible(doc->isShown(target));
 }

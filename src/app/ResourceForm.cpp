@@ -317,6 +317,12 @@ GeometryScene* ResourceForm::sceneItem(int surface) const
     return nullptr;
 }
 
+float ResourceForm::viewOffset(int surface) const
+{
+    const GeometryScene* scene = sceneItem(surface);
+    return scene ? scene->viewOffset() : 0.0f;
+}
+
 int ResourceForm::pointCount(int surface) const
 {
     const GeometryScene* scene = sceneItem(surface);

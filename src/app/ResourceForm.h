@@ -83,6 +83,8 @@ public:
     bool point(int surface, int vertex, float xyz[3]) const;
     // The box around the surface's points; empty for none.
     SbBox3f boundingBox(int surface) const;
+    // Where the view draws the surface along x; 0 for none.
+    float viewOffset(int surface) const;
     QString surfaceTitle(int surface) const;
     QString surfaceToolTip(int surface) const;
     // Every column of each of the surface's statistics files at the vertex.

@@ -503,6 +503,7 @@ gyroscene::scene_state SceneDocument::state() const
         scene.tags.push_back(tagEntries[id]);
     scene.legend = legend;
     scene.background = backgroundColour;
+    scene.hemisphere_offset = offsetHemispheres;
     return scene;
 }
 

@@ -58,6 +58,9 @@ public:
     void setSurfaceColour(Id surface, const QColor& colour);
     void setSurfaceOpacity(Id surface, float opacity);
     void setHemisphere(Id surface, gyroscene::Hemisphere side);
+    // Another file of the same mesh under the surface's data (white, pial,
+    // inflated, ...): its statistics, underlay, parcellations and pick stay.
+    void setSurfacePath(Id surface, const QString& path);
     // `file` none for no underlay.
     void setUnderlay(Id surface, Id file, const QString& column, int shades);
 
@@ -91,6 +94,9 @@ public:
     Id legendSurface() const;
     void setBackground(const QColor& colour);
     QColor background() const;
+    // Overlapping left and right surfaces drawn apart along x.
+    void setHemisphereOffset(bool on);
+    bool hemisphereOffset() const;
 
     // The surface the side views and the next statistics file are for.
     void setCurrentSurface(Id surface);
@@ -110,6 +116,9 @@ public:
 signals:
     void filesChanged();
     void surfaceChanged(SceneDocument::Id surface);
+    // Its points come from another file now.
+    void surfacePathChanged(SceneDocument::Id surface);
+    void hemisphereOffsetChanged(bool on);
     // Which file and column colour the surface.
     void colouringChanged(SceneDocument::Id surface);
     void statisticsChanged(SceneDocument::Id statistics);
@@ -171,6 +180,7 @@ private:
     bool legend = true;
     Id legendOf = none;
     QColor backgroundColour{0, 0, 0};
+    bool offsetHemispheres = true;
     Id current = none;
     QString scenePath;
     bool modified = false;

@@ -98,6 +98,8 @@ QList<LoadMessage> SceneLoader::load(const scene_state& scene, const QString& or
 {
     messages.clear();
     SceneDocument* doc = resources->document();
+    // Before the surfaces, so each opens where the scene had it.
+    doc->setHemisphereOffset(scene.hemisphere_offset);
     std::vector<int> surfaces;
     std::vector<std::vector<int>> files;
     for (const gyroscene::surface_state& surface : scene.surfaces) {

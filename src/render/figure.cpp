@@ -65,6 +65,7 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
     FigurePlan plan;
     if (!plan_figure(options, &plan, error))
         return QImage();
+    *warnings += plan.warnings;
     FigureScene scene;
     if (!scene.load(plan.scene, options.colourBarDir, plan.sharedRange, bars, error, warnings))
         return QImage();

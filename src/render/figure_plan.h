@@ -5,8 +5,10 @@
 
 #include "render_options.h"
 #include "scene_state.h"
+#include "subject_files.h"
 
 #include <QSize>
+#include <QStringList>
 
 namespace gyrorender {
 
@@ -18,6 +20,8 @@ struct FigurePlan {
     bool sceneCamera = false;
     // Columns without limits share one range over every coloured surface.
     bool sharedRange = true;
+    // The subject's missing files, each named.
+    QStringList warnings;
 };
 
 // False with a one-line `error` when the scene file cannot be read.
@@ -25,7 +29,12 @@ bool plan_figure(const FigureOptions& options, FigurePlan* plan, QString* error)
 
 // The options' figure settings laid over `scene`: surfaces, statistics and
 // landmarks when given, the looks of every coloured column, colours,
-// opacity, background and legend.
-void apply_figure_options(const FigureOptions& options, gyroscene::scene_state* scene);
+// opacity, background and legend. A subject's surfaces follow the
+// surfaces given, its missing files named in `warnings` when not null.
+void apply_figure_options(const FigureOptions& options, gyroscene::scene_state* scene,
+                          QStringList* warnings = nullptr);
+// A subject's hemispheres as surfaces: statistics curv first (the
+// underlay) then the overlays, the first overlay colouring; the side set.
+std::vector<gyroscene::surface_state> subject_surfaces(const gyroscene::subject_files& files);
 
 }  // namespace gyrorender

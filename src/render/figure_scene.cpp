@@ -5,6 +5,7 @@
 #include "parcel_nodes.h"
 #include "colour_bars.h"
 #include "column_threshold.h"
+#include "hemisphere_offset.h"
 #include "statistics_file.h"
 #include "tag_file.h"
 #include "zelVertstatsFile.h"
@@ -13,6 +14,7 @@
 #include <Inventor/nodes/SoGroup.h>
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTranslation.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -154,8 +156,18 @@ bool FigureScene::load(const gyroscene::scene_state& scene, const QString& colou
         if (!loadSurface(state, error, warnings))
             return false;
         states.push_back(&state);
-        if (state.coloured_file < 0)
+        if (state.coloured_file < 0) {
+            // Nothing colours it: the underlay, when chosen, shows alone.
+            Surface& plain = *surfaces.back();
+            if (!loadUnderlay(plain, state, nullptr, error, warnings))
+                return false;
+            if (!plain.shades.empty())
+                gyroscene::set_underlay_material(plain.nodes.material, plain.nodes.materialBinding,
+                                                 plain.shades, plain.shadeCount,
+                                                 plain.nodes.coordinates->point.getNum(),
+                                                 plain.colour);
             continue;
+        }
         if (!barsListed && !bars.list(colourBarDir, &barPaths, error))
             return false;
         barsListed = true;
@@ -203,6 +215,9 @@ bool FigureScene::load(const gyroscene::scene_state& scene, const QString& colou
             shown->legend.underneath = underneath;
         }
     }
+
+    if (scene.hemisphere_offset)
+        offsetHemispheres();
 
     tagRoot = new SoSeparator;
     tagRoot->ref();
@@ -326,28 +341,56 @@ bool FigureScene::loadColumn(Surface& surface, const gyroscene::surface_state& s
     surface.limits = look->limits;
     surface.threshold = std::fabs(look->threshold);
 
-    if (state.underlay_file >= 0 && !state.underlay_column.isEmpty()) {
-        zelVertstatsFile other;
-        zelVertstatsFile* source = &file;
-        if (state.underlay_file != state.coloured_file) {
-            const QString& underPath = state.statistics.at(std::size_t(state.underlay_file)).path;
-            if (!readStatistics(underPath, vertices, &other, error, warnings))
-                return false;
-            source = &other;
-        }
-        const std::vector<std::string> underNames = source->getDataHeader();
-        const int underlay = findColumn(underNames, state.underlay_column);
-        if (underlay < 0) {
-            *error = QStringLiteral("no underlay column \"%1\" in %2; its columns: %3")
-                         .arg(state.underlay_column, path, joinNames(underNames));
-            return false;
-        }
-        surface.shadeCount = std::max(state.underlay_shades, 2);
-        surface.shades =
-            gyroscene::underlay_shades(source->getDataColumn(underlay), surface.shadeCount);
-    }
+    if (!loadUnderlay(surface, state, &file, error, warnings))
+        return false;
     surface.coloured = true;
     return true;
+}
+
+bool FigureScene::loadUnderlay(Surface& surface, const gyroscene::surface_state& state,
+                               zelVertstatsFile* coloured, QString* error, QStringList* warnings)
+{
+    if (state.underlay_file < 0 || std::size_t(state.underlay_file) >= state.statistics.size() ||
+        state.underlay_column.isEmpty())
+        return true;
+    const QString& path = state.statistics.at(std::size_t(state.underlay_file)).path;
+    zelVertstatsFile other;
+    zelVertstatsFile* source = coloured;
+    if (!coloured || state.underlay_file != state.coloured_file) {
+        const int vertices = surface.nodes.coordinates->point.getNum();
+        if (!readStatistics(path, vertices, &other, error, warnings))
+            return false;
+        source = &other;
+    }
+    const std::vector<std::string> underNames = source->getDataHeader();
+    const int underlay = findColumn(underNames, state.underlay_column);
+    if (underlay < 0) {
+        *error = QStringLiteral("no underlay column \"%1\" in %2; its columns: %3")
+                     .arg(state.underlay_column, path, joinNames(underNames));
+        return false;
+    }
+    surface.shadeCount = std::max(state.underlay_shades, 2);
+    surface.shades = gyroscene::underlay_shades(source->getDataColumn(underlay), surface.shadeCount);
+    return true;
+}
+
+void FigureScene::offsetHemispheres()
+{
+    std::vector<gyroscene::surface_extent> extents;
+    for (const auto& surface : surfaces) {
+        const SoMFVec3f& points = surface->nodes.coordinates->point;
+        gyroscene::surface_extent extent{surface->hemisphere, 1.0f, -1.0f};
+        for (int i = 0; i < points.getNum(); ++i) {
+            const float x = points[i][0];
+            extent.min_x = i == 0 ? x : std::min(extent.min_x, x);
+            extent.max_x = i == 0 ? x : std::max(extent.max_x, x);
+        }
+        extents.push_back(extent);
+    }
+    const std::vector<float> offsets = gyroscene::hemisphere_offsets(extents);
+    for (std::size_t i = 0; i < surfaces.size(); ++i)
+        if (offsets[i] != 0.0f)
+            surfaces[i]->separator->insertChild(gyroscene::make_offset_node(offsets[i]), 0);
 }
 
 QColor FigureScene::buildColumn(Surface& surface)

@@ -20,6 +20,8 @@
 
 class SoSeparator;
 
+class zelVertstatsFile;
+
 namespace gyrorender {
 
 class ColourBars;
@@ -63,6 +65,12 @@ private:
     // The column's texture nodes ahead of the surface; the colour shown
     // under its threshold, for the legend.
     QColor buildColumn(Surface& surface);
+    // The underlay's shade per vertex; `coloured` is the colouring file
+    // when it holds the underlay too, null otherwise.
+    bool loadUnderlay(Surface& surface, const gyroscene::surface_state& state,
+                      zelVertstatsFile* coloured, QString* error, QStringList* warnings);
+    // Overlapping hemispheres moved apart along x, as the viewer does.
+    void offsetHemispheres();
 
     std::vector<std::unique_ptr<Surface>> surfaces;
     SoSeparator* tagRoot = nullptr;

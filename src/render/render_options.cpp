@@ -66,15 +66,19 @@ std::optional<UsageError> parse_figure_options(const std::vector<std::string>& a
             gyroscene::parse_figure_arguments(arguments, gyroscene::Program::Renderer, figure))
         return problem;
     const bool scene = !figure->scene.isEmpty();
-    if (figure->surfaces.isEmpty() && !scene)
+    const bool subject = !figure->subject.isEmpty();
+    if (figure->surfaces.isEmpty() && !scene && !subject)
         return error(QStringLiteral("no surface given (see --help)"));
+    if (subject)
+        if (auto problem = gyroscene::check_subject_request(gyroscene::figure_subject(*figure)))
+            return error(*problem);
     if (figure->output.isEmpty())
         return error(QStringLiteral("no output given: -o OUT.png"));
     if (figure->statistics.size() > figure->surfaces.size() && !scene)
         return error(QStringLiteral("%1 statistics files for %2 surfaces")
                          .arg(figure->statistics.size())
                          .arg(figure->surfaces.size()));
-    if (figure->statistics.isEmpty() && !scene &&
+    if (figure->statistics.isEmpty() && figure->overlays.isEmpty() && !scene &&
         (!figure->column.isEmpty() || figure->limits || figure->threshold ||
          !figure->underlay.isEmpty() || figure->legend))
         return error(QStringLiteral("--column, --limits, --threshold, --underlay and --legend "
@@ -87,6 +91,7 @@ std::optional<UsageError> parse_figure_options(const std::vector<std::string>& a
 QString help_text()
 {
     return QStringLiteral(R"(usage: gyrolux-render SURFACE... [options] -o OUT.png
+       gyrolux-render --subject DIR [options] -o OUT.png
        gyrolux-render --scene FILE [options] -o OUT.png
        gyrolux-render --batch LIST [options]
 
@@ -94,7 +99,8 @@ Draws surfaces as the gyrolux viewer draws them, into a PNG image, with no
 display: EGL on Mesa's surfaceless platform.
 
   SURFACE               a surface (.obj, FreeSurfer, GIFTI); several for
-                        several surfaces, such as both hemispheres
+                        several surfaces, such as both hemispheres, or none
+                        with --subject
 )") + gyroscene::figure_options_help(gyroscene::Program::Renderer) +
            QStringLiteral(R"(
 COLOUR is a name such as white or a hex triple such as #202020.

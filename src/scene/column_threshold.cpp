@@ -1,6 +1,8 @@
 #include "column_threshold.h"
 
 #include <Inventor/nodes/SoComplexity.h>
+#include <Inventor/nodes/SoMaterial.h>
+#include <Inventor/nodes/SoMaterialBinding.h>
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoTextureCoordinate2.h>
 
@@ -63,6 +65,29 @@ std::vector<int> underlay_shades(const std::vector<float>& values, int count)
         shades[i] = std::clamp(k, 0, count - 1);
     }
     return shades;
+}
+
+void set_underlay_material(SoMaterial* material, SoMaterialBinding* binding,
+                           const std::vector<int>& shades, int count, int vertex_count,
+                           const QColor& plain)
+{
+    if (shades.empty() || vertex_count <= 0) {
+        material->diffuseColor.setValue(float(plain.redF()), float(plain.greenF()),
+                                        float(plain.blueF()));
+        binding->value = SoMaterialBinding::OVERALL;
+        return;
+    }
+    const std::vector<QColor> greys = underlay_greys(count);
+    material->diffuseColor.setNum(vertex_count);
+    SbColor* colours = material->diffuseColor.startEditing();
+    for (int i = 0; i < vertex_count; ++i) {
+        const int shade = std::size_t(i) < shades.size() ? shades[std::size_t(i)] : 0;
+        const QColor& grey = greys[std::size_t(std::clamp(shade, 0, int(greys.size()) - 1))];
+        colours[i].setValue(float(grey.redF()), float(grey.greenF()), float(grey.blueF()));
+    }
+    material->diffuseColor.finishEditing();
+    // The face set's coordinate indices pick each vertex's colour.
+    binding->value = SoMaterialBinding::PER_VERTEX_INDEXED;
 }
 
 int bar_region(int regions)

@@ -13,6 +13,8 @@
 #include <vector>
 
 class SoComplexity;
+class SoMaterial;
+class SoMaterialBinding;
 class SoTexture2;
 class SoTextureCoordinate2;
 
@@ -33,6 +35,13 @@ std::vector<QColor> underlay_greys(int count);
 // both signs (curvature and sulcal depth: one shade each side). -1 for a
 // value that is not a number (it then shows the plain underlay's first shade).
 std::vector<int> underlay_shades(const std::vector<float>& values, int count);
+
+// A surface no column colours shows its underlay alone: each vertex in its
+// shade's grey (a vertex without a shade, or beyond `shades`, in the first).
+// Empty `shades` puts back one colour for the whole surface.
+void set_underlay_material(SoMaterial* material, SoMaterialBinding* binding,
+                           const std::vector<int>& shades, int count, int vertex_count,
+                           const QColor& plain);
 
 // The regions of a thresholded texture, side by side: one per colour of what
 // is underneath, with the bar's between the middle two, so that no grey lies

@@ -70,6 +70,56 @@ const std::vector<Option>& table()
              f->scene = v[0];
              return std::nullopt;
          }},
+        {{"--subject"}, "DIR", 1, both,
+         "a FreeSurfer subject folder: its surf/?h.SURF surfaces\n"
+         "with surf/?h.curv as the underlay (sulci dark, gyri\n"
+         "light)",
+         nullptr,
+         [](FigureOptions* f, const Values& v) -> std::optional<QString> {
+             f->subject = v[0];
+             return std::nullopt;
+         }},
+        {{"--hemi"}, "lh|rh|both", 1, both, "the subject's hemispheres (default both)", nullptr,
+         [](FigureOptions* f, const Values& v) -> std::optional<QString> {
+             if (v[0] != "lh" && v[0] != "rh" && v[0] != "both")
+                 return QStringLiteral("--hemi is lh, rh or both, not \"%1\"").arg(v[0]);
+             f->hemi = v[0];
+             return std::nullopt;
+         }},
+        {{"--surf"}, "NAME", 1, both,
+         "the subject's surface: white, pial, inflated, sphere,\n"
+         "... (default inflated)",
+         nullptr,
+         [](FigureOptions* f, const Values& v) -> std::optional<QString> {
+             f->surf = v[0];
+             return std::nullopt;
+         }},
+        {{"--overlay"}, "NAME", 1, both,
+         "the subject's surf/?h.NAME (thickness, sulc, ...) as\n"
+         "statistics of each hemisphere, the first colouring it;\n"
+         "a file path with a single --hemi (may be repeated)",
+         nullptr,
+         [](FigureOptions* f, const Values& v) -> std::optional<QString> {
+             f->overlays.append(v[0]);
+             return std::nullopt;
+         }},
+        {{"--annot"}, "NAME", 1, both,
+         "the subject's label/?h.NAME.annot as a parcellation of\n"
+         "each hemisphere; a file path with a single --hemi\n"
+         "(may be repeated)",
+         nullptr,
+         [](FigureOptions* f, const Values& v) -> std::optional<QString> {
+             f->annotations.append(v[0]);
+             return std::nullopt;
+         }},
+        {{"--no-hemi-offset"}, nullptr, 0, both,
+         "draw overlapping left and right surfaces (inflated,\n"
+         "sphere) where they are, not moved apart along x",
+         nullptr,
+         [](FigureOptions* f, const Values&) -> std::optional<QString> {
+             f->hemisphereOffset = false;
+             return std::nullopt;
+         }},
         {{"--stats"}, "FILE", 1, both,
          "statistics for the surfaces, in the order given (the\n"
          "first file colours the first surface, and so on)",
@@ -275,6 +325,17 @@ const Option* find(const std::string& name, Program program)
 }
 
 }  // namespace
+
+subject_request figure_subject(const FigureOptions& figure)
+{
+    subject_request request;
+    request.dir = figure.subject;
+    request.hemi = figure.hemi;
+    request.surface = figure.surf;
+    request.overlays = figure.overlays;
+    request.annotations = figure.annotations;
+    return request;
+}
 
 std::optional<QSize> parse_size(const QString& text, int limit)
 {

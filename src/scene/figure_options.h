@@ -5,6 +5,7 @@
 #pragma once
 
 #include "scene_state.h"
+#include "subject_files.h"
 
 #include <QColor>
 #include <QSet>
@@ -50,6 +51,16 @@ struct FigureOptions {
     std::optional<QColor> colour;
     float opacity = 1.0f;
     bool legend = false;
+    // A FreeSurfer subject folder, its hemispheres (lh, rh or both) and
+    // surface; overlays (statistics) and annotations by name or, with one
+    // hemisphere, by path.
+    QString subject;
+    QString hemi = QStringLiteral("both");
+    QString surf = QStringLiteral("inflated");
+    QStringList overlays;
+    QStringList annotations;
+    // Overlapping left and right surfaces drawn apart along x.
+    bool hemisphereOffset = true;
     // A scene file to start from; the options given beside it override it.
     QString scene;
     // The long names of the options given, for what overrides a scene.
@@ -78,6 +89,10 @@ inline int labels_surface(qsizetype i, std::size_t count)
 {
     return count == 0 ? -1 : int(std::min<std::size_t>(std::size_t(i), count - 1));
 }
+
+// The subject the options name (folder, hemispheres, surface, overlays,
+// annotations).
+subject_request figure_subject(const FigureOptions& figure);
 
 // "WxH" with both positive and at most `limit`.
 std::optional<QSize> parse_size(const QString& text, int limit);

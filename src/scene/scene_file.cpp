@@ -178,6 +178,9 @@ QByteArray scene_to_json(const scene_state& scene, const QString& folder)
     if (scene.pick.surface >= 0)
         root["pick"] = QJsonObject{{"surface", scene.pick.surface}, {"vertex", scene.pick.vertex}};
     root["legend"] = scene.legend;
+    // Only when off: older scenes, without the key, keep it on.
+    if (!scene.hemisphere_offset)
+        root["hemisphereOffset"] = false;
     if (scene.legend_surface >= 0)
         root["legendSurface"] = scene.legend_surface;
     root["background"] = scene.background.name();
@@ -519,6 +522,7 @@ bool scene_from_json(const QByteArray& text, const QString& folder, scene_state*
             read.pick = pick_state();
     }
     read.legend = r.boolean(root, "legend", QString(), true);
+    read.hemisphere_offset = r.boolean(root, "hemisphereOffset", QString(), true);
     read.legend_surface =
         r.integer(root, "legendSurface", QString(), -1, -1, std::max(surfaceCount - 1, 0));
     if (const std::optional<QColor> background = r.colour(root, "background", QString()))

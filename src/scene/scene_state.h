@@ -114,6 +114,8 @@ struct scene_state {
     // The surface whose column the legend describes; -1: the first coloured.
     int legend_surface = -1;
     QColor background{0, 0, 0};
+    // Overlapping left and right surfaces drawn apart along x.
+    bool hemisphere_offset = true;
     std::optional<camera_state> camera;
     // The view's size in pixels; empty when not known.
     QSize view_size;

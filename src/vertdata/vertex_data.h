@@ -66,6 +66,12 @@ Status output_mgh_data(const char *filename, const std::vector<vertex_column> &c
 // base64-encoded.
 Status output_gifti_data(const char *filename, const std::vector<vertex_column> &columns);
 
+// Writes one value per vertex as a FreeSurfer curv file (the current form,
+// with the magic number); n_faces is the surface's triangle count, which
+// FreeSurfer's readers keep but do not check.
+Status output_freesurfer_curv(const char *filename, const std::vector<float> &values,
+                              int n_faces);
+
 // The column name a curv file's values get: its base name after the
 // hemisphere ("thickness" for "lh.thickness").
 std::string curv_column_name(const char *filename);

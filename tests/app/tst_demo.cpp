@@ -1,4 +1,4 @@
-// The demo's sample data, opened as ./run-demo opens it: the surface, its
+// The demo's sample data, opened as `./run-demo brain` opens it: the surface, its
 // statistics and the landmarks must all load, and colouring by a column
 // must show the colour bar on the surface.
 #include "BrainQuarter.h"

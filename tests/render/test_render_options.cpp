@@ -6,6 +6,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <string>
 #include <vector>
 
@@ -142,7 +146,8 @@ TEST(RenderOptions, HelpNamesEveryOption)
          {"--output", "--stats", "--column", "--colourbar", "--colourbar-dir", "--limits",
           "--threshold", "--underlay", "--legend", "--tags", "--tag-radius", "--view", "--layout",
           "--projection", "--size", "--background", "--colour", "--opacity", "--samples",
-          "--batch", "--help", "--labels", "--outline", "--label-opacity"})
+          "--batch", "--help", "--labels", "--outline", "--label-opacity", "--subject", "--hemi",
+          "--surf", "--overlay", "--annot", "--no-hemi-offset"})
         EXPECT_TRUE(help.contains(option)) << option;
 }
 
@@ -164,4 +169,57 @@ TEST(RenderOptions, ParcellationsGoOnTheirSurfacesWithTheirLook)
     EXPECT_EQ(scene.surfaces[0].parcellations[0].opacity, 0.25f);
     EXPECT_THAT(refusal({"a.obj", "--label-opacity", "2"}), HasSubstr("--label-opacity"));
     EXPECT_THAT(refusal({"a.obj", "--labels"}), HasSubstr("--labels"));
+}
+
+TEST(RenderOptions, ASubjectsHemispheresComeWithTheirCurvatureOverlaysAndParcellations)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("surf") && QDir(dir.path()).mkpath("label"));
+    for (const char* name : {"surf/lh.white", "surf/rh.white", "surf/lh.curv", "surf/rh.curv",
+                             "surf/lh.thickness", "label/lh.aparc.annot"}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const std::string subject = dir.path().toStdString();
+    const FigureOptions figure = parsed({"--subject", subject, "--surf", "white", "--overlay",
+                                         "thickness", "--annot", "aparc", "--no-hemi-offset",
+                                         "--limits", "1", "4", "-o", "x.png"});
+    gyroscene::scene_state scene;
+    QStringList warnings;
+    apply_figure_options(figure, &scene, &warnings);
+    ASSERT_EQ(scene.surfaces.size(), 2u);
+    const gyroscene::surface_state& lh = scene.surfaces[0];
+    EXPECT_EQ(lh.path, dir.filePath("surf/lh.white"));
+    EXPECT_EQ(lh.hemisphere, gyroscene::Hemisphere::Left);
+    ASSERT_EQ(lh.statistics.size(), 2u);
+    EXPECT_EQ(lh.statistics[0].path, dir.filePath("surf/lh.curv"));
+    EXPECT_EQ(lh.underlay_file, 0);
+    EXPECT_EQ(lh.underlay_column, "curv");
+    EXPECT_EQ(lh.coloured_file, 1);
+    EXPECT_EQ(lh.statistics[1].columns.at(0).limits, std::make_pair(1.0f, 4.0f));
+    ASSERT_EQ(lh.parcellations.size(), 1u);
+    // The right has no overlay and no annotation: its curvature alone.
+    const gyroscene::surface_state& rh = scene.surfaces[1];
+    EXPECT_EQ(rh.hemisphere, gyroscene::Hemisphere::Right);
+    EXPECT_EQ(rh.coloured_file, -1);
+    EXPECT_EQ(rh.underlay_file, 0);
+    EXPECT_TRUE(rh.parcellations.empty());
+    EXPECT_FALSE(scene.hemisphere_offset);
+    EXPECT_EQ(warnings, QStringList({"Subject: no overlay " + dir.filePath("surf/rh.thickness"),
+                                     "Subject: no parcellation " +
+                                         dir.filePath("label/rh.aparc.annot")}));
+
+    EXPECT_THAT(refusal({"--subject", subject, "--overlay", "/x/lh.thick", "-o", "x.png"}),
+                HasSubstr("single --hemi"));
+    EXPECT_THAT(refusal({"--subject", subject, "--hemi", "left", "-o", "x.png"}),
+                HasSubstr("--hemi is lh, rh or both"));
+    parsed({"--subject", subject, "--hemi", "lh", "--overlay", "/x/lh.thick", "-o", "x.png"});
+
+    // No surface of the subject at all: nothing to draw, said with why.
+    FigurePlan plan;
+    QString error;
+    EXPECT_FALSE(plan_figure(parsed({"--subject", subject, "--surf", "pial", "-o", "x.png"}), &plan,
+                             &error));
+    EXPECT_EQ(error, "no surface to draw: Subject: no surface " + dir.filePath("surf/lh.pial") +
+                         "; Subject: no surface " + dir.filePath("surf/rh.pial"));
 }

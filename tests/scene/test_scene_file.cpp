@@ -42,6 +42,7 @@ scene_state fullScene(const QString& folder)
     scene.legend = false;
     scene.legend_surface = 0;
     scene.background = QColor(255, 255, 255);
+    scene.hemisphere_offset = false;
     camera_state camera;
     camera.projection = Projection::Orthographic;
     camera.position[0] = 1.5f;
@@ -78,6 +79,14 @@ TEST(SceneFile, RoundTripKeepsEveryFieldAndWritesStableText)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), scene_to_json(read, dir.path()));
+
+    // The hemispheres' offset is on unless the scene says off; only "off"
+    // is written, so scenes from before it read and write as they did.
+    scene_state plain;
+    const QByteArray text = scene_to_json(plain, dir.path());
+    EXPECT_FALSE(text.contains("hemisphereOffset"));
+    ASSERT_TRUE(scene_from_json(text, dir.path(), &read, &error));
+    EXPECT_TRUE(read.hemisphere_offset);
 }
 
 TEST(SceneFile, PathsInsideTheFolderAreRelativeOthersAbsolute)
