@@ -79,12 +79,14 @@ BrainQuarter::BrainQuarter(QWidget* parent)
     setSpinEnabled(settings.value("view/spin", true).toBool());
 }
 
-// The root keeps the reference taken above for the life of the process.
+// The viewer's own hold on the root goes; whoever else placed nodes there
+// (the pick marker, the files' items) holds a reference of its own.
 BrainQuarter::~BrainQuarter()
 {
     setOverlaySceneGraph(nullptr);
     if (legendNodes)
         legendNodes->unref();
+    root->unref();
 }
 
 SoSeparator* BrainQuarter::getRootSeparator()

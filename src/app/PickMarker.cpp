@@ -10,6 +10,9 @@
 
 PickMarker::PickMarker(SoSeparator* root) : root(root)
 {
+    // The root may go with the viewer before the panel holding the marker.
+    if (root)
+        root->ref();
     // An annotation is drawn after the rest of the scene without the depth
     // test: the marker stays in sight behind the surface it sits on.
     node = new SoAnnotation;
@@ -34,6 +37,8 @@ PickMarker::~PickMarker()
 {
     setVisible(false);
     node->unref();
+    if (root)
+        root->unref();
 }
 
 void PickMarker::place(const SbVec3f& at, float size)

@@ -30,8 +30,8 @@ ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer, SceneDocument*
 
     QStringList headers;
     headers << tr("Title") << tr("Description");
-    // No Qt parent: the model lives until the process ends.
-    model = new TreeModel(headers, this);
+    // Deleted first in the destructor: items close while their panel stands.
+    model = new TreeModel(headers, this, this);
     rootItem = model->getRootItem();
     rootItem->setViewer(viewer);
     haveGeometry = false;
@@ -55,6 +55,12 @@ ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer, SceneDocument*
         for (int column = 0; column < model->columnCount(QModelIndex()); ++column)
             ui.treeView->resizeColumnToContents(column);
     });
+}
+
+ResourceForm::~ResourceForm()
+{
+    ui.treeView->setModel(nullptr);
+    delete model;
 }
 
 QSize ResourceForm::sizeHint() const

@@ -30,6 +30,7 @@ class ResourceForm : public QWidget
 public:
     // `document` is the window's; without one the panel makes its own.
     ResourceForm(QWidget* parent, BrainQuarter* viewer, SceneDocument* document = nullptr);
+    ~ResourceForm() override;
     SceneDocument* document() const;
 
     // At least the form's designed width: the tree view's own hint is too
