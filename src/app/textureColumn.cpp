@@ -13,6 +13,7 @@
 
 #include <Inventor/nodes/SoGroup.h>
 #include <Inventor/nodes/SoSwitch.h>
+#include <Inventor/nodes/SoTextureCoordinate2.h>
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -105,23 +106,50 @@ void textureColumn::fillTextureVector(const ColourBarList& list)
 
 bool textureColumn::loadTextureColumn(zelVertstatsFile* file, const QString& name, int index)
 {
-    setData(0, name);
+    std::vector<float> column;
     bool found = false;
-    values.clear();
     if (file) {
         try {
-            values = file->getDataColumn(static_cast<std::int32_t>(index));
+            column = file->getDataColumn(static_cast<std::int32_t>(index));
             found = true;
         } catch (const zelVertstatsFile::InvalidColumnError&) {
             // The file's row tells it, with the load's other warnings.
         }
     }
+    loadTextureColumn(std::move(column), name);
+    return found;
+}
 
+void textureColumn::loadTextureColumn(std::vector<float> columnValues, const QString& name)
+{
+    setData(0, name);
+    values = std::move(columnValues);
     const gyroscene::value_range range = gyroscene::finite_range(values);
     rangeLower = range.lower;
     rangeUpper = range.upper;
     scaleTexture(range.lower, range.upper);
-    return found;
+}
+
+void textureColumn::setCoordinatesWhenDrawn(bool onlyWhenDrawn)
+{
+    coordinatesWhenDrawn = onlyWhenDrawn;
+}
+
+void textureColumn::setDrawn(bool nowDrawn)
+{
+    if (nowDrawn == drawn)
+        return;
+    drawn = nowDrawn;
+    if (!coordinatesWhenDrawn)
+        return;
+    if (drawn) {
+        if (coordinatesStale)
+            fillCoordinates();
+        return;
+    }
+    // Emptying the field frees its values.
+    textureCoords->point.setNum(0);
+    coordinatesStale = true;
 }
 
 void textureColumn::attach(int file)
@@ -242,6 +270,9 @@ void textureColumn::scaleTexture(float lower, float upper)
 
 void textureColumn::fillCoordinates()
 {
+    coordinatesStale = coordinatesWhenDrawn && !drawn;
+    if (coordinatesStale)
+        return;
     // Coin reads one coordinate per surface vertex: vertices beyond the
     // column's values get the below-range coordinate rather than nothing.
     if (threshold <= 0.0f) {

@@ -50,6 +50,13 @@ public:
     // row `name` and maps the values with the limits set to their range.
     // False when the file has no such column; the row then has no values.
     bool loadTextureColumn(zelVertstatsFile* file, const QString& name, int index);
+    // The same with the values handed over (moved out of their file).
+    void loadTextureColumn(std::vector<float> columnValues, const QString& name);
+    // A column of a statistics file holds texture coordinates only while its
+    // file draws it: on a large surface each column's would cost as much as
+    // its values. Columns on their own keep theirs at all times.
+    void setCoordinatesWhenDrawn(bool onlyWhenDrawn);
+    void setDrawn(bool drawn);
     // Takes the bars from the listing and prints the directory and each bar.
     void fillTextureVector(const ColourBarList& colourBars);
     void scaleTexture(float lower, float upper);
@@ -118,6 +125,10 @@ private:
 
     SoTextureCoordinate2* textureCoords;
     std::vector<float> values;
+    bool coordinatesWhenDrawn = false;
+    bool drawn = false;
+    // Limits or threshold moved while the coordinates were not kept.
+    bool coordinatesStale = false;
     float lowerLimit = 0.0f;
     float upperLimit = 0.0f;
     SoGroup* group;

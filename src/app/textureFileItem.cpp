@@ -137,7 +137,7 @@ void textureFileItem::applyColouring(int surface)
         return;
     const int row = doc->colouringFile(surface) == id ? rowOf(doc->colouringColumn(surface)) : -1;
     const int before = columnSwitch->whichChild.getValue();
-    columnSwitch->whichChild = row >= 0 ? row : SO_SWITCH_NONE;
+    drawRow(row);
     if (before >= 0 && before != row)
         if (auto* column = qobject_cast<textureColumn*>(child(before)))
             column->setLegendShown(false);
@@ -171,18 +171,34 @@ void textureFileItem::getAllColumns()
     }
     // One listing of the texture directory serves every column of the file.
     const ColourBarList colourBars = shown > 0 ? ColourBarStore::list() : ColourBarList();
+    // The columns own the values from here on; the file keeps its header.
+    rowCount = statistics->getNumRows();
+    columnCount = statistics->getNumColumns();
+    std::vector<std::vector<float>> columns = statistics->takeAllColumns();
     for (std::size_t i = 0; i < shown; ++i) {
         textureColumn* column =
             new textureColumn(columnSwitch, columnValues, panel, this, colourBars);
         column->setVertexCount(vertices);
-        if (!column->loadTextureColumn(statistics, QString::fromStdString(names[i]),
-                                       static_cast<int>(i)))
+        column->setCoordinatesWhenDrawn(true);
+        if (i < columns.size())
+            column->loadTextureColumn(std::move(columns[i]), QString::fromStdString(names[i]));
+        else {
+            column->loadTextureColumn({}, QString::fromStdString(names[i]));
             warn(QStringLiteral("Warning: statistics column %1 (%2) does not exist")
                      .arg(i)
                      .arg(QString::fromStdString(names[i])));
+        }
         childList.append(column);
         connect(this, &TreeItem::setPickedPoint, column, &textureColumn::setPickInfo);
     }
+}
+
+void textureFileItem::drawRow(int row)
+{
+    columnSwitch->whichChild = row >= 0 && row < childList.size() ? row : SO_SWITCH_NONE;
+    for (int i = 0; i < childList.size(); ++i)
+        if (auto* column = qobject_cast<textureColumn*>(childList[i]))
+            column->setDrawn(i == row);
 }
 
 void textureFileItem::showColumn(int row)
@@ -200,7 +216,7 @@ void textureFileItem::showColumn(int row)
 // A file on its own, without a document: it alone decides its switch.
 void textureFileItem::drawColumn(int row)
 {
-    columnSwitch->whichChild = row;
+    drawRow(row);
     if (auto* column = qobject_cast<textureColumn*>(child(row)))
         column->setLegendShown(true);
 }
@@ -238,7 +254,7 @@ void textureFileItem::setShown(bool show)
     }
     if (auto* column = qobject_cast<textureColumn*>(child(columnSwitch->whichChild.getValue())))
         column->setLegendShown(false);
-    columnSwitch->whichChild = SO_SWITCH_NONE;
+    drawRow(-1);
 }
 
 void textureFileItem::releaseLayer()
@@ -282,7 +298,7 @@ QString textureFileItem::toolTip() const
     if (!lastError.isEmpty())
         return lastError;
     return filePath + "\n" +
-           tr("%1 rows, %2 columns").arg(statistics->getNumRows()).arg(statistics->getNumColumns());
+           tr("%1 rows, %2 columns").arg(rowCount).arg(columnCount);
 }
 
 QString textureFileItem::getFilePath() const

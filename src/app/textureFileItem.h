@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+
 class SoSeparator;
 class SoSwitch;
 class zelVertstatsFile;
@@ -78,6 +80,9 @@ private:
     // Standard error and the warnings of this load.
     void warn(const QString& line);
     void drawColumn(int row);
+    // The switch shows column `row` (none when negative), which alone keeps
+    // texture coordinates.
+    void drawRow(int row);
     // The document's choice of what colours the surface, onto the switch.
     void applyColouring(int surface);
     void applyShown(int changed);
@@ -85,7 +90,10 @@ private:
 
     SoSeparator* targetSeparator;
     SoSwitch* columnSwitch;
+    // After the read it keeps the header; the columns own the values.
     zelVertstatsFile* statistics;
+    std::int32_t rowCount = 0;
+    std::int32_t columnCount = 0;
     QString lastError;
     QStringList lastWarnings;
     QString filePath;

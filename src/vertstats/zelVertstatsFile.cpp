@@ -91,6 +91,13 @@ std::vector<float> zelVertstatsFile::getDataColumn(std::int32_t index) const {
     return data[static_cast<std::size_t>(index)];
 }
 
+std::vector<std::vector<float>> zelVertstatsFile::takeAllColumns() {
+    std::vector<std::vector<float>> columns = std::move(data);
+    data.assign(columns.size(), {});
+    numRows = 0;
+    return columns;
+}
+
 std::vector<float> zelVertstatsFile::getDataColumn(std::string name) const {
     if (numColumns == 0)
         throw InvalidColumnError();

@@ -75,6 +75,9 @@ public:
     std::vector<float> getDataColumn(std::string name) const;
     // Every column, in column order.
     std::vector<std::vector<float>> getAllColumns() const;
+    // Every column, in column order, moved out rather than copied: the object
+    // keeps its header and column names and has no rows afterwards.
+    std::vector<std::vector<float>> takeAllColumns();
     std::int32_t getNumColumns() const { return numColumns; }
     std::int32_t getNumRows() const { return numRows; }
 

@@ -585,7 +585,14 @@ private slots:
         QCOMPARE(item->data(0).toString(), QString("short"));
         QCOMPARE(separator->getNumChildren(), nodes + 1);
         QVERIFY(separator->getChild(0) == item->getSwitch());
+        // Only the column drawn holds texture coordinates, one per vertex.
         auto* column = qobject_cast<textureColumn*>(item->child(0));
+        auto* other = qobject_cast<textureColumn*>(item->child(1));
+        QCOMPARE(column->getTextureCoordinates()->point.getNum(), 0);
+        item->showColumn(1);
+        QCOMPARE(other->getTextureCoordinates()->point.getNum(), 5);
+        item->showColumn(0);
+        QCOMPARE(other->getTextureCoordinates()->point.getNum(), 0);
         QCOMPARE(column->getTextureCoordinates()->point.getNum(), 5);
         QCOMPARE(t(*column, 2), 1.0f);
         QCOMPARE(t(*column, 4), 0.01f);

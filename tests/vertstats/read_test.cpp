@@ -49,6 +49,13 @@ TEST_F(ReadTest, WorkedExampleNewStyle) {
     EXPECT_EQ(f.getHeaderValue("source"), "surface one\n");
     EXPECT_THROW(f.getHeaderIterator("history:x"), zelVertstatsFile::HeaderNotFoundError);
     EXPECT_EQ(f.getAllColumns().size(), 2u);
+
+    // Taking the columns leaves the names and header, and no rows.
+    EXPECT_EQ(f.takeAllColumns(), (std::vector<Column>{{0.5f, 2.0f}, {1.0f, 3.25f}}));
+    EXPECT_EQ(f.getNumRows(), 0);
+    EXPECT_EQ(f.getDataHeader(), (Names{"A", "B"}));
+    EXPECT_EQ(f.getDataColumn(0), Column{});
+    EXPECT_EQ(f.getHeaderValue("source"), "surface one\n");
 }
 
 TEST_F(ReadTest, SameRowsAsOldStyle) {
