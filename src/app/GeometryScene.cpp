@@ -282,6 +282,9 @@ bool GeometryScene::followDocumentPath(QString* error)
     const QString wanted = state->path;
     QFile file(wanted);
     QString why;
+    // The index reads the points while it builds: it lets them go first.
+    if (SoIndexedFaceSet* faces = faceSet(); faces && viewer)
+        viewer->pickIndex().removeSurface(faces);
     if (!surface->switchPoints(file, &why)) {
         std::cerr << "Cannot switch to " << wanted.toLocal8Bit().constData() << ": "
                   << why.toLocal8Bit().constData() << std::endl;
@@ -289,6 +292,8 @@ bool GeometryScene::followDocumentPath(QString* error)
             *error = why;
         // The document names the file drawn.
         doc->setSurfacePath(id, filePath);
+        if (viewer)
+            indexForPicking();
         return false;
     }
     filePath = wanted;

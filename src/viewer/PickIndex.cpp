@@ -54,8 +54,8 @@ bool PickIndex::addSurface(SoIndexedFaceSet* faceSet, const SoCoordinate3* coord
         if (left > 3 && index[i + 3] != -1)
             return false;
     }
-    surface->pendingCoordinates = const_cast<SoCoordinate3*>(coordinates);
-    surface->pendingCoordinates->ref();
+    surface->coordinates = const_cast<SoCoordinate3*>(coordinates);
+    surface->coordinates->ref();
     surface->pending = true;
     faceSet->ref();
     surfaces[faceSet] = std::move(surface);
@@ -68,12 +68,14 @@ void PickIndex::removeSurface(const SoNode* faceSet)
     auto it = surfaces.find(faceSet);
     if (it == surfaces.end())
         return;
+    // A build still reading the nodes finishes before they may go.
+    if (it->second->built.valid())
+        it->second->built.wait();
     SoIndexedFaceSet* node = it->second->faceSet;
-    SoCoordinate3* coordinates = it->second->pendingCoordinates;
+    SoCoordinate3* coordinates = it->second->coordinates;
     surfaces.erase(it);
     node->unref();
-    if (coordinates)
-        coordinates->unref();
+    coordinates->unref();
 }
 
 void PickIndex::setSurfaceHidden(const SoNode* faceSet, bool hidden)
@@ -103,38 +105,24 @@ void PickIndex::startBuilding()
         if (!surface->pending)
             continue;
         surface->pending = false;
-        // The nodes belong to this thread: the build gets copies, freed
-        // once it is done. The hierarchy itself keeps none: a pick hands it
-        // the surface's own fields again.
+        // The build reads the surface's own fields on the worker thread.
+        // Both nodes stay referenced until it is done, and whoever changes
+        // the surface's points or faces removes it here first, which waits
+        // for the build: the fields are only read meanwhile.
         const SoMFInt32& coordIndex = surface->faceSet->coordIndex;
-        const int32_t nIndices = coordIndex.getNum();
-        const int32_t* index = coordIndex.getValues(0);
-        std::vector<int32_t> corners;
-        corners.reserve(std::size_t(nIndices / 4 + 1) * 3);
-        for (int32_t i = 0; i + 3 <= nIndices; i += 4)
-            corners.insert(corners.end(), index + i, index + i + 3);
-        const SoMFVec3f& field = surface->pendingCoordinates->point;
-        const SbVec3f* values = field.getValues(0);
-        std::vector<float> points(std::size_t(field.getNum()) * 3);
-        for (int32_t i = 0; i < field.getNum(); ++i)
-            for (int a = 0; a < 3; ++a)
-                points[std::size_t(i) * 3 + a] = values[i][a];
-        surface->pendingCoordinates->unref();
-        surface->pendingCoordinates = nullptr;
-        surface->built = std::async(std::launch::async,
-                                    [points = std::move(points),
-                                     corners = std::move(corners)]() mutable {
-                                        // Moved out so that the copies go when the build is done,
-                                        // not with the future holding this function.
-                                        const std::vector<float> p = std::move(points);
-                                        const std::vector<int32_t> c = std::move(corners);
-                                        auto bvh = std::make_shared<TriangleBvh>();
-                                        // Too large to index: Coin picks it, as before the index.
-                                        if (!bvh->build({p.data(), c.data(), 3, int32_t(c.size() / 3)}))
-                                            return std::shared_ptr<const TriangleBvh>();
-                                        return std::shared_ptr<const TriangleBvh>(std::move(bvh));
-                                    })
-                             .share();
+        const SoMFVec3f& points = surface->coordinates->point;
+        TriangleBvh::Mesh mesh;
+        mesh.points = points.getNum() > 0 ? points.getValues(0)[0].getValue() : nullptr;
+        mesh.corners = coordIndex.getValues(0);
+        mesh.stride = 4;
+        mesh.triangles = (coordIndex.getNum() + 1) / 4;
+        surface->built = std::async(std::launch::async, [mesh]() {
+                             auto bvh = std::make_shared<TriangleBvh>();
+                             // Too large to index: Coin picks it, as before the index.
+                             if (!bvh->build(mesh))
+                                 return std::shared_ptr<const TriangleBvh>();
+                             return std::shared_ptr<const TriangleBvh>(std::move(bvh));
+                         }).share();
     }
 }
 

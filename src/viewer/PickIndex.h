@@ -32,10 +32,9 @@ public:
         // Every face is three corners and a -1, so triangle t starts at
         // 4 t in coordIndex (its first corner is the vertex a pick reports).
         std::shared_future<std::shared_ptr<const TriangleBvh>> built;
-        // Copied for the build only in startBuilding, after the first frame
-        // (until then the index costs the start-up no memory), and only
-        // while it runs.
-        SoCoordinate3* pendingCoordinates = nullptr;  // referenced while pending
+        // Read by the build on its worker thread, in place (nothing is
+        // copied), from startBuilding, after the first frame.
+        SoCoordinate3* coordinates = nullptr;  // referenced while indexed
         bool pending = false;
 
         // The index, or null while it is being built (or when the surface
@@ -48,8 +47,10 @@ public:
     PickIndex(const PickIndex&) = delete;
     PickIndex& operator=(const PickIndex&) = delete;
 
-    // Takes the triangles of faceSet (drawn with coordinates) for indexing;
-    // they are copied when the build starts. Returns false, indexing nothing, when a face is not a triangle or an
+    // Takes the triangles of faceSet (drawn with coordinates) for indexing,
+    // read in place when the build starts: a caller that changes either
+    // node's fields removes the surface first (which waits for a build
+    // still running) and adds it again afterwards. Returns false, indexing nothing, when a face is not a triangle or an
     // index is out of range: Coin then picks that surface as before. Adding
     // a surface again replaces its index (the way to rebuild it after its
     // points or faces have changed).

@@ -81,16 +81,31 @@ bool TriangleBvh::build(const Mesh& mesh)
         return &mesh.points[std::size_t(mesh.corners[std::size_t(mesh.stride) * std::size_t(t) + k]) * 3];
     };
 
-    std::vector<Box> boxes(static_cast<std::size_t>(n));
-    std::vector<float> centres(std::size_t(n) * 3);
-    Box all;
-    for (int32_t t = 0; t < n; ++t) {
+    // Triangle boxes come from the corners whenever they are needed, and the
+    // centres are kept as 16-bit fractions of the whole box: 6 bytes per
+    // triangle while building instead of 36, on surfaces of millions.
+    auto triangleBox = [&](uint32_t t) {
+        Box box;
         for (int k = 0; k < 3; ++k)
-            boxes[t].grow(corner(t, k));
-        for (int a = 0; a < 3; ++a)
-            centres[3 * t + a] = 0.5f * (boxes[t].lo[a] + boxes[t].hi[a]);
-        all.grow(boxes[t]);
+            box.grow(corner(int32_t(t), k));
+        return box;
+    };
+    Box all;
+    for (int32_t t = 0; t < n; ++t)
+        all.grow(triangleBox(uint32_t(t)));
+    float toGrid[3];
+    for (int a = 0; a < 3; ++a)
+        toGrid[a] = all.hi[a] > all.lo[a] ? 65535.0f / (all.hi[a] - all.lo[a]) : 0.0f;
+    std::vector<uint16_t> centres(std::size_t(n) * 3);
+    for (int32_t t = 0; t < n; ++t) {
+        const Box box = triangleBox(uint32_t(t));
+        for (int a = 0; a < 3; ++a) {
+            const float centre = 0.5f * (box.lo[a] + box.hi[a]);
+            centres[3 * std::size_t(t) + a] =
+                uint16_t(std::clamp((centre - all.lo[a]) * toGrid[a] + 0.5f, 0.0f, 65535.0f));
+        }
     }
+    auto centre = [&](uint32_t t, int axis) { return int32_t(centres[3 * std::size_t(t) + axis]); };
     // Boxes grow by a little more than the widened triangles reach.
     const float pad = 1e-4f * std::sqrt((all.hi[0] - all.lo[0]) * (all.hi[0] - all.lo[0]) +
                                         (all.hi[1] - all.lo[1]) * (all.hi[1] - all.lo[1]) +
@@ -105,40 +120,54 @@ bool TriangleBvh::build(const Mesh& mesh)
     while (!tasks.empty()) {
         const Task task = tasks.back();
         tasks.pop_back();
-        Box bounds, centroids;
+        int32_t centreLo[3] = {65535, 65535, 65535}, centreHi[3] = {0, 0, 0};
+        for (int32_t i = task.begin; i < task.end; ++i)
+            for (int a = 0; a < 3; ++a) {
+                centreLo[a] = std::min(centreLo[a], centre(order[i], a));
+                centreHi[a] = std::max(centreHi[a], centre(order[i], a));
+            }
+        const int32_t count = task.end - task.begin;
+        // The widest axis in space, not on the grid: the grid's steps differ per axis.
+        int axis = 0;
+        auto spread = [&](int a) { return toGrid[a] > 0 ? (centreHi[a] - centreLo[a]) / toGrid[a] : 0.0f; };
+        for (int a = 1; a < 3; ++a)
+            if (spread(a) > spread(axis))
+                axis = a;
+        const int32_t extent = centreHi[axis] - centreLo[axis];
+        const bool binned = count > kLeafSize && extent > 0;
+
+        // The bins' boxes make the node's box: each triangle's box is made once a level.
+        Box bounds;
+        Box binBox[kBins];
+        int32_t binCount[kBins] = {};
+        const float scale = binned ? float(kBins) / float(extent) : 0.0f;
+        auto binOf = [&](uint32_t t) {
+            return std::min(kBins - 1, int(float(centre(t, axis) - centreLo[axis]) * scale));
+        };
         for (int32_t i = task.begin; i < task.end; ++i) {
-            bounds.grow(boxes[order[i]]);
-            centroids.grow(&centres[3 * std::size_t(order[i])]);
+            if (!binned) {
+                bounds.grow(triangleBox(order[i]));
+                continue;
+            }
+            const int b = binOf(order[i]);
+            ++binCount[b];
+            binBox[b].grow(triangleBox(order[i]));
         }
+        if (binned)
+            for (const Box& box : binBox)
+                bounds.grow(box);
         Node& node = nodes[std::size_t(task.node)];
         for (int a = 0; a < 3; ++a) {
             node.lo[a] = bounds.lo[a] - pad;
             node.hi[a] = bounds.hi[a] + pad;
         }
-        const int32_t count = task.end - task.begin;
         node.packed = uint32_t(task.begin) << 4 | uint32_t(count);
         if (count <= kLeafSize)
             continue;
 
-        int axis = 0;
-        for (int a = 1; a < 3; ++a)
-            if (centroids.hi[a] - centroids.lo[a] > centroids.hi[axis] - centroids.lo[axis])
-                axis = a;
-        const float extent = centroids.hi[axis] - centroids.lo[axis];
         int32_t middle = task.begin + count / 2;
-        if (extent > 0) {
+        if (binned) {
             // Binned surface-area heuristic along the widest axis.
-            Box binBox[kBins];
-            int32_t binCount[kBins] = {};
-            const float scale = kBins / extent;
-            auto binOf = [&](uint32_t t) {
-                return std::min(kBins - 1, int((centres[3 * std::size_t(t) + axis] - centroids.lo[axis]) * scale));
-            };
-            for (int32_t i = task.begin; i < task.end; ++i) {
-                const int b = binOf(order[i]);
-                ++binCount[b];
-                binBox[b].grow(boxes[order[i]]);
-            }
             float rightArea[kBins];
             int32_t rightCount[kBins];
             Box right;
@@ -174,7 +203,7 @@ bool TriangleBvh::build(const Mesh& mesh)
             middle = task.begin + count / 2;
             std::nth_element(order.begin() + task.begin, order.begin() + middle, order.begin() + task.end,
                              [&](uint32_t a, uint32_t b) {
-                                 return centres[3 * std::size_t(a) + axis] < centres[3 * std::size_t(b) + axis];
+                                 return centre(a, axis) < centre(b, axis);
                              });
         }
         const int32_t leftChild = int32_t(nodes.size());

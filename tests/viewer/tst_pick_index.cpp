@@ -413,13 +413,13 @@ private slots:
             QCOMPARE(b.hit, a.hit);
             QCOMPARE(b.lines, a.lines);
         }
-        // The triangles are copied only when the build starts (after the
-        // first frame); the points' node is held until then.
+        // The build reads the nodes in place: the points' node is held for
+        // as long as the surface is indexed.
         QCOMPARE(coordinates->getRefCount(), held + 1);
         unbuilt.startBuilding();
-        QCOMPARE(coordinates->getRefCount(), held);
         unbuilt.waitUntilBuilt();
         QVERIFY(unbuilt.isReady(surface));
+        QCOMPARE(coordinates->getRefCount(), held + 1);
         // Points moved after indexing: the index no longer stands for the
         // surface and Coin picks it, at its new size.
         viewer->pickIndex().waitUntilBuilt();
