@@ -58,6 +58,7 @@
 #include <iostream>
 #include <unistd.h>
 #include <map>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <time.h>
 #include <vector>
@@ -498,6 +499,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
                      "resident before opening %.1f MB, after closing %.1f MB (private %.1f, %.1f MB)\n",
                      rssWindow, rssClosed, anonWindow, anonymousMb());
+        // What is still allocated, ours or the GL driver's (heaptrack tells whose).
+        const struct mallinfo2 heap = mallinfo2();
+        std::fprintf(stderr, "heap in use after closing %.1f MB, free in the heap %.1f MB\n",
+                     double(heap.uordblks + heap.hblkhd) / 1048576.0, double(heap.fordblks) / 1048576.0);
     }
 
     // Building the six nodes from a record already in memory.
