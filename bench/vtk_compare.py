@@ -15,7 +15,9 @@ programs; medians of --runs, with the one-minute load average beside each.
         [--runs 3] [--levels 7,8,9] [--work /tmp/gyrolux-vtk] [--before]
 
 --before adds gyrolux with Coin's own face-set drawing (app_timing
---coin-drawing). Needs python3-vtk9 (see bench/README.md).
+--coin-drawing); --baseline BUILD_DIR adds another build's app_timing (an
+older commit), so that before and after are measured in one sitting.
+Needs python3-vtk9 (see bench/README.md).
 """
 import argparse
 import json
@@ -171,6 +173,8 @@ def main():
     parser.add_argument("--levels", default="7,8,9")
     parser.add_argument("--work", default="/tmp/gyrolux-vtk")
     parser.add_argument("--before", action="store_true")
+    parser.add_argument("--baseline", metavar="BUILD_DIR",
+                        help="also another build of gyrolux (an older commit), alternated with the rest")
     parser.add_argument("--vtk-child", nargs=2, metavar=("VTP", "COLOUR"), help=argparse.SUPPRESS)
     args = parser.parse_args()
     if args.vtk_child:
@@ -181,7 +185,11 @@ def main():
     subprocess.run(["cc", "-O2", "-shared", "-fPIC", "-o", os.path.join(WORK, "swap_logger.so"),
                     os.path.join(HERE, "swap_logger.c"), "-ldl"], check=True)
     timing = os.path.join(os.path.abspath(args.build), "tests/app/app_timing")
-    programs = ["gyrolux", "vtk"] + (["gyrolux-coin"] if args.before else [])
+    programs = (["gyrolux", "vtk"] + (["gyrolux-coin"] if args.before else []) +
+                (["baseline"] if args.baseline else []))
+    builds = {"gyrolux": timing, "gyrolux-coin": timing}
+    if args.baseline:
+        builds["baseline"] = os.path.join(os.path.abspath(args.baseline), "tests/app/app_timing")
     print(f"# {os.cpu_count()} cores; load average (1 min) beside each median", flush=True)
     for level in (int(v) for v in args.levels.split(",")):
         triangles = 20 * 4 ** level
@@ -201,7 +209,7 @@ def main():
                         command = [sys.executable, os.path.abspath(__file__), "--vtk-child", vtp,
                                    "1" if colour else "0"]
                     else:
-                        command = [timing, "--surface", obj, "--view", str(VIEW[0]), str(VIEW[1]),
+                        command = [builds[program], "--surface", obj, "--view", str(VIEW[0]), str(VIEW[1]),
                                    "--quick"] + (["--statistics", stats] if colour else [])
                         if program == "gyrolux-coin":
                             command.append("--coin-drawing")

@@ -352,6 +352,7 @@ int main(int argc, char** argv)
             app.processEvents(QEventLoop::AllEvents, 5);
     }
     const double rssWindow = residentMb();
+    const double heapWindow = double(mallinfo2().uordblks + mallinfo2().hblkhd) / 1048576.0;
     const double anonWindow = anonymousMb();
     const double cpuAtWindow = cpuNowMs();
     QElapsedTimer load;
@@ -501,8 +502,9 @@ int main(int argc, char** argv)
                      rssWindow, rssClosed, anonWindow, anonymousMb());
         // What is still allocated, ours or the GL driver's (heaptrack tells whose).
         const struct mallinfo2 heap = mallinfo2();
-        std::fprintf(stderr, "heap in use after closing %.1f MB, free in the heap %.1f MB\n",
-                     double(heap.uordblks + heap.hblkhd) / 1048576.0, double(heap.fordblks) / 1048576.0);
+        std::fprintf(stderr, "heap in use before opening %.1f MB, after closing %.1f MB; free in the heap %.1f MB\n",
+                     heapWindow, double(heap.uordblks + heap.hblkhd) / 1048576.0,
+                     double(heap.fordblks) / 1048576.0);
     }
 
     // Building the six nodes from a record already in memory.
