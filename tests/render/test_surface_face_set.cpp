@@ -150,6 +150,12 @@ protected:
         return root;
     }
 
+    static std::vector<unsigned char> pixelsOf(SoOffscreenRenderer& renderer)
+    {
+        const unsigned char* buffer = renderer.getBuffer();
+        return std::vector<unsigned char>(buffer, buffer + 160 * 120 * 3);
+    }
+
     std::vector<unsigned char> draw(SoSeparator* root)
     {
         root->ref();
@@ -157,8 +163,7 @@ protected:
         renderer.setComponents(SoOffscreenRenderer::RGB);
         renderer.getGLRenderAction()->setTransparencyType(SoGLRenderAction::SORTED_OBJECT_BLEND);
         EXPECT_TRUE(renderer.render(root));
-        const unsigned char* buffer = renderer.getBuffer();
-        std::vector<unsigned char> pixels(buffer, buffer + 160 * 120 * 3);
+        std::vector<unsigned char> pixels = pixelsOf(renderer);
         root->unref();
         return pixels;
     }
@@ -212,8 +217,7 @@ TEST_F(SurfaceFaceSetTest, BuffersFollowChangedPointsAndIndex)
     SoOffscreenRenderer renderer{SbViewportRegion(160, 120)};
     renderer.setComponents(SoOffscreenRenderer::RGB);
     ASSERT_TRUE(renderer.render(root));
-    const std::vector<unsigned char> before(renderer.getBuffer(),
-                                            renderer.getBuffer() + 160 * 120 * 3);
+    const std::vector<unsigned char> before = pixelsOf(renderer);
 
     // Narrowed (normals too) and half the triangles gone: a fresh drawing must differ
     // and match Coin's drawing of the same change.
@@ -225,8 +229,7 @@ TEST_F(SurfaceFaceSetTest, BuffersFollowChangedPointsAndIndex)
     ours->coordIndex.setNum(int(s.index.size()));
     ASSERT_TRUE(renderer.render(root));
     EXPECT_TRUE(ours->lastDrawnFromBuffers());
-    const std::vector<unsigned char> after(renderer.getBuffer(),
-                                           renderer.getBuffer() + 160 * 120 * 3);
+    const std::vector<unsigned char> after = pixelsOf(renderer);
     root->unref();
     ours->unref();
     EXPECT_TRUE(after != before);
@@ -244,8 +247,7 @@ TEST_F(SurfaceFaceSetTest, BuffersFollowChangedColours)
     SoOffscreenRenderer renderer{SbViewportRegion(160, 120)};
     renderer.setComponents(SoOffscreenRenderer::RGB);
     ASSERT_TRUE(renderer.render(root));
-    const std::vector<unsigned char> before(renderer.getBuffer(),
-                                            renderer.getBuffer() + 160 * 120 * 3);
+    const std::vector<unsigned char> before = pixelsOf(renderer);
     // Every vertex green now, as a parcellation's colours change in place.
     uint32_t* packed = packedColours->orderedRGBA.startEditing();
     for (std::size_t i = 0; i < s.points.size(); ++i)
@@ -253,8 +255,7 @@ TEST_F(SurfaceFaceSetTest, BuffersFollowChangedColours)
     packedColours->orderedRGBA.finishEditing();
     ASSERT_TRUE(renderer.render(root));
     EXPECT_TRUE(ours->lastDrawnFromBuffers());
-    const std::vector<unsigned char> after(renderer.getBuffer(),
-                                           renderer.getBuffer() + 160 * 120 * 3);
+    const std::vector<unsigned char> after = pixelsOf(renderer);
     root->unref();
     ours->unref();
     EXPECT_TRUE(after != before) << difference(after, before);
