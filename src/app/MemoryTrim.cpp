@@ -3,20 +3,44 @@
 #include "BrainQuarter.h"
 #include "MainWindow.h"
 #include "ResourceForm.h"
+#include "TreeItem.h"
 
 #include <malloc.h>
 
+namespace {
+struct TrimState {
+    bool trimPending = false;
+    bool renewPending = false;
+    bool hadLayers = false;
+};
+}  // namespace
+
 void trimMemoryAfterLayerChanges(MainWindow* window)
 {
-    // The flag lives as long as the window's connections.
-    auto* pending = new bool(false);
-    QObject::connect(window, &QObject::destroyed, [pending] { delete pending; });
-    QObject::connect(window->getResources(), &ResourceForm::layersChanged, window,
-                     [pending] { *pending = true; });
-    QObject::connect(window->getViewer(), &QOpenGLWidget::frameSwapped, window, [pending] {
-        if (!*pending)
+    // The state lives as long as the window's connections.
+    auto* state = new TrimState;
+    QObject::connect(window, &QObject::destroyed, [state] { delete state; });
+    ResourceForm* resources = window->getResources();
+    QObject::connect(resources, &ResourceForm::layersChanged, window, [state, resources] {
+        state->trimPending = true;
+        const bool haveLayers = resources->getRootItem()->childCount() > 0;
+        if (state->hadLayers && !haveLayers)
+            state->renewPending = true;
+        state->hadLayers = haveLayers;
+    });
+    BrainQuarter* viewer = window->getViewer();
+    QObject::connect(viewer, &QOpenGLWidget::frameSwapped, window, [state, viewer] {
+        if (state->renewPending) {
+            // The view is empty: what the GL driver kept for the closed
+            // surfaces goes with its context. The trim follows the new
+            // context's first frame.
+            state->renewPending = false;
+            viewer->renewContext();
             return;
-        *pending = false;
+        }
+        if (!state->trimPending)
+            return;
+        state->trimPending = false;
         malloc_trim(0);
     });
 }

@@ -6,6 +6,8 @@
 // in again with every query (the pick index checks that they have not
 // changed), so a surface's own index serves, read with its stride (4 for a
 // face set's coordIndex, whose faces end with -1).
+#include "PageAllocator.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -48,8 +50,9 @@ private:
         uint32_t first() const { return packed >> 4; }
         uint32_t count() const { return packed & 15u; }
     };
-    std::vector<uint32_t> order;  // triangles grouped by leaf
-    std::vector<Node> nodes;
+    // Built on the pick index's worker thread: see PageAllocator.
+    std::vector<uint32_t, PageAllocator<uint32_t>> order;  // triangles grouped by leaf
+    std::vector<Node, PageAllocator<Node>> nodes;
 };
 
 }  // namespace gyroview

@@ -29,6 +29,7 @@
 #include <Inventor/sensors/SoSensorManager.h>
 
 #include <GL/gl.h>
+#include <QCoreApplication>
 #include <QFile>
 #include <QOpenGLContext>
 #include <QResizeEvent>
@@ -405,6 +406,7 @@ void ViewerWidget::initializeGL()
     releaseCacheContext();
     d->cacheContext = SoGLCacheContextElement::getUniqueCacheContext();
     d->haveCacheContext = true;
+    ++d->contexts;
     d->renderManager->getGLRenderAction()->setCacheContext(d->cacheContext);
     d->contextGone = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] { releaseCacheContext(); });
     d->renderManager->reinitialize();
@@ -412,6 +414,22 @@ void ViewerWidget::initializeGL()
     // array in main memory, made in the first frame; drawing straight from
     // the nodes' arrays is as fast and starts sooner.
     gyroscene::set_buffer_rule(d->hints, reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+}
+
+void ViewerWidget::renewContext()
+{
+    if (!d->haveCacheContext)
+        return;
+    // The event a reparenting sends: QOpenGLWidget drops its context and
+    // framebuffer, makes new ones (initializeGL again) and asks for a frame.
+    QEvent windowChange(QEvent::WindowChangeInternal);
+    QCoreApplication::sendEvent(this, &windowChange);
+    update();
+}
+
+int ViewerWidget::contextCount() const
+{
+    return d->contexts;
 }
 
 void ViewerWidget::resizeGL(int, int)

@@ -85,6 +85,15 @@ public:
     // make an image that large.
     QImage renderImage(int scale = 1);
 
+    // Replaces the GL context with a new one and draws again. Mesa keeps
+    // what the largest draw needed (binned scenes, vertex caches, tens of
+    // megabytes on a surface of a million triangles) for as long as the
+    // context lives; a new context starts small. Coin's caches for the old
+    // one are let go as on reparenting.
+    void renewContext();
+    // Contexts this widget has had (1 after its first frame).
+    int contextCount() const;
+
 protected:
     void initializeGL() override;
     void resizeGL(int w, int h) override;

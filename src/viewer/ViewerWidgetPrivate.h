@@ -34,6 +34,7 @@ struct ViewerWidget::Private {
 
     uint32_t cacheContext = 0;
     bool haveCacheContext = false;
+    int contexts = 0;
     QMetaObject::Connection contextGone;
 
     // Redraws are limited to the display rate: spinning after a fast release

@@ -344,6 +344,16 @@ int main(int argc, char** argv)
     MainWindow window;
     trimMemoryAfterLayerChanges(&window);
     const double atWindow = msSinceProcessStart();
+    // Sized first, so that --close compares like with like.
+    window.resize(1000, 700);
+    if (viewWidth > 0 && viewHeight > 0) {
+        // The window grows by what the view lacks, docks and bars kept.
+        window.ensurePolished();
+        window.layout()->activate();
+        const QSize view = window.getViewer()->size();
+        window.resize(window.width() + viewWidth - view.width(),
+                      window.height() + viewHeight - view.height());
+    }
     // With --close the window is up and drawn before any file opens, as a
     // user's is, so that closing is measured against that.
     if (close) {
@@ -381,15 +391,6 @@ int main(int argc, char** argv)
         if (drawsToFirstFrame == 0)
             drawsToFirstFrame = viewer->frameCount();
     });
-    window.resize(1000, 700);
-    if (viewWidth > 0 && viewHeight > 0) {
-        // The window grows by what the view lacks, docks and bars kept.
-        window.ensurePolished();
-        window.layout()->activate();
-        const QSize view = window.getViewer()->size();
-        window.resize(window.width() + viewWidth - view.width(),
-                      window.height() + viewHeight - view.height());
-    }
     window.show();
     const double atShow = msSinceProcessStart();
     while (drawsToFirstFrame == 0)
@@ -487,15 +488,18 @@ int main(int argc, char** argv)
         TreeItem* rootItem = window.getResources()->getRootItem();
         while (rootItem->childCount() > 0)
             window.getResources()->closeLayer(rootItem->child(0));
-        // The emptied view drawn once more: buffers of closed surfaces go
-        // when their context is next current.
-        const quint64 drawn = viewer->frameCount();
+        // The emptied view is drawn, gets a new context and is drawn again
+        // (the heap is trimmed after that): waited for until no frame has
+        // come for a while.
         viewer->update();
-        QElapsedTimer wait;
+        QElapsedTimer wait, quiet;
         wait.start();
-        while (viewer->frameCount() == drawn && wait.elapsed() < 5000)
+        quiet.start();
+        for (quint64 drawn = viewer->frameCount(); quiet.elapsed() < 500 && wait.elapsed() < 10000;) {
             app.processEvents(QEventLoop::AllEvents, 5);
-        app.processEvents();
+            if (viewer->frameCount() != drawn)
+                drawn = viewer->frameCount(), quiet.restart();
+        }
         rssClosed = residentMb();
         std::fprintf(stderr,
                      "resident before opening %.1f MB, after closing %.1f MB (private %.1f, %.1f MB)\n",

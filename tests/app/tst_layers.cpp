@@ -5,6 +5,7 @@
 #include "GeometryNode.h"
 #include "GeometryScene.h"
 #include "LayerToggle.h"
+#include "MemoryTrim.h"
 #include "MainWindow.h"
 #include "PickIndex.h"
 #include "PickPanel.h"
@@ -404,6 +405,30 @@ private slots:
         QCOMPARE(pickAt(SbVec3f(4, 0, 0), &id), 4);
         QCOMPARE(id, b->getSurface()->getID());
         QCOMPARE(b->data(1).toString(), QString("Point: 4"));
+    }
+
+    // What the GL driver kept for the closed surfaces goes with the view's
+    // context: it is renewed when the last file closes, not before, and the
+    // next file is drawn in the new one.
+    void closingTheLastFileRenewsTheViewsContext()
+    {
+        makeWindow();
+        trimMemoryAfterLayerChanges(window.get());
+        QVERIFY(openQuietly(file("lh.obj")));
+        QVERIFY(openQuietly(file("marks.tag")));
+        showWindow();
+        const QColor surface = colourAt(SbVec3f(0, 0, 0));
+        QVERIFY(distance(surface, background()) > 40);
+        BrainQuarter* viewer = window->getViewer();
+        const int contexts = viewer->contextCount();
+        panel()->closeLayer(scene(0));
+        frame();
+        frame();
+        QCOMPARE(viewer->contextCount(), contexts);
+        panel()->closeLayer(root()->child(0));
+        QTRY_COMPARE(viewer->contextCount(), contexts + 1);
+        QVERIFY(openQuietly(file("lh.obj")));
+        QVERIFY(distance(colourAt(SbVec3f(0, 0, 0)), surface) < 20);
     }
 
     void closingTheTargetHandsStatisticsToAnotherSurface()

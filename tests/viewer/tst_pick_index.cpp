@@ -25,6 +25,7 @@
 #include <Inventor/nodes/SoSeparator.h>
 
 #include <QTemporaryDir>
+#include <QVector3D>
 #include <QtTest>
 
 #include <cmath>
@@ -322,6 +323,69 @@ private slots:
         gyroview::IndexedRayPick shown(region, &viewer->pickIndex());
         shown.setPoint(at);
         QCOMPARE(describe(shown).shape, static_cast<const SoNode*>(outer));
+    }
+
+    // A surface whose index arrays are megabytes (kept in mapped pages):
+    // asked as the pick asks (again from where it reached while no
+    // candidate is really hit), the index finds the nearest hit that testing
+    // every triangle finds, and nothing where the ray passes the surface.
+    void largeIndexFindsNearestTriangle()
+    {
+        const int side = 400;  // 320,000 triangles over a wavy square
+        std::vector<float> points;
+        for (int j = 0; j <= side; ++j)
+            for (int i = 0; i <= side; ++i)
+                points.insert(points.end(), {float(i), float(j), 4.0f * std::sin(0.05f * float(i * j))});
+        std::vector<int32_t> corners;
+        for (int j = 0; j < side; ++j)
+            for (int i = 0; i < side; ++i) {
+                const int32_t a = j * (side + 1) + i, b = a + 1, c = a + side + 1, d = c + 1;
+                corners.insert(corners.end(), {a, b, d, a, d, c});
+            }
+        const gyroview::TriangleBvh::Mesh mesh{points.data(), corners.data(), 3, int32_t(corners.size() / 3)};
+        gyroview::TriangleBvh bvh;
+        QVERIFY(bvh.build(mesh));
+        // Distance along the ray to triangle t, or -1 when it misses.
+        auto distance = [&](const QVector3D& o, const QVector3D& d, int t) {
+            auto point = [&](int k) {
+                const float* p = &points[3 * std::size_t(corners[3 * std::size_t(t) + k])];
+                return QVector3D(p[0], p[1], p[2]);
+            };
+            const QVector3D p0 = point(0), e1 = point(1) - p0, e2 = point(2) - p0, s = o - p0;
+            const QVector3D h = QVector3D::crossProduct(d, e2), q = QVector3D::crossProduct(s, e1);
+            const float det = QVector3D::dotProduct(e1, h);
+            if (std::abs(det) < 1e-12f)
+                return -1.0f;
+            const float u = QVector3D::dotProduct(s, h) / det, v = QVector3D::dotProduct(d, q) / det;
+            const float along = QVector3D::dotProduct(e2, q) / det;
+            return u >= 0 && v >= 0 && u + v <= 1 && along > 0 ? along : -1.0f;
+        };
+        std::mt19937 random(11);
+        std::uniform_real_distribution<float> across(-20.0f, float(side) + 20.0f);
+        int hits = 0;
+        for (int ray = 0; ray < 24; ++ray) {
+            const QVector3D o(across(random), across(random), 50.0f);
+            const QVector3D d = (QVector3D(across(random), across(random), 0.0f) - o).normalized();
+            float expected = -1.0f;
+            for (int t = 0; t < mesh.triangles; ++t)
+                if (const float at = distance(o, d, t); at > 0 && (expected < 0 || at < expected))
+                    expected = at;
+            float found = -1.0f, from = 0.0f;
+            std::vector<int32_t> triangles;
+            for (int round = 0; round < 64 && found < 0; ++round) {
+                const float origin[3] = {o.x(), o.y(), o.z()}, direction[3] = {d.x(), d.y(), d.z()};
+                from = bvh.candidates(origin, direction, from, mesh, triangles);
+                if (from < 0)
+                    break;
+                for (int32_t t : triangles)
+                    if (const float at = distance(o, d, t); at > 0 && (found < 0 || at < found))
+                        found = at;
+            }
+            QVERIFY2(std::abs(found - expected) <= 1e-4f * std::max(1.0f, expected),
+                     qPrintable(QString("ray %1: %2 along, %3 expected").arg(ray).arg(found).arg(expected)));
+            hits += expected > 0;
+        }
+        QVERIFY2(hits >= 12, "too few rays hit the surface to tell");
     }
 
     // Before an index is built (or after its surface changed) the pick is
