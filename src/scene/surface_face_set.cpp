@@ -4,23 +4,28 @@
 #include <Inventor/actions/SoGLRenderAction.h>
 #include <Inventor/bundles/SoMaterialBundle.h>
 #include <Inventor/elements/SoCacheElement.h>
+#include <Inventor/elements/SoClipPlaneElement.h>
 #include <Inventor/elements/SoCoordinateElement.h>
 #include <Inventor/elements/SoDrawStyleElement.h>
 #include <Inventor/elements/SoGLCacheContextElement.h>
 #include <Inventor/elements/SoLazyElement.h>
 #include <Inventor/elements/SoMaterialBindingElement.h>
+#include <Inventor/elements/SoModelMatrixElement.h>
 #include <Inventor/elements/SoMultiTextureCoordinateElement.h>
 #include <Inventor/elements/SoMultiTextureEnabledElement.h>
 #include <Inventor/elements/SoNormalBindingElement.h>
 #include <Inventor/elements/SoNormalElement.h>
 #include <Inventor/elements/SoShapeStyleElement.h>
 #include <Inventor/elements/SoTextureCoordinateBindingElement.h>
+#include <Inventor/elements/SoViewVolumeElement.h>
+#include <Inventor/elements/SoViewingMatrixElement.h>
 #include <Inventor/misc/SoContextHandler.h>
 #include <Inventor/misc/SoState.h>
 #include <Inventor/system/gl.h>
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #ifndef GL_ARRAY_BUFFER
@@ -105,6 +110,12 @@ struct SurfaceFaceSet::Contexts {
     std::vector<std::unique_ptr<ContextBuffers>> list;
 };
 
+struct SurfaceFaceSet::Closure {
+    mutable std::mutex mutex;
+    SbUniqueId facesId = 0, pointsId = 0;
+    gyroscene::surface_closure found;
+};
+
 SO_NODE_SOURCE(SurfaceFaceSet);
 
 void SurfaceFaceSet::initClass()
@@ -118,7 +129,7 @@ void SurfaceFaceSet::setBuffersAllowed(bool allowed)
     buffersAllowed = allowed;
 }
 
-SurfaceFaceSet::SurfaceFaceSet() : contexts(new Contexts)
+SurfaceFaceSet::SurfaceFaceSet() : contexts(new Contexts), closure(new Closure)
 {
     SO_NODE_CONSTRUCTOR(SurfaceFaceSet);
     SoContextHandler::addContextDestructionCallback(contextDestroyed, this);
@@ -133,6 +144,50 @@ SurfaceFaceSet::~SurfaceFaceSet()
         std::memcpy(pending->names, buffers->names, sizeof(pending->names));
         SoGLCacheContextElement::scheduleDeleteCallback(buffers->context, deleteLater, pending);
     }
+}
+
+void SurfaceFaceSet::setClosure(SbUniqueId facesId, SbUniqueId pointsId,
+                                const gyroscene::surface_closure& found)
+{
+    std::lock_guard<std::mutex> lock(closure->mutex);
+    closure->facesId = facesId;
+    closure->pointsId = pointsId;
+    closure->found = found;
+}
+
+unsigned int SurfaceFaceSet::hiddenFaces(SoState* state, const Arrays& arrays) const
+{
+    gyroscene::surface_closure found;
+    {
+        std::lock_guard<std::mutex> lock(closure->mutex);
+        if (closure->facesId != getNodeId() || closure->pointsId != arrays.pointsId)
+            return 0;
+        found = closure->found;
+    }
+    // From inside the box, or with a plane cutting the surface open, the
+    // inside of the far wall may show.
+    if (found.facing == 0 || SoClipPlaneElement::getInstance(state)->getNum() > 0)
+        return 0;
+    const SbMatrix toEye = SoModelMatrixElement::get(state) * SoViewingMatrixElement::get(state);
+    const float nearDistance = SoViewVolumeElement::get(state).getNearDist();
+    for (int i = 0; i < 8; ++i) {
+        const SbVec3f corner(i & 1 ? found.hi[0] : found.lo[0], i & 2 ? found.hi[1] : found.lo[1],
+                             i & 4 ? found.hi[2] : found.lo[2]);
+        SbVec3f eye;
+        toEye.multVecMatrix(corner, eye);
+        if (!(-eye[2] > nearDistance))
+            return 0;
+    }
+    // The faces turned towards the eye wind one way on the screen (the
+    // other way under a mirroring transform); which way GL calls front is
+    // left as Coin set it, so that two-sided lighting is unchanged.
+    const float det = toEye.det3();
+    if (!(std::abs(det) > 0.0f))
+        return 0;
+    const bool towardsCounterClockwise = (found.facing > 0) == (det > 0.0f);
+    GLint front = GL_CCW;
+    glGetIntegerv(GL_FRONT_FACE, &front);
+    return towardsCounterClockwise == (front == GL_CCW) ? GL_BACK : GL_FRONT;
 }
 
 void SurfaceFaceSet::contextDestroyed(uint32_t context, void* self)
@@ -242,6 +297,7 @@ void SurfaceFaceSet::GLRender(SoGLRenderAction* action)
     SoState* state = action->getState();
     Arrays arrays;
     const cc_glglue* glue = cc_glglue_instance(SoGLCacheContextElement::get(state));
+    culled = false;
     drawnFromBuffers =
         buffersAllowed && cc_glglue_has_vertex_buffer_object(glue) && collectArrays(state, &arrays);
     if (!drawnFromBuffers) {
@@ -367,8 +423,24 @@ void SurfaceFaceSet::drawFromBuffers(SoGLRenderAction* action, const Arrays& arr
         if (!filled)
             buffers.builtFrom[indexSlot] = 0;
     }
+    const GLenum hidden = hiddenFaces(state, arrays);
+    culled = hidden != 0;
+    GLboolean wasCulling = GL_FALSE;
+    GLint wasCulled = GL_BACK;
+    if (culled) {
+        // Coin keeps its own record of GL's culling: put back as found.
+        wasCulling = glIsEnabled(GL_CULL_FACE);
+        glGetIntegerv(GL_CULL_FACE_MODE, &wasCulled);
+        glCullFace(hidden);
+        glEnable(GL_CULL_FACE);
+    }
     cc_glglue_glDrawElements(glue, GL_TRIANGLES, GLsizei(triangleCount) * 3, GL_UNSIGNED_INT,
                              nullptr);
+    if (culled) {
+        glCullFace(GLenum(wasCulled));
+        if (!wasCulling)
+            glDisable(GL_CULL_FACE);
+    }
 
     // Coin expects no client arrays and no bound buffers between shapes.
     cc_glglue_glBindBuffer(glue, GL_ELEMENT_ARRAY_BUFFER, 0);

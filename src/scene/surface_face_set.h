@@ -4,6 +4,8 @@
 // rebuilt, which at millions of triangles costs more than the drawing.
 #pragma once
 
+#include "surface_closure.h"
+
 #include <Inventor/nodes/SoIndexedFaceSet.h>
 
 #include <memory>
@@ -29,6 +31,15 @@ public:
     // SoIndexedFaceSet (a state it does not handle).
     bool lastDrawnFromBuffers() const { return drawnFromBuffers; }
 
+    // What a look at the triangles found (see surface_closure.h), for the
+    // index and the points as they were then (their node ids); callable from
+    // any thread. While the ids still match, a closed surface is drawn
+    // without its back faces whenever the eye is outside its box and no
+    // clip plane is on: the same pixels for half the work.
+    void setClosure(SbUniqueId facesId, SbUniqueId pointsId, const gyroscene::surface_closure& closure);
+    // Whether the last GLRender culled back faces.
+    bool lastCulled() const { return culled; }
+
 protected:
     ~SurfaceFaceSet() override;
 
@@ -40,6 +51,8 @@ private:
     bool checkTriangles();
     ContextBuffers& buffersFor(uint32_t context);
     void drawFromBuffers(SoGLRenderAction* action, const Arrays& arrays);
+    // GL_BACK or GL_FRONT when those faces cannot be seen now, else 0.
+    unsigned int hiddenFaces(SoState* state, const Arrays& arrays) const;
     static void contextDestroyed(uint32_t context, void* self);
 
     // The index as triangles, checked once per change of the fields.
@@ -48,7 +61,10 @@ private:
     int32_t triangleCount = 0;
     int32_t maxIndex = -1;
     bool drawnFromBuffers = false;
+    bool culled = false;
 
     struct Contexts;
     std::unique_ptr<Contexts> contexts;
+    struct Closure;
+    std::unique_ptr<Closure> closure;
 };

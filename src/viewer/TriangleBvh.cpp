@@ -96,7 +96,7 @@ bool TriangleBvh::build(const Mesh& mesh)
     float toGrid[3];
     for (int a = 0; a < 3; ++a)
         toGrid[a] = all.hi[a] > all.lo[a] ? 65535.0f / (all.hi[a] - all.lo[a]) : 0.0f;
-    std::vector<uint16_t, PageAllocator<uint16_t>> centres(std::size_t(n) * 3);
+    std::vector<uint16_t, gyroscene::page_allocator<uint16_t>> centres(std::size_t(n) * 3);
     for (int32_t t = 0; t < n; ++t) {
         const Box box = triangleBox(uint32_t(t));
         for (int a = 0; a < 3; ++a) {

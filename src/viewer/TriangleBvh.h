@@ -6,7 +6,7 @@
 // in again with every query (the pick index checks that they have not
 // changed), so a surface's own index serves, read with its stride (4 for a
 // face set's coordIndex, whose faces end with -1).
-#include "PageAllocator.h"
+#include "page_allocator.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -50,9 +50,9 @@ private:
         uint32_t first() const { return packed >> 4; }
         uint32_t count() const { return packed & 15u; }
     };
-    // Built on the pick index's worker thread: see PageAllocator.
-    std::vector<uint32_t, PageAllocator<uint32_t>> order;  // triangles grouped by leaf
-    std::vector<Node, PageAllocator<Node>> nodes;
+    // Built on the pick index's worker thread: see page_allocator.
+    std::vector<uint32_t, gyroscene::page_allocator<uint32_t>> order;  // triangles grouped by leaf
+    std::vector<Node, gyroscene::page_allocator<Node>> nodes;
 };
 
 }  // namespace gyroview

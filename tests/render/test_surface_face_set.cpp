@@ -73,6 +73,37 @@ Sphere sphere(bool quads)
     return s;
 }
 
+// A UV sphere closed at single pole points, so that every edge has a face on
+// each side; `inward` winds it the other way.
+Sphere closedSphere(bool inward)
+{
+    Sphere s;
+    const int rings = 24, sectors = 32;
+    s.points.emplace_back(0.0f, 1.0f, 0.0f);
+    for (int r = 1; r < rings; ++r)
+        for (int k = 0; k < sectors; ++k) {
+            const float theta = float(M_PI) * r / rings, phi = 2.0f * float(M_PI) * k / sectors;
+            s.points.emplace_back(std::sin(theta) * std::cos(phi), std::cos(theta),
+                                  std::sin(theta) * std::sin(phi));
+        }
+    s.points.emplace_back(0.0f, -1.0f, 0.0f);
+    const int south = int(s.points.size()) - 1;
+    auto at = [&](int r, int k) { return r == 0 ? 0 : r == rings ? south : 1 + (r - 1) * sectors + k % sectors; };
+    auto add = [&](int a, int b, int c) {
+        if (inward)
+            std::swap(b, c);
+        s.index.insert(s.index.end(), {a, b, c, -1});
+    };
+    for (int r = 0; r < rings; ++r)
+        for (int k = 0; k < sectors; ++k) {
+            if (r > 0)
+                add(at(r, k), at(r, k + 1), at(r + 1, k + 1));
+            if (r < rings - 1)
+                add(at(r, k), at(r + 1, k + 1), at(r + 1, k));
+        }
+    return s;
+}
+
 class SurfaceFaceSetTest : public testing::Test
 {
 protected:
@@ -97,8 +128,9 @@ protected:
         auto* root = new SoSeparator;
         gyroscene::add_view_root(root);
         auto* camera = new SoPerspectiveCamera;
-        camera->position = SbVec3f(0.3f, 0.4f, 3.0f);
+        camera->position = eye;
         camera->pointAt(SbVec3f(0, 0, 0));
+        camera->nearDistance = 0.05f;
         root->addChild(camera);
         // A light in the scene, so that colours and normals show.
         auto* light = new SoDirectionalLight;
@@ -186,6 +218,7 @@ protected:
         EXPECT_GT(lit, 1000) << "the sphere should fill much of the view";
     }
 
+    SbVec3f eye{0.3f, 0.4f, 3.0f};
     SoCoordinate3* coordinates = nullptr;
     SoNormal* normalNode = nullptr;
     SoPackedColor* packedColours = nullptr;
@@ -263,6 +296,36 @@ TEST_F(SurfaceFaceSetTest, BuffersFollowChangedColours)
     for (std::size_t i = 0; i < after.size(); i += 3)
         reddish += after[i] > after[i + 1];
     EXPECT_EQ(reddish, 0) << "no pixel keeps the old colours";
+}
+
+// A closed surface seen from outside is drawn without its back faces, the
+// same pixels as Coin's whichever way it winds; from inside its box, or
+// once its faces have changed since it was looked at, nothing is culled.
+TEST_F(SurfaceFaceSetTest, ClosedSurfaceSkipsBackFacesWithSamePixels)
+{
+    auto check = [&](const Sphere& s, bool expectCulled, bool changeFaces) {
+        const auto expected = draw(scene(new SoIndexedFaceSet, s, Look::plain));
+        auto* ours = new SurfaceFaceSet;
+        ours->ref();
+        SoSeparator* root = scene(ours, s, Look::plain);
+        const int32_t triangles = ours->coordIndex.getNum() / 4;
+        ours->setClosure(ours->getNodeId(), coordinates->getNodeId(),
+                         gyroscene::find_surface_closure(s.points[0].getValue(), int32_t(s.points.size()),
+                                                         s.index.data(), 4, triangles));
+        if (changeFaces)
+            ours->coordIndex.set1Value(0, ours->coordIndex[0]);
+        const auto pixels = draw(root);
+        EXPECT_EQ(ours->lastCulled(), expectCulled);
+        ours->unref();
+        EXPECT_TRUE(pixels == expected) << difference(pixels, expected);
+    };
+    check(closedSphere(false), true, false);
+    check(closedSphere(true), true, false);
+    check(closedSphere(false), false, true);
+    // An open surface keeps its back faces.
+    check(sphere(false), false, false);
+    eye = SbVec3f(0.1f, 0.2f, 0.3f);
+    check(closedSphere(false), false, false);
 }
 
 }  // namespace

@@ -9,16 +9,16 @@
 #include <cstddef>
 #include <new>
 
-namespace gyroview {
+namespace gyroscene {
 
 template <class T>
-struct PageAllocator {
+struct page_allocator {
     using value_type = T;
     static constexpr std::size_t kMappedBytes = std::size_t(1) << 20;
 
-    PageAllocator() = default;
+    page_allocator() = default;
     template <class U>
-    PageAllocator(const PageAllocator<U>&) noexcept {}
+    page_allocator(const page_allocator<U>&) noexcept {}
 
     T* allocate(std::size_t n)
     {
@@ -43,7 +43,7 @@ struct PageAllocator {
     }
 
     template <class U>
-    bool operator==(const PageAllocator<U>&) const noexcept { return true; }
+    bool operator==(const page_allocator<U>&) const noexcept { return true; }
 };
 
-}  // namespace gyroview
+}  // namespace gyroscene
