@@ -12,7 +12,7 @@ namespace gyroscene {
 
 namespace {
 
-// A 64-bit mixer (splitmix64's finaliser): spreads an edge over the word.
+// A 64-bit mixer (splitmix64's finaliser): spreads an index over the word.
 uint64_t mix(uint64_t x)
 {
     x ^= x >> 30;
@@ -21,18 +21,6 @@ uint64_t mix(uint64_t x)
     x *= 0x94d049bb133111ebULL;
     return x ^ (x >> 31);
 }
-
-// Two fingerprints of a multiset of directed edges: sums of mixed keys.
-struct edge_sums {
-    uint64_t first = 0, second = 0;
-    void add(int32_t from, int32_t to)
-    {
-        const uint64_t key = uint64_t(uint32_t(from)) << 32 | uint32_t(to);
-        first += mix(key ^ 0x2545f4914f6cdd1dULL);
-        second += mix(key + 0x9e3779b97f4a7c15ULL);
-    }
-    bool operator==(const edge_sums& other) const { return first == other.first && second == other.second; }
-};
 
 }  // namespace
 
@@ -44,30 +32,8 @@ surface_closure find_surface_closure(const float* points, int32_t point_count, c
         return result;
     auto corner = [&](int32_t t, int k) { return corners[std::size_t(stride) * std::size_t(t) + std::size_t(k)]; };
 
-    // Closed and consistently wound: every edge a->b has exactly one b->a,
-    // so the directed edges and the reversed ones are the same multiset.
-    // Compared through fingerprints instead of a table of 12 bytes per
-    // triangle; two different multisets agree with odds of about 2^-128.
-    edge_sums forward, backward;
-    for (int32_t t = 0; t < triangles; ++t)
-        for (int k = 0; k < 3; ++k) {
-            const int32_t a = corner(t, k), b = corner(t, (k + 1) % 3);
-            forward.add(a, b);
-            backward.add(b, a);
-        }
-    if (!(forward == backward))
-        return result;
-
-    for (int a = 0; a < 3; ++a)
-        result.lo[a] = result.hi[a] = points[a];
-    for (int32_t p = 1; p < point_count; ++p)
-        for (int a = 0; a < 3; ++a) {
-            result.lo[a] = std::min(result.lo[a], points[3 * std::size_t(p) + a]);
-            result.hi[a] = std::max(result.hi[a], points[3 * std::size_t(p) + a]);
-        }
-
-    // The parts (triangles joined through shared points), each of which must
-    // enclose a positive volume, or each a negative one.
+    // The parts: points joined through triangles. Every link points to a
+    // smaller index, so one pass in index order later finds every root.
     std::vector<int32_t, page_allocator<int32_t>> parent(static_cast<std::size_t>(point_count));
     std::iota(parent.begin(), parent.end(), 0);
     auto root = [&](int32_t p) {
@@ -75,12 +41,44 @@ surface_closure find_surface_closure(const float* points, int32_t point_count, c
             p = parent[std::size_t(p)] = parent[std::size_t(parent[std::size_t(p)])];
         return p;
     };
-    for (int32_t t = 0; t < triangles; ++t)
+    // Closed and consistently wound: every edge a->b has exactly one b->a.
+    // Checked without a table of edges: with random values u, v per point,
+    // the sum over directed edges of u(a) v(b) - u(b) v(a) is zero when each
+    // edge is matched by its reverse, and otherwise zero by chance only
+    // (odds of about 2^-60).
+    uint64_t unmatched = 0;
+    for (int32_t t = 0; t < triangles; ++t) {
+        uint64_t u[3], v[3];
+        for (int k = 0; k < 3; ++k) {
+            const uint64_t p = uint32_t(corner(t, k));
+            u[k] = mix(p ^ 0x2545f4914f6cdd1dULL);
+            v[k] = mix(p + 0x9e3779b97f4a7c15ULL);
+        }
+        for (int k = 0; k < 3; ++k) {
+            const int next = (k + 1) % 3;
+            unmatched += u[k] * v[next] - u[next] * v[k];
+        }
         for (int k = 1; k < 3; ++k) {
             const int32_t a = root(corner(t, 0)), b = root(corner(t, k));
             if (a != b)
                 parent[std::size_t(std::max(a, b))] = std::min(a, b);
         }
+    }
+    if (unmatched != 0)
+        return result;
+
+    for (int a = 0; a < 3; ++a)
+        result.lo[a] = result.hi[a] = points[a];
+    for (int32_t p = 0; p < point_count; ++p) {
+        parent[std::size_t(p)] = parent[std::size_t(parent[std::size_t(p)])];
+        for (int a = 0; a < 3; ++a) {
+            result.lo[a] = std::min(result.lo[a], points[3 * std::size_t(p) + a]);
+            result.hi[a] = std::max(result.hi[a], points[3 * std::size_t(p) + a]);
+        }
+    }
+
+    // Each part must enclose a positive volume, or each a negative one
+    // (measured from the box's centre, translation leaving it unchanged).
     double centre[3];
     for (int a = 0; a < 3; ++a)
         centre[a] = 0.5 * (double(result.lo[a]) + double(result.hi[a]));
@@ -95,11 +93,11 @@ surface_closure find_surface_closure(const float* points, int32_t point_count, c
         for (int k = 0; k < 3; ++k)
             for (int a = 0; a < 3; ++a)
                 p[k][a] = double(points[3 * std::size_t(corner(t, k)) + a]) - centre[a];
-        // Six times the signed volume of the tetrahedron on the box's centre.
+        // Six times the signed volume of the tetrahedron on the centre.
         const double volume = p[0][0] * (p[1][1] * p[2][2] - p[1][2] * p[2][1]) -
                               p[0][1] * (p[1][0] * p[2][2] - p[1][2] * p[2][0]) +
                               p[0][2] * (p[1][0] * p[2][1] - p[1][1] * p[2][0]);
-        const int32_t r = root(corner(t, 0));
+        const int32_t r = parent[std::size_t(corner(t, 0))];
         if (r != lastRoot)
             lastRoot = r, last = &parts[r];
         last->sum += volume;

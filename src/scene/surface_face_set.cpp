@@ -25,7 +25,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 #ifndef GL_ARRAY_BUFFER
@@ -110,12 +109,6 @@ struct SurfaceFaceSet::Contexts {
     std::vector<std::unique_ptr<ContextBuffers>> list;
 };
 
-struct SurfaceFaceSet::Closure {
-    mutable std::mutex mutex;
-    SbUniqueId facesId = 0, pointsId = 0;
-    gyroscene::surface_closure found;
-};
-
 SO_NODE_SOURCE(SurfaceFaceSet);
 
 void SurfaceFaceSet::initClass()
@@ -129,7 +122,7 @@ void SurfaceFaceSet::setBuffersAllowed(bool allowed)
     buffersAllowed = allowed;
 }
 
-SurfaceFaceSet::SurfaceFaceSet() : contexts(new Contexts), closure(new Closure)
+SurfaceFaceSet::SurfaceFaceSet() : contexts(new Contexts)
 {
     SO_NODE_CONSTRUCTOR(SurfaceFaceSet);
     SoContextHandler::addContextDestructionCallback(contextDestroyed, this);
@@ -146,24 +139,17 @@ SurfaceFaceSet::~SurfaceFaceSet()
     }
 }
 
-void SurfaceFaceSet::setClosure(SbUniqueId facesId, SbUniqueId pointsId,
-                                const gyroscene::surface_closure& found)
+unsigned int SurfaceFaceSet::hiddenFaces(SoState* state, const Arrays& arrays)
 {
-    std::lock_guard<std::mutex> lock(closure->mutex);
-    closure->facesId = facesId;
-    closure->pointsId = pointsId;
-    closure->found = found;
-}
-
-unsigned int SurfaceFaceSet::hiddenFaces(SoState* state, const Arrays& arrays) const
-{
-    gyroscene::surface_closure found;
-    {
-        std::lock_guard<std::mutex> lock(closure->mutex);
-        if (closure->facesId != getNodeId() || closure->pointsId != arrays.pointsId)
-            return 0;
-        found = closure->found;
+    // Found once per change of the faces or points: linear, and at a first
+    // frame far cheaper than rasterizing the back faces it saves.
+    if (closureFacesId != getNodeId() || closurePointsId != arrays.pointsId) {
+        closure = gyroscene::find_surface_closure(arrays.points[0].getValue(), arrays.pointCount,
+                                                  coordIndex.getValues(0), 4, triangleCount);
+        closureFacesId = getNodeId();
+        closurePointsId = arrays.pointsId;
     }
+    const gyroscene::surface_closure& found = closure;
     // From inside the box, or with a plane cutting the surface open, the
     // inside of the far wall may show.
     if (found.facing == 0 || SoClipPlaneElement::getInstance(state)->getNum() > 0)

@@ -31,12 +31,10 @@ public:
     // SoIndexedFaceSet (a state it does not handle).
     bool lastDrawnFromBuffers() const { return drawnFromBuffers; }
 
-    // What a look at the triangles found (see surface_closure.h), for the
-    // index and the points as they were then (their node ids); callable from
-    // any thread. While the ids still match, a closed surface is drawn
+    // A closed surface (see surface_closure.h, found when its buffers are
+    // first built and again whenever its points or faces change) is drawn
     // without its back faces whenever the eye is outside its box and no
-    // clip plane is on: the same pixels for half the work.
-    void setClosure(SbUniqueId facesId, SbUniqueId pointsId, const gyroscene::surface_closure& closure);
+    // clip plane is on: the same pixels for half the rasterizer's work.
     // Whether the last GLRender culled back faces.
     bool lastCulled() const { return culled; }
 
@@ -52,7 +50,7 @@ private:
     ContextBuffers& buffersFor(uint32_t context);
     void drawFromBuffers(SoGLRenderAction* action, const Arrays& arrays);
     // GL_BACK or GL_FRONT when those faces cannot be seen now, else 0.
-    unsigned int hiddenFaces(SoState* state, const Arrays& arrays) const;
+    unsigned int hiddenFaces(SoState* state, const Arrays& arrays);
     static void contextDestroyed(uint32_t context, void* self);
 
     // The index as triangles, checked once per change of the fields.
@@ -65,6 +63,7 @@ private:
 
     struct Contexts;
     std::unique_ptr<Contexts> contexts;
-    struct Closure;
-    std::unique_ptr<Closure> closure;
+    // What find_surface_closure found, and for which points.
+    SbUniqueId closureFacesId = 0, closurePointsId = 0;
+    gyroscene::surface_closure closure;
 };

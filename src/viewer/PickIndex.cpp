@@ -2,7 +2,6 @@
 
 #include "IndexedRayPick.h"
 #include "TriangleBvh.h"
-#include "surface_face_set.h"
 
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoIndexedFaceSet.h>
@@ -117,23 +116,10 @@ void PickIndex::startBuilding()
         mesh.corners = coordIndex.getValues(0);
         mesh.stride = 4;
         mesh.triangles = (coordIndex.getNum() + 1) / 4;
-        // The same look at the triangles tells whether their back faces can
-        // ever be seen; the face set stops drawing them once it knows.
-        auto* drawn = surface->faceSet->isOfType(SurfaceFaceSet::getClassTypeId())
-                          ? static_cast<SurfaceFaceSet*>(surface->faceSet)
-                          : nullptr;
-        const SbUniqueId facesId = surface->faceSetId, pointsId = surface->coordinatesId;
-        const int32_t pointCount = surface->pointCount;
-        surface->built = std::async(std::launch::async, [mesh, drawn, facesId, pointsId, pointCount]() {
+        surface->built = std::async(std::launch::async, [mesh]() {
                              auto bvh = std::make_shared<TriangleBvh>();
                              // Too large to index: Coin picks it, as before the index.
-                             const bool indexed = bvh->build(mesh);
-                             if (drawn)
-                                 drawn->setClosure(facesId, pointsId,
-                                                   gyroscene::find_surface_closure(mesh.points, pointCount,
-                                                                                   mesh.corners, mesh.stride,
-                                                                                   mesh.triangles));
-                             if (!indexed)
+                             if (!bvh->build(mesh))
                                  return std::shared_ptr<const TriangleBvh>();
                              return std::shared_ptr<const TriangleBvh>(std::move(bvh));
                          }).share();

@@ -299,33 +299,42 @@ TEST_F(SurfaceFaceSetTest, BuffersFollowChangedColours)
 }
 
 // A closed surface seen from outside is drawn without its back faces, the
-// same pixels as Coin's whichever way it winds; from inside its box, or
-// once its faces have changed since it was looked at, nothing is culled.
+// same pixels as Coin's whichever way it winds; an open one, or a closed one
+// seen from inside its box, keeps them. Changed faces are looked at again.
 TEST_F(SurfaceFaceSetTest, ClosedSurfaceSkipsBackFacesWithSamePixels)
 {
-    auto check = [&](const Sphere& s, bool expectCulled, bool changeFaces) {
+    auto check = [&](const Sphere& s, bool expectCulled) {
         const auto expected = draw(scene(new SoIndexedFaceSet, s, Look::plain));
         auto* ours = new SurfaceFaceSet;
         ours->ref();
-        SoSeparator* root = scene(ours, s, Look::plain);
-        const int32_t triangles = ours->coordIndex.getNum() / 4;
-        ours->setClosure(ours->getNodeId(), coordinates->getNodeId(),
-                         gyroscene::find_surface_closure(s.points[0].getValue(), int32_t(s.points.size()),
-                                                         s.index.data(), 4, triangles));
-        if (changeFaces)
-            ours->coordIndex.set1Value(0, ours->coordIndex[0]);
-        const auto pixels = draw(root);
+        const auto pixels = draw(scene(ours, s, Look::plain));
         EXPECT_EQ(ours->lastCulled(), expectCulled);
         ours->unref();
         EXPECT_TRUE(pixels == expected) << difference(pixels, expected);
     };
-    check(closedSphere(false), true, false);
-    check(closedSphere(true), true, false);
-    check(closedSphere(false), false, true);
-    // An open surface keeps its back faces.
-    check(sphere(false), false, false);
+    check(closedSphere(false), true);
+    check(closedSphere(true), true);
+    check(sphere(false), false);
+
+    // Opened by taking a face away: it shows its inside through the hole.
+    Sphere closed = closedSphere(false);
+    auto* ours = new SurfaceFaceSet;
+    ours->ref();
+    SoSeparator* root = scene(ours, closed, Look::plain);
+    root->ref();
+    SoOffscreenRenderer renderer{SbViewportRegion(160, 120)};
+    renderer.setComponents(SoOffscreenRenderer::RGB);
+    ASSERT_TRUE(renderer.render(root));
+    EXPECT_TRUE(ours->lastCulled());
+    closed.index.resize(closed.index.size() - 4);
+    ours->coordIndex.setNum(int(closed.index.size()));
+    ASSERT_TRUE(renderer.render(root));
+    EXPECT_FALSE(ours->lastCulled());
+    root->unref();
+    ours->unref();
+
     eye = SbVec3f(0.1f, 0.2f, 0.3f);
-    check(closedSphere(false), false, false);
+    check(closedSphere(false), false);
 }
 
 }  // namespace
