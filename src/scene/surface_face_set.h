@@ -34,7 +34,8 @@ public:
     // A closed surface (see surface_closure.h, found when its buffers are
     // first built and again whenever its points or faces change) is drawn
     // without its back faces whenever the eye is outside its box and no
-    // clip plane is on: the same pixels for half the rasterizer's work.
+    // clip plane is on: the same picture for half the rasterizer's work
+    // (a back face no longer wins a near-tie in depth on a silhouette).
     // Whether the last GLRender culled back faces.
     bool lastCulled() const { return culled; }
 
