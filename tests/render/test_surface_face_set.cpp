@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,14 @@ protected:
         return root;
     }
 
+    // The views the tests draw: 160x120, RGB.
+    static std::unique_ptr<SoOffscreenRenderer> offscreen()
+    {
+        auto renderer = std::make_unique<SoOffscreenRenderer>(SbViewportRegion(160, 120));
+        renderer->setComponents(SoOffscreenRenderer::RGB);
+        return renderer;
+    }
+
     static std::vector<unsigned char> pixelsOf(SoOffscreenRenderer& renderer)
     {
         const unsigned char* buffer = renderer.getBuffer();
@@ -191,11 +200,10 @@ protected:
     std::vector<unsigned char> draw(SoSeparator* root)
     {
         root->ref();
-        SoOffscreenRenderer renderer{SbViewportRegion(160, 120)};
-        renderer.setComponents(SoOffscreenRenderer::RGB);
-        renderer.getGLRenderAction()->setTransparencyType(SoGLRenderAction::SORTED_OBJECT_BLEND);
-        EXPECT_TRUE(renderer.render(root));
-        std::vector<unsigned char> pixels = pixelsOf(renderer);
+        const auto renderer = offscreen();
+        renderer->getGLRenderAction()->setTransparencyType(SoGLRenderAction::SORTED_OBJECT_BLEND);
+        EXPECT_TRUE(renderer->render(root));
+        std::vector<unsigned char> pixels = pixelsOf(*renderer);
         root->unref();
         return pixels;
     }
@@ -247,10 +255,9 @@ TEST_F(SurfaceFaceSetTest, BuffersFollowChangedPointsAndIndex)
     ours->ref();
     SoSeparator* root = scene(ours, s, Look::plain);
     root->ref();
-    SoOffscreenRenderer renderer{SbViewportRegion(160, 120)};
-    renderer.setComponents(SoOffscreenRenderer::RGB);
-    ASSERT_TRUE(renderer.render(root));
-    const std::vector<unsigned char> before = pixelsOf(renderer);
+    const auto renderer = offscreen();
+    ASSERT_TRUE(renderer->render(root));
+    const std::vector<unsigned char> before = pixelsOf(*renderer);
 
     // Narrowed (normals too) and half the triangles gone: a fresh drawing must differ
     // and match Coin's drawing of the same change.
@@ -260,9 +267,9 @@ TEST_F(SurfaceFaceSetTest, BuffersFollowChangedPointsAndIndex)
     normalNode->vector.setValues(0, int(s.points.size()), s.points.data());
     s.index.resize(s.index.size() / 2);
     ours->coordIndex.setNum(int(s.index.size()));
-    ASSERT_TRUE(renderer.render(root));
+    ASSERT_TRUE(renderer->render(root));
     EXPECT_TRUE(ours->lastDrawnFromBuffers());
-    const std::vector<unsigned char> after = pixelsOf(renderer);
+    const std::vector<unsigned char> after = pixelsOf(*renderer);
     root->unref();
     ours->unref();
     EXPECT_TRUE(after != before);
@@ -277,18 +284,17 @@ TEST_F(SurfaceFaceSetTest, BuffersFollowChangedColours)
     ours->ref();
     SoSeparator* root = scene(ours, s, Look::packed);
     root->ref();
-    SoOffscreenRenderer renderer{SbViewportRegion(160, 120)};
-    renderer.setComponents(SoOffscreenRenderer::RGB);
-    ASSERT_TRUE(renderer.render(root));
-    const std::vector<unsigned char> before = pixelsOf(renderer);
+    const auto renderer = offscreen();
+    ASSERT_TRUE(renderer->render(root));
+    const std::vector<unsigned char> before = pixelsOf(*renderer);
     // Every vertex green now, as a parcellation's colours change in place.
     uint32_t* packed = packedColours->orderedRGBA.startEditing();
     for (std::size_t i = 0; i < s.points.size(); ++i)
         packed[i] = 0x00ff00ffu;
     packedColours->orderedRGBA.finishEditing();
-    ASSERT_TRUE(renderer.render(root));
+    ASSERT_TRUE(renderer->render(root));
     EXPECT_TRUE(ours->lastDrawnFromBuffers());
-    const std::vector<unsigned char> after = pixelsOf(renderer);
+    const std::vector<unsigned char> after = pixelsOf(*renderer);
     root->unref();
     ours->unref();
     EXPECT_TRUE(after != before) << difference(after, before);
@@ -322,13 +328,12 @@ TEST_F(SurfaceFaceSetTest, ClosedSurfaceSkipsBackFacesWithSamePixels)
     ours->ref();
     SoSeparator* root = scene(ours, closed, Look::plain);
     root->ref();
-    SoOffscreenRenderer renderer{SbViewportRegion(160, 120)};
-    renderer.setComponents(SoOffscreenRenderer::RGB);
-    ASSERT_TRUE(renderer.render(root));
+    const auto renderer = offscreen();
+    ASSERT_TRUE(renderer->render(root));
     EXPECT_TRUE(ours->lastCulled());
     closed.index.resize(closed.index.size() - 4);
     ours->coordIndex.setNum(int(closed.index.size()));
-    ASSERT_TRUE(renderer.render(root));
+    ASSERT_TRUE(renderer->render(root));
     EXPECT_FALSE(ours->lastCulled());
     root->unref();
     ours->unref();
