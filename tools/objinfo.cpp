@@ -7,6 +7,7 @@
 #include "freesurfer_surface.h"
 #include "gifti_surface.h"
 #include "object_io.h"
+#include "file_kind.h"
 #include "parcel_files.h"
 #include "surface_files.h"
 #include "tool_input.h"
@@ -61,8 +62,8 @@ void describe_polygons_line(const char *form, object_struct *object)
 // FreeSurfer and GIFTI surfaces; -1 when the file is neither.
 int describe_other_format(const char *path)
 {
-    const Parcellation_formats parcels = parcellation_format(path);
-    if (parcels != NOT_PARCELLATION) {
+    if (file_kind_of(path).kind == PARCELLATION_FILE_KIND) {
+        const Parcellation_formats parcels = parcellation_format(path);
         std::fprintf(stderr, "objinfo: \"%s\" holds %s (regions of a surface's vertices), "
                      "not a surface; vsinfo describes it.\n", path,
                      parcels == GIFTI_LABELS ? "GIFTI labels" : parcellation_format_name(parcels));

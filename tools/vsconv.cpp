@@ -7,6 +7,7 @@
 // volume of n x 1 x 1 voxels, one frame per column (".mgz" compressed).
 // A parcellation converts to an annotation (OUT ending in ".annot") or a
 // GIFTI label file (".gii"), its names and colours kept (parcel_files.h).
+#include "file_kind.h"
 #include "parcel_files.h"
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
@@ -53,10 +54,11 @@ int main(int argc, char* argv[]) {
     }
     const char* in = argv[first];
     const std::string out = argv[first + 1];
-    const Parcellation_formats parcelFormat = parcellation_format(in);
-    if (endsWith(out, ".annot") || (parcelFormat != NOT_PARCELLATION && endsWith(out, ".gii")))
+    const file_kind_info kind = file_kind_of(in);
+    if (endsWith(out, ".annot") || (kind.kind == PARCELLATION_FILE_KIND && endsWith(out, ".gii")))
         return convertParcellation(in, out);
-    if (parcelFormat == FREESURFER_ANNOTATION || parcelFormat == FREESURFER_LABELS) {
+    // A GIFTI label file's keys still convert as a column of numbers.
+    if (kind.kind == PARCELLATION_FILE_KIND && kind.format != GIFTI_LABELS_FILE_FORMAT) {
         std::cerr << "ERROR: " << in << " is a parcellation; it converts to an annotation "
                   << "(.annot) or a GIFTI label file (.gii)" << std::endl;
         return 1;

@@ -3,6 +3,7 @@
 // MGH, MGZ, GIFTI) is described the same way, after a line naming its
 // format. A parcellation (annotation, GIFTI labels, label file) is
 // described by its regions and their vertices instead.
+#include "file_kind.h"
 #include "parcel_files.h"
 #include "tool_input.h"
 #include "vertex_data_vertstats.h"
@@ -23,7 +24,8 @@ int main(int argc, char* argv[]) {
         std::cerr << "usage: " << argv[0] << " FILE" << std::endl;
         return 2;
     }
-    if (parcellation_format(argv[1]) != NOT_PARCELLATION) {
+    const file_kind_info kind = file_kind_of(argv[1]);
+    if (kind.kind == PARCELLATION_FILE_KIND) {
         parcellation parcels;
         if (input_parcellation(argv[1], -1, &parcels) != OK) {
             std::cerr << "ERROR: could not read file " << argv[1] << std::endl;
@@ -33,7 +35,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     zelVertstatsFile file;
-    const bool other = vertex_data_format(argv[1]) != NOT_VERTEX_DATA;
+    const bool other = kind.kind != UNKNOWN_FILE_KIND && kind.format != VERTSTATS_FILE_FORMAT;
     if (load_statistics_or_vertex_data(file, argv[1]) != OK)
         return 1;
     if (other)

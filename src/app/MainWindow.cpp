@@ -1,7 +1,5 @@
 #include "MainWindow.h"
 
-#include "parcel_nodes.h"
-
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
 #include "FileDropFilter.h"
@@ -18,7 +16,7 @@
 #include "SurfaceMenu.h"
 #include "scene_file.h"
 #include "ViewMenu.h"
-#include "format_files.h"
+#include "file_kind.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -230,28 +228,15 @@ void MainWindow::reportUnknownSuffix(const QFile& file)
 
 bool MainWindow::openFile(QFile& file)
 {
-    if (gyroscene::is_scene_file_name(file.fileName()))
-        return openScene(file.fileName());
-    const QString suffix = QFileInfo(file).suffix();
     bool loaded = false;
     bool surface = false;
-    if (suffix == "obj")
-        loaded = surface = resources->insertGeometry(file);
-    else if (suffix == "txt" || suffix == "vertstats")
-        loaded = resources->insertVertstats(file);
-    else if (suffix == "tag")
-        loaded = resources->insertTagfile(file);
-    // Before the data formats: a label GIFTI file is a GIFTI data file too.
-    else if (gyroscene::is_parcellation_file(file.fileName()))
-        loaded = resources->insertParcellation(file);
-    else if (const Format_file_roles role = format_file_role(readerFileName(file).constData());
-             role == FORMAT_SURFACE_FILE)
-        loaded = surface = resources->insertGeometry(file);
-    else if (role == FORMAT_DATA_FILE)
-        loaded = resources->insertVertstats(file);
-    else {
-        reportUnknownSuffix(file);
-        return false;
+    switch (file_kind_of(readerFileName(file).constData()).kind) {
+    case SCENE_FILE_KIND: return openScene(file.fileName());
+    case SURFACE_FILE_KIND: loaded = surface = resources->insertGeometry(file); break;
+    case VERTEX_DATA_FILE_KIND: loaded = resources->insertVertstats(file); break;
+    case LANDMARK_FILE_KIND: loaded = resources->insertTagfile(file); break;
+    case PARCELLATION_FILE_KIND: loaded = resources->insertParcellation(file); break;
+    default: reportUnknownSuffix(file); return false;
     }
 
     if (!loaded && !resources->lastLoadError().isEmpty())

@@ -64,6 +64,12 @@ std::vector<MainWindow::SubjectSurface> MainWindow::openSubject(
                 surface.colouring = doc->statisticsOf(surface.id).back();
         for (const QString& path : hemisphere.labels)
             attach(path, false);
+        // Coloured by its first overlay, as gyrolux-render draws a subject.
+        if (surface.colouring != SceneDocument::none) {
+            const QStringList columns = resources->columnNames(surface.colouring);
+            if (!columns.isEmpty())
+                doc->chooseColumn(surface.colouring, columns.first());
+        }
         opened.push_back(surface);
     }
     return opened;

@@ -42,12 +42,15 @@ ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer, SceneDocument*
     connect(model, &QAbstractItemModel::dataChanged, ui.treeView,
             qOverload<const QModelIndex&>(&QTreeView::update));
     new LayerToggle(ui.treeView);
-    connect(ui.treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &ResourceForm::currentRowChanged);
     // Files shown or hidden through the document tick their rows.
     connect(doc, &SceneDocument::layerShownChanged, this, [this] {
         ui.treeView->viewport()->update();
         emit layersChanged();
+    });
+    // The target's row is drawn in bold (TreeModel), and wider.
+    connect(doc, &SceneDocument::currentSurfaceChanged, this, [this] {
+        ui.treeView->viewport()->update();
+        ui.treeView->resizeColumnToContents(0);
     });
     // Rows hidden under a collapsed parent are not measured, so expanding
     // one has to widen the columns again or its titles are cut off.
@@ -74,7 +77,7 @@ bool ResourceForm::insertGeometry(QFile& file)
     GeometryScene* scene = static_cast<GeometryScene*>(rootItem->child(rootItem->childCount() - 1));
     // A surface that did not load would swallow the next statistics file.
     if (loaded) {
-        lastGeometry = scene;
+        doc->setCurrentSurface(scene->documentId());
         haveGeometry = true;
     }
     connect(viewer, &BrainQuarter::pointPicked, scene, &TreeItem::pickReceived);
@@ -101,6 +104,7 @@ bool ResourceForm::insertVertstats(QFile& file)
     // Statistics files attach to a surface; without one they are not read.
     loadError.clear();
     messages.clear();
+    GeometryScene* lastGeometry = getLastGeometry();
     if (!haveGeometry || !lastGeometry) {
         loadError = tr("Cannot attach statistics file %1: open a surface first")
                         .arg(file.fileName());
@@ -144,6 +148,7 @@ bool ResourceForm::insertParcellation(QFile& file)
 {
     loadError.clear();
     messages.clear();
+    GeometryScene* lastGeometry = getLastGeometry();
     if (!haveGeometry || !lastGeometry) {
         loadError = tr("Cannot attach parcellation %1: open a surface first").arg(file.fileName());
         std::cerr << loadError.toLocal8Bit().constData() << std::endl;
@@ -200,7 +205,7 @@ QList<LoadMessage> ResourceForm::loadMessages() const
 void ResourceForm::setLastGeometry(GeometryScene* item)
 {
     if (item && item->isLoaded())
-        lastGeometry = item;
+        doc->setCurrentSurface(item->documentId());
 }
 
 void ResourceForm::somethingChanged()
@@ -239,14 +244,6 @@ void ResourceForm::closeLayer(TreeItem* item)
         }
     item->releaseLayer();
     doc->remove(item->documentId());
-    if (item == lastGeometry) {
-        lastGeometry = nullptr;
-        for (int i = rootItem->childCount() - 1; i >= 0 && !lastGeometry; --i) {
-            auto* scene = dynamic_cast<GeometryScene*>(rootItem->child(i));
-            if (scene && scene != item && scene->isLoaded())
-                lastGeometry = scene;
-        }
-    }
     model->removeRows(item->childNumber(), 1, indexOf(item->parent()));
     somethingChanged();
     emit layersChanged();
@@ -295,19 +292,9 @@ void ResourceForm::selectedItem(const QModelIndex& index)
     model->getItem(index)->wasSelected();
 }
 
-void ResourceForm::currentRowChanged(const QModelIndex& index)
-{
-    // The side views follow the surface whose rows hold the current row.
-    TreeItem* top = index.isValid() ? model->getItem(index) : nullptr;
-    while (top && top->parent() && top->parent() != rootItem)
-        top = top->parent();
-    const int surface = top ? top->documentId() : SceneDocument::none;
-    doc->setCurrentSurface(doc->surface(surface) ? surface : SceneDocument::none);
-}
-
 int ResourceForm::lastSurface() const
 {
-    return haveGeometry && lastGeometry ? lastGeometry->documentId() : SceneDocument::none;
+    return haveGeometry ? doc->currentSurface() : SceneDocument::none;
 }
 
 SceneDocument* ResourceForm::document() const
@@ -477,7 +464,7 @@ TreeItem* ResourceForm::getRootItem() const
 
 GeometryScene* ResourceForm::getLastGeometry() const
 {
-    return lastGeometry;
+    return sceneItem(lastSurface());
 }
 
 bool ResourceForm::hasGeometry() const
@@ -543,7 +530,6 @@ void ResourceForm::closeAll()
         }
         closeLayer(item);
     }
-    lastGeometry = nullptr;
     haveGeometry = false;
     doc->clear();
 }

@@ -113,7 +113,8 @@ public:
     QStringList colourBarNames(int statistics) const;
     // Closes every file, as before a scene is opened.
     void closeAll();
-    // The target of statistics files as the document's id; -1 for none.
+    // The target of statistics files and parcellations, the document's
+    // current surface (setLastGeometry sets it); -1 for none.
     int lastSurface() const;
     // The surface row of the document's id; null for none.
     GeometryScene* sceneItem(int surface) const;
@@ -137,7 +138,6 @@ public slots:
 
 private:
     QModelIndex indexOf(TreeItem* item) const;
-    void currentRowChanged(const QModelIndex& index);
 
     Ui_resourceForm ui;
     // Guarded: the item deletes its form when the next row is clicked.
@@ -151,7 +151,6 @@ private:
     bool formShown = false;
     int designedWidth = 0;
     bool haveGeometry = false;
-    GeometryScene* lastGeometry = nullptr;
     QString loadError;
     QList<LoadMessage> messages;
 };

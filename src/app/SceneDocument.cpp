@@ -66,8 +66,9 @@ void SceneDocument::remove(Id id)
         }
         if (legendOf == id)
             legendOf = none;
+        // The newest surface left takes over as the target.
         if (current == id)
-            setCurrentSurface(none);
+            setCurrentSurface(surfaceOrder.empty() ? none : surfaceOrder.back());
     } else if (Statistics* file = statisticsEntry(id)) {
         const Id surface = file->surface;
         Surface* owner = surfaceEntry(surface);

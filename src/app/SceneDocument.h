@@ -98,7 +98,10 @@ public:
     void setHemisphereOffset(bool on);
     bool hemisphereOffset() const;
 
-    // The surface the side views and the next statistics file are for.
+    // The target: the surface the side views, View > Surface and the next
+    // statistics file or parcellation are for. The newest surface opened,
+    // or the one whose file row was clicked last; when it closes, the newest
+    // surface left.
     void setCurrentSurface(Id surface);
     Id currentSurface() const;
 

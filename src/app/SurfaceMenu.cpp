@@ -55,16 +55,35 @@ QAction* SurfaceMenu::apartAction() const
 
 bool SurfaceMenu::switchTo(const QString& kind)
 {
-    const int target = views->targetSurface();
-    const GeometryScene* scene = resources->sceneItem(target);
-    if (!scene)
-        return false;
-    for (const QString& path : scene->siblingSurfaces())
-        if (gyroscene::surface_kind(path) == kind) {
-            resources->document()->setSurfacePath(target, path);
-            return true;
-        }
-    return false;
+    bool switched = false;
+    for (int surface : subjectSurfaces(views->targetSurface())) {
+        const GeometryScene* scene = resources->sceneItem(surface);
+        if (!scene)
+            continue;
+        for (const QString& path : scene->siblingSurfaces())
+            if (gyroscene::surface_kind(path) == kind) {
+                resources->document()->setSurfacePath(surface, path);
+                switched = true;
+                break;
+            }
+    }
+    return switched;
+}
+
+std::vector<int> SurfaceMenu::subjectSurfaces(int target) const
+{
+    const SceneDocument* doc = resources->document();
+    const gyroscene::surface_state* state = doc->surface(target);
+    if (!state)
+        return {};
+    const std::vector<int> open = doc->surfaces();
+    QStringList paths;
+    for (int id : open)
+        paths.append(doc->surface(id)->path);
+    std::vector<int> surfaces{target};
+    for (int index : gyroscene::other_hemispheres(state->path, paths))
+        surfaces.push_back(open[std::size_t(index)]);
+    return surfaces;
 }
 
 void SurfaceMenu::fill()
@@ -100,8 +119,6 @@ void SurfaceMenu::fill()
         QAction* action = menu->addAction(kind);
         action->setCheckable(true);
         action->setChecked(kind == current);
-        connect(action, &QAction::triggered, this, [this, target, path] {
-            resources->document()->setSurfacePath(target, path);
-        });
+        connect(action, &QAction::triggered, this, [this, kind] { switchTo(kind); });
     }
 }

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <vector>
+
 class QAction;
 class QMenu;
 class ResourceForm;
@@ -20,12 +22,15 @@ public:
 
     QMenu* surfaceMenu() const;
     QAction* apartAction() const;
-    // The target surface onto its sibling of that kind ("white" for
-    // lh.white); false when it has none.
+    // The target surface, and the other hemisphere of its subject when that
+    // is open too, each onto its sibling of that kind ("white" for lh.white);
+    // false when none has one.
     bool switchTo(const QString& kind);
 
 private:
     void fill();
+    // The target and the open surfaces of its subject's other hemisphere.
+    std::vector<int> subjectSurfaces(int target) const;
 
     QMenu* menu;
     ViewMenu* views;

@@ -1,6 +1,10 @@
 #include "TreeModel.h"
 
+#include "ResourceForm.h"
+#include "SceneDocument.h"
 #include "TreeItem.h"
+
+#include <QFont>
 
 #include <iostream>
 
@@ -80,6 +84,18 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const
         if (index.column() != 0 || !item->isLayer())
             return QVariant();
         return item->isShown() ? Qt::Checked : Qt::Unchecked;
+    }
+    // The target surface's row in bold: where the next statistics file,
+    // parcellation and View > Surface go.
+    if (role == Qt::FontRole) {
+        const bool target = item->parent() == rootItem && panel && panel->document() &&
+                            item->documentId() != SceneDocument::none &&
+                            item->documentId() == panel->lastSurface();
+        if (!target)
+            return QVariant();
+        QFont font;
+        font.setBold(true);
+        return font;
     }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();

@@ -116,9 +116,7 @@ QMenu* ViewMenu::hemisphereMenu() const
 int ViewMenu::targetSurface() const
 {
     const SceneDocument* doc = resources->document();
-    if (doc->currentSurface() != SceneDocument::none)
-        return doc->currentSurface();
-    return resources->lastSurface();
+    return doc->currentSurface();
 }
 
 Hemisphere ViewMenu::hemisphere(int surface) const

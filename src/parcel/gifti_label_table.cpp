@@ -1,11 +1,14 @@
 #include "gifti_label_table.h"
 
+#include "gifti_text.h"
+
 #include <expat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -87,33 +90,33 @@ void XMLCALL characters(void *data, const XML_Char *text, int n)
 struct parser_deleter {
     void operator()(XML_ParserStruct *p) const { XML_ParserFree(p); }
 };
-struct file_closer {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-
 } // namespace
 
 bool read_gifti_label_table(const char *filename, std::vector<gifti_label_entry> *entries)
 {
     entries->clear();
-    std::unique_ptr<std::FILE, file_closer> f(std::fopen(filename, "rb"));
+    // Through the GIFTI text loader, so a compressed file's table is read too.
+    std::string text, reason;
+    std::uint64_t disk_size = 0;
+    if (!load_gifti_text(filename, &text, &disk_size, &reason))
+        return false;
     std::unique_ptr<XML_ParserStruct, parser_deleter> parser(XML_ParserCreate(nullptr));
-    if (f == nullptr || parser == nullptr)
+    if (parser == nullptr)
         return false;
     table_reader reader{entries};
     XML_SetUserData(parser.get(), &reader);
     XML_SetElementHandler(parser.get(), start, end);
     XML_SetCharacterDataHandler(parser.get(), characters);
-    char buffer[1 << 16];
-    for (;;) {
-        const std::size_t n = std::fread(buffer, 1, sizeof buffer, f.get());
-        const bool last = n < sizeof buffer;
-        if (XML_Parse(parser.get(), buffer, int(n), last) != XML_STATUS_OK) {
+    constexpr std::size_t chunk = std::size_t(1) << 24;
+    std::size_t at = 0;
+    do {
+        const std::size_t n = std::min(chunk, text.size() - at);
+        const bool last = at + n == text.size();
+        if (XML_Parse(parser.get(), text.data() + at, int(n), last) != XML_STATUS_OK) {
             entries->clear();
             return false;
         }
-        if (last)
-            break;
-    }
+        at += n;
+    } while (at < text.size());
     return true;
 }

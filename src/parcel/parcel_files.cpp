@@ -3,6 +3,7 @@
 #include "parcel_files.h"
 
 #include "big_endian.h"
+#include "gifti_file.h"
 
 #include <sys/stat.h>
 
@@ -48,11 +49,14 @@ Parcellation_formats parcellation_format(const char *filename)
 {
     if (ends_with(filename, ".annot"))
         return FREESURFER_ANNOTATION;
-    if (ends_with(filename, ".label.gii"))
+    if (ends_with(filename, ".label.gii") || ends_with(filename, ".label.gii.gz"))
         return GIFTI_LABELS;
     if (ends_with(filename, ".label"))
         return FREESURFER_LABELS;
-    if (ends_with(filename, ".gii"))
+    // Other GIFTI files, compressed or not and whatever their name, by their
+    // arrays: a label array makes a parcellation.
+    if (ends_with(filename, ".gii") || ends_with(filename, ".gii.gz") ||
+        looks_like_gifti_file(filename))
         return gifti_file_holds_labels(filename) ? GIFTI_LABELS : NOT_PARCELLATION;
     return looks_like_annotation(filename) ? FREESURFER_ANNOTATION : NOT_PARCELLATION;
 }

@@ -13,9 +13,10 @@
 #include <string>
 #include <vector>
 
-// ".annot", ".label" and ".gii" files holding a NIFTI_INTENT_LABEL array
-// by their names (and, for GIFTI, structure); an annotation also by its
-// content (vertex count, pairs, then the colour-table tag).
+// ".annot", ".label", ".label.gii" and ".label.gii.gz" by their names;
+// other GIFTI files (".gii", ".gii.gz" or content that starts like GIFTI,
+// inflated or not) when they hold a NIFTI_INTENT_LABEL array; an annotation
+// also by its content (vertex count, pairs, then the colour-table tag).
 Parcellation_formats parcellation_format(const char *filename);
 // "FreeSurfer annotation", "GIFTI labels", "FreeSurfer label" for messages.
 const char *parcellation_format_name(Parcellation_formats format);

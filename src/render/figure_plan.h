@@ -1,6 +1,7 @@
 // What one figure draws, as a scene: read from --scene when given, with
-// every other option given laid over it; built from the options alone
-// otherwise. The viewer's command line lays the same options over its files.
+// every other option given laid over it by gyroscene::apply_figure_options
+// (files add, settings replace, as in the viewer); built from the options
+// alone otherwise.
 #pragma once
 
 #include "render_options.h"
@@ -26,15 +27,5 @@ struct FigurePlan {
 
 // False with a one-line `error` when the scene file cannot be read.
 bool plan_figure(const FigureOptions& options, FigurePlan* plan, QString* error);
-
-// The options' figure settings laid over `scene`: surfaces, statistics and
-// landmarks when given, the looks of every coloured column, colours,
-// opacity, background and legend. A subject's surfaces follow the
-// surfaces given, its missing files named in `warnings` when not null.
-void apply_figure_options(const FigureOptions& options, gyroscene::scene_state* scene,
-                          QStringList* warnings = nullptr);
-// A subject's hemispheres as surfaces: statistics curv first (the
-// underlay) then the overlays, the first overlay colouring; the side set.
-std::vector<gyroscene::surface_state> subject_surfaces(const gyroscene::subject_files& files);
 
 }  // namespace gyrorender

@@ -1,6 +1,7 @@
 #include "figure_scene.h"
 
 #include "ReaderMessages.h"
+#include "file_kind.h"
 #include "parcel_files.h"
 #include "parcel_nodes.h"
 #include "colour_bars.h"
@@ -269,7 +270,8 @@ bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* er
     int labelFiles = 0;
     for (const gyroscene::parcellation_state& parcelState : state.parcellations) {
         const QByteArray parcelName = readerFileName(parcelState.path);
-        const bool labelFile = parcellation_format(parcelName.constData()) == FREESURFER_LABELS;
+        const bool labelFile =
+            file_kind_of(parcelName.constData()).format == FREESURFER_LABEL_FILE_FORMAT;
         const int number = labelFile ? labelFiles++ : 0;
         if (!parcelState.shown)
             continue;

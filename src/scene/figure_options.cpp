@@ -64,7 +64,9 @@ const std::vector<Option>& table()
          }},
         {{"--scene"}, "FILE", 1, both,
          "a scene saved by the viewer: its files, colouring, camera and\n"
-         "size; any other option given overrides the scene's value",
+         "size; files given beside it (surfaces, --subject, --stats,\n"
+         "--labels, --tags) are added to it, any other option given\n"
+         "overrides the scene's value",
          "a scene saved by the viewer, as File > Open opens it",
          [](FigureOptions* f, const Values& v) -> std::optional<QString> {
              f->scene = v[0];

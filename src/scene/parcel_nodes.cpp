@@ -130,10 +130,4 @@ bool read_surface_parcellation(const QString& path, int vertices, int label_numb
     return true;
 }
 
-bool is_parcellation_file(const QString& path)
-{
-    const QByteArray name = readerFileName(path);
-    return parcellation_format(name.constData()) != NOT_PARCELLATION;
-}
-
 }  // namespace gyroscene

@@ -50,8 +50,5 @@ parcel_style parcel_style_of(const parcellation& parcels, const std::vector<int>
 bool read_surface_parcellation(const QString& path, int vertices, int label_number,
                                parcellation* parcels, QString* error, QStringList* warnings);
 
-// Whether the file is one of the parcellation formats, by its name and,
-// for GIFTI and annotations, its structure.
-bool is_parcellation_file(const QString& path);
 
 }  // namespace gyroscene

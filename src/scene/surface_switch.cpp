@@ -32,6 +32,24 @@ QString surface_kind(const QString& path)
     return hemispherePrefix(name).isEmpty() ? name : name.mid(3);
 }
 
+std::vector<int> other_hemispheres(const QString& path, const QStringList& open)
+{
+    const QFileInfo self(path);
+    const QString prefix = hemispherePrefix(self.fileName());
+    std::vector<int> found;
+    if (prefix.isEmpty())
+        return found;
+    const QString other = QString(prefix == QLatin1String("lh.") ? "rh." : "lh.") +
+                          surface_kind(path);
+    for (qsizetype i = 0; i < open.size(); ++i) {
+        const QFileInfo candidate(open.at(i));
+        if (candidate.fileName() == other &&
+            candidate.absolutePath() == self.absolutePath())
+            found.push_back(int(i));
+    }
+    return found;
+}
+
 QStringList sibling_surfaces(const QString& path, int vertex_count, int face_count)
 {
     const QFileInfo self(path);

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace gyroscene {
 
 // The FreeSurfer triangle surfaces in `path`'s folder, of its hemisphere
@@ -24,5 +26,11 @@ bool replace_surface_points(const SurfaceNodes& nodes, const polygons_struct& po
 
 // The surface's own name after its hemisphere: "white" for lh.white.
 QString surface_kind(const QString& path);
+
+// The other hemisphere of `path`'s subject among `open` (indices into it):
+// a file in the same folder named with the other prefix and the same kind
+// ("rh.inflated" beside "lh.inflated"). Commands meant for a subject, such
+// as a switch to its pial surfaces, act on both.
+std::vector<int> other_hemispheres(const QString& path, const QStringList& open);
 
 }  // namespace gyroscene

@@ -6,6 +6,8 @@
 #include "BrainQuarter.h"
 #include "GeometryScene.h"
 #include "PickPanel.h"
+#include "ResourceForm.h"
+#include "TreeModel.h"
 #include "SceneDocument.h"
 #include "ViewMenu.h"
 #include "MessageLog.h"
@@ -19,6 +21,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QFont>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -212,6 +215,29 @@ private slots:
         QCOMPARE(*look.limits, std::make_pair(-1.0f, 2.0f));
         QCOMPARE(look.threshold, 0.5f);
         QCOMPARE(doc()->surface(surface)->opacity, 0.75f);
+    }
+
+    // One target: the surface clicked last gets the next statistics file,
+    // its row is bold, and when it closes the newest surface left takes over.
+    void targetSurfaceIsTheDocumentsAndShown()
+    {
+        openSample();
+        QVERIFY(open(file("lh.obj")));
+        ResourceForm* panel = window->getResources();
+        const std::vector<int> surfaces = doc()->surfaces();
+        QCOMPARE(doc()->currentSurface(), surfaces.at(1));
+        const auto bold = [&](int surface) {
+            return indexOf(panel->sceneItem(surfaces.at(surface))).data(Qt::FontRole).value<QFont>().bold();
+        };
+        QVERIFY(!bold(0) && bold(1));
+        panel->setLastGeometry(panel->sceneItem(surfaces.at(0)));
+        QCOMPARE(doc()->currentSurface(), surfaces.at(0));
+        QVERIFY(bold(0) && !bold(1));
+        QVERIFY(open(file("lh.vertstats")));
+        QCOMPARE(doc()->statisticsOf(surfaces.at(0)).size(), std::size_t(2));
+        panel->closeLayer(panel->sceneItem(surfaces.at(0)));
+        QCOMPARE(doc()->currentSurface(), surfaces.at(1));
+        QCOMPARE(panel->lastSurface(), surfaces.at(1));
     }
 
     void unreadableSceneKeepsWhatIsOpen()

@@ -1,5 +1,6 @@
 // The renderer's command line: what each option sets, and one clear line
 // for each way an option can be wrong.
+#include "figure_apply.h"
 #include "figure_plan.h"
 #include "render_options.h"
 
@@ -160,7 +161,7 @@ TEST(RenderOptions, ParcellationsGoOnTheirSurfacesWithTheirLook)
     EXPECT_TRUE(figure.outline);
     EXPECT_EQ(figure.labelOpacity, 0.25f);
     gyroscene::scene_state scene;
-    apply_figure_options(figure, &scene);
+    gyroscene::apply_figure_options(figure, &scene);
     ASSERT_EQ(scene.surfaces.size(), 2u);
     ASSERT_EQ(scene.surfaces[0].parcellations.size(), 1u);
     ASSERT_EQ(scene.surfaces[1].parcellations.size(), 2u);
@@ -186,7 +187,7 @@ TEST(RenderOptions, ASubjectsHemispheresComeWithTheirCurvatureOverlaysAndParcell
                                          "--limits", "1", "4", "-o", "x.png"});
     gyroscene::scene_state scene;
     QStringList warnings;
-    apply_figure_options(figure, &scene, &warnings);
+    gyroscene::apply_figure_options(figure, &scene, &warnings);
     ASSERT_EQ(scene.surfaces.size(), 2u);
     const gyroscene::surface_state& lh = scene.surfaces[0];
     EXPECT_EQ(lh.path, dir.filePath("surf/lh.white"));

@@ -1,0 +1,117 @@
+#include "file_kind.h"
+
+#include "format_files.h"
+#include "parcel_files.h"
+#include "vertex_data.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool ends_with(const char *text, const char *suffix)
+{
+    std::size_t n = std::strlen(text), k = std::strlen(suffix);
+    return n >= k && std::strcmp(text + n - k, suffix) == 0;
+}
+
+bool starts_as_gzip(const char *filename)
+{
+    std::FILE *f = std::fopen(filename, "rb");
+    if (f == nullptr)
+        return false;
+    unsigned char head[2];
+    const bool gzip = std::fread(head, 1, 2, f) == 2 && head[0] == 0x1f && head[1] == 0x8b;
+    std::fclose(f);
+    return gzip;
+}
+
+Known_file_formats parcellation_file_format(Parcellation_formats format)
+{
+    switch (format) {
+    case FREESURFER_ANNOTATION: return FREESURFER_ANNOTATION_FILE_FORMAT;
+    case GIFTI_LABELS: return GIFTI_LABELS_FILE_FORMAT;
+    case FREESURFER_LABELS: return FREESURFER_LABEL_FILE_FORMAT;
+    default: return UNKNOWN_FILE_FORMAT;
+    }
+}
+
+file_kind_info other_program_file(const char *filename)
+{
+    const Format_file_roles role = format_file_role(filename);
+    if (role == NOT_A_FORMAT_FILE)
+        return {};
+    switch (vertex_data_format(filename)) {
+    case FREESURFER_CURV_DATA: return {VERTEX_DATA_FILE_KIND, FREESURFER_CURV_FILE_FORMAT};
+    case FREESURFER_OLD_CURV_DATA: return {VERTEX_DATA_FILE_KIND, FREESURFER_OLD_CURV_FILE_FORMAT};
+    case MGH_DATA: return {VERTEX_DATA_FILE_KIND, MGH_FILE_FORMAT};
+    case MGZ_DATA: return {VERTEX_DATA_FILE_KIND, MGZ_FILE_FORMAT};
+    case FREESURFER_SURFACE_DATA: return {SURFACE_FILE_KIND, FREESURFER_SURFACE_FILE_FORMAT};
+    case GIFTI_DATA:
+        return role == FORMAT_SURFACE_FILE ? file_kind_info{SURFACE_FILE_KIND, GIFTI_SURFACE_FILE_FORMAT}
+                                           : file_kind_info{VERTEX_DATA_FILE_KIND, GIFTI_DATA_FILE_FORMAT};
+    default: return {};
+    }
+}
+
+file_kind_info by_name_or_content(const char *filename)
+{
+    if (ends_with(filename, ".gyrolux"))
+        return {SCENE_FILE_KIND, SCENE_FILE_FORMAT};
+    if (ends_with(filename, ".obj"))
+        return {SURFACE_FILE_KIND, OBJ_FILE_FORMAT};
+    if (ends_with(filename, ".txt") || ends_with(filename, ".vertstats"))
+        return {VERTEX_DATA_FILE_KIND, VERTSTATS_FILE_FORMAT};
+    if (ends_with(filename, ".tag"))
+        return {LANDMARK_FILE_KIND, TAG_FILE_FORMAT};
+    // Before the data formats: a label GIFTI file is a GIFTI data file too.
+    if (const Parcellation_formats parcels = parcellation_format(filename);
+        parcels != NOT_PARCELLATION)
+        return {PARCELLATION_FILE_KIND, parcellation_file_format(parcels)};
+    return other_program_file(filename);
+}
+
+} // namespace
+
+file_kind_info file_kind_of(const char *filename)
+{
+    file_kind_info info = by_name_or_content(filename);
+    if (info.kind == SCENE_FILE_KIND)
+        return info;
+    info.compressed = info.format == MGZ_FILE_FORMAT || ends_with(filename, ".gz") ||
+                      starts_as_gzip(filename);
+    return info;
+}
+
+const char *file_kind_name(File_kinds kind)
+{
+    switch (kind) {
+    case SURFACE_FILE_KIND: return "surface";
+    case VERTEX_DATA_FILE_KIND: return "per-vertex data";
+    case PARCELLATION_FILE_KIND: return "parcellation";
+    case LANDMARK_FILE_KIND: return "landmarks";
+    case SCENE_FILE_KIND: return "scene";
+    default: return "unknown";
+    }
+}
+
+const char *file_format_name(Known_file_formats format)
+{
+    switch (format) {
+    case OBJ_FILE_FORMAT: return "MNI .obj";
+    case FREESURFER_SURFACE_FILE_FORMAT: return "FreeSurfer surface";
+    case GIFTI_SURFACE_FILE_FORMAT: return "GIFTI surface";
+    case VERTSTATS_FILE_FORMAT: return "vertex statistics";
+    case FREESURFER_CURV_FILE_FORMAT: return "FreeSurfer curv";
+    case FREESURFER_OLD_CURV_FILE_FORMAT: return "FreeSurfer curv (old format)";
+    case MGH_FILE_FORMAT: return "MGH";
+    case MGZ_FILE_FORMAT: return "MGZ";
+    case GIFTI_DATA_FILE_FORMAT: return "GIFTI";
+    case FREESURFER_ANNOTATION_FILE_FORMAT: return "FreeSurfer annotation";
+    case GIFTI_LABELS_FILE_FORMAT: return "GIFTI labels";
+    case FREESURFER_LABEL_FILE_FORMAT: return "FreeSurfer label";
+    case TAG_FILE_FORMAT: return "MNI tag";
+    case SCENE_FILE_FORMAT: return "gyrolux scene";
+    default: return "unknown";
+    }
+}
