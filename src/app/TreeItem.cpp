@@ -3,6 +3,7 @@
 #include "BrainQuarter.h"
 #include "GeometryScene.h"
 #include "ResourceForm.h"
+#include "SceneDocument.h"
 #include "tagFileItem.h"
 
 #include <Inventor/nodes/SoGroup.h>
@@ -235,5 +236,11 @@ int TreeItem::documentId() const
 
 SceneDocument* TreeItem::document() const
 {
-    return panel ? panel->document() : nullptr;
+    if (panel)
+        return panel->document();
+    if (parentLink)
+        return parentLink->document();
+    if (!ownDocument)
+        ownDocument = std::make_unique<SceneDocument>();
+    return ownDocument.get();
 }

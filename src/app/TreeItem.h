@@ -8,6 +8,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <memory>
+
 class BrainQuarter;
 class QFile;
 class QWidget;
@@ -69,7 +71,9 @@ public:
     // The file's entry in the panel's document; -1 for rows of no file (and
     // files that failed to load).
     virtual int documentId() const;
-    // The document the panel shows; null without a panel.
+    // The document the panel shows. An item made without a panel (tests,
+    // timing programs) shares its parent's, or the top item keeps one of its
+    // own: every item works through the document, with or without a window.
     SceneDocument* document() const;
 
 signals:
@@ -96,4 +100,7 @@ protected:
     ResourceForm* panel = nullptr;
     QWidget* propFormWidget = nullptr;
     bool propFormShown = false;
+
+private:
+    mutable std::unique_ptr<SceneDocument> ownDocument;
 };

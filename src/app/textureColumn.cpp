@@ -55,9 +55,6 @@ textureColumn::textureColumn(SoSwitch* columnSwitch, const QVector<QVariant>& da
                              const ColourBarList& colourBars)
     : TreeItem(data, form, parent), columnSwitch(columnSwitch)
 {
-    lowerLimit = 0.0f;
-    upperLimit = 0.0f;
-
     const gyroscene::column_nodes nodes = gyroscene::make_column_nodes();
     // Our reference keeps the nodes alive with the item, switch or not.
     group = nodes.group;
@@ -127,7 +124,15 @@ void textureColumn::loadTextureColumn(std::vector<float> columnValues, const QSt
     const gyroscene::value_range range = gyroscene::finite_range(values);
     rangeLower = range.lower;
     rangeUpper = range.upper;
-    scaleTexture(range.lower, range.upper);
+    // A column on its own is a statistics file of one column in its own
+    // document; a file's columns are attached by their file.
+    if (!parentLink && fileId < 0) {
+        SceneDocument* doc = document();
+        attach(doc->addStatistics(doc->addSurface(QString()), QString()));
+        return;
+    }
+    if (fileId >= 0)
+        applyLook(fileId, data(0).toString());
 }
 
 void textureColumn::setCoordinatesWhenDrawn(bool onlyWhenDrawn)
@@ -156,11 +161,35 @@ void textureColumn::attach(int file)
 {
     fileId = file;
     SceneDocument* doc = document();
-    if (!doc || fileId < 0)
+    if (fileId < 0)
         return;
     connect(doc, &SceneDocument::columnChanged, this, &textureColumn::applyLook);
+    // A file draws the column it is told to; a column on its own draws
+    // itself when it is chosen.
+    if (!parentLink)
+        connect(doc, &SceneDocument::colouringChanged, this, [this, doc](int surface) {
+            if (doc->colouringFile(surface) != fileId ||
+                doc->colouringColumn(surface) != data(0).toString())
+                return;
+            if (columnSwitch)
+                columnSwitch->whichChild = childNumber();
+            setLegendShown(true);
+        });
     applyLook(fileId, data(0).toString());
-    applyTexture();
+}
+
+gyroscene::column_state textureColumn::look() const
+{
+    gyroscene::column_state look = document()->column(fileId, data(0).toString());
+    if (!look.limits)
+        look.limits = std::make_pair(rangeLower, rangeUpper);
+    return look;
+}
+
+int textureColumn::currentBar() const
+{
+    const QString name = look().colour_bar;
+    return name.isEmpty() ? 0 : barIndex(name);
 }
 
 int textureColumn::barIndex(const QString& name) const
@@ -173,25 +202,10 @@ int textureColumn::barIndex(const QString& name) const
 
 void textureColumn::applyLook(int file, const QString& column)
 {
-    const SceneDocument* doc = document();
-    if (!doc || file != fileId || column != data(0).toString())
+    if (file != fileId || column != data(0).toString())
         return;
-    const gyroscene::column_state look = doc->column(fileId, column);
-    const auto limits = look.limits.value_or(std::make_pair(rangeLower, rangeUpper));
-    const int bar = look.colour_bar.isEmpty() ? 0 : barIndex(look.colour_bar);
-    const bool moved = limits.first != lowerLimit || limits.second != upperLimit;
-    // A threshold's band sits in the texture where the limits place it.
-    const bool texture =
-        bar != currentBar || look.threshold != threshold || (look.threshold > 0.0f && moved);
-    const bool coordinates = texture || moved;
-    lowerLimit = limits.first;
-    upperLimit = limits.second;
-    threshold = look.threshold;
-    currentBar = bar;
-    if (texture)
-        applyTexture();
-    if (coordinates)
-        fillCoordinates();
+    applyTexture();
+    fillCoordinates();
     showState();
     refreshViewLegend();
 }
@@ -200,62 +214,37 @@ void textureColumn::showState()
 {
     if (!propFormShown)
         return;
-    props.lowerLimit->setText(QString::number(lowerLimit, 'g', 6));
-    props.upperLimit->setText(QString::number(upperLimit, 'g', 6));
+    const gyroscene::column_state now = look();
+    props.lowerLimit->setText(QString::number(now.limits->first, 'g', 6));
+    props.upperLimit->setText(QString::number(now.limits->second, 'g', 6));
     if (thresholdField)
-        thresholdField->setText(QString::number(threshold, 'g', 6));
-    if (props.textureCombo->currentIndex() != currentBar && currentBar < props.textureCombo->count()) {
+        thresholdField->setText(QString::number(now.threshold, 'g', 6));
+    const int bar = currentBar();
+    if (props.textureCombo->currentIndex() != bar && bar < props.textureCombo->count()) {
         const QSignalBlocker quiet(props.textureCombo);
-        props.textureCombo->setCurrentIndex(currentBar);
+        props.textureCombo->setCurrentIndex(bar);
     }
     showLegend();
 }
 
 void textureColumn::changeLimits(float lower, float upper)
 {
-    if (SceneDocument* doc = document(); doc && fileId >= 0) {
-        doc->setColumnLimits(fileId, data(0).toString(), lower, upper);
-        // Unchanged numbers still show as they are used.
-        showState();
-        return;
-    }
-    lowerLimit = lower;
-    upperLimit = upper;
-    if (threshold > 0.0f)
-        applyTexture();
-    fillCoordinates();
+    document()->setColumnLimits(fileId, data(0).toString(), lower, upper);
+    // Unchanged numbers still show as they are used.
     showState();
-    refreshViewLegend();
 }
 
 void textureColumn::changeThreshold(float newThreshold)
 {
     const float t = std::isfinite(newThreshold) ? std::fabs(newThreshold) : 0.0f;
-    if (SceneDocument* doc = document(); doc && fileId >= 0) {
-        doc->setColumnThreshold(fileId, data(0).toString(), t);
-        showState();
-        return;
-    }
-    if (t == threshold)
-        return;
-    threshold = t;
-    applyTexture();
-    fillCoordinates();
+    document()->setColumnThreshold(fileId, data(0).toString(), t);
     showState();
-    refreshViewLegend();
 }
 
 void textureColumn::changeBar(int bar)
 {
-    if (SceneDocument* doc = document(); doc && fileId >= 0) {
-        doc->setColumnBar(fileId, data(0).toString(), QFileInfo(colourBars.at(bar)).baseName());
-        showState();
-        return;
-    }
-    currentBar = bar;
-    applyTexture();
+    document()->setColumnBar(fileId, data(0).toString(), QFileInfo(colourBars.at(bar)).baseName());
     showState();
-    refreshViewLegend();
 }
 
 float textureColumn::textureCoordinate(float value, float lower, float upper)
@@ -271,44 +260,70 @@ void textureColumn::scaleTexture(float lower, float upper)
 void textureColumn::fillCoordinates()
 {
     coordinatesStale = coordinatesWhenDrawn && !drawn;
-    if (coordinatesStale)
+    if (coordinatesStale || fileId < 0)
         return;
+    const gyroscene::column_state now = look();
     // Coin reads one coordinate per surface vertex: vertices beyond the
     // column's values get the below-range coordinate rather than nothing.
-    if (threshold <= 0.0f) {
-        gyroscene::fill_texture_coordinates(textureCoords, values, vertexCount, lowerLimit,
-                                            upperLimit);
+    if (now.threshold <= 0.0f) {
+        gyroscene::fill_texture_coordinates(textureCoords, values, vertexCount, now.limits->first,
+                                            now.limits->second);
         return;
     }
     const GeometryNode* surface = findSurface();
     const std::vector<int> noShades;
     const int regions = 1 + (surface ? int(surface->underneathColours().size()) : 1);
-    gyroscene::fill_threshold_coordinates(textureCoords, values, vertexCount, lowerLimit,
-                                          upperLimit, threshold,
+    gyroscene::fill_threshold_coordinates(textureCoords, values, vertexCount, now.limits->first,
+                                          now.limits->second, now.threshold,
                                           surface ? surface->underlayShades() : noShades, regions);
 }
 
 void textureColumn::applyTexture()
 {
-    if (currentBar < 0 || currentBar >= colourBars.size())
+    const int bar = currentBar();
+    if (fileId < 0 || bar < 0 || bar >= colourBars.size())
         return;
+    const gyroscene::column_state now = look();
     // Without a threshold the texture is the bar's file, as it always was.
-    gyroscene::set_texture_filtering(complexity, threshold > 0.0f);
-    if (threshold <= 0.0f) {
-        gyroscene::set_bar_file(texture, colourBars.at(currentBar));
+    // What the nodes were last given is kept only so an unchanged texture is
+    // not read or made again; a threshold's band sits where the limits put it.
+    const QString key = now.threshold <= 0.0f
+                            ? colourBars.at(bar)
+                            : QStringLiteral("%1 %2 %3 %4 %5")
+                                  .arg(colourBars.at(bar))
+                                  .arg(double(now.limits->first))
+                                  .arg(double(now.limits->second))
+                                  .arg(double(now.threshold))
+                                  .arg(underneathKey());
+    if (key == textureShown)
+        return;
+    textureShown = key;
+    gyroscene::set_texture_filtering(complexity, now.threshold > 0.0f);
+    if (now.threshold <= 0.0f) {
+        gyroscene::set_bar_file(texture, colourBars.at(bar));
         return;
     }
     const GeometryNode* surface = findSurface();
     const std::vector<QColor> underneath =
         surface ? surface->underneathColours() : std::vector<QColor>{QColor(204, 204, 204)};
     gyroscene::set_texture_image(
-        texture, gyroscene::threshold_texture(QImage(colourBars.at(currentBar)), underneath,
-                                                          lowerLimit, upperLimit, threshold));
+        texture, gyroscene::threshold_texture(QImage(colourBars.at(bar)), underneath,
+                                              now.limits->first, now.limits->second,
+                                              now.threshold));
+}
+
+QString textureColumn::underneathKey() const
+{
+    QString key;
+    if (const GeometryNode* surface = findSurface())
+        for (const QColor& colour : surface->underneathColours())
+            key += colour.name();
+    return key;
 }
 
 void textureColumn::underneathChanged()
 {
-    if (threshold > 0.0f) {
+    if (getThreshold() > 0.0f) {
         applyTexture();
         fillCoordinates();
     }
@@ -322,12 +337,13 @@ void textureColumn::setThreshold(float newThreshold)
 
 float textureColumn::getThreshold() const
 {
-    return threshold;
+    return fileId < 0 ? 0.0f : look().threshold;
 }
 
 void textureColumn::makeLimitsSymmetric()
 {
-    const gyroscene::value_range range = gyroscene::symmetric_limits(lowerLimit, upperLimit);
+    const gyroscene::value_range range =
+        gyroscene::symmetric_limits(getLowerLimit(), getUpperLimit());
     changeLimits(range.lower, range.upper);
 }
 
@@ -338,7 +354,7 @@ void textureColumn::thresholdEdited()
     // As with the limits, text that is no number counts as 0: no threshold.
     changeThreshold(thresholdField->text().toFloat());
     if (thresholdField)
-        thresholdField->setText(QString::number(threshold, 'g', 6));
+        thresholdField->setText(QString::number(getThreshold(), 'g', 6));
 }
 
 void textureColumn::addThresholdControls()
@@ -348,7 +364,7 @@ void textureColumn::addThresholdControls()
     auto* grid = new QGridLayout(box);
     thresholdField = new QLineEdit(box);
     thresholdField->setObjectName("thresholdField");
-    thresholdField->setText(QString::number(threshold, 'g', 6));
+    thresholdField->setText(QString::number(getThreshold(), 'g', 6));
     thresholdField->setToolTip(tr("Vertices whose value is nearer zero than this show the surface"));
     auto* symmetric = new QPushButton(tr("Symmetric limits"), box);
     symmetric->setObjectName("symmetricButton");
@@ -372,25 +388,26 @@ void textureColumn::upperValueChanged()
     if (!propFormShown)
         return;
     // Text that is no number counts as 0; the field then shows what is used.
-    changeLimits(lowerLimit, props.upperLimit->text().toFloat());
+    changeLimits(getLowerLimit(), props.upperLimit->text().toFloat());
 }
 
 void textureColumn::lowerValueChanged()
 {
     if (!propFormShown)
         return;
-    changeLimits(props.lowerLimit->text().toFloat(), upperLimit);
+    changeLimits(props.lowerLimit->text().toFloat(), getUpperLimit());
 }
 
 gyroscene::legend_content textureColumn::legendContent() const
 {
     gyroscene::legend_content content;
-    if (currentBar >= 0 && currentBar < colourBars.size())
-        content.bar = QImage(colourBars.at(currentBar));
-    content.lower = lowerLimit;
-    content.upper = upperLimit;
+    const int bar = currentBar();
+    if (bar >= 0 && bar < colourBars.size())
+        content.bar = QImage(colourBars.at(bar));
+    content.lower = getLowerLimit();
+    content.upper = getUpperLimit();
     content.name = data(0).toString();
-    content.threshold = threshold;
+    content.threshold = getThreshold();
     if (const GeometryNode* surface = findSurface()) {
         const std::vector<QColor> underneath = surface->underneathColours();
         content.underneath = underneath[underneath.size() / 2];
@@ -419,9 +436,8 @@ void textureColumn::showLegend()
     // The upper limit's field stays on top beside the bar's top colour and
     // the lower one below: the map follows the two numbers as they stand,
     // reversed exactly while the top number is the smaller.
-    const QImage image = currentBar >= 0 && currentBar < colourBars.size()
-                             ? QImage(colourBars.at(currentBar))
-                             : QImage();
+    const int bar = currentBar();
+    const QImage image = bar >= 0 && bar < colourBars.size() ? QImage(colourBars.at(bar)) : QImage();
     if (image.isNull())
         props.imageLabel->clear();
     else
@@ -453,17 +469,7 @@ void textureColumn::wasSelected()
     // The file row decides for all the files of the surface, which must
     // stop drawing theirs.
     // The file also hands the legend to the column it draws.
-    if (SceneDocument* doc = document(); doc && fileId >= 0) {
-        doc->chooseColumn(fileId, data(0).toString());
-        return;
-    }
-    if (auto* file = dynamic_cast<textureFileItem*>(parent())) {
-        file->showColumn(childNumber());
-        return;
-    }
-    if (columnSwitch)
-        columnSwitch->whichChild = childNumber();
-    setLegendShown(true);
+    document()->chooseColumn(fileId, data(0).toString());
 }
 
 void textureColumn::setLegendShown(bool shown)
@@ -487,8 +493,8 @@ QWidget* textureColumn::createForm()
     props.setupUi(propFormWidget);
     propFormShown = true;
 
-    props.lowerLimit->setText(QString::number(lowerLimit, 'g', 6));
-    props.upperLimit->setText(QString::number(upperLimit, 'g', 6));
+    props.lowerLimit->setText(QString::number(getLowerLimit(), 'g', 6));
+    props.upperLimit->setText(QString::number(getUpperLimit(), 'g', 6));
     for (QLineEdit* field : {props.lowerLimit, props.upperLimit})
         field->setFixedWidth(limitFieldWidth(field));
     props.imageLabel->setBackgroundRole(QPalette::Base);
@@ -498,8 +504,8 @@ QWidget* textureColumn::createForm()
     for (const QString& path : std::as_const(colourBars))
         props.textureCombo->addColourBar(path);
     // The bar chosen before, or the first one the first time.
-    const int bar = currentBar >= 0 && currentBar < colourBars.size() ? currentBar : 0;
-    props.textureCombo->setCurrentIndex(bar);
+    const int bar = currentBar();
+    props.textureCombo->setCurrentIndex(bar >= 0 && bar < colourBars.size() ? bar : 0);
 
     connect(props.upperLimit, &QLineEdit::editingFinished, this,
             &textureColumn::upperValueChanged);
@@ -529,12 +535,12 @@ void textureColumn::destroyForm()
 
 float textureColumn::getLowerLimit() const
 {
-    return lowerLimit;
+    return fileId < 0 ? rangeLower : look().limits->first;
 }
 
 float textureColumn::getUpperLimit() const
 {
-    return upperLimit;
+    return fileId < 0 ? rangeUpper : look().limits->second;
 }
 
 const std::vector<float>& textureColumn::getValues() const

@@ -7,6 +7,7 @@
 #include "ui_textureColumnForm.h"
 
 #include "legend.h"
+#include "scene_state.h"
 
 #include <QPointer>
 #include <QString>
@@ -103,11 +104,15 @@ public slots:
 private:
     // The document's look of the column onto the nodes, the box and the legend.
     void applyLook(int file, const QString& column);
-    // Edits: to the document, or kept here for a column on its own.
+    // Edits go to the document; a column on its own has one of its own.
     void changeLimits(float lower, float upper);
     void changeThreshold(float threshold);
     void changeBar(int bar);
     int barIndex(const QString& name) const;
+    // The document's look of the column, the limits its range until set.
+    gyroscene::column_state look() const;
+    int currentBar() const;
+    QString underneathKey() const;
     // The fields and the preview as the limits and threshold are now.
     void showState();
     // Orders the limit fields and the preview as a legend for the surface.
@@ -129,21 +134,18 @@ private:
     bool drawn = false;
     // Limits or threshold moved while the coordinates were not kept.
     bool coordinatesStale = false;
-    float lowerLimit = 0.0f;
-    float upperLimit = 0.0f;
     SoGroup* group;
     SoComplexity* complexity;
     SoSwitch* columnSwitch;
     SoTextureCoordinateBinding* coordinateBinding;
     SoTexture2* texture;
     QStringList colourBars;
-    // The bar the user chose last; kept while the box is rebuilt.
-    int currentBar = 0;
+    // What the texture node was last given (bar, and a threshold's band).
+    QString textureShown;
     Ui_textureProps props;
     int vertexCount = -1;
     // The view whose legend this column was last given to.
     QPointer<BrainQuarter> legendViewer;
-    float threshold = 0.0f;
     // Valid only while the property box is shown.
     QLineEdit* thresholdField = nullptr;
     // The values' finite range: the limits until others are set.

@@ -105,9 +105,12 @@ bool textureFileItem::loadFile(QFile& file, bool readable, const QByteArray* byt
     if (!counts.warning.isEmpty())
         warn(counts.warning);
     getAllColumns();
+    // A file made without a surface row (tests, timing programs) stands
+    // on a surface of no file in its own document.
     SceneDocument* doc = document();
-    if (doc && parentLink && parentLink->documentId() >= 0) {
-        surfaceId = parentLink->documentId();
+    surfaceId = parentLink && parentLink->documentId() >= 0 ? parentLink->documentId()
+                                                            : doc->addSurface(QString());
+    {
         id = doc->addStatistics(surfaceId, name);
         connect(doc, &SceneDocument::colouringChanged, this, &textureFileItem::applyColouring);
         connect(doc, &SceneDocument::layerShownChanged, this, &textureFileItem::applyShown);
@@ -133,7 +136,7 @@ int textureFileItem::rowOf(const QString& column) const
 void textureFileItem::applyColouring(int surface)
 {
     const SceneDocument* doc = document();
-    if (surface != surfaceId || !doc)
+    if (surface != surfaceId)
         return;
     const int row = doc->colouringFile(surface) == id ? rowOf(doc->colouringColumn(surface)) : -1;
     const int before = columnSwitch->whichChild.getValue();
@@ -148,8 +151,6 @@ void textureFileItem::applyColouring(int surface)
 void textureFileItem::applyShown(int changed)
 {
     const SceneDocument* doc = document();
-    if (changed == id)
-        shown = doc->isShown(id);
     // A hidden surface takes the legend of its colouring with it.
     if (changed != surfaceId || doc->colouringFile(surfaceId) != id)
         return;
@@ -203,29 +204,13 @@ void textureFileItem::drawRow(int row)
 
 void textureFileItem::showColumn(int row)
 {
-    if (SceneDocument* doc = document(); doc && id >= 0) {
-        if (row >= 0 && row < childList.size())
-            doc->chooseColumn(id, childList[row]->data(0).toString());
-        return;
-    }
-    chosen = row;
-    if (shown)
-        drawColumn(row);
-}
-
-// A file on its own, without a document: it alone decides its switch.
-void textureFileItem::drawColumn(int row)
-{
-    drawRow(row);
-    if (auto* column = qobject_cast<textureColumn*>(child(row)))
-        column->setLegendShown(true);
+    if (id >= 0 && row >= 0 && row < childList.size())
+        document()->chooseColumn(id, childList[row]->data(0).toString());
 }
 
 int textureFileItem::chosenColumn() const
 {
-    if (const SceneDocument* doc = document(); doc && id >= 0)
-        return rowOf(doc->chosenColumn(id));
-    return chosen;
+    return id >= 0 ? rowOf(document()->chosenColumn(id)) : -1;
 }
 
 bool textureFileItem::isLayer() const
@@ -235,26 +220,13 @@ bool textureFileItem::isLayer() const
 
 bool textureFileItem::isShown() const
 {
-    return shown;
+    return id < 0 || document()->isShown(id);
 }
 
 void textureFileItem::setShown(bool show)
 {
-    if (SceneDocument* doc = document(); doc && id >= 0) {
-        doc->setShown(id, show);
-        return;
-    }
-    if (show == shown)
-        return;
-    shown = show;
-    if (shown) {
-        if (chosen >= 0)
-            showColumn(chosen);
-        return;
-    }
-    if (auto* column = qobject_cast<textureColumn*>(child(columnSwitch->whichChild.getValue())))
-        column->setLegendShown(false);
-    drawRow(-1);
+    if (id >= 0)
+        document()->setShown(id, show);
 }
 
 void textureFileItem::releaseLayer()

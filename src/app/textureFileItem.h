@@ -79,7 +79,6 @@ public:
 private:
     // Standard error and the warnings of this load.
     void warn(const QString& line);
-    void drawColumn(int row);
     // The switch shows column `row` (none when negative), which alone keeps
     // texture coordinates.
     void drawRow(int row);
@@ -98,8 +97,6 @@ private:
     QStringList lastWarnings;
     QString filePath;
     // Without a document (a file on its own): the state kept here.
-    bool shown = true;
-    int chosen = -1;
     int id = -1;
     int surfaceId = -1;
 };
