@@ -63,7 +63,13 @@ bool GeometryNode::loadObj(QFile& file)
     if (!surface.read(name, &lastError))
         return false;
     structure = surface.structure();
-    return loadPolygons(*surface.polygons());
+    if (!loadPolygons(*surface.polygons()))
+        return false;
+    // A surface row attaches it to the document; one made on its own
+    // (tests, timing programs) is a surface in a document of its own.
+    if (!parentLink && id < 0)
+        attach(document()->addSurface(file.fileName()));
+    return true;
 }
 
 bool GeometryNode::switchPoints(QFile& file, QString* error)
@@ -99,7 +105,7 @@ void GeometryNode::attach(int surfaceId)
 {
     id = surfaceId;
     SceneDocument* doc = document();
-    if (!doc || id < 0)
+    if (id < 0)
         return;
     connect(doc, &SceneDocument::surfaceChanged, this, &GeometryNode::applyState);
     connect(doc, &SceneDocument::colouringChanged, this, &GeometryNode::applyColouring);
@@ -112,46 +118,48 @@ GeometryScene* GeometryNode::scene() const
     return static_cast<GeometryScene*>(parentLink);
 }
 
+const gyroscene::surface_state* GeometryNode::state() const
+{
+    return id < 0 ? nullptr : document()->surface(id);
+}
+
 void GeometryNode::applyState(int changed)
 {
-    const SceneDocument* doc = document();
-    const gyroscene::surface_state* state = doc && changed == id ? doc->surface(id) : nullptr;
-    if (!state)
+    const gyroscene::surface_state* now = changed == id ? state() : nullptr;
+    if (!now)
         return;
-    const float transparency = 1.0f - state->opacity;
+    const float transparency = 1.0f - now->opacity;
     if (material->transparency[0] != transparency)
         material->transparency.set1Value(0, transparency);
     if (propFormShown && props.transparencySpinBox->value() != double(transparency)) {
         const QSignalBlocker quiet(props.transparencySpinBox);
         props.transparencySpinBox->setValue(double(transparency));
     }
-
+    showColourOnButton();
+    // The greys of each vertex are made again only for another column or
+    // another number of shades.
+    textureColumn* column = underlay();
+    const int shades = underlayShadeCount();
     bool underneath = false;
-    if (state->colour && *state->colour != chosenColour) {
-        chosenColour = *state->colour;
-        colour.setValue(float(chosenColour.redF()), float(chosenColour.greenF()),
-                        float(chosenColour.blueF()));
-        showColourOnButton();
-        underneath = true;
-    }
-    textureColumn* column = parentLink ? scene()->statisticsColumn(doc->underlayFile(id),
-                                                                   state->underlay_column)
-                                       : nullptr;
-    if (column != underlayColumn || (column && state->underlay_shades != shadeCount)) {
-        underlayColumn = column;
-        shadeCount = std::max(state->underlay_shades, 2);
-        shadeOfVertex = column ? gyroscene::underlay_shades(column->getValues(), shadeCount)
+    if (column != shadesOf || (column && shades != int(shadesCount))) {
+        shadesOf = column;
+        shadesCount = shades;
+        shadeOfVertex = column ? gyroscene::underlay_shades(column->getValues(), shades)
                                : std::vector<int>();
         underneath = true;
     }
-    if (underneath)
+    // An opacity alone leaves what thresholded columns show as it is.
+    const std::vector<QColor> colours = underneathColours();
+    if (underneath || colours != underneathShown) {
+        underneathShown = colours;
         applyColour();
+    }
 }
 
 void GeometryNode::applyColouring(int changed)
 {
     if (changed == id)
-        setColumnShown(document()->colouringFile(id) != SceneDocument::none);
+        applyColour();
 }
 
 quint32 GeometryNode::getID() const
@@ -214,8 +222,8 @@ void GeometryNode::addSurfaceChoice()
     props.gridLayout->addWidget(new QLabel(tr("Surface:"), propFormWidget), 4, 0);
     props.gridLayout->addWidget(combo, 4, 1);
     connect(combo, &QComboBox::currentIndexChanged, this, [this, combo](int row) {
-        if (SceneDocument* doc = document(); doc && row >= 0)
-            doc->setSurfacePath(id, combo->itemData(row).toString());
+        if (row >= 0)
+            document()->setSurfacePath(id, combo->itemData(row).toString());
     });
     // Switched from elsewhere (the View menu, a scene): the box follows.
     connect(document(), &SceneDocument::surfacePathChanged, combo, [this, combo](int changed) {
@@ -246,13 +254,13 @@ void GeometryNode::addUnderlayControls()
                         columns.emplace_back(column);
                     }
     for (std::size_t i = 1; i < columns.size(); ++i)
-        if (columns[i] == underlayColumn)
+        if (columns[i] == underlay())
             combo->setCurrentIndex(int(i));
 
     auto* shades = new QSpinBox(propFormWidget);
     shades->setObjectName("underlayShades");
     shades->setRange(2, 8);
-    shades->setValue(shadeCount);
+    shades->setValue(underlayShadeCount());
 
     props.gridLayout->addWidget(new QLabel(tr("Underlay:"), propFormWidget), 2, 0);
     props.gridLayout->addWidget(combo, 2, 1);
@@ -271,39 +279,35 @@ void GeometryNode::addUnderlayControls()
 
 std::vector<QColor> GeometryNode::underneathColours() const
 {
-    if (underlayColumn)
-        return gyroscene::underlay_greys(shadeCount);
+    if (underlay())
+        return gyroscene::underlay_greys(underlayShadeCount());
     return {surfaceColour()};
 }
 
 const std::vector<int>& GeometryNode::underlayShades() const
 {
     static const std::vector<int> none;
-    return underlayColumn ? shadeOfVertex : none;
+    return shadesOf && shadesOf == underlay() ? shadeOfVertex : none;
 }
 
 void GeometryNode::setUnderlay(textureColumn* column, int shades)
 {
-    if (SceneDocument* doc = document(); doc && id >= 0) {
-        doc->setUnderlay(id, column ? column->parent()->documentId() : SceneDocument::none,
-                         column ? column->data(0).toString() : QString(), shades);
-        return;
-    }
-    underlayColumn = column;
-    shadeCount = std::max(shades, 2);
-    shadeOfVertex = column ? gyroscene::underlay_shades(column->getValues(), shadeCount)
-                           : std::vector<int>();
-    emit underneathChanged();
+    document()->setUnderlay(id, column ? column->parent()->documentId() : SceneDocument::none,
+                            column ? column->data(0).toString() : QString(), shades);
 }
 
 textureColumn* GeometryNode::underlay() const
 {
-    return underlayColumn;
+    const gyroscene::surface_state* now = state();
+    if (!now || !parentLink)
+        return nullptr;
+    return scene()->statisticsColumn(document()->underlayFile(id), now->underlay_column);
 }
 
 int GeometryNode::underlayShadeCount() const
 {
-    return shadeCount;
+    const gyroscene::surface_state* now = state();
+    return now ? std::max(now->underlay_shades, 2) : 2;
 }
 
 void GeometryNode::destroyForm()
@@ -317,10 +321,8 @@ void GeometryNode::destroyForm()
 
 void GeometryNode::updateTransparency(double newVal)
 {
-    if (SceneDocument* doc = document(); doc && id >= 0)
-        doc->setSurfaceOpacity(id, 1.0f - static_cast<float>(newVal));
-    else
-        material->transparency.set1Value(0, static_cast<float>(newVal));
+    if (id >= 0)
+        document()->setSurfaceOpacity(id, 1.0f - static_cast<float>(newVal));
 }
 
 void GeometryNode::colourDialog()
@@ -334,47 +336,38 @@ void GeometryNode::colourDialog()
 
 void GeometryNode::showColourOnButton()
 {
-    if (!propFormShown || !chosenColour.isValid())
+    const gyroscene::surface_state* now = state();
+    if (!propFormShown || !now || !now->colour)
         return;
-    props.colourButton->setText(chosenColour.name());
-    props.colourButton->setPalette(QPalette(chosenColour));
+    props.colourButton->setText(now->colour->name());
+    props.colourButton->setPalette(QPalette(*now->colour));
     props.colourButton->setAutoFillBackground(true);
 }
 
 void GeometryNode::updateColour(const QColor& newColour)
 {
-    if (SceneDocument* doc = document(); doc && id >= 0) {
-        doc->setSurfaceColour(id, newColour);
-        return;
-    }
-    chosenColour = QColor(newColour.rgb());
-    colour.setValue(newColour.red() / 255.0f, newColour.green() / 255.0f,
-                    newColour.blue() / 255.0f);
-    applyColour();
+    if (id >= 0)
+        document()->setSurfaceColour(id, QColor(newColour.rgb()));
 }
 
 QColor GeometryNode::surfaceColour() const
 {
-    if (chosenColour.isValid())
-        return chosenColour;
+    const gyroscene::surface_state* now = state();
+    if (now && now->colour)
+        return *now->colour;
     return QColor::fromRgbF(colour[0], colour[1], colour[2]);
-}
-
-void GeometryNode::setColumnShown(bool shown)
-{
-    columnShown = shown;
-    applyColour();
 }
 
 void GeometryNode::applyColour()
 {
+    const bool columnShown = id >= 0 && document()->colouringFile(id) != SceneDocument::none;
     if (columnShown) {
         gyroscene::set_underlay_material(material, materialBinding, {}, 2, 0, Qt::white);
     } else {
         // Without a column the underlay shows alone, in its greys.
         const int vertices = coordinates->point.getNum();
-        gyroscene::set_underlay_material(material, materialBinding, underlayShades(), shadeCount,
-                                         vertices, surfaceColour());
+        gyroscene::set_underlay_material(material, materialBinding, underlayShades(),
+                                         underlayShadeCount(), vertices, surfaceColour());
     }
     emit underneathChanged();
 }

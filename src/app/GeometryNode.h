@@ -4,6 +4,7 @@
 #pragma once
 
 #include "TreeItem.h"
+#include "scene_state.h"
 #include "surface_nodes.h"
 #include "ui_geometryProps.h"
 
@@ -59,11 +60,6 @@ public:
     void updateColour(const QColor& colour);
     // The colour the user gave the surface (the material's default before).
     QColor surfaceColour() const;
-    // While a statistics column is shown the material stays white, so the
-    // texture's colours come through as the colour bar has them, lit and
-    // shaded; the surface colour returns when no column is shown.
-    void setColumnShown(bool shown);
-
     SoMaterial* getMaterial() const;
     // The surface's nodes, for layers drawn over it.
     const gyroscene::SurfaceNodes& surfaceNodes() const;
@@ -100,15 +96,21 @@ private:
     Ui_geometryProps props;
     QString lastError;
     QString structure;
+    // The file's own colour, shown until the document gives another.
     SbColor colour;
-    // Invalid until the user picks a colour; the button shows it from then on.
-    QColor chosenColour;
-    bool columnShown = false;
-    QPointer<textureColumn> underlayColumn;
+    // Each vertex's grey of the underlay, made from the column and number
+    // of shades they were made for.
+    QPointer<textureColumn> shadesOf;
+    int shadesCount = 0;
     std::vector<int> shadeOfVertex;
-    int shadeCount = 2;
+    std::vector<QColor> underneathShown;
     int id = -1;
 
+    // The document's entry of the surface; null before it has one.
+    const gyroscene::surface_state* state() const;
+    // While a statistics column is shown the material stays white, so the
+    // texture's colours come through as the colour bar has them, lit and
+    // shaded; the surface colour (or the underlay) shows when none is.
     void applyColour();
     // The document's colour, opacity and underlay onto the nodes and the box.
     void applyState(int changed);
