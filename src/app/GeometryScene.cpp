@@ -66,7 +66,8 @@ bool GeometryScene::loadGeometry(QFile& file)
     if (viewer)
         indexForPicking();
     // Only what loaded goes into the document: a scene names files to open.
-    if (SceneDocument* doc = document()) {
+    {
+        SceneDocument* doc = document();
         id = doc->addSurface(filePath);
         surface->attach(id);
         connect(doc, &SceneDocument::pickChanged, this, &GeometryScene::showPick);
@@ -162,14 +163,13 @@ void GeometryScene::pickReceived(int index, int nodeId, int, int, int)
 {
     if (!loaded || static_cast<quint32>(nodeId) != surface->getID())
         return;
-    if (SceneDocument* doc = document())
-        doc->setPick(id, index);
+    document()->setPick(id, index);
 }
 
 void GeometryScene::showPick()
 {
     const SceneDocument* doc = document();
-    if (!loaded || !doc)
+    if (!loaded)
         return;
     if (doc->pickedSurface() != id) {
         setData(1, QString());
@@ -276,7 +276,7 @@ QStringList GeometryScene::siblingSurfaces() const
 bool GeometryScene::followDocumentPath(QString* error)
 {
     SceneDocument* doc = document();
-    const gyroscene::surface_state* state = doc && loaded ? doc->surface(id) : nullptr;
+    const gyroscene::surface_state* state = loaded ? doc->surface(id) : nullptr;
     if (!state || state->path == filePath)
         return true;
     const QString wanted = state->path;
@@ -312,14 +312,13 @@ bool GeometryScene::isLayer() const
 
 bool GeometryScene::isShown() const
 {
-    const SceneDocument* doc = document();
-    return !doc || id < 0 || doc->isShown(id);
+    return id < 0 || document()->isShown(id);
 }
 
 void GeometryScene::setShown(bool show)
 {
-    if (SceneDocument* doc = document(); doc && id >= 0)
-        doc->setShown(id, show);
+    if (id >= 0)
+        document()->setShown(id, show);
 }
 
 void GeometryScene::releaseLayer()

@@ -41,14 +41,14 @@ bool parcelFileItem::loadFile(const QString& path, int labelNumber)
     nodes = gyroscene::make_parcel_nodes(surface->surfaceNodes());
     if (targetSeparator)
         targetSeparator->addChild(nodes.separator);
+    // Made without a surface row (tests), it stands on a surface of no
+    // file in its own document.
     SceneDocument* doc = document();
-    if (doc && parentLink && parentLink->documentId() >= 0) {
-        surfaceId = parentLink->documentId();
-        id = doc->addParcellation(surfaceId, path);
-        connect(doc, &SceneDocument::parcellationChanged, this, &parcelFileItem::applyLook);
-        connect(doc, &SceneDocument::layerShownChanged, this, &parcelFileItem::applyShown);
-    }
-    own.path = path;
+    surfaceId = parentLink && parentLink->documentId() >= 0 ? parentLink->documentId()
+                                                            : doc->addSurface(QString());
+    id = doc->addParcellation(surfaceId, path);
+    connect(doc, &SceneDocument::parcellationChanged, this, &parcelFileItem::applyLook);
+    connect(doc, &SceneDocument::layerShownChanged, this, &parcelFileItem::applyShown);
     applyLook(id);
     return true;
 }
@@ -80,11 +80,9 @@ const parcel_region* parcelFileItem::regionAt(int vertex) const
 
 gyroscene::parcellation_state parcelFileItem::look() const
 {
-    const SceneDocument* doc = document();
-    if (doc && id >= 0)
-        if (const gyroscene::parcellation_state* entry = doc->parcellation(id))
-            return *entry;
-    return own;
+    if (const gyroscene::parcellation_state* entry = id >= 0 ? document()->parcellation(id) : nullptr)
+        return *entry;
+    return gyroscene::parcellation_state{filePath};
 }
 
 void parcelFileItem::applyLook(int changed)
@@ -120,12 +118,8 @@ bool parcelFileItem::isShown() const
 
 void parcelFileItem::setShown(bool show)
 {
-    if (SceneDocument* doc = document(); doc && id >= 0) {
-        doc->setShown(id, show);
-        return;
-    }
-    own.shown = show;
-    placeLayerNode(targetSeparator, show);
+    if (id >= 0)
+        document()->setShown(id, show);
 }
 
 void parcelFileItem::releaseLayer()
@@ -158,40 +152,24 @@ QString parcelFileItem::toolTip() const
 
 void parcelFileItem::setOpacity(float opacity)
 {
-    if (SceneDocument* doc = document(); doc && id >= 0)
-        return doc->setParcelOpacity(id, opacity);
-    own.opacity = std::clamp(opacity, 0.0f, 1.0f);
-    applyLook(id);
+    if (id >= 0)
+        document()->setParcelOpacity(id, opacity);
 }
 
 void parcelFileItem::setOutline(bool outline)
 {
-    if (SceneDocument* doc = document(); doc && id >= 0)
-        return doc->setParcelOutline(id, outline);
-    own.outline = outline;
-    applyLook(id);
+    if (id >= 0)
+        document()->setParcelOutline(id, outline);
 }
 
 void parcelFileItem::setRegionShown(int region, bool shown)
 {
-    if (SceneDocument* doc = document(); doc && id >= 0)
-        return doc->setRegionShown(id, region, shown);
-    std::vector<int>& hidden = own.hidden_regions;
-    hidden.erase(std::remove(hidden.begin(), hidden.end(), region), hidden.end());
-    if (!shown && region >= 0) {
-        hidden.push_back(region);
-        std::sort(hidden.begin(), hidden.end());
-    }
-    applyLook(id);
+    if (id >= 0)
+        document()->setRegionShown(id, region, shown);
 }
 
 void parcelFileItem::setAllRegionsShown(bool shown)
 {
-    const int count = int(parcels.regions.size());
-    if (SceneDocument* doc = document(); doc && id >= 0)
-        return doc->setAllRegionsShown(id, count, shown);
-    own.hidden_regions.clear();
-    for (int i = 0; !shown && i < count; ++i)
-        own.hidden_regions.push_back(i);
-    applyLook(id);
+    if (id >= 0)
+        document()->setAllRegionsShown(id, int(parcels.regions.size()), shown);
 }

@@ -40,7 +40,7 @@ public:
     const parcellation& regions() const;
     // The vertex's region, null in none.
     const parcel_region* regionAt(int vertex) const;
-    // How the file is drawn now: the document's entry, or its own without one.
+    // How the file is drawn now: the document's entry (defaults before one).
     gyroscene::parcellation_state look() const;
 
     bool isLayer() const override;
@@ -59,7 +59,7 @@ public:
     // dialog of its own (deleted when closed).
     class RegionStatisticsDialog* showRegionStatistics(QWidget* parent);
 
-    // Edits without a document change the item's own look.
+    // Edits, to the document.
     void setOpacity(float opacity);
     void setOutline(bool outline);
     void setRegionShown(int region, bool shown);
@@ -81,7 +81,6 @@ private:
     QString filePath;
     QString lastError;
     QStringList lastWarnings;
-    gyroscene::parcellation_state own;
     int id = -1;
     int surfaceId = -1;
 

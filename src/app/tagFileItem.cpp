@@ -80,11 +80,12 @@ bool tagFileItem::loadFile(QFile& file)
     for (int i = 0; i < nPoints; ++i) {
         auto* point = new tagPointItem(tagSeparator, columnValues, panel, this);
         point->setLocation(tags[i][0], tags[i][1], tags[i][2]);
-        point->setRadius(radius);
+        point->setRadius(1.0f);
         point->setLabel(labels && labels[i] ? QString::fromLocal8Bit(labels[i]) : QString());
         childList.append(point);
     }
-    if (SceneDocument* doc = document()) {
+    {
+        SceneDocument* doc = document();
         id = doc->addTags(filePath);
         connect(doc, &SceneDocument::tagsChanged, this, &tagFileItem::applyState);
         connect(doc, &SceneDocument::layerShownChanged, this, [this](int changed) {
@@ -145,7 +146,7 @@ QWidget* tagFileItem::createForm()
     props.setupUi(propFormWidget);
     propFormShown = true;
     // Shown before connecting, so displaying the value does not write it back.
-    props.radiusSpinBox->setValue(radius);
+    props.radiusSpinBox->setValue(getRadius());
     connect(props.radiusSpinBox, &QDoubleSpinBox::valueChanged, this,
             [this](double value) { setRadius(value); });
     connect(props.colourButton, &QPushButton::clicked, this, [this] { chooseColour(); });
@@ -173,18 +174,15 @@ void tagFileItem::setRadius(double value)
 {
     if (!(value > 0.0))
         return;
-    if (SceneDocument* doc = document(); doc && id >= 0)
-        doc->setTagRadius(id, value);
-    else
-        applyRadius(value);
+    if (id >= 0)
+        document()->setTagRadius(id, value);
 }
 
-void tagFileItem::applyRadius(double value)
+void tagFileItem::applyRadius(double radius)
 {
-    radius = value;
+    // Every row below a tag file is one of its points.
     for (TreeItem* child : std::as_const(childList))
-        if (auto* point = dynamic_cast<tagPointItem*>(child))
-            point->setRadius(static_cast<float>(radius));
+        static_cast<tagPointItem*>(child)->setRadius(static_cast<float>(radius));
     // The box follows a radius set elsewhere (fitting, a test); a value it
     // cannot show is still the one drawn.
     if (propFormShown && props.radiusSpinBox->value() != radius) {
@@ -195,17 +193,16 @@ void tagFileItem::applyRadius(double value)
 
 double tagFileItem::getRadius() const
 {
-    return radius;
+    const gyroscene::tags_state* state = id >= 0 ? document()->tags(id) : nullptr;
+    return state ? state->radius : 1.0;
 }
 
 void tagFileItem::setColour(const QColor& colour)
 {
     if (!colour.isValid())
         return;
-    if (SceneDocument* doc = document(); doc && id >= 0)
-        doc->setTagColour(id, colour);
-    else
-        applyColour(colour);
+    if (id >= 0)
+        document()->setTagColour(id, colour);
 }
 
 void tagFileItem::applyColour(const QColor& colour)
@@ -216,8 +213,8 @@ void tagFileItem::applyColour(const QColor& colour)
 
 QColor tagFileItem::getColour() const
 {
-    const SbColor colour = material->diffuseColor[0];
-    return QColor::fromRgbF(colour[0], colour[1], colour[2]);
+    const gyroscene::tags_state* state = id >= 0 ? document()->tags(id) : nullptr;
+    return state && state->colour ? *state->colour : gyroscene::tag_sphere_colour;
 }
 
 void tagFileItem::chooseColour()
@@ -253,18 +250,13 @@ bool tagFileItem::isLayer() const
 
 bool tagFileItem::isShown() const
 {
-    const SceneDocument* doc = document();
-    return doc && id >= 0 ? doc->isShown(id) : shown;
+    return id < 0 || document()->isShown(id);
 }
 
 void tagFileItem::setShown(bool show)
 {
-    if (SceneDocument* doc = document(); doc && id >= 0) {
-        doc->setShown(id, show);
-        return;
-    }
-    shown = show;
-    placeLayerNode(rootSeparator, shown);
+    if (id >= 0)
+        document()->setShown(id, show);
 }
 
 void tagFileItem::releaseLayer()

@@ -85,8 +85,6 @@ private:
     QStringList lastWarnings;
     QString filePath;
     Ui_tagFileProps props;
-    double radius = 1.0;
     // Without a document (a file on its own): kept here.
-    bool shown = true;
     int id = -1;
 };

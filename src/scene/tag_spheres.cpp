@@ -20,7 +20,9 @@ TagSpheres make_tag_spheres()
 
     // First in the separator, so no sphere of this file intercepts a pick.
     tags.pickStyle->style = SoPickStyle::UNPICKABLE;
-    tags.material->diffuseColor.setValue(1.0f, 0.0f, 0.0f);
+    tags.material->diffuseColor.setValue(float(tag_sphere_colour.redF()),
+                                         float(tag_sphere_colour.greenF()),
+                                         float(tag_sphere_colour.blueF()));
 
     tags.separator->addChild(tags.pickStyle);
     tags.separator->addChild(tags.material);

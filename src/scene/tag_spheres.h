@@ -2,6 +2,8 @@
 // one separator that never takes a pick, one sphere per point.
 #pragma once
 
+#include <QColor>
+
 class SoMaterial;
 class SoPickStyle;
 class SoScale;
@@ -19,6 +21,9 @@ struct TagSpheres {
     SoMaterial* material = nullptr;
     SoScale* scale = nullptr;
 };
+
+// The spheres' colour until the user gives another.
+inline const QColor tag_sphere_colour{255, 0, 0};
 
 TagSpheres make_tag_spheres();
 
