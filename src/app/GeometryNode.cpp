@@ -241,18 +241,15 @@ void GeometryNode::addUnderlayControls()
     combo->addItem(tr("None"));
     // Every column of every statistics file of this surface.
     std::vector<QPointer<textureColumn>> columns{nullptr};
-    if (TreeItem* scene = parent())
-        for (int i = 0; i < scene->childCount(); ++i)
-            if (auto* file = dynamic_cast<textureFileItem*>(scene->child(i)))
-                for (int k = 0; k < file->childCount(); ++k)
-                    if (auto* column = qobject_cast<textureColumn*>(file->child(k))) {
-                        combo->addItem(column->data(0).toString());
-                        combo->setItemData(combo->count() - 1,
-                                           file->data(0).toString() + ": " +
-                                               column->data(0).toString(),
-                                           Qt::ToolTipRole);
-                        columns.emplace_back(column);
-                    }
+    for (textureFileItem* file : scene() ? scene()->statisticsItems() : std::vector<textureFileItem*>())
+        for (int k = 0; k < file->childCount(); ++k) {
+            textureColumn* column = file->column(k);
+            combo->addItem(column->data(0).toString());
+            combo->setItemData(combo->count() - 1,
+                               file->data(0).toString() + ": " + column->data(0).toString(),
+                               Qt::ToolTipRole);
+            columns.emplace_back(column);
+        }
     for (std::size_t i = 1; i < columns.size(); ++i)
         if (columns[i] == underlay())
             combo->setCurrentIndex(int(i));

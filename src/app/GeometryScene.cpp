@@ -114,6 +114,36 @@ textureColumn* GeometryScene::statisticsColumn(int file, const QString& column) 
     return nullptr;
 }
 
+TreeItem* GeometryScene::rowOf(int file) const
+{
+    for (int i = 0; i < childCount() && file >= 0; ++i)
+        if (child(i)->documentId() == file)
+            return child(i);
+    return nullptr;
+}
+
+// A document id names one file of one kind, so the row found for a
+// statistics file's (or a parcellation's) id is that kind of row.
+std::vector<textureFileItem*> GeometryScene::statisticsItems() const
+{
+    std::vector<textureFileItem*> files;
+    if (id >= 0)
+        for (int file : document()->statisticsOf(id))
+            if (TreeItem* row = rowOf(file))
+                files.push_back(static_cast<textureFileItem*>(row));
+    return files;
+}
+
+std::vector<parcelFileItem*> GeometryScene::parcellationItems() const
+{
+    std::vector<parcelFileItem*> files;
+    if (id >= 0)
+        for (int file : document()->parcellationsOf(id))
+            if (TreeItem* row = rowOf(file))
+                files.push_back(static_cast<parcelFileItem*>(row));
+    return files;
+}
+
 // The index copies the surface as loaded; a surface whose points or faces
 // change must come through here again (the pick falls back to Coin's own
 // ray pick for it until then).
@@ -144,9 +174,8 @@ parcelFileItem* GeometryScene::loadParcellation(const QString& path, QString* er
 {
     // Label files on one surface take distinct colours in the order opened.
     int labelFiles = 0;
-    for (int i = 0; i < childCount(); ++i)
-        if (auto* other = qobject_cast<parcelFileItem*>(child(i)))
-            labelFiles += other->regions().format == FREESURFER_LABELS;
+    for (const parcelFileItem* other : parcellationItems())
+        labelFiles += other->regions().format == FREESURFER_LABELS;
     auto* parcels = new parcelFileItem(surface, sceneSeparator, columnValues, panel, this);
     childList.append(parcels);
     if (!parcels->loadFile(path, labelFiles)) {

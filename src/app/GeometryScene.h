@@ -62,6 +62,10 @@ public:
     SbBox3f boundingBox() const;
     // A column of one of its statistics files; null for none.
     textureColumn* statisticsColumn(int file, const QString& column) const;
+    // The rows of the surface's statistics files and parcellations, in the
+    // order the document lists them (the order they were opened).
+    std::vector<class textureFileItem*> statisticsItems() const;
+    std::vector<class parcelFileItem*> parcellationItems() const;
 
     // The name the file was opened by, or the one switched to since;
     // empty before loadGeometry.
@@ -81,6 +85,8 @@ public:
     SoSeparator* getSceneSeparator() const;
 
 private:
+    // The row of the document's file id among this surface's; null for none.
+    TreeItem* rowOf(int file) const;
     SoIndexedFaceSet* faceSet() const;
     void indexForPicking();
     // The document's pick: the description and the relay to the columns.

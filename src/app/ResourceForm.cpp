@@ -121,7 +121,8 @@ bool ResourceForm::insertVertstats(QFile& file)
         somethingChanged();
         emit layersChanged();
     }
-    auto* statistics = readable ? dynamic_cast<textureFileItem*>(
+    // A readable file's row is the last one loadVertstats appended.
+    auto* statistics = readable ? static_cast<textureFileItem*>(
                                       lastGeometry->child(lastGeometry->childCount() - 1))
                                 : nullptr;
     if (loaded) {
@@ -304,9 +305,12 @@ SceneDocument* ResourceForm::document() const
 
 GeometryScene* ResourceForm::sceneItem(int surface) const
 {
-    for (int i = 0; i < rootItem->childCount() && surface >= 0; ++i)
+    // Ids name one file each: a row with a surface's id is its surface row.
+    if (!doc->surface(surface))
+        return nullptr;
+    for (int i = 0; i < rootItem->childCount(); ++i)
         if (rootItem->child(i)->documentId() == surface)
-            return dynamic_cast<GeometryScene*>(rootItem->child(i));
+            return static_cast<GeometryScene*>(rootItem->child(i));
     return nullptr;
 }
 
@@ -355,10 +359,7 @@ QList<ResourceForm::FileValues> ResourceForm::valuesAt(int surface, int vertex) 
 {
     QList<FileValues> files;
     const GeometryScene* scene = sceneItem(surface);
-    for (int i = 0; scene && i < scene->childCount(); ++i) {
-        auto* file = dynamic_cast<textureFileItem*>(scene->child(i));
-        if (!file)
-            continue;
+    for (const textureFileItem* file : scene ? scene->statisticsItems() : std::vector<textureFileItem*>()) {
         FileValues entry{file->data(0).toString(), file->getFilePath(), {}};
         for (int c = 0; c < file->childCount(); ++c) {
             const auto* column = static_cast<const textureColumn*>(file->child(c));
@@ -378,10 +379,7 @@ QList<ResourceForm::RegionValue> ResourceForm::regionsAt(int surface, int vertex
 {
     QList<RegionValue> regions;
     const GeometryScene* scene = sceneItem(surface);
-    for (int i = 0; scene && i < scene->childCount(); ++i) {
-        auto* parcels = qobject_cast<parcelFileItem*>(scene->child(i));
-        if (!parcels)
-            continue;
+    for (const parcelFileItem* parcels : scene ? scene->parcellationItems() : std::vector<parcelFileItem*>()) {
         RegionValue entry{parcels->data(0).toString(), parcels->getFilePath(), tr("unknown"), {}};
         if (const parcel_region* region = parcels->regionAt(vertex)) {
             entry.region = QString::fromStdString(region->name);
@@ -394,14 +392,13 @@ QList<ResourceForm::RegionValue> ResourceForm::regionsAt(int surface, int vertex
 
 QString ResourceForm::hoverText(int faceSet, int vertex) const
 {
-    for (int i = 0; i < rootItem->childCount(); ++i) {
-        auto* scene = dynamic_cast<GeometryScene*>(rootItem->child(i));
+    for (int surface : doc->surfaces()) {
+        const GeometryScene* scene = sceneItem(surface);
         if (!scene || !scene->isLoaded() || int(scene->getSurface()->getID()) != faceSet)
             continue;
         QStringList names;
-        for (int c = 0; c < scene->childCount(); ++c) {
-            auto* parcels = qobject_cast<parcelFileItem*>(scene->child(c));
-            if (!parcels || !parcels->isShown())
+        for (const parcelFileItem* parcels : scene->parcellationItems()) {
+            if (!parcels->isShown())
                 continue;
             const parcel_region* region = parcels->regionAt(vertex);
             names << (region ? QString::fromStdString(region->name) : tr("unknown"));
@@ -413,12 +410,11 @@ QString ResourceForm::hoverText(int faceSet, int vertex) const
 
 bool ResourceForm::parcellationShown() const
 {
-    for (int i = 0; i < rootItem->childCount(); ++i) {
-        auto* scene = dynamic_cast<GeometryScene*>(rootItem->child(i));
-        if (!scene || !scene->isLoaded() || !scene->isShown())
+    for (int surface : doc->surfaces()) {
+        if (!doc->isShown(surface))
             continue;
-        for (int c = 0; c < scene->childCount(); ++c)
-            if (auto* parcels = qobject_cast<parcelFileItem*>(scene->child(c)); parcels && parcels->isShown())
+        for (int parcels : doc->parcellationsOf(surface))
+            if (doc->isShown(parcels))
                 return true;
     }
     return false;
@@ -426,10 +422,10 @@ bool ResourceForm::parcellationShown() const
 
 parcelFileItem* ResourceForm::parcellationItem(int parcels) const
 {
-    GeometryScene* scene = sceneItem(doc->surfaceOf(parcels));
-    for (int i = 0; scene && i < scene->childCount(); ++i)
-        if (scene->child(i)->documentId() == parcels)
-            return qobject_cast<parcelFileItem*>(scene->child(i));
+    const GeometryScene* scene = doc->parcellation(parcels) ? sceneItem(doc->surfaceOf(parcels)) : nullptr;
+    for (parcelFileItem* item : scene ? scene->parcellationItems() : std::vector<parcelFileItem*>())
+        if (item->documentId() == parcels)
+            return item;
     return nullptr;
 }
 
@@ -449,7 +445,8 @@ void ResourceForm::geometrySelected(int childNum)
 {
     // Only a loaded surface-file row may become the target of statistics
     // files; anything else leaves the target as it was.
-    setLastGeometry(dynamic_cast<GeometryScene*>(rootItem->child(childNum)));
+    const TreeItem* row = rootItem->child(childNum);
+    setLastGeometry(row ? sceneItem(row->documentId()) : nullptr);
 }
 
 TreeModel* ResourceForm::getModel() const

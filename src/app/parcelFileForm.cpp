@@ -2,6 +2,7 @@
 // each with a check box, show all / show none, the opacity and outlines.
 #include "parcelFileItem.h"
 
+#include "GeometryScene.h"
 #include "RegionStatisticsDialog.h"
 #include "textureColumn.h"
 #include "textureFileItem.h"
@@ -89,11 +90,11 @@ RegionStatisticsDialog* parcelFileItem::showRegionStatistics(QWidget* parent)
 {
     std::vector<RegionStatisticsDialog::Column> columns;
     std::vector<textureFileItem*> files;
-    for (int i = 0; parentLink && i < parentLink->childCount(); ++i) {
-        auto* file = dynamic_cast<textureFileItem*>(parentLink->child(i));
-        if (file)
-            files.push_back(file);
-        for (int c = 0; file && c < file->childCount(); ++c) {
+    // A parcellation's row is always under its surface's.
+    const auto* scene = static_cast<const GeometryScene*>(parentLink);
+    for (textureFileItem* file : scene ? scene->statisticsItems() : std::vector<textureFileItem*>()) {
+        files.push_back(file);
+        for (int c = 0; c < file->childCount(); ++c) {
             const auto* column = static_cast<const textureColumn*>(file->child(c));
             columns.push_back({file->data(0).toString() + ": " + column->data(0).toString(),
                                &column->getValues()});

@@ -378,8 +378,9 @@ void textureColumn::addThresholdControls()
 
 GeometryNode* textureColumn::findSurface() const
 {
+    // A column's file is under a surface's row when it is under any.
     TreeItem* file = parent();
-    auto* scene = file ? dynamic_cast<GeometryScene*>(file->parent()) : nullptr;
+    auto* scene = file ? static_cast<GeometryScene*>(file->parent()) : nullptr;
     return scene ? scene->getSurface() : nullptr;
 }
 
@@ -580,7 +581,8 @@ QIcon textureColumn::icon() const
 
 QString textureColumn::toolTip() const
 {
-    const auto* file = dynamic_cast<const textureFileItem*>(parentLink);
+    // A column's row is under its file's, when it has a parent at all.
+    const auto* file = static_cast<const textureFileItem*>(parentLink);
     const int count = parentLink ? parentLink->childCount() : 0;
     QString tip = tr("Column %1 of %2: %3").arg(childNumber() + 1).arg(count).arg(data(0).toString());
     if (file)

@@ -125,6 +125,13 @@ int textureFileItem::documentId() const
     return id;
 }
 
+textureColumn* textureFileItem::column(int row) const
+{
+    // Every row below a statistics file is one of its columns.
+    return row >= 0 && row < childList.size() ? static_cast<textureColumn*>(childList[row])
+                                              : nullptr;
+}
+
 int textureFileItem::rowOf(const QString& column) const
 {
     for (int i = 0; i < childList.size(); ++i)
@@ -141,11 +148,10 @@ void textureFileItem::applyColouring(int surface)
     const int row = doc->colouringFile(surface) == id ? rowOf(doc->colouringColumn(surface)) : -1;
     const int before = columnSwitch->whichChild.getValue();
     drawRow(row);
-    if (before >= 0 && before != row)
-        if (auto* column = qobject_cast<textureColumn*>(child(before)))
-            column->setLegendShown(false);
-    if (auto* column = row >= 0 ? qobject_cast<textureColumn*>(child(row)) : nullptr)
-        column->setLegendShown(true);
+    if (before >= 0 && before != row && column(before))
+        column(before)->setLegendShown(false);
+    if (column(row))
+        column(row)->setLegendShown(true);
 }
 
 void textureFileItem::applyShown(int changed)
@@ -154,8 +160,8 @@ void textureFileItem::applyShown(int changed)
     // A hidden surface takes the legend of its colouring with it.
     if (changed != surfaceId || doc->colouringFile(surfaceId) != id)
         return;
-    if (auto* column = qobject_cast<textureColumn*>(child(rowOf(doc->colouringColumn(surfaceId)))))
-        column->setLegendShown(doc->isShown(surfaceId));
+    if (textureColumn* shown = column(rowOf(doc->colouringColumn(surfaceId))))
+        shown->setLegendShown(doc->isShown(surfaceId));
 }
 
 void textureFileItem::getAllColumns()
@@ -198,8 +204,7 @@ void textureFileItem::drawRow(int row)
 {
     columnSwitch->whichChild = row >= 0 && row < childList.size() ? row : SO_SWITCH_NONE;
     for (int i = 0; i < childList.size(); ++i)
-        if (auto* column = qobject_cast<textureColumn*>(childList[i]))
-            column->setDrawn(i == row);
+        column(i)->setDrawn(i == row);
 }
 
 void textureFileItem::showColumn(int row)

@@ -57,6 +57,8 @@ public:
     void showColumn(int row);
     // The column last chosen with showColumn, -1 before any.
     int chosenColumn() const;
+    // The column of row `row`; null for none.
+    class textureColumn* column(int row) const;
 
     // Hidden, the file stops colouring the surface: the surface shows the
     // column of its other file chosen most recently, or its own colour.
