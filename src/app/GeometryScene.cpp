@@ -71,6 +71,7 @@ bool GeometryScene::loadGeometry(QFile& file)
         id = doc->addSurface(filePath);
         surface->attach(id);
         connect(doc, &SceneDocument::pickChanged, this, &GeometryScene::showPick);
+        connect(doc, &SceneDocument::viewOffsetChanged, this, &GeometryScene::applyViewOffset);
         connect(doc, &SceneDocument::layerShownChanged, this, &GeometryScene::showLayer);
         connect(doc, &SceneDocument::surfacePathChanged, this, [this](int changed) {
             if (changed == id)
@@ -267,8 +268,11 @@ QString GeometryScene::fileName() const
     return filePath;
 }
 
-void GeometryScene::setViewOffset(float x)
+void GeometryScene::applyViewOffset(int changed)
 {
+    if (changed != id)
+        return;
+    const float x = document()->viewOffset(id);
     if (!offsetNode) {
         if (x == 0.0f)
             return;
@@ -284,7 +288,7 @@ void GeometryScene::setViewOffset(float x)
 
 float GeometryScene::viewOffset() const
 {
-    return offsetNode ? offsetNode->translation.getValue()[0] : 0.0f;
+    return id < 0 ? 0.0f : document()->viewOffset(id);
 }
 
 QStringList GeometryScene::siblingSurfaces() const

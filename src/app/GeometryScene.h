@@ -70,9 +70,9 @@ public:
     // The name the file was opened by, or the one switched to since;
     // empty before loadGeometry.
     QString fileName() const;
-    // Where the view draws it along x (the hemispheres apart); its points,
-    // and so the picks and the pick panel, keep the file's coordinates.
-    void setViewOffset(float x);
+    // Where the view draws it along x (the hemispheres apart), as the
+    // document says; its points, and so the picks and the pick panel, keep
+    // the file's coordinates.
     float viewOffset() const;
     // The surface files of its mesh beside it (itself included), for the
     // switch between white, pial, inflated, ...
@@ -87,6 +87,8 @@ public:
 private:
     // The row of the document's file id among this surface's; null for none.
     TreeItem* rowOf(int file) const;
+    // The document's offset onto the translation ahead of the surface.
+    void applyViewOffset(int surface);
     SoIndexedFaceSet* faceSet() const;
     void indexForPicking();
     // The document's pick: the description and the relay to the columns.

@@ -39,8 +39,8 @@ HemisphereOffsets::HemisphereOffsets(ResourceForm* form, BrainQuarter* view, QOb
 
 bool HemisphereOffsets::update()
 {
-    const SceneDocument* doc = resources->document();
-    std::vector<GeometryScene*> scenes;
+    SceneDocument* doc = resources->document();
+    std::vector<int> surfaces;
     std::vector<gyroscene::surface_extent> extents;
     for (int id : doc->surfaces()) {
         GeometryScene* scene = resources->sceneItem(id);
@@ -57,16 +57,16 @@ bool HemisphereOffsets::update()
             extent.min_x = std::min(extent.min_x, points[i][0]);
             extent.max_x = std::max(extent.max_x, points[i][0]);
         }
-        scenes.push_back(scene);
+        surfaces.push_back(id);
         extents.push_back(extent);
     }
     std::vector<float> offsets(extents.size(), 0.0f);
     if (doc->hemisphereOffset())
         offsets = gyroscene::hemisphere_offsets(extents);
     bool changed = false;
-    for (std::size_t i = 0; i < scenes.size(); ++i) {
-        changed = changed || scenes[i]->viewOffset() != offsets[i];
-        scenes[i]->setViewOffset(offsets[i]);
+    for (std::size_t i = 0; i < surfaces.size(); ++i) {
+        changed = changed || doc->viewOffset(surfaces[i]) != offsets[i];
+        doc->setViewOffset(surfaces[i], offsets[i]);
     }
     return changed;
 }

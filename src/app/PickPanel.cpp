@@ -84,7 +84,8 @@ void PickPanel::vertexEntered()
     bool ok = false;
     const int index = vertexField->text().toInt(&ok);
     const SceneDocument* doc = resources->document();
-    const int target = doc->surface(surface) ? surface : resources->lastSurface();
+    const int picked = doc->pickedSurface();
+    const int target = doc->surface(picked) ? picked : resources->lastSurface();
     if (!doc->surface(target)) {
         clear(tr("Open a surface first"));
         return;
@@ -119,14 +120,13 @@ void PickPanel::showPick()
     float point[3];
     if (!resources->point(target, index, point)) {
         // Closed, or nothing picked: the panel empties.
-        if (vertex >= 0) {
+        if (showing) {
             clear(QString());
             vertexField->clear();
         }
         return;
     }
-    surface = target;
-    vertex = index;
+    showing = true;
     vertexField->setText(QString::number(index));
     messageLabel->hide();
     surfaceLabel->setText(resources->surfaceTitle(target));
@@ -166,8 +166,7 @@ void PickPanel::fillValues(int target, int index)
 
 void PickPanel::clear(const QString& message)
 {
-    surface = -1;
-    vertex = -1;
+    showing = false;
     surfaceLabel->clear();
     positionLabel->clear();
     values->clear();
@@ -178,18 +177,18 @@ void PickPanel::clear(const QString& message)
 
 void PickPanel::refresh()
 {
-    if (vertex >= 0)
+    if (showing)
         showPick();
 }
 
 int PickPanel::shownSurface() const
 {
-    return surface;
+    return showing ? resources->document()->pickedSurface() : -1;
 }
 
 int PickPanel::shownVertex() const
 {
-    return vertex;
+    return showing ? resources->document()->pickedVertex() : -1;
 }
 
 QString PickPanel::positionText() const

@@ -57,8 +57,8 @@ private:
 
     ResourceForm* resources;
     std::unique_ptr<PickMarker> marker;
-    int surface = -1;
-    int vertex = -1;
+    // Whether the panel shows the document's pick (not a message instead).
+    bool showing = false;
     QLineEdit* vertexField;
     QLabel* surfaceLabel;
     QLabel* positionLabel;

@@ -316,8 +316,7 @@ GeometryScene* ResourceForm::sceneItem(int surface) const
 
 float ResourceForm::viewOffset(int surface) const
 {
-    const GeometryScene* scene = sceneItem(surface);
-    return scene ? scene->viewOffset() : 0.0f;
+    return doc->viewOffset(surface);
 }
 
 int ResourceForm::pointCount(int surface) const

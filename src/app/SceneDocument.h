@@ -97,6 +97,11 @@ public:
     // Overlapping left and right surfaces drawn apart along x.
     void setHemisphereOffset(bool on);
     bool hemisphereOffset() const;
+    // How far along x the view draws the surface (HemisphereOffsets works
+    // it out from the setting above and the surfaces' extents); not part of
+    // a scene, which keeps the setting only. 0 for none.
+    void setViewOffset(Id surface, float x);
+    float viewOffset(Id surface) const;
 
     // The target: the surface the side views, View > Surface and the next
     // statistics file or parcellation are for. The newest surface opened,
@@ -122,6 +127,7 @@ signals:
     // Its points come from another file now.
     void surfacePathChanged(SceneDocument::Id surface);
     void hemisphereOffsetChanged(bool on);
+    void viewOffsetChanged(SceneDocument::Id surface);
     // Which file and column colour the surface.
     void colouringChanged(SceneDocument::Id surface);
     void statisticsChanged(SceneDocument::Id statistics);
@@ -145,6 +151,7 @@ private:
         Id colouring = none;
         QString colouringColumn;
         Id underlay = none;
+        float viewOffset = 0.0f;
     };
     struct Statistics {
         Id surface = none;

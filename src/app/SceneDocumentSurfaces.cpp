@@ -25,3 +25,18 @@ bool SceneDocument::hemisphereOffset() const
 {
     return offsetHemispheres;
 }
+
+void SceneDocument::setViewOffset(Id surface, float x)
+{
+    Surface* entry = surfaceEntry(surface);
+    if (!entry || entry->viewOffset == x)
+        return;
+    entry->viewOffset = x;
+    emit viewOffsetChanged(surface);
+}
+
+float SceneDocument::viewOffset(Id surface) const
+{
+    const auto found = surfaceEntries.constFind(surface);
+    return found != surfaceEntries.constEnd() ? found->viewOffset : 0.0f;
+}

@@ -146,10 +146,11 @@ void textureFileItem::applyColouring(int surface)
     if (surface != surfaceId)
         return;
     const int row = doc->colouringFile(surface) == id ? rowOf(doc->colouringColumn(surface)) : -1;
-    const int before = columnSwitch->whichChild.getValue();
     drawRow(row);
-    if (before >= 0 && before != row && column(before))
-        column(before)->setLegendShown(false);
+    // The others give up the legend, whichever of them held it.
+    for (int i = 0; i < childCount(); ++i)
+        if (i != row)
+            column(i)->setLegendShown(false);
     if (column(row))
         column(row)->setLegendShown(true);
 }
