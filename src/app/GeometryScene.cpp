@@ -125,24 +125,26 @@ TreeItem* GeometryScene::rowOf(int file) const
 
 // A document id names one file of one kind, so the row found for a
 // statistics file's (or a parcellation's) id is that kind of row.
+template <class Row>
+std::vector<Row*> GeometryScene::rowsOf(const std::vector<int>& files) const
+{
+    std::vector<Row*> rows;
+    for (int file : files)
+        if (TreeItem* row = rowOf(file))
+            rows.push_back(static_cast<Row*>(row));
+    return rows;
+}
+
 std::vector<textureFileItem*> GeometryScene::statisticsItems() const
 {
-    std::vector<textureFileItem*> files;
-    if (id >= 0)
-        for (int file : document()->statisticsOf(id))
-            if (TreeItem* row = rowOf(file))
-                files.push_back(static_cast<textureFileItem*>(row));
-    return files;
+    return id < 0 ? std::vector<textureFileItem*>()
+                  : rowsOf<textureFileItem>(document()->statisticsOf(id));
 }
 
 std::vector<parcelFileItem*> GeometryScene::parcellationItems() const
 {
-    std::vector<parcelFileItem*> files;
-    if (id >= 0)
-        for (int file : document()->parcellationsOf(id))
-            if (TreeItem* row = rowOf(file))
-                files.push_back(static_cast<parcelFileItem*>(row));
-    return files;
+    return id < 0 ? std::vector<parcelFileItem*>()
+                  : rowsOf<parcelFileItem>(document()->parcellationsOf(id));
 }
 
 // The index copies the surface as loaded; a surface whose points or faces

@@ -87,6 +87,8 @@ public:
 private:
     // The row of the document's file id among this surface's; null for none.
     TreeItem* rowOf(int file) const;
+    template <class Row>
+    std::vector<Row*> rowsOf(const std::vector<int>& files) const;
     // The document's offset onto the translation ahead of the surface.
     void applyViewOffset(int surface);
     SoIndexedFaceSet* faceSet() const;
