@@ -3,6 +3,7 @@
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
 #include "FileDropFilter.h"
+#include "FileLoader.h"
 #include "HemisphereOffsets.h"
 #include "KeysHelp.h"
 #include "MessageLog.h"
@@ -228,24 +229,21 @@ void MainWindow::reportUnknownSuffix(const QFile& file)
 
 bool MainWindow::openFile(QFile& file)
 {
-    bool loaded = false;
-    bool surface = false;
-    switch (file_kind_of(readerFileName(file).constData()).kind) {
-    case SCENE_FILE_KIND: return openScene(file.fileName());
-    case SURFACE_FILE_KIND: loaded = surface = resources->insertGeometry(file); break;
-    case VERTEX_DATA_FILE_KIND: loaded = resources->insertVertstats(file); break;
-    case LANDMARK_FILE_KIND: loaded = resources->insertTagfile(file); break;
-    case PARCELLATION_FILE_KIND: loaded = resources->insertParcellation(file); break;
-    default: reportUnknownSuffix(file); return false;
+    const File_kinds kind = file_kind_of(readerFileName(file).constData()).kind;
+    if (kind == SCENE_FILE_KIND)
+        return openScene(file.fileName());
+    if (kind == UNKNOWN_FILE_KIND) {
+        reportUnknownSuffix(file);
+        return false;
     }
-
-    if (!loaded && !resources->lastLoadError().isEmpty())
-        statusBar()->showMessage(resources->lastLoadError());
-    for (const LoadMessage& message : resources->loadMessages())
+    const FileLoader::Result result = FileLoader(resources).open(file.fileName(), kind);
+    if (!result.loaded && !result.error.isEmpty())
+        statusBar()->showMessage(result.error);
+    for (const LoadMessage& message : result.messages)
         report(message);
-    if (loaded)
-        remember(file, surface);
-    return loaded;
+    if (result.loaded)
+        remember(file, kind == SURFACE_FILE_KIND);
+    return result.loaded;
 }
 
 void MainWindow::showRegionUnderMouse(int vertex, int faceSet)

@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 
 #include "BrainQuarter.h"
+#include "FileLoader.h"
 #include "ResourceForm.h"
 #include "GeometryScene.h"
 #include "SceneDocument.h"
@@ -45,16 +46,13 @@ std::vector<MainWindow::SubjectSurface> MainWindow::openSubject(
             continue;
         SubjectSurface surface{doc->surfaces().back(), SceneDocument::none};
         doc->setHemisphere(surface.id, hemisphere.side);
-        GeometryScene* scene = resources->sceneItem(surface.id);
         // Each file onto this surface, its messages logged as a file's are.
         const auto attach = [&](const QString& path, bool statistics) {
-            resources->setLastGeometry(scene);
-            QFile file(path);
-            const bool loaded = statistics ? resources->insertVertstats(file)
-                                           : resources->insertParcellation(file);
-            for (const LoadMessage& message : resources->loadMessages())
+            const FileLoader::Result result = FileLoader(resources).open(
+                path, statistics ? VERTEX_DATA_FILE_KIND : PARCELLATION_FILE_KIND, surface.id);
+            for (const LoadMessage& message : result.messages)
                 report(message);
-            return loaded;
+            return result.loaded;
         };
         if (!hemisphere.curv.isEmpty() && attach(hemisphere.curv, true))
             doc->setUnderlay(surface.id, doc->statisticsOf(surface.id).back(),

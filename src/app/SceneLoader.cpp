@@ -1,5 +1,6 @@
 #include "SceneLoader.h"
 
+#include "FileLoader.h"
 #include "ResourceForm.h"
 #include "SceneDocument.h"
 
@@ -21,11 +22,6 @@ void SceneLoader::report(LoadMessage::Kind kind, const QString& file, const QStr
     messages.append({kind, file, text});
 }
 
-void SceneLoader::takeMessages()
-{
-    messages += resources->loadMessages();
-}
-
 namespace {
 
 bool missing(const QString& path)
@@ -35,23 +31,22 @@ bool missing(const QString& path)
 
 }  // namespace
 
-int SceneLoader::loadStatistics(const gyroscene::statistics_state& file, const QString& origin)
+int SceneLoader::loadStatistics(const gyroscene::statistics_state& file, const QString& origin,
+                                int surface)
 {
-    SceneDocument* doc = resources->document();
     if (missing(file.path)) {
         report(LoadMessage::Kind::Error, file.path,
                QStringLiteral("%1 names the statistics file %2, which is missing")
                    .arg(origin, file.path));
         return SceneDocument::none;
     }
-    QFile data(file.path);
-    const bool loaded = resources->insertVertstats(data);
-    takeMessages();
-    if (!loaded)
+    const FileLoader::Result result =
+        FileLoader(resources).open(file.path, VERTEX_DATA_FILE_KIND, surface);
+    messages += result.messages;
+    if (!result.loaded)
         return SceneDocument::none;
-    const int id = doc->statisticsOf(resources->lastSurface()).back();
-    setColumnLooks(id, file.columns, origin);
-    return id;
+    setColumnLooks(result.id, file.columns, origin);
+    return result.id;
 }
 
 void SceneLoader::setColumnLooks(int id, const std::vector<gyroscene::column_state>& looks,
@@ -81,20 +76,21 @@ void SceneLoader::setColumnLooks(int id, const std::vector<gyroscene::column_sta
     }
 }
 
-bool SceneLoader::loadParcellation(const gyroscene::parcellation_state& file, const QString& origin)
+bool SceneLoader::loadParcellation(const gyroscene::parcellation_state& file, const QString& origin,
+                                   int surface)
 {
-    SceneDocument* doc = resources->document();
     if (missing(file.path)) {
         report(LoadMessage::Kind::Error, file.path,
                QStringLiteral("%1 names the parcellation %2, which is missing").arg(origin, file.path));
         return false;
     }
-    QFile data(file.path);
-    const bool loaded = resources->insertParcellation(data);
-    takeMessages();
-    if (!loaded)
+    const FileLoader::Result result =
+        FileLoader(resources).open(file.path, PARCELLATION_FILE_KIND, surface);
+    messages += result.messages;
+    if (!result.loaded)
         return false;
-    const int id = doc->parcellationsOf(resources->lastSurface()).back();
+    const int id = result.id;
+    SceneDocument* doc = resources->document();
     doc->setParcelOpacity(id, file.opacity);
     doc->setParcelOutline(id, file.outline);
     for (int region : file.hidden_regions)
@@ -111,12 +107,11 @@ bool SceneLoader::loadTags(const gyroscene::tags_state& tags, const QString& ori
                QStringLiteral("%1 names the tag file %2, which is missing").arg(origin, tags.path));
         return false;
     }
-    QFile file(tags.path);
-    const bool loaded = resources->insertTagfile(file);
-    takeMessages();
-    if (!loaded)
+    const FileLoader::Result result = FileLoader(resources).open(tags.path, LANDMARK_FILE_KIND);
+    messages += result.messages;
+    if (!result.loaded)
         return false;
-    const int id = doc->tagFiles().back();
+    const int id = result.id;
     doc->setTagRadius(id, tags.radius);
     if (tags.colour)
         doc->setTagColour(id, *tags.colour);
@@ -142,21 +137,21 @@ QList<LoadMessage> SceneLoader::load(const scene_state& scene, const QString& or
                        .arg(origin, surface.path));
             continue;
         }
-        QFile file(surface.path);
-        const bool loaded = resources->insertGeometry(file);
-        takeMessages();
-        if (!loaded)
+        const FileLoader::Result opened =
+            FileLoader(resources).open(surface.path, SURFACE_FILE_KIND);
+        messages += opened.messages;
+        if (!opened.loaded)
             continue;
-        const int id = resources->lastSurface();
+        const int id = opened.id;
         surfaces.back() = id;
         if (surface.colour)
             doc->setSurfaceColour(id, *surface.colour);
         doc->setSurfaceOpacity(id, surface.opacity);
         doc->setHemisphere(id, surface.hemisphere);
         for (const gyroscene::statistics_state& statistics : surface.statistics)
-            files.back().push_back(loadStatistics(statistics, origin));
+            files.back().push_back(loadStatistics(statistics, origin, id));
         for (const gyroscene::parcellation_state& parcels : surface.parcellations)
-            loadParcellation(parcels, origin);
+            loadParcellation(parcels, origin, id);
     }
 
     // Which column colours each surface; the legend's surface chooses last,
@@ -227,9 +222,9 @@ void SceneLoader::updateSurface(int id, const gyroscene::surface_state& before,
     // by what the user typed until the file's columns are known.
     std::vector<int> files = doc->statisticsOf(id);
     for (std::size_t f = before.statistics.size(); f < after.statistics.size(); ++f) {
-        resources->setLastGeometry(resources->sceneItem(id));
-        gyroscene::statistics_state opened{after.statistics[f].path};
-        files.push_back(loadStatistics(opened, origin));
+        gyroscene::statistics_state opened;
+        opened.path = after.statistics[f].path;
+        files.push_back(loadStatistics(opened, origin, id));
     }
     QString coloured;
     const int colouring = after.coloured_file >= 0 && std::size_t(after.coloured_file) < files.size()
@@ -284,10 +279,8 @@ void SceneLoader::updateSurface(int id, const gyroscene::surface_state& before,
         if (now.outline != before.parcellations[p].outline)
             doc->setParcelOutline(parcels[p], now.outline);
     }
-    for (std::size_t p = before.parcellations.size(); p < after.parcellations.size(); ++p) {
-        resources->setLastGeometry(resources->sceneItem(id));
-        loadParcellation(after.parcellations[p], origin);
-    }
+    for (std::size_t p = before.parcellations.size(); p < after.parcellations.size(); ++p)
+        loadParcellation(after.parcellations[p], origin, id);
 }
 
 QList<LoadMessage> SceneLoader::update(const scene_state& before, const scene_state& after,

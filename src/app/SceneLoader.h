@@ -29,10 +29,12 @@ public:
                               const gyroscene::scene_state& after, const QString& origin);
 
 private:
-    int loadStatistics(const gyroscene::statistics_state& file, const QString& origin);
+    // Onto the document's surface `surface`, through the one loader.
+    int loadStatistics(const gyroscene::statistics_state& file, const QString& origin, int surface);
     void setColumnLooks(int id, const std::vector<gyroscene::column_state>& looks,
                         const QString& origin);
-    bool loadParcellation(const gyroscene::parcellation_state& file, const QString& origin);
+    bool loadParcellation(const gyroscene::parcellation_state& file, const QString& origin,
+                          int surface);
     bool loadTags(const gyroscene::tags_state& tags, const QString& origin);
     void updateSurface(int id, const gyroscene::surface_state& before,
                        const gyroscene::surface_state& after, const QString& origin);
@@ -40,7 +42,6 @@ private:
     // then as an index from 0; the first when none is named.
     QString findColumn(int statistics, const QString& wanted);
     void report(LoadMessage::Kind kind, const QString& file, const QString& text);
-    void takeMessages();
 
     ResourceForm* resources;
     QList<LoadMessage> messages;

@@ -82,7 +82,9 @@ gyroscene::parcellation_state parcelFileItem::look() const
 {
     if (const gyroscene::parcellation_state* entry = id >= 0 ? document()->parcellation(id) : nullptr)
         return *entry;
-    return gyroscene::parcellation_state{filePath};
+    gyroscene::parcellation_state defaults;
+    defaults.path = filePath;
+    return defaults;
 }
 
 void parcelFileItem::applyLook(int changed)
