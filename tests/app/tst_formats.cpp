@@ -6,6 +6,7 @@
 #include "ResourceForm.h"
 #include "SceneDocument.h"
 #include "TreeItem.h"
+#include "parcel_files.h"
 #include "vertex_data.h"
 #include "app_test_util.h"
 #include "window_test_base.h"
@@ -16,6 +17,8 @@
 #include <QtTest>
 
 #include <cstring>
+
+#include <zlib.h>
 
 class TestFormats : public WindowTestBase
 {
@@ -188,6 +191,33 @@ private slots:
         QCOMPARE(root()->child(1)->child(0)->data(0).toString(), QString("broken.surf"));
         QVERIFY(sampleOpened);
         QVERIFY2(errorText.contains("lh.quad"), qPrintable(errorText));
+    }
+
+    // A compressed label GIFTI, by any name, opens as the parcellation it is.
+    void compressedLabelGiftiIsAParcellation()
+    {
+        parcellation parcels;
+        QVERIFY(input_parcellation(QFile::encodeName(sample("subject/label/rh.aparc.annot")).constData(),
+                                   -1, &parcels) == OK);
+        const QString plain = home.filePath("rh.aparc.label.gii");
+        QVERIFY(output_gifti_labels(QFile::encodeName(plain).constData(), parcels) == OK);
+        QFile in(plain);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QByteArray bytes = in.readAll();
+        const QString packed = home.filePath("rh.aparc.gz");
+        gzFile out = gzopen(QFile::encodeName(packed).constData(), "wb");
+        QVERIFY(out && gzwrite(out, bytes.constData(), unsigned(bytes.size())) == int(bytes.size()));
+        gzclose(out);
+        {
+            StdoutCapture quiet;
+            StderrCapture warnings;
+            window.reset(new MainWindow);
+            QVERIFY(open(sample("subject/surf/rh.white")));
+            QVERIFY(open(packed));
+        }
+        const int surface = window->document()->surfaces().at(0);
+        QCOMPARE(window->document()->parcellationsOf(surface).size(), std::size_t(1));
+        QVERIFY(window->document()->statisticsOf(surface).empty());
     }
 };
 
