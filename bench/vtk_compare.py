@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """gyrolux beside VTK on icospheres of 327,680 / 1,310,720 / 5,242,880 triangles.
 
-gyrolux (tests/app/app_timing, the real main window) reads the ASCII .obj
+gyrolux (bench/app_timing, the real main window) reads the ASCII .obj
 and a four-column .vertstats; VTK reads the same surface and columns as
 XML PolyData (.vtp, written here with VTK's defaults) and colours by a
 point array through a lookup table. Both draw an 830x780 view under the
@@ -184,12 +184,16 @@ def main():
     os.makedirs(WORK, exist_ok=True)
     subprocess.run(["cc", "-O2", "-shared", "-fPIC", "-o", os.path.join(WORK, "swap_logger.so"),
                     os.path.join(HERE, "swap_logger.c"), "-ldl"], check=True)
-    timing = os.path.join(os.path.abspath(args.build), "tests/app/app_timing")
+    timing = os.path.join(os.path.abspath(args.build), "bench/app_timing")
     programs = (["gyrolux", "vtk"] + (["gyrolux-coin"] if args.before else []) +
                 (["baseline"] if args.baseline else []))
     builds = {"gyrolux": timing, "gyrolux-coin": timing}
     if args.baseline:
-        builds["baseline"] = os.path.join(os.path.abspath(args.baseline), "tests/app/app_timing")
+        # Older trees built it among the tests.
+        baseline = os.path.abspath(args.baseline)
+        builds["baseline"] = next((p for p in (os.path.join(baseline, "bench/app_timing"),
+                                               os.path.join(baseline, "tests/app/app_timing"))
+                                   if os.path.exists(p)), os.path.join(baseline, "bench/app_timing"))
     print(f"# {os.cpu_count()} cores; load average (1 min) beside each median", flush=True)
     for level in (int(v) for v in args.levels.split(",")):
         triangles = 20 * 4 ** level

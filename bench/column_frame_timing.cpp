@@ -6,7 +6,7 @@
 // included), which a busy machine disturbs less. Run under X; prints numbers
 // only.
 //
-//   xvfb-run -a -s '-screen 0 1280x1024x24' tests/stats/column_frame_timing
+//   xvfb-run -a -s '-screen 0 1280x1024x24' bench/column_frame_timing
 #include "column_colouring.h"
 #include "BrainQuarter.h"
 #include "PickIndex.h"

@@ -3,7 +3,7 @@
 // coordinates, scaleTexture on every value, and a limit edit up to the
 // redrawn frame. Run under X; prints numbers only.
 //
-//   xvfb-run -a -s '-screen 0 1280x1024x24' tests/stats/stats_timing
+//   xvfb-run -a -s '-screen 0 1280x1024x24' bench/stats_timing
 #include "column_colouring.h"
 #include "BrainQuarter.h"
 #include <Inventor/nodes/SoSeparator.h>
@@ -180,6 +180,8 @@ int main(int argc, char** argv)
                 median(opens), QFileInfo(statsPath).size() / 1e6 / (median(opens) / 1e3));
 
     auto* column = qobject_cast<textureColumn*>(scene->child(1)->child(0));
+    // Drawn, so that it keeps coordinates and every new pair of limits fills them.
+    column->wasSelected();
     std::vector<double> scales;
     for (int r = 0; r < 50; ++r) {
         QElapsedTimer t;

@@ -6,7 +6,7 @@
 // in wall-clock time and in the processor time of the whole process. Also
 // the per-region table of four columns. Run under X; prints numbers only.
 //
-//   xvfb-run -a -s '-screen 0 1280x1024x24' tests/app/parcel_frame_timing
+//   xvfb-run -a -s '-screen 0 1280x1024x24' bench/parcel_frame_timing
 #include "BrainQuarter.h"
 #include "MainWindow.h"
 #include "ResourceForm.h"

@@ -1,7 +1,7 @@
 // Timings of gyrolux-render as a whole process on a 327,680-triangle
 // surface (163,842 points) with a 4-column statistics file: one view, two
 // views with the legend, and a batch of figures in one call. Run by hand:
-//     tests/render/render_timing [FIGURES_IN_BATCH]
+//     bench/render_timing [FIGURES_IN_BATCH]
 // RENDER_TIMING_KEEP=1 keeps the files, to time gyrolux-render --timings on them.
 #include "object_io.h"
 #include "geometry.h"
