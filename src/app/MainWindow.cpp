@@ -141,10 +141,8 @@ void MainWindow::createActions()
     legendAction = new QAction(tr("Colour Bar Legend"), this);
     legendAction->setCheckable(true);
     legendAction->setChecked(true);
-    connect(legendAction, &QAction::toggled, this, [this](bool on) {
-        if (doc)
-            doc->setLegendShown(on);
-    });
+    // Made before the document, toggled only once the window stands.
+    connect(legendAction, &QAction::toggled, this, [this](bool on) { doc->setLegendShown(on); });
     saveSceneAction = new QAction(tr("Save Sc&ene"), this);
     saveSceneAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     saveSceneAction->setToolTip(tr("Save the open files, how they are drawn and the view as a scene"));
