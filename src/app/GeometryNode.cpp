@@ -107,6 +107,9 @@ void GeometryNode::attach(int surfaceId)
     SceneDocument* doc = document();
     if (id < 0)
         return;
+    // The arrays just read are the store's from now on, shared with the view.
+    doc->store().putSurface(id, std::make_shared<gyroscene::StoredSurface>(coordinates, faceSet, structure));
+    structure.clear();
     connect(doc, &SceneDocument::surfaceChanged, this, &GeometryNode::applyState);
     connect(doc, &SceneDocument::colouringChanged, this, &GeometryNode::applyColouring);
     applyState(id);
@@ -138,14 +141,13 @@ void GeometryNode::applyState(int changed)
     showColourOnButton();
     // The greys of each vertex are made again only for another column or
     // another number of shades.
-    textureColumn* column = underlay();
+    const std::shared_ptr<const std::vector<float>> values = underlayValues();
     const int shades = underlayShadeCount();
     bool underneath = false;
-    if (column != shadesOf || (column && shades != int(shadesCount))) {
-        shadesOf = column;
+    if (values != shadesOf || (values && shades != int(shadesCount))) {
+        shadesOf = values;
         shadesCount = shades;
-        shadeOfVertex = column ? gyroscene::underlay_shades(column->getValues(), shades)
-                               : std::vector<int>();
+        shadeOfVertex = values ? gyroscene::underlay_shades(*values, shades) : std::vector<int>();
         underneath = true;
     }
     // An opacity alone leaves what thresholded columns show as it is.
@@ -174,7 +176,8 @@ QString GeometryNode::loadError() const
 
 QString GeometryNode::anatomicalStructure() const
 {
-    return structure;
+    const gyroscene::StoredSurface* stored = id >= 0 ? document()->store().surface(id) : nullptr;
+    return stored ? stored->structure() : structure;
 }
 
 SoMaterial* GeometryNode::getMaterial() const
@@ -276,7 +279,7 @@ void GeometryNode::addUnderlayControls()
 
 std::vector<QColor> GeometryNode::underneathColours() const
 {
-    if (underlay())
+    if (underlayValues())
         return gyroscene::underlay_greys(underlayShadeCount());
     return {surfaceColour()};
 }
@@ -284,7 +287,7 @@ std::vector<QColor> GeometryNode::underneathColours() const
 const std::vector<int>& GeometryNode::underlayShades() const
 {
     static const std::vector<int> none;
-    return shadesOf && shadesOf == underlay() ? shadeOfVertex : none;
+    return shadesOf && shadesOf == underlayValues() ? shadeOfVertex : none;
 }
 
 void GeometryNode::setUnderlay(textureColumn* column, int shades)
@@ -299,6 +302,14 @@ textureColumn* GeometryNode::underlay() const
     if (!now || !parentLink)
         return nullptr;
     return scene()->statisticsColumn(document()->underlayFile(id), now->underlay_column);
+}
+
+std::shared_ptr<const std::vector<float>> GeometryNode::underlayValues() const
+{
+    const gyroscene::surface_state* now = state();
+    const SceneDocument* doc = document();
+    const auto file = now ? doc->store().statistics(doc->underlayFile(id)) : nullptr;
+    return file ? file->column(now->underlay_column) : nullptr;
 }
 
 int GeometryNode::underlayShadeCount() const

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 class SoCoordinate3;
@@ -74,6 +75,8 @@ public:
     // Chooses a loaded column as the underlay, in `shades` greys; null for none.
     void setUnderlay(textureColumn* column, int shades = 2);
     textureColumn* underlay() const;
+    // The underlay column's values in the document's store; null for none.
+    std::shared_ptr<const std::vector<float>> underlayValues() const;
     int underlayShadeCount() const;
 
 signals:
@@ -100,7 +103,7 @@ private:
     SbColor colour;
     // Each vertex's grey of the underlay, made from the column and number
     // of shades they were made for.
-    QPointer<textureColumn> shadesOf;
+    std::shared_ptr<const std::vector<float>> shadesOf;
     int shadesCount = 0;
     std::vector<int> shadeOfVertex;
     std::vector<QColor> underneathShown;

@@ -88,12 +88,14 @@ int GeometryScene::documentId() const
 
 const SbVec3f* GeometryScene::points() const
 {
-    return loaded ? surface->getCoordinates()->point.getValues(0) : nullptr;
+    const gyroscene::StoredSurface* stored = loaded ? document()->store().surface(id) : nullptr;
+    return stored ? stored->points() : nullptr;
 }
 
 int GeometryScene::pointCount() const
 {
-    return loaded ? surface->getCoordinates()->point.getNum() : 0;
+    const gyroscene::StoredSurface* stored = loaded ? document()->store().surface(id) : nullptr;
+    return stored ? stored->pointCount() : 0;
 }
 
 SbBox3f GeometryScene::boundingBox() const
@@ -336,6 +338,7 @@ bool GeometryScene::followDocumentPath(QString* error)
     // The index holds the old points: built again for the new ones.
     if (viewer)
         indexForPicking();
+    doc->notifyPointsChanged(id);
     panel->somethingChanged();
     return true;
 }

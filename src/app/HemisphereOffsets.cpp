@@ -1,7 +1,6 @@
 #include "HemisphereOffsets.h"
 
 #include "BrainQuarter.h"
-#include "GeometryScene.h"
 #include "ResourceForm.h"
 #include "SceneDocument.h"
 #include "hemisphere_offset.h"
@@ -18,10 +17,7 @@ HemisphereOffsets::HemisphereOffsets(ResourceForm* form, BrainQuarter* view, QOb
     };
     connect(doc, &SceneDocument::surfaceChanged, this, again);
     connect(doc, &SceneDocument::hemisphereOffsetChanged, this, again);
-    connect(doc, &SceneDocument::surfacePathChanged, this, [this](int surface) {
-        // The row reads the new file first, whichever of us hears it first.
-        if (GeometryScene* scene = resources->sceneItem(surface))
-            scene->followDocumentPath();
+    connect(doc, &SceneDocument::pointsChanged, this, [this] {
         update();
         emit offsetsChanged();
     });
@@ -43,20 +39,17 @@ bool HemisphereOffsets::update()
     std::vector<int> surfaces;
     std::vector<gyroscene::surface_extent> extents;
     for (int id : doc->surfaces()) {
-        GeometryScene* scene = resources->sceneItem(id);
-        if (!scene || scene->pointCount() == 0)
+        const gyroscene::StoredSurface* stored = doc->store().surface(id);
+        if (!stored || stored->pointCount() == 0)
             continue;
         const gyroscene::surface_state* state = doc->surface(id);
         gyroscene::surface_extent extent;
         extent.side = state && state->hemisphere != gyroscene::Hemisphere::Unknown
                           ? state->hemisphere
                           : resources->guessedHemisphere(id);
-        const SbVec3f* points = scene->points();
-        extent.min_x = extent.max_x = points[0][0];
-        for (int i = 1; i < scene->pointCount(); ++i) {
-            extent.min_x = std::min(extent.min_x, points[i][0]);
-            extent.max_x = std::max(extent.max_x, points[i][0]);
-        }
+        const SbBox3f box = stored->box();
+        extent.min_x = box.getMin()[0];
+        extent.max_x = box.getMax()[0];
         surfaces.push_back(id);
         extents.push_back(extent);
     }

@@ -5,6 +5,7 @@
 #include "GeometryScene.h"
 #include "LayerToggle.h"
 #include "SceneDocument.h"
+#include "parcel_colouring.h"
 #include "textureColumn.h"
 #include "TreeItem.h"
 #include "TreeModel.h"
@@ -321,19 +322,14 @@ float ResourceForm::viewOffset(int surface) const
 
 int ResourceForm::pointCount(int surface) const
 {
-    const GeometryScene* scene = sceneItem(surface);
-    return scene ? scene->pointCount() : 0;
+    const gyroscene::StoredSurface* stored = doc->store().surface(surface);
+    return stored ? stored->pointCount() : 0;
 }
 
 bool ResourceForm::point(int surface, int vertex, float xyz[3]) const
 {
-    const GeometryScene* scene = sceneItem(surface);
-    if (!scene || vertex < 0 || vertex >= scene->pointCount())
-        return false;
-    const SbVec3f& p = scene->points()[vertex];
-    for (int i = 0; i < 3; ++i)
-        xyz[i] = p[i];
-    return true;
+    const gyroscene::StoredSurface* stored = doc->store().surface(surface);
+    return stored && stored->point(vertex, xyz);
 }
 
 SbBox3f ResourceForm::boundingBox(int surface) const
@@ -354,20 +350,33 @@ QString ResourceForm::surfaceToolTip(int surface) const
     return scene ? scene->toolTip() : QString();
 }
 
+namespace {
+
+// The statistics file's row of the document's id.
+TreeItem* statisticsRow(const ResourceForm* form, int statistics)
+{
+    GeometryScene* scene = form->sceneItem(form->document()->surfaceOf(statistics));
+    for (int i = 0; scene && i < scene->childCount(); ++i)
+        if (scene->child(i)->documentId() == statistics)
+            return scene->child(i);
+    return nullptr;
+}
+
+}  // namespace
+
 QList<ResourceForm::FileValues> ResourceForm::valuesAt(int surface, int vertex) const
 {
     QList<FileValues> files;
-    const GeometryScene* scene = sceneItem(surface);
-    for (const textureFileItem* file : scene ? scene->statisticsItems() : std::vector<textureFileItem*>()) {
-        FileValues entry{file->data(0).toString(), file->getFilePath(), {}};
-        for (int c = 0; c < file->childCount(); ++c) {
-            const auto* column = static_cast<const textureColumn*>(file->child(c));
-            const std::vector<float>& data = column->getValues();
-            entry.columns.append(
-                {column->data(0).toString(),
-                 vertex >= 0 && std::size_t(vertex) < data.size()
-                     ? QString::number(data[std::size_t(vertex)], 'g', 6)
-                     : QString()});
+    for (int id : doc->statisticsOf(surface)) {
+        const auto stored = doc->store().statistics(id);
+        const QString path = doc->statistics(id)->path;
+        const TreeItem* row = statisticsRow(this, id);
+        FileValues entry{row ? row->data(0).toString() : QFileInfo(path).fileName(), path, {}};
+        for (int c = 0; stored && c < stored->names.size(); ++c) {
+            const std::vector<float>& data = *stored->columns[std::size_t(c)];
+            entry.columns.append({stored->names[c], vertex >= 0 && std::size_t(vertex) < data.size()
+                                                        ? QString::number(data[std::size_t(vertex)], 'g', 6)
+                                                        : QString()});
         }
         files.append(entry);
     }
@@ -377,10 +386,11 @@ QList<ResourceForm::FileValues> ResourceForm::valuesAt(int surface, int vertex) 
 QList<ResourceForm::RegionValue> ResourceForm::regionsAt(int surface, int vertex) const
 {
     QList<RegionValue> regions;
-    const GeometryScene* scene = sceneItem(surface);
-    for (const parcelFileItem* parcels : scene ? scene->parcellationItems() : std::vector<parcelFileItem*>()) {
-        RegionValue entry{parcels->data(0).toString(), parcels->getFilePath(), tr("unknown"), {}};
-        if (const parcel_region* region = parcels->regionAt(vertex)) {
+    for (int id : doc->parcellationsOf(surface)) {
+        const QString path = doc->parcellation(id)->path;
+        RegionValue entry{QFileInfo(path).fileName(), path, tr("unknown"), {}};
+        const auto stored = doc->store().parcellationOf(id);
+        if (const parcel_region* region = stored ? gyroscene::region_at(*stored, vertex) : nullptr) {
             entry.region = QString::fromStdString(region->name);
             entry.colour = QColor(region->colour.r, region->colour.g, region->colour.b);
         }
@@ -396,10 +406,11 @@ QString ResourceForm::hoverText(int faceSet, int vertex) const
         if (!scene || !scene->isLoaded() || int(scene->getSurface()->getID()) != faceSet)
             continue;
         QStringList names;
-        for (const parcelFileItem* parcels : scene->parcellationItems()) {
-            if (!parcels->isShown())
+        for (int id : doc->parcellationsOf(surface)) {
+            const auto stored = doc->store().parcellationOf(id);
+            if (!doc->isShown(id) || !stored)
                 continue;
-            const parcel_region* region = parcels->regionAt(vertex);
+            const parcel_region* region = gyroscene::region_at(*stored, vertex);
             names << (region ? QString::fromStdString(region->name) : tr("unknown"));
         }
         return names.join(QStringLiteral("; "));
@@ -430,14 +441,14 @@ parcelFileItem* ResourceForm::parcellationItem(int parcels) const
 
 gyroscene::Hemisphere ResourceForm::guessedHemisphere(int surface) const
 {
-    const GeometryScene* scene = sceneItem(surface);
-    if (!scene || !scene->isLoaded())
+    const gyroscene::StoredSurface* stored = doc->store().surface(surface);
+    if (!stored)
         return gyroscene::Hemisphere::Unknown;
-    const QByteArray name = QFileInfo(scene->fileName()).fileName().toLocal8Bit();
-    const QByteArray structure = scene->getSurface()->anatomicalStructure().toLatin1();
+    const QByteArray name = QFileInfo(doc->surface(surface)->path).fileName().toLocal8Bit();
+    const QByteArray structure = stored->structure().toLatin1();
     return gyroscene::guess_hemisphere(std::string_view(name.constData(), size_t(name.size())),
                                        std::string_view(structure.constData(), size_t(structure.size())),
-                                       scene->points(), scene->pointCount());
+                                       stored->points(), stored->pointCount());
 }
 
 void ResourceForm::geometrySelected(int childNum)
@@ -483,27 +494,11 @@ QWidget* ResourceForm::getPropertyWidget() const
     return propertyWidget;
 }
 
-namespace {
-
-// The statistics file's row of the document's id.
-TreeItem* statisticsRow(const ResourceForm* form, int statistics)
-{
-    GeometryScene* scene = form->sceneItem(form->document()->surfaceOf(statistics));
-    for (int i = 0; scene && i < scene->childCount(); ++i)
-        if (scene->child(i)->documentId() == statistics)
-            return scene->child(i);
-    return nullptr;
-}
-
-}  // namespace
 
 QStringList ResourceForm::columnNames(int statistics) const
 {
-    QStringList names;
-    if (TreeItem* file = statisticsRow(this, statistics))
-        for (int c = 0; c < file->childCount(); ++c)
-            names << file->child(c)->data(0).toString();
-    return names;
+    const auto stored = doc->store().statistics(statistics);
+    return stored ? stored->names : QStringList();
 }
 
 QStringList ResourceForm::colourBarNames(int statistics) const

@@ -52,11 +52,16 @@ SceneDocument::Id SceneDocument::addTags(const QString& path)
 
 void SceneDocument::remove(Id id)
 {
+    loaded.remove(id);
     if (Surface* entry = surfaceEntry(id)) {
-        for (Id file : entry->files)
+        for (Id file : entry->files) {
             statisticsEntries.remove(file);
-        for (Id file : entry->parcels)
+            loaded.remove(file);
+        }
+        for (Id file : entry->parcels) {
             parcelEntries.remove(file);
+            loaded.remove(file);
+        }
         surfaceEntries.remove(id);
         surfaceOrder.erase(std::find(surfaceOrder.begin(), surfaceOrder.end(), id));
         if (picked == id) {
@@ -96,6 +101,7 @@ void SceneDocument::remove(Id id)
 
 void SceneDocument::clear()
 {
+    loaded.clear();
     surfaceOrder.clear();
     tagOrder.clear();
     surfaceEntries.clear();
@@ -108,6 +114,16 @@ void SceneDocument::clear()
     current = none;
     emit filesChanged();
     emit pickChanged();
+}
+
+gyroscene::FileStore& SceneDocument::store()
+{
+    return loaded;
+}
+
+const gyroscene::FileStore& SceneDocument::store() const
+{
+    return loaded;
 }
 
 SceneDocument::Surface* SceneDocument::surfaceEntry(Id id)

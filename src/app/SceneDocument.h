@@ -5,6 +5,7 @@
 // ids that stay the same while other files open and close.
 #pragma once
 
+#include "file_store.h"
 #include "scene_state.h"
 
 #include <QHash>
@@ -61,6 +62,9 @@ public:
     // Another file of the same mesh under the surface's data (white, pial,
     // inflated, ...): its statistics, underlay, parcellations and pick stay.
     void setSurfacePath(Id surface, const QString& path);
+    // The store's points of the surface were replaced (by the reader of
+    // the file setSurfacePath named): what depends on them follows.
+    void notifyPointsChanged(Id surface);
     // `file` none for no underlay.
     void setUnderlay(Id surface, Id file, const QString& column, int shades);
 
@@ -110,6 +114,11 @@ public:
     void setCurrentSurface(Id surface);
     Id currentSurface() const;
 
+    // What the open files hold, by id: entered by whoever reads a file,
+    // right after its entry is added; it goes when the entry does.
+    gyroscene::FileStore& store();
+    const gyroscene::FileStore& store() const;
+
     // The state as plain data, files in the order they were opened (the
     // camera and view size are the window's to add).
     gyroscene::scene_state state() const;
@@ -126,6 +135,8 @@ signals:
     void surfaceChanged(SceneDocument::Id surface);
     // Its points come from another file now.
     void surfacePathChanged(SceneDocument::Id surface);
+    // Its points in the store are those of its new file now.
+    void pointsChanged(SceneDocument::Id surface);
     void hemisphereOffsetChanged(bool on);
     void viewOffsetChanged(SceneDocument::Id surface);
     // Which file and column colour the surface.
@@ -177,6 +188,7 @@ private:
     void handOverColouring(Id surface);
     void changed();
 
+    gyroscene::FileStore loaded;
     Id nextId = 1;
     quint64 choices = 0;
     std::vector<Id> surfaceOrder;

@@ -12,6 +12,12 @@ void SceneDocument::setSurfacePath(Id surface, const QString& path)
     emit surfacePathChanged(surface);
 }
 
+void SceneDocument::notifyPointsChanged(Id surface)
+{
+    if (surfaceEntry(surface))
+        emit pointsChanged(surface);
+}
+
 void SceneDocument::setHemisphereOffset(bool on)
 {
     if (offsetHemispheres == on)

@@ -4,7 +4,7 @@
 
 #include "GeometryScene.h"
 #include "RegionStatisticsDialog.h"
-#include "textureColumn.h"
+#include "SceneDocument.h"
 #include "textureFileItem.h"
 
 #include <QCheckBox>
@@ -60,7 +60,7 @@ QWidget* parcelFileItem::createForm()
 
     regionList = new QListWidget(propFormWidget);
     regionList->setObjectName("regionList");
-    for (const parcel_region& region : parcels.regions) {
+    for (const parcel_region& region : parcels->regions) {
         auto* row = new QListWidgetItem(swatch(region.colour),
                                         QStringLiteral("%1  %2").arg(region.key).arg(
                                             QString::fromStdString(region.name)),
@@ -94,13 +94,12 @@ RegionStatisticsDialog* parcelFileItem::showRegionStatistics(QWidget* parent)
     const auto* scene = static_cast<const GeometryScene*>(parentLink);
     for (textureFileItem* file : scene ? scene->statisticsItems() : std::vector<textureFileItem*>()) {
         files.push_back(file);
-        for (int c = 0; c < file->childCount(); ++c) {
-            const auto* column = static_cast<const textureColumn*>(file->child(c));
-            columns.push_back({file->data(0).toString() + ": " + column->data(0).toString(),
-                               &column->getValues()});
-        }
+        const auto stored = document()->store().statistics(file->documentId());
+        for (int c = 0; stored && c < stored->names.size(); ++c)
+            columns.push_back({file->data(0).toString() + ": " + stored->names[c],
+                               stored->columns[std::size_t(c)].get()});
     }
-    auto* dialog = new RegionStatisticsDialog(parcels, std::move(columns), data(0).toString(), parent);
+    auto* dialog = new RegionStatisticsDialog(*parcels, std::move(columns), data(0).toString(), parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // The regions and columns go with their rows; so does the dialog.
     connect(this, &QObject::destroyed, dialog, &QWidget::close);

@@ -31,13 +31,15 @@ bool parcelFileItem::loadFile(const QString& path, int labelNumber)
     lastError.clear();
     lastWarnings.clear();
     const int vertices = surface ? surface->getCoordinates()->point.getNum() : 0;
-    if (!gyroscene::read_surface_parcellation(path, vertices, labelNumber, &parcels, &lastError,
+    auto read = std::make_shared<parcellation>();
+    if (!gyroscene::read_surface_parcellation(path, vertices, labelNumber, read.get(), &lastError,
                                               &lastWarnings)) {
         setData(1, tr("Failed"));
         return false;
     }
-    setData(1, parcels.regions.size() == 1 ? tr("1 region")
-                                           : tr("%1 regions").arg(parcels.regions.size()));
+    parcels = std::move(read);
+    setData(1, parcels->regions.size() == 1 ? tr("1 region")
+                                           : tr("%1 regions").arg(parcels->regions.size()));
     nodes = gyroscene::make_parcel_nodes(surface->surfaceNodes());
     if (targetSeparator)
         targetSeparator->addChild(nodes.separator);
@@ -47,6 +49,7 @@ bool parcelFileItem::loadFile(const QString& path, int labelNumber)
     surfaceId = parentLink && parentLink->documentId() >= 0 ? parentLink->documentId()
                                                             : doc->addSurface(QString());
     id = doc->addParcellation(surfaceId, path);
+    doc->store().putParcellation(id, parcels);
     connect(doc, &SceneDocument::parcellationChanged, this, &parcelFileItem::applyLook);
     connect(doc, &SceneDocument::layerShownChanged, this, &parcelFileItem::applyShown);
     applyLook(id);
@@ -70,12 +73,12 @@ QString parcelFileItem::getFilePath() const
 
 const parcellation& parcelFileItem::regions() const
 {
-    return parcels;
+    return *parcels;
 }
 
 const parcel_region* parcelFileItem::regionAt(int vertex) const
 {
-    return gyroscene::region_at(parcels, vertex);
+    return gyroscene::region_at(*parcels, vertex);
 }
 
 gyroscene::parcellation_state parcelFileItem::look() const
@@ -93,12 +96,12 @@ void parcelFileItem::applyLook(int changed)
         return;
     const gyroscene::parcellation_state state = look();
     if (state.outline && !boundaryKnown) {
-        boundary = gyroscene::parcel_boundary(parcels, surface->surfaceNodes());
+        boundary = gyroscene::parcel_boundary(*parcels, surface->surfaceNodes());
         boundaryKnown = true;
     }
     const gyroscene::parcel_style style =
-        gyroscene::parcel_style_of(parcels, state.hidden_regions, state.opacity, state.outline);
-    gyroscene::set_parcel_colours(nodes, gyroscene::parcel_vertex_colours(parcels, style, boundary));
+        gyroscene::parcel_style_of(*parcels, state.hidden_regions, state.opacity, state.outline);
+    gyroscene::set_parcel_colours(nodes, gyroscene::parcel_vertex_colours(*parcels, style, boundary));
     showLookInForm();
 }
 
@@ -149,7 +152,7 @@ QString parcelFileItem::toolTip() const
     if (!lastError.isEmpty())
         return lastError;
     return filePath + "\n" + data(1).toString() + ", " +
-           tr("%1 vertices").arg(parcels.vertex_regions.size());
+           tr("%1 vertices").arg(parcels->vertex_regions.size());
 }
 
 void parcelFileItem::setOpacity(float opacity)
@@ -173,5 +176,5 @@ void parcelFileItem::setRegionShown(int region, bool shown)
 void parcelFileItem::setAllRegionsShown(bool shown)
 {
     if (id >= 0)
-        document()->setAllRegionsShown(id, int(parcels.regions.size()), shown);
+        document()->setAllRegionsShown(id, int(parcels->regions.size()), shown);
 }

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class GeometryNode;
@@ -74,7 +75,8 @@ private:
     GeometryNode* surface;
     SoSeparator* targetSeparator;
     gyroscene::ParcelNodes nodes;
-    parcellation parcels;
+    // Shared with the document's store.
+    std::shared_ptr<const parcellation> parcels = std::make_shared<const parcellation>();
     // Computed the first time outlines are drawn.
     std::vector<std::uint8_t> boundary;
     bool boundaryKnown = false;

@@ -77,16 +77,25 @@ bool tagFileItem::loadFile(QFile& file)
     messages.echoHeld();
     lastWarnings = messages.lines();
 
+    // The points go to the document's store; the reader's arrays go.
+    auto stored = std::make_shared<gyroscene::StoredLandmarks>();
     for (int i = 0; i < nPoints; ++i) {
+        stored->points.push_back({tags[i][0], tags[i][1], tags[i][2]});
+        stored->labels << (labels && labels[i] ? QString::fromLocal8Bit(labels[i]) : QString());
+    }
+    releasePoints();
+    for (std::size_t i = 0; i < stored->points.size(); ++i) {
         auto* point = new tagPointItem(tagSeparator, columnValues, panel, this);
-        point->setLocation(tags[i][0], tags[i][1], tags[i][2]);
+        const std::array<double, 3>& p = stored->points[i];
+        point->setLocation(p[0], p[1], p[2]);
         point->setRadius(1.0f);
-        point->setLabel(labels && labels[i] ? QString::fromLocal8Bit(labels[i]) : QString());
+        point->setLabel(stored->labels[int(i)]);
         childList.append(point);
     }
     {
         SceneDocument* doc = document();
         id = doc->addTags(filePath);
+        doc->store().putLandmarks(id, std::move(stored));
         connect(doc, &SceneDocument::tagsChanged, this, &tagFileItem::applyState);
         connect(doc, &SceneDocument::layerShownChanged, this, [this](int changed) {
             if (changed == id)
@@ -125,7 +134,7 @@ QString tagFileItem::toolTip() const
 {
     if (!lastError.isEmpty())
         return lastError;
-    return filePath + "\n" + (nPoints == 1 ? tr("1 point") : tr("%1 points").arg(nPoints));
+    return filePath + "\n" + (childCount() == 1 ? tr("1 point") : tr("%1 points").arg(childCount()));
 }
 
 QStringList tagFileItem::warnings() const

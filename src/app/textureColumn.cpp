@@ -119,9 +119,15 @@ bool textureColumn::loadTextureColumn(zelVertstatsFile* file, const QString& nam
 
 void textureColumn::loadTextureColumn(std::vector<float> columnValues, const QString& name)
 {
+    loadTextureColumn(std::make_shared<const std::vector<float>>(std::move(columnValues)), name);
+}
+
+void textureColumn::loadTextureColumn(std::shared_ptr<const std::vector<float>> columnValues,
+                                      const QString& name)
+{
     setData(0, name);
-    values = std::move(columnValues);
-    const gyroscene::value_range range = gyroscene::finite_range(values);
+    values = columnValues ? std::move(columnValues) : std::make_shared<const std::vector<float>>();
+    const gyroscene::value_range range = gyroscene::finite_range(*values);
     rangeLower = range.lower;
     rangeUpper = range.upper;
     // A column on its own is a statistics file of one column in its own
@@ -266,14 +272,14 @@ void textureColumn::fillCoordinates()
     // Coin reads one coordinate per surface vertex: vertices beyond the
     // column's values get the below-range coordinate rather than nothing.
     if (now.threshold <= 0.0f) {
-        gyroscene::fill_texture_coordinates(textureCoords, values, vertexCount, now.limits->first,
+        gyroscene::fill_texture_coordinates(textureCoords, *values, vertexCount, now.limits->first,
                                             now.limits->second);
         return;
     }
     const GeometryNode* surface = findSurface();
     const std::vector<int> noShades;
     const int regions = 1 + (surface ? int(surface->underneathColours().size()) : 1);
-    gyroscene::fill_threshold_coordinates(textureCoords, values, vertexCount, now.limits->first,
+    gyroscene::fill_threshold_coordinates(textureCoords, *values, vertexCount, now.limits->first,
                                           now.limits->second, now.threshold,
                                           surface ? surface->underlayShades() : noShades, regions);
 }
@@ -458,8 +464,8 @@ void textureColumn::newTextureSelected(int index)
 void textureColumn::setPickInfo(int index)
 {
     // A vertex the column has no value for shows nothing.
-    if (index >= 0 && static_cast<std::size_t>(index) < values.size())
-        setData(1, QString::number(values[static_cast<std::size_t>(index)], 'g', 6));
+    if (index >= 0 && static_cast<std::size_t>(index) < values->size())
+        setData(1, QString::number((*values)[static_cast<std::size_t>(index)], 'g', 6));
     else
         setData(1, QString());
     std::cout << "in textureColumn" << std::endl;
@@ -546,7 +552,7 @@ float textureColumn::getUpperLimit() const
 
 const std::vector<float>& textureColumn::getValues() const
 {
-    return values;
+    return *values;
 }
 
 QStringList textureColumn::getColourBars() const
@@ -587,5 +593,5 @@ QString textureColumn::toolTip() const
     QString tip = tr("Column %1 of %2: %3").arg(childNumber() + 1).arg(count).arg(data(0).toString());
     if (file)
         tip += "\n" + file->getFilePath();
-    return tip + "\n" + tr("%1 values").arg(values.size());
+    return tip + "\n" + tr("%1 values").arg(values->size());
 }

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 class BrainQuarter;
@@ -53,6 +54,8 @@ public:
     bool loadTextureColumn(zelVertstatsFile* file, const QString& name, int index);
     // The same with the values handed over (moved out of their file).
     void loadTextureColumn(std::vector<float> columnValues, const QString& name);
+    // The same with values shared with the document's store.
+    void loadTextureColumn(std::shared_ptr<const std::vector<float>> columnValues, const QString& name);
     // A column of a statistics file holds texture coordinates only while its
     // file draws it: on a large surface each column's would cost as much as
     // its values. Columns on their own keep theirs at all times.
@@ -129,7 +132,7 @@ private:
     void addThresholdControls();
 
     SoTextureCoordinate2* textureCoords;
-    std::vector<float> values;
+    std::shared_ptr<const std::vector<float>> values = std::make_shared<const std::vector<float>>();
     bool coordinatesWhenDrawn = false;
     bool drawn = false;
     // Limits or threshold moved while the coordinates were not kept.

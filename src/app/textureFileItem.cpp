@@ -112,6 +112,7 @@ bool textureFileItem::loadFile(QFile& file, bool readable, const QByteArray* byt
                                                             : doc->addSurface(QString());
     {
         id = doc->addStatistics(surfaceId, name);
+        doc->store().putStatistics(id, std::move(loadedColumns));
         connect(doc, &SceneDocument::colouringChanged, this, &textureFileItem::applyColouring);
         connect(doc, &SceneDocument::layerShownChanged, this, &textureFileItem::applyShown);
         for (int i = 0; i < childList.size(); ++i)
@@ -183,15 +184,21 @@ void textureFileItem::getAllColumns()
     rowCount = statistics->getNumRows();
     columnCount = statistics->getNumColumns();
     std::vector<std::vector<float>> columns = statistics->takeAllColumns();
+    auto stored = std::make_shared<gyroscene::StoredStatistics>();
+    stored->rows = rowCount;
+    stored->fileColumns = columnCount;
     for (std::size_t i = 0; i < shown; ++i) {
         textureColumn* column =
             new textureColumn(columnSwitch, columnValues, panel, this, colourBars);
         column->setVertexCount(vertices);
         column->setCoordinatesWhenDrawn(true);
-        if (i < columns.size())
-            column->loadTextureColumn(std::move(columns[i]), QString::fromStdString(names[i]));
-        else {
-            column->loadTextureColumn({}, QString::fromStdString(names[i]));
+        const QString name = QString::fromStdString(names[i]);
+        auto values = std::make_shared<const std::vector<float>>(
+            i < columns.size() ? std::move(columns[i]) : std::vector<float>());
+        stored->names << name;
+        stored->columns.push_back(values);
+        column->loadTextureColumn(std::move(values), name);
+        if (i >= columns.size()) {
             warn(QStringLiteral("Warning: statistics column %1 (%2) does not exist")
                      .arg(i)
                      .arg(QString::fromStdString(names[i])));
@@ -199,6 +206,7 @@ void textureFileItem::getAllColumns()
         childList.append(column);
         connect(this, &TreeItem::setPickedPoint, column, &textureColumn::setPickInfo);
     }
+    loadedColumns = std::move(stored);
 }
 
 void textureFileItem::drawRow(int row)

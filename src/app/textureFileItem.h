@@ -10,10 +10,14 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 
 class SoSeparator;
 class SoSwitch;
 class zelVertstatsFile;
+namespace gyroscene {
+struct StoredStatistics;
+}
 
 class textureFileItem : public TreeItem
 {
@@ -93,6 +97,8 @@ private:
     SoSwitch* columnSwitch;
     // After the read it keeps the header; the columns own the values.
     zelVertstatsFile* statistics;
+    // What getAllColumns read, until the document's store takes it.
+    std::shared_ptr<const gyroscene::StoredStatistics> loadedColumns;
     std::int32_t rowCount = 0;
     std::int32_t columnCount = 0;
     QString lastError;
