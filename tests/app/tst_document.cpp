@@ -66,6 +66,30 @@ private slots:
 
     void cleanup() { window.reset(); }
 
+    void storeEntriesLeaveWithTheirFiles()
+    {
+        SceneDocument d;
+        const int surface = d.addSurface("/s.obj");
+        const int a = d.addStatistics(surface, "/a.txt");
+        const int b = d.addStatistics(surface, "/b.txt");
+        // What a file holds leaves the store with it; whoever still holds a
+        // share (a row being torn down) keeps it valid.
+        const int parcels = d.addParcellation(surface, "/p.annot");
+        auto columns = std::make_shared<gyroscene::StoredStatistics>();
+        columns->names << "y";
+        columns->columns.push_back(std::make_shared<const std::vector<float>>(3, 1.5f));
+        d.store().putStatistics(a, columns);
+        d.store().putStatistics(b, columns);
+        d.store().putParcellation(parcels, std::make_shared<const parcellation>());
+        const std::shared_ptr<const std::vector<float>> held = d.store().statistics(a)->column("y");
+        QVERIFY(held && !d.store().statistics(a)->column("x"));
+        d.remove(a);
+        QVERIFY(!d.store().statistics(a) && d.store().statistics(b));
+        QCOMPARE(held->at(2), 1.5f);
+        d.remove(surface);
+        QVERIFY(!d.store().statistics(b) && !d.store().parcellationOf(parcels));
+    }
+
     void colouringPassesBetweenFilesAndLeavesWithThem()
     {
         SceneDocument d;
