@@ -68,7 +68,7 @@ bool GeometryNode::loadObj(QFile& file)
     // A surface row attaches it to the document; one made on its own
     // (tests, timing programs) is a surface in a document of its own.
     if (!parentLink && id < 0)
-        attach(document()->addSurface(file.fileName()));
+        attach(document()->addSurface(file.fileName(), storedArrays()));
     return true;
 }
 
@@ -107,12 +107,17 @@ void GeometryNode::attach(int surfaceId)
     SceneDocument* doc = document();
     if (id < 0)
         return;
-    // The arrays just read are the store's from now on, shared with the view.
-    doc->store().putSurface(id, std::make_shared<gyroscene::StoredSurface>(coordinates, faceSet, structure));
-    structure.clear();
     connect(doc, &SceneDocument::surfaceChanged, this, &GeometryNode::applyState);
     connect(doc, &SceneDocument::colouringChanged, this, &GeometryNode::applyColouring);
     applyState(id);
+}
+
+std::shared_ptr<const gyroscene::StoredSurface> GeometryNode::storedArrays()
+{
+    // The arrays just read are the store's from now on, shared with the view.
+    auto stored = std::make_shared<const gyroscene::StoredSurface>(coordinates, faceSet, structure);
+    structure.clear();
+    return stored;
 }
 
 GeometryScene* GeometryNode::scene() const

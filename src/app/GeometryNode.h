@@ -25,6 +25,9 @@ class SoNormal;
 class SoNormalBinding;
 class SoSeparator;
 class textureColumn;
+namespace gyroscene {
+class StoredSurface;
+}
 struct polygons_struct;
 
 class GeometryNode : public TreeItem
@@ -37,6 +40,8 @@ public:
     ~GeometryNode() override;
 
     bool loadObj(QFile& file);
+    // What loadObj read, for the document's store: the arrays drawn, shared.
+    std::shared_ptr<const gyroscene::StoredSurface> storedArrays();
     // From now on the surface is drawn as the document's entry `id` says.
     void attach(int id);
     // Another file of the same mesh: its points and normals replace the

@@ -68,7 +68,7 @@ bool GeometryScene::loadGeometry(QFile& file)
     // Only what loaded goes into the document: a scene names files to open.
     {
         SceneDocument* doc = document();
-        id = doc->addSurface(filePath);
+        id = doc->addSurface(filePath, surface->storedArrays());
         surface->attach(id);
         connect(doc, &SceneDocument::pickChanged, this, &GeometryScene::showPick);
         connect(doc, &SceneDocument::viewOffsetChanged, this, &GeometryScene::applyViewOffset);
@@ -77,6 +77,8 @@ bool GeometryScene::loadGeometry(QFile& file)
             if (changed == id)
                 followDocumentPath();
         });
+        // Those who heard of the new file may have moved it already.
+        applyViewOffset(id);
     }
     return loaded;
 }

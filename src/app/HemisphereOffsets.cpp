@@ -21,7 +21,7 @@ HemisphereOffsets::HemisphereOffsets(ResourceForm* form, BrainQuarter* view, QOb
         update();
         emit offsetsChanged();
     });
-    connect(resources, &ResourceForm::layersChanged, this, [this] {
+    connect(doc, &SceneDocument::filesChanged, this, [this] {
         const std::size_t count = resources->document()->surfaces().size();
         const bool opened = count > surfaceCount;
         surfaceCount = count;

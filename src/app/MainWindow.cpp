@@ -73,10 +73,11 @@ MainWindow::MainWindow()
         pickDock->setWidget(pickPanel);
         addDockWidget(Qt::RightDockWidgetArea, pickDock);
         splitDockWidget(resourcesDock, pickDock, Qt::Vertical);
-        connect(resources, &ResourceForm::layersChanged, pickPanel, &PickPanel::refresh);
+        connect(doc, &SceneDocument::filesChanged, pickPanel, &PickPanel::refresh);
         // The region under the mouse, only while a parcellation is shown.
-        connect(resources, &ResourceForm::layersChanged, this,
-                [this] { viewer->setHoverPicking(resources->parcellationShown()); });
+        const auto hover = [this] { viewer->setHoverPicking(resources->parcellationShown()); };
+        connect(doc, &SceneDocument::filesChanged, this, hover);
+        connect(doc, &SceneDocument::layerShownChanged, this, hover);
         connect(viewer, &BrainQuarter::pointHovered, this, &MainWindow::showRegionUnderMouse);
         messagesDock = new QDockWidget(tr("Messages"), this);
         messagesDock->setObjectName("messagesDock");

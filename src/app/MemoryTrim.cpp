@@ -3,7 +3,7 @@
 #include "BrainQuarter.h"
 #include "MainWindow.h"
 #include "ResourceForm.h"
-#include "TreeItem.h"
+#include "SceneDocument.h"
 
 #include <malloc.h>
 
@@ -21,9 +21,10 @@ void trimMemoryAfterLayerChanges(MainWindow* window)
     auto* state = new TrimState;
     QObject::connect(window, &QObject::destroyed, [state] { delete state; });
     ResourceForm* resources = window->getResources();
-    QObject::connect(resources, &ResourceForm::layersChanged, window, [state, resources] {
+    const SceneDocument* doc = resources->document();
+    QObject::connect(doc, &SceneDocument::filesChanged, window, [state, doc] {
         state->trimPending = true;
-        const bool haveLayers = resources->getRootItem()->childCount() > 0;
+        const bool haveLayers = !doc->surfaces().empty() || !doc->tagFiles().empty();
         if (state->hadLayers && !haveLayers)
             state->renewPending = true;
         state->hadLayers = haveLayers;

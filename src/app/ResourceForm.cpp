@@ -44,10 +44,7 @@ ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer, SceneDocument*
             qOverload<const QModelIndex&>(&QTreeView::update));
     new LayerToggle(ui.treeView);
     // Files shown or hidden through the document tick their rows.
-    connect(doc, &SceneDocument::layerShownChanged, this, [this] {
-        ui.treeView->viewport()->update();
-        emit layersChanged();
-    });
+    connect(doc, &SceneDocument::layerShownChanged, this, [this] { ui.treeView->viewport()->update(); });
     // The target's row is drawn in bold (TreeModel), and wider.
     connect(doc, &SceneDocument::currentSurfaceChanged, this, [this] {
         ui.treeView->viewport()->update();
@@ -84,7 +81,6 @@ bool ResourceForm::insertGeometry(QFile& file)
     connect(viewer, &BrainQuarter::pointPicked, scene, &TreeItem::pickReceived);
     viewer->frameScene();
     somethingChanged();
-    emit layersChanged();
     messages.clear();
 
     // The rows stay so that the tree shows what was tried; the failure is
@@ -118,10 +114,8 @@ bool ResourceForm::insertVertstats(QFile& file)
     QByteArray bytes;
     const bool readable = textureFileItem::canRead(file.fileName(), &bytes);
     const bool loaded = lastGeometry->loadVertstats(file, readable, &bytes);
-    if (readable) {
+    if (readable)
         somethingChanged();
-        emit layersChanged();
-    }
     // A readable file's row is the last one loadVertstats appended.
     auto* statistics = readable ? static_cast<textureFileItem*>(
                                       lastGeometry->child(lastGeometry->childCount() - 1))
@@ -167,7 +161,6 @@ bool ResourceForm::insertParcellation(QFile& file)
     for (const QString& line : warnings)
         messages.append({LoadMessage::Kind::Warning, file.fileName(), line});
     somethingChanged();
-    emit layersChanged();
     return true;
 }
 
@@ -177,7 +170,6 @@ bool ResourceForm::insertTagfile(QFile& file)
     auto* tags = static_cast<tagFileItem*>(rootItem->child(rootItem->childCount() - 1));
     // The new row is shown at once, not at the next surface or pick.
     somethingChanged();
-    emit layersChanged();
 
     // A failure is one line naming the file and the reader's reason, and
     // the result lets the window show it too; the file leaves no row.
@@ -248,7 +240,6 @@ void ResourceForm::closeLayer(TreeItem* item)
     doc->remove(item->documentId());
     model->removeRows(item->childNumber(), 1, indexOf(item->parent()));
     somethingChanged();
-    emit layersChanged();
 }
 
 bool ResourceForm::closeSelected()
@@ -370,8 +361,7 @@ QList<ResourceForm::FileValues> ResourceForm::valuesAt(int surface, int vertex) 
     for (int id : doc->statisticsOf(surface)) {
         const auto stored = doc->store().statistics(id);
         const QString path = doc->statistics(id)->path;
-        const TreeItem* row = statisticsRow(this, id);
-        FileValues entry{row ? row->data(0).toString() : QFileInfo(path).fileName(), path, {}};
+        FileValues entry{stored ? stored->title : QFileInfo(path).fileName(), path, {}};
         for (int c = 0; stored && c < stored->names.size(); ++c) {
             const std::vector<float>& data = *stored->columns[std::size_t(c)];
             entry.columns.append({stored->names[c], vertex >= 0 && std::size_t(vertex) < data.size()

@@ -127,10 +127,6 @@ public:
     QGroupBox* getPropertiesBox() const;
     QWidget* getPropertyWidget() const;
 
-signals:
-    // A file was opened, closed, hidden or shown.
-    void layersChanged();
-
 public slots:
     void setPropertyForm(const QModelIndex& index);
     void selectedItem(const QModelIndex& index);

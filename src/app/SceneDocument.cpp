@@ -10,9 +10,12 @@ SceneDocument::SceneDocument(QObject* parent)
 {
 }
 
-SceneDocument::Id SceneDocument::addSurface(const QString& path)
+SceneDocument::Id SceneDocument::addSurface(const QString& path,
+                                            std::shared_ptr<const gyroscene::StoredSurface> data)
 {
     const Id id = nextId++;
+    if (data)
+        loaded.putSurface(id, std::move(data));
     Surface entry;
     entry.state.path = path;
     surfaceEntries.insert(id, entry);
@@ -22,12 +25,15 @@ SceneDocument::Id SceneDocument::addSurface(const QString& path)
     return id;
 }
 
-SceneDocument::Id SceneDocument::addStatistics(Id surface, const QString& path)
+SceneDocument::Id SceneDocument::addStatistics(Id surface, const QString& path,
+                                               std::shared_ptr<const gyroscene::StoredStatistics> data)
 {
     Surface* owner = surfaceEntry(surface);
     if (!owner)
         return none;
     const Id id = nextId++;
+    if (data)
+        loaded.putStatistics(id, std::move(data));
     Statistics entry;
     entry.surface = surface;
     entry.state.path = path;
@@ -38,9 +44,12 @@ SceneDocument::Id SceneDocument::addStatistics(Id surface, const QString& path)
     return id;
 }
 
-SceneDocument::Id SceneDocument::addTags(const QString& path)
+SceneDocument::Id SceneDocument::addTags(const QString& path,
+                                         std::shared_ptr<const gyroscene::StoredLandmarks> data)
 {
     const Id id = nextId++;
+    if (data)
+        loaded.putLandmarks(id, std::move(data));
     gyroscene::tags_state entry;
     entry.path = path;
     tagEntries.insert(id, entry);

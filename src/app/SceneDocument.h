@@ -24,11 +24,14 @@ public:
 
     explicit SceneDocument(QObject* parent = nullptr);
 
-    // A file's entry, appended when its row is made.
-    Id addSurface(const QString& path);
-    Id addStatistics(Id surface, const QString& path);
-    Id addTags(const QString& path);
-    Id addParcellation(Id surface, const QString& path);
+    // A file's entry, appended once it has been read, with what it holds
+    // for the store: filesChanged then finds it complete. Without data
+    // (a surface of no file, tests) the entry stands alone.
+    Id addSurface(const QString& path, std::shared_ptr<const gyroscene::StoredSurface> data = {});
+    Id addStatistics(Id surface, const QString& path,
+                     std::shared_ptr<const gyroscene::StoredStatistics> data = {});
+    Id addTags(const QString& path, std::shared_ptr<const gyroscene::StoredLandmarks> data = {});
+    Id addParcellation(Id surface, const QString& path, std::shared_ptr<const ::parcellation> data = {});
     // The file is closed: its entry goes, and what referred to it with it.
     void remove(Id id);
     // Everything goes, as before a scene is opened.
@@ -131,6 +134,7 @@ public:
     void setModified(bool modified);
 
 signals:
+    // A file was added (its data already in the store) or closed.
     void filesChanged();
     void surfaceChanged(SceneDocument::Id surface);
     // Its points come from another file now.

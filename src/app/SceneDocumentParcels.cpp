@@ -4,12 +4,15 @@
 
 #include <algorithm>
 
-SceneDocument::Id SceneDocument::addParcellation(Id surface, const QString& path)
+SceneDocument::Id SceneDocument::addParcellation(Id surface, const QString& path,
+                                                 std::shared_ptr<const ::parcellation> data)
 {
     Surface* owner = surfaceEntry(surface);
     if (!owner)
         return none;
     const Id id = nextId++;
+    if (data)
+        loaded.putParcellation(id, std::move(data));
     Parcels entry;
     entry.surface = surface;
     entry.state.path = path;

@@ -48,8 +48,7 @@ bool parcelFileItem::loadFile(const QString& path, int labelNumber)
     SceneDocument* doc = document();
     surfaceId = parentLink && parentLink->documentId() >= 0 ? parentLink->documentId()
                                                             : doc->addSurface(QString());
-    id = doc->addParcellation(surfaceId, path);
-    doc->store().putParcellation(id, parcels);
+    id = doc->addParcellation(surfaceId, path, parcels);
     connect(doc, &SceneDocument::parcellationChanged, this, &parcelFileItem::applyLook);
     connect(doc, &SceneDocument::layerShownChanged, this, &parcelFileItem::applyShown);
     applyLook(id);

@@ -94,8 +94,7 @@ bool tagFileItem::loadFile(QFile& file)
     }
     {
         SceneDocument* doc = document();
-        id = doc->addTags(filePath);
-        doc->store().putLandmarks(id, std::move(stored));
+        id = doc->addTags(filePath, std::move(stored));
         connect(doc, &SceneDocument::tagsChanged, this, &tagFileItem::applyState);
         connect(doc, &SceneDocument::layerShownChanged, this, [this](int changed) {
             if (changed == id)

@@ -111,8 +111,7 @@ bool textureFileItem::loadFile(QFile& file, bool readable, const QByteArray* byt
     surfaceId = parentLink && parentLink->documentId() >= 0 ? parentLink->documentId()
                                                             : doc->addSurface(QString());
     {
-        id = doc->addStatistics(surfaceId, name);
-        doc->store().putStatistics(id, std::move(loadedColumns));
+        id = doc->addStatistics(surfaceId, name, std::move(loadedColumns));
         connect(doc, &SceneDocument::colouringChanged, this, &textureFileItem::applyColouring);
         connect(doc, &SceneDocument::layerShownChanged, this, &textureFileItem::applyShown);
         for (int i = 0; i < childList.size(); ++i)
@@ -185,6 +184,7 @@ void textureFileItem::getAllColumns()
     columnCount = statistics->getNumColumns();
     std::vector<std::vector<float>> columns = statistics->takeAllColumns();
     auto stored = std::make_shared<gyroscene::StoredStatistics>();
+    stored->title = data(0).toString();
     stored->rows = rowCount;
     stored->fileColumns = columnCount;
     for (std::size_t i = 0; i < shown; ++i) {

@@ -52,6 +52,8 @@ private:
 };
 
 struct StoredStatistics {
+    // The file as the tree names it.
+    QString title;
     QStringList names;
     // One array per name, in file order; a column's values may be shared
     // with the row that draws it.
