@@ -71,8 +71,8 @@ QSize ResourceForm::sizeHint() const
 
 bool ResourceForm::insertGeometry(QFile& file)
 {
-    bool loaded = rootItem->insertGeometry(file);
-    GeometryScene* scene = static_cast<GeometryScene*>(rootItem->child(rootItem->childCount() - 1));
+    GeometryScene* scene = rootItem->insertGeometry(file);
+    const bool loaded = scene->isLoaded();
     // A surface that did not load would swallow the next statistics file.
     if (loaded) {
         doc->setCurrentSurface(scene->documentId());
@@ -166,8 +166,7 @@ bool ResourceForm::insertParcellation(QFile& file)
 
 bool ResourceForm::insertTagfile(QFile& file)
 {
-    rootItem->insertTags(file);
-    auto* tags = static_cast<tagFileItem*>(rootItem->child(rootItem->childCount() - 1));
+    tagFileItem* tags = rootItem->insertTags(file);
     // The new row is shown at once, not at the next surface or pick.
     somethingChanged();
 

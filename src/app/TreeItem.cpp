@@ -118,22 +118,24 @@ bool TreeItem::removeColumns(int position, int columns)
     return true;
 }
 
-bool TreeItem::insertGeometry(QFile& file)
+GeometryScene* TreeItem::insertGeometry(QFile& file)
 {
     QVector<QVariant> data(columnCount());
     GeometryScene* scene = new GeometryScene(data, panel, this);
     scene->setViewer(viewer);
     childList.append(scene);
-    return scene->loadGeometry(file);
+    scene->loadGeometry(file);
+    return scene;
 }
 
-void TreeItem::insertTags(QFile& file)
+tagFileItem* TreeItem::insertTags(QFile& file)
 {
     QVector<QVariant> data(columnCount());
     SoSeparator* rootSeparator = viewer ? viewer->getRootSeparator() : nullptr;
     tagFileItem* tags = new tagFileItem(rootSeparator, data, panel, this);
     childList.append(tags);
     tags->loadFile(file);
+    return tags;
 }
 
 QIcon TreeItem::icon() const

@@ -43,11 +43,11 @@ public:
     bool removeColumns(int position, int columns);
 
     // Appends a surface-file row under this (root) item and loads the file
-    // into it; the row stays even when the file cannot be read.
-    bool insertGeometry(QFile& file);
+    // into it; the row stays even when the file cannot be read. The row.
+    class GeometryScene* insertGeometry(QFile& file);
     // Appends a tag-file row under this (root) item and loads the file into
-    // it; the row stays even when the file cannot be read.
-    void insertTags(QFile& file);
+    // it; the row stays even when the file cannot be read. The row.
+    class tagFileItem* insertTags(QFile& file);
 
     // What tells rows of like titles apart: a picture of the row's kind
     // and, on hovering, the file and what the row holds. None by default.

@@ -1,6 +1,5 @@
 #include "TreeModel.h"
 
-#include "ResourceForm.h"
 #include "SceneDocument.h"
 #include "TreeItem.h"
 
@@ -88,9 +87,8 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const
     // The target surface's row in bold: where the next statistics file,
     // parcellation and View > Surface go.
     if (role == Qt::FontRole) {
-        const bool target = item->parent() == rootItem && panel && panel->document() &&
-                            item->documentId() != SceneDocument::none &&
-                            item->documentId() == panel->lastSurface();
+        const bool target = item->parent() == rootItem && item->documentId() != SceneDocument::none &&
+                            item->documentId() == item->document()->currentSurface();
         if (!target)
             return QVariant();
         QFont font;
