@@ -123,7 +123,7 @@ std::shared_ptr<const gyroscene::StoredSurface> GeometryNode::storedArrays()
 GeometryScene* GeometryNode::scene() const
 {
     // Only a scene row makes surface rows under it.
-    return static_cast<GeometryScene*>(parentLink);
+    return sceneRow();
 }
 
 const gyroscene::surface_state* GeometryNode::state() const

@@ -83,6 +83,11 @@ bool GeometryScene::loadGeometry(QFile& file)
     return loaded;
 }
 
+GeometryScene* GeometryScene::sceneRow() const
+{
+    return const_cast<GeometryScene*>(this);
+}
+
 int GeometryScene::documentId() const
 {
     return id;
@@ -107,15 +112,9 @@ SbBox3f GeometryScene::boundingBox() const
 
 textureColumn* GeometryScene::statisticsColumn(int file, const QString& column) const
 {
-    for (int i = 0; i < childCount() && file >= 0; ++i) {
-        TreeItem* row = child(i);
-        if (row->documentId() != file)
-            continue;
-        // A file's rows below it are all its columns.
-        for (int c = 0; c < row->childCount(); ++c)
-            if (row->child(c)->data(0).toString() == column)
-                return static_cast<textureColumn*>(row->child(c));
-    }
+    for (textureFileItem* row : statisticsItems())
+        if (row->documentId() == file)
+            return row->column(row->rowOf(column));
     return nullptr;
 }
 
@@ -165,12 +164,15 @@ bool GeometryScene::isLoaded() const
     return loaded;
 }
 
-bool GeometryScene::loadVertstats(QFile& file, bool readable, const QByteArray* bytes)
+bool GeometryScene::loadVertstats(QFile& file, bool readable, const QByteArray* bytes,
+                                  textureFileItem** row)
 {
     if (!readable)
         return false;
     textureFileItem* statistics = new textureFileItem(sceneSeparator, columnValues, panel, this);
     childList.append(statistics);
+    if (row)
+        *row = statistics;
     const bool loaded = statistics->loadFile(file, readable, bytes);
     connect(this, &TreeItem::localPointPicked, statistics, &TreeItem::pickedPointReceived);
     return loaded;

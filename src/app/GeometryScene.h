@@ -28,11 +28,14 @@ public:
     // column, and keeps that text through later picks.
     bool loadGeometry(QFile& file);
     bool isLoaded() const;
+    GeometryScene* sceneRow() const override;
     // Attaches a statistics file to this surface as a new last child.
     // `readable` is textureFileItem::canRead's answer for the file; when it
     // is false nothing is added. False when the file was not read.
     // `bytes`, when given, are the file's contents as canRead read them.
-    bool loadVertstats(QFile& file, bool readable, const QByteArray* bytes = nullptr);
+    // `row`, when given, receives the file's row (made for a readable file).
+    bool loadVertstats(QFile& file, bool readable, const QByteArray* bytes = nullptr,
+                       class textureFileItem** row = nullptr);
 
     // Attaches a parcellation as a new last child. Null, with `error`
     // naming the file and the problem and no row added, when it was not

@@ -113,13 +113,10 @@ bool ResourceForm::insertVertstats(QFile& file)
     // end the whole viewer on a file it cannot read.
     QByteArray bytes;
     const bool readable = textureFileItem::canRead(file.fileName(), &bytes);
-    const bool loaded = lastGeometry->loadVertstats(file, readable, &bytes);
+    textureFileItem* statistics = nullptr;
+    const bool loaded = lastGeometry->loadVertstats(file, readable, &bytes, &statistics);
     if (readable)
         somethingChanged();
-    // A readable file's row is the last one loadVertstats appended.
-    auto* statistics = readable ? static_cast<textureFileItem*>(
-                                      lastGeometry->child(lastGeometry->childCount() - 1))
-                                : nullptr;
     if (loaded) {
         if (statistics)
             for (const QString& line : statistics->warnings())
@@ -301,7 +298,7 @@ GeometryScene* ResourceForm::sceneItem(int surface) const
         return nullptr;
     for (int i = 0; i < rootItem->childCount(); ++i)
         if (rootItem->child(i)->documentId() == surface)
-            return static_cast<GeometryScene*>(rootItem->child(i));
+            return rootItem->child(i)->sceneRow();
     return nullptr;
 }
 
@@ -339,20 +336,6 @@ QString ResourceForm::surfaceToolTip(int surface) const
     const GeometryScene* scene = sceneItem(surface);
     return scene ? scene->toolTip() : QString();
 }
-
-namespace {
-
-// The statistics file's row of the document's id.
-TreeItem* statisticsRow(const ResourceForm* form, int statistics)
-{
-    GeometryScene* scene = form->sceneItem(form->document()->surfaceOf(statistics));
-    for (int i = 0; scene && i < scene->childCount(); ++i)
-        if (scene->child(i)->documentId() == statistics)
-            return scene->child(i);
-    return nullptr;
-}
-
-}  // namespace
 
 QList<ResourceForm::FileValues> ResourceForm::valuesAt(int surface, int vertex) const
 {
@@ -493,10 +476,11 @@ QStringList ResourceForm::columnNames(int statistics) const
 QStringList ResourceForm::colourBarNames(int statistics) const
 {
     QStringList names;
-    TreeItem* file = statisticsRow(this, statistics);
-    if (file && file->childCount() > 0)
-        for (const QString& bar : static_cast<textureColumn*>(file->child(0))->getColourBars())
-            names << QFileInfo(bar).baseName();
+    const GeometryScene* scene = sceneItem(doc->surfaceOf(statistics));
+    for (textureFileItem* file : scene ? scene->statisticsItems() : std::vector<textureFileItem*>())
+        if (file->documentId() == statistics && file->column(0))
+            for (const QString& bar : file->column(0)->getColourBars())
+                names << QFileInfo(bar).baseName();
     return names;
 }
 

@@ -128,6 +128,11 @@ GeometryScene* TreeItem::insertGeometry(QFile& file)
     return scene;
 }
 
+GeometryScene* TreeItem::sceneRow() const
+{
+    return parentLink ? parentLink->sceneRow() : nullptr;
+}
+
 tagFileItem* TreeItem::insertTags(QFile& file)
 {
     QVector<QVariant> data(columnCount());

@@ -45,6 +45,8 @@ public:
     // Appends a surface-file row under this (root) item and loads the file
     // into it; the row stays even when the file cannot be read. The row.
     class GeometryScene* insertGeometry(QFile& file);
+    // The surface-file row this row is or stands under; null for none.
+    virtual class GeometryScene* sceneRow() const;
     // Appends a tag-file row under this (root) item and loads the file into
     // it; the row stays even when the file cannot be read. The row.
     class tagFileItem* insertTags(QFile& file);

@@ -384,9 +384,7 @@ void textureColumn::addThresholdControls()
 
 GeometryNode* textureColumn::findSurface() const
 {
-    // A column's file is under a surface's row when it is under any.
-    TreeItem* file = parent();
-    auto* scene = file ? static_cast<GeometryScene*>(file->parent()) : nullptr;
+    GeometryScene* scene = sceneRow();
     return scene ? scene->getSurface() : nullptr;
 }
 

@@ -115,7 +115,7 @@ bool textureFileItem::loadFile(QFile& file, bool readable, const QByteArray* byt
         connect(doc, &SceneDocument::colouringChanged, this, &textureFileItem::applyColouring);
         connect(doc, &SceneDocument::layerShownChanged, this, &textureFileItem::applyShown);
         for (int i = 0; i < childList.size(); ++i)
-            static_cast<textureColumn*>(childList[i])->attach(id);
+            column(i)->attach(id);
     }
     return true;
 }

@@ -63,6 +63,8 @@ public:
     int chosenColumn() const;
     // The column of row `row`; null for none.
     class textureColumn* column(int row) const;
+    // The row of the column titled `column`; -1 for none.
+    int rowOf(const QString& column) const;
 
     // Hidden, the file stops colouring the surface: the surface shows the
     // column of its other file chosen most recently, or its own colour.
@@ -91,7 +93,6 @@ private:
     // The document's choice of what colours the surface, onto the switch.
     void applyColouring(int surface);
     void applyShown(int changed);
-    int rowOf(const QString& column) const;
 
     SoSeparator* targetSeparator;
     SoSwitch* columnSwitch;
