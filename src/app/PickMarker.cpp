@@ -1,6 +1,5 @@
 #include "PickMarker.h"
 
-#include <Inventor/nodes/SoAnnotation.h>
 #include <Inventor/nodes/SoBaseColor.h>
 #include <Inventor/nodes/SoLightModel.h>
 #include <Inventor/nodes/SoPickStyle.h>
@@ -13,9 +12,9 @@ PickMarker::PickMarker(SoSeparator* root) : root(root)
     // The root may go with the viewer before the panel holding the marker.
     if (root)
         root->ref();
-    // An annotation is drawn after the rest of the scene without the depth
-    // test: the marker stays in sight behind the surface it sits on.
-    node = new SoAnnotation;
+    // Half the sphere stands out of the surface it sits on; the depth test
+    // hides it behind that surface or another.
+    node = new SoSeparator;
     node->ref();
     auto* style = new SoPickStyle;
     // Otherwise the next click would hit the marker instead of the surface.
@@ -73,7 +72,7 @@ float PickMarker::radius() const
     return sphere->radius.getValue();
 }
 
-SoAnnotation* PickMarker::getNode() const
+SoSeparator* PickMarker::getNode() const
 {
     return node;
 }

@@ -1,10 +1,10 @@
-// The mark of the picked vertex in the view: a small sphere drawn over
-// everything else, so it shows from any side, and never itself picked.
+// The mark of the picked vertex in the view: a small sphere centred on it,
+// depth-tested like the surfaces (seen on the side it marks, hidden from
+// the far side of the brain), and never itself picked.
 #pragma once
 
 #include <Inventor/SbVec3f.h>
 
-class SoAnnotation;
 class SoSeparator;
 class SoSphere;
 class SoTranslation;
@@ -24,14 +24,14 @@ public:
     bool isVisible() const;
     SbVec3f position() const;
     float radius() const;
-    SoAnnotation* getNode() const;
+    SoSeparator* getNode() const;
 
     // Red, green and blue of the marker, drawn without shading.
     static constexpr float colour[3] = {1.0f, 0.0f, 1.0f};
 
 private:
     SoSeparator* root;
-    SoAnnotation* node;
+    SoSeparator* node;
     SoTranslation* translation;
     SoSphere* sphere;
 };
