@@ -42,14 +42,8 @@ bool HemisphereOffsets::update()
         const gyroscene::StoredSurface* stored = doc->store().surface(id);
         if (!stored || stored->pointCount() == 0)
             continue;
-        const gyroscene::surface_state* state = doc->surface(id);
-        gyroscene::surface_extent extent;
-        extent.side = state && state->hemisphere != gyroscene::Hemisphere::Unknown
-                          ? state->hemisphere
-                          : resources->guessedHemisphere(id);
-        const SbBox3f box = stored->box();
-        extent.min_x = box.getMin()[0];
-        extent.max_x = box.getMax()[0];
+        const gyroscene::surface_extent extent =
+            gyroscene::extent_of(resources->hemisphereOf(id), stored->points(), stored->pointCount());
         surfaces.push_back(id);
         extents.push_back(extent);
     }

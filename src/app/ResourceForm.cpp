@@ -413,14 +413,25 @@ parcelFileItem* ResourceForm::parcellationItem(int parcels) const
 
 gyroscene::Hemisphere ResourceForm::guessedHemisphere(int surface) const
 {
+    return sideOf(surface, gyroscene::Hemisphere::Unknown);
+}
+
+gyroscene::Hemisphere ResourceForm::hemisphereOf(int surface) const
+{
+    const gyroscene::surface_state* state = doc->surface(surface);
+    return state ? sideOf(surface, state->hemisphere) : gyroscene::Hemisphere::Unknown;
+}
+
+gyroscene::Hemisphere ResourceForm::sideOf(int surface, gyroscene::Hemisphere chosen) const
+{
     const gyroscene::StoredSurface* stored = doc->store().surface(surface);
     if (!stored)
-        return gyroscene::Hemisphere::Unknown;
+        return chosen;
     const QByteArray name = QFileInfo(doc->surface(surface)->path).fileName().toLocal8Bit();
     const QByteArray structure = stored->structure().toLatin1();
-    return gyroscene::guess_hemisphere(std::string_view(name.constData(), size_t(name.size())),
-                                       std::string_view(structure.constData(), size_t(structure.size())),
-                                       stored->points(), stored->pointCount());
+    return gyroscene::surface_hemisphere(chosen, std::string_view(name.constData(), size_t(name.size())),
+                                         std::string_view(structure.constData(), size_t(structure.size())),
+                                         stored->points(), stored->pointCount());
 }
 
 void ResourceForm::geometrySelected(int childNum)

@@ -108,6 +108,9 @@ public:
     class parcelFileItem* parcellationItem(int parcels) const;
     // The side guessed from the file's name, its structure or its points.
     gyroscene::Hemisphere guessedHemisphere(int surface) const;
+    // The side the surface is drawn and viewed as: the one chosen for it in
+    // the document, else the guess.
+    gyroscene::Hemisphere hemisphereOf(int surface) const;
     // The columns of a statistics file, and the names of the bars it may use.
     QStringList columnNames(int statistics) const;
     QStringList colourBarNames(int statistics) const;
@@ -133,6 +136,7 @@ public slots:
     void geometrySelected(int childNum);
 
 private:
+    gyroscene::Hemisphere sideOf(int surface, gyroscene::Hemisphere chosen) const;
     QModelIndex indexOf(TreeItem* item) const;
 
     Ui_resourceForm ui;

@@ -121,12 +121,7 @@ int ViewMenu::targetSurface() const
 
 Hemisphere ViewMenu::hemisphere(int surface) const
 {
-    const gyroscene::surface_state* state = resources->document()->surface(surface);
-    if (!state)
-        return Hemisphere::Unknown;
-    if (state->hemisphere != Hemisphere::Unknown)
-        return state->hemisphere;
-    return resources->guessedHemisphere(surface);
+    return resources->hemisphereOf(surface);
 }
 
 void ViewMenu::resetView()

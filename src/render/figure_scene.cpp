@@ -297,12 +297,9 @@ bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* er
     }
 
     const SoMFVec3f& points = surface->nodes.coordinates->point;
-    surface->hemisphere =
-        state.hemisphere != gyroscene::Hemisphere::Unknown
-            ? state.hemisphere
-            : gyroscene::guess_hemisphere(
-                  std::string_view(name.constData(), static_cast<std::size_t>(name.size())),
-                  file.structure().toStdString(), points.getValues(0), points.getNum());
+    surface->hemisphere = gyroscene::surface_hemisphere(
+        state.hemisphere, std::string_view(name.constData(), static_cast<std::size_t>(name.size())),
+        file.structure().toStdString(), points.getValues(0), points.getNum());
     surfaces.push_back(std::move(surface));
     return true;
 }
@@ -381,13 +378,7 @@ void FigureScene::offsetHemispheres()
     std::vector<gyroscene::surface_extent> extents;
     for (const auto& surface : surfaces) {
         const SoMFVec3f& points = surface->nodes.coordinates->point;
-        gyroscene::surface_extent extent{surface->hemisphere, 1.0f, -1.0f};
-        for (int i = 0; i < points.getNum(); ++i) {
-            const float x = points[i][0];
-            extent.min_x = i == 0 ? x : std::min(extent.min_x, x);
-            extent.max_x = i == 0 ? x : std::max(extent.max_x, x);
-        }
-        extents.push_back(extent);
+        extents.push_back(gyroscene::extent_of(surface->hemisphere, points.getValues(0), points.getNum()));
     }
     const std::vector<float> offsets = gyroscene::hemisphere_offsets(extents);
     for (std::size_t i = 0; i < surfaces.size(); ++i)

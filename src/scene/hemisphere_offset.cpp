@@ -1,11 +1,23 @@
 #include "hemisphere_offset.h"
 
+#include <Inventor/SbVec3f.h>
 #include <Inventor/nodes/SoTranslation.h>
 
 #include <algorithm>
 #include <limits>
 
 namespace gyroscene {
+
+surface_extent extent_of(Hemisphere side, const SbVec3f* points, int count)
+{
+    surface_extent extent{side, 0.0f, 0.0f};
+    for (int i = 0; i < count; ++i) {
+        const float x = points[i][0];
+        extent.min_x = i == 0 ? x : std::min(extent.min_x, x);
+        extent.max_x = i == 0 ? x : std::max(extent.max_x, x);
+    }
+    return extent;
+}
 
 std::vector<float> hemisphere_offsets(const std::vector<surface_extent>& surfaces)
 {

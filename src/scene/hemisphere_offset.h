@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class SbVec3f;
 class SoTranslation;
 
 namespace gyroscene {
@@ -16,6 +17,9 @@ struct surface_extent {
     Hemisphere side = Hemisphere::Unknown;
     float min_x = 0.0f, max_x = 0.0f;
 };
+
+// A surface's side and the x range of its points (0 to 0 for none).
+surface_extent extent_of(Hemisphere side, const SbVec3f* points, int count);
 
 // The x offset of each surface: nothing when there is no surface of one of
 // the sides or the left ones' box already ends left of the right ones'

@@ -117,6 +117,12 @@ Hemisphere guess_hemisphere(std::string_view path, std::string_view structure,
     return hemisphere_from_points(points, count);
 }
 
+Hemisphere surface_hemisphere(Hemisphere chosen, std::string_view path, std::string_view structure,
+                              const SbVec3f *points, int count)
+{
+    return chosen != Hemisphere::Unknown ? chosen : guess_hemisphere(path, structure, points, count);
+}
+
 namespace {
 
 struct NamedView {

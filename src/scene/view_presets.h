@@ -41,6 +41,10 @@ Hemisphere hemisphere_from_points(const SbVec3f *points, int count);
 // The file name first, then the label, then the points.
 Hemisphere guess_hemisphere(std::string_view path, std::string_view structure,
                             const SbVec3f *points, int count);
+// The side a surface is drawn and viewed as, in both programs: the one the
+// user chose, else the guess.
+Hemisphere surface_hemisphere(Hemisphere chosen, std::string_view path, std::string_view structure,
+                              const SbVec3f *points, int count);
 
 enum class View { Lateral, Medial, Dorsal, Ventral, Anterior, Posterior };
 

@@ -2,6 +2,8 @@
 // ones, single ones and surfaces of no side stay put.
 #include "hemisphere_offset.h"
 
+#include <Inventor/SbVec3f.h>
+
 #include <gtest/gtest.h>
 
 using gyroscene::Hemisphere;
@@ -38,4 +40,15 @@ TEST(HemisphereOffset, ApartSingleOrUnknownSurfacesStay)
              {}})
         for (float offset : hemisphere_offsets(case_))
             EXPECT_EQ(offset, 0.0f);
+}
+
+TEST(HemisphereOffset, ExtentIsTheRangeOfThePointsX)
+{
+    const SbVec3f points[] = {{3, 9, 9}, {-4, 0, 0}, {7, -9, 1}};
+    const gyroscene::surface_extent extent = gyroscene::extent_of(Hemisphere::Right, points, 3);
+    EXPECT_EQ(extent.side, Hemisphere::Right);
+    EXPECT_FLOAT_EQ(extent.min_x, -4.0f);
+    EXPECT_FLOAT_EQ(extent.max_x, 7.0f);
+    const gyroscene::surface_extent none = gyroscene::extent_of(Hemisphere::Left, nullptr, 0);
+    EXPECT_FLOAT_EQ(none.max_x - none.min_x, 0.0f);
 }

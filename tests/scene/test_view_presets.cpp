@@ -111,6 +111,11 @@ TEST(Hemisphere, TheNameComesFirstThenTheLabelThenThePoints)
     EXPECT_EQ(guess_hemisphere("lh_and_rh.obj", "CortexRightAndLeft", right.data(), n),
               Hemisphere::Right);
     EXPECT_EQ(guess_hemisphere("pial.obj", "", nullptr, 0), Hemisphere::Unknown);
+    // A side the user chose beats every guess.
+    EXPECT_EQ(gyroscene::surface_hemisphere(Hemisphere::Right, "lh.pial", "", nullptr, 0),
+              Hemisphere::Right);
+    EXPECT_EQ(gyroscene::surface_hemisphere(Hemisphere::Unknown, "lh.pial", "", nullptr, 0),
+              Hemisphere::Left);
     EXPECT_STREQ(hemisphere_name(Hemisphere::Left), "left");
     EXPECT_STREQ(hemisphere_name(Hemisphere::Right), "right");
     EXPECT_STREQ(hemisphere_name(Hemisphere::Unknown), "unknown");
