@@ -1,5 +1,7 @@
 #include "textureColumn.h"
 
+#include "column_paint.h"
+
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
 #include "RowIcons.h"
@@ -271,17 +273,12 @@ void textureColumn::fillCoordinates()
     const gyroscene::column_state now = look();
     // Coin reads one coordinate per surface vertex: vertices beyond the
     // column's values get the below-range coordinate rather than nothing.
-    if (now.threshold <= 0.0f) {
-        gyroscene::fill_texture_coordinates(textureCoords, *values, vertexCount, now.limits->first,
-                                            now.limits->second);
-        return;
-    }
     const GeometryNode* surface = findSurface();
     const std::vector<int> noShades;
-    const int regions = 1 + (surface ? int(surface->underneathColours().size()) : 1);
-    gyroscene::fill_threshold_coordinates(textureCoords, *values, vertexCount, now.limits->first,
-                                          now.limits->second, now.threshold,
-                                          surface ? surface->underlayShades() : noShades, regions);
+    gyroscene::paint_column_coordinates(textureCoords, *values, vertexCount,
+                                        {QString(), now.limits->first, now.limits->second, now.threshold},
+                                        surface ? surface->underlayShades() : noShades,
+                                        surface ? int(surface->underneathColours().size()) : 1);
 }
 
 void textureColumn::applyTexture()
@@ -304,18 +301,10 @@ void textureColumn::applyTexture()
     if (key == textureShown)
         return;
     textureShown = key;
-    gyroscene::set_texture_filtering(complexity, now.threshold > 0.0f);
-    if (now.threshold <= 0.0f) {
-        gyroscene::set_bar_file(texture, colourBars.at(bar));
-        return;
-    }
     const GeometryNode* surface = findSurface();
-    const std::vector<QColor> underneath =
-        surface ? surface->underneathColours() : std::vector<QColor>{QColor(204, 204, 204)};
-    gyroscene::set_texture_image(
-        texture, gyroscene::threshold_texture(QImage(colourBars.at(bar)), underneath,
-                                              now.limits->first, now.limits->second,
-                                              now.threshold));
+    gyroscene::paint_column_texture(
+        complexity, texture, {colourBars.at(bar), now.limits->first, now.limits->second, now.threshold},
+        surface ? surface->underneathColours() : std::vector<QColor>{QColor(204, 204, 204)});
 }
 
 QString textureColumn::underneathKey() const

@@ -1,5 +1,7 @@
 #include "figure_scene.h"
 
+#include "column_paint.h"
+
 #include "ReaderMessages.h"
 #include "file_kind.h"
 #include "parcel_files.h"
@@ -393,25 +395,17 @@ QColor FigureScene::buildColumn(Surface& surface)
     const float lower = surface.limits->first;
     const float upper = surface.limits->second;
     QColor legendUnderneath(204, 204, 204);
-    gyroscene::set_texture_filtering(surface.column.complexity, surface.threshold > 0.0f);
-    if (surface.threshold > 0.0f) {
-        // As the viewer's column does: the bar beside what shows under the
-        // threshold, the surface's colour or the underlay's greys.
-        const std::vector<QColor> underneath =
-            surface.shades.empty() ? std::vector<QColor>{surface.colour}
-                                   : gyroscene::underlay_greys(surface.shadeCount);
+    // As the viewer's column does: the bar beside what shows under the
+    // threshold, the surface's colour or the underlay's greys.
+    const std::vector<QColor> underneath =
+        surface.shades.empty() ? std::vector<QColor>{surface.colour}
+                               : gyroscene::underlay_greys(surface.shadeCount);
+    if (surface.threshold > 0.0f)
         legendUnderneath = underneath[underneath.size() / 2];
-        gyroscene::set_texture_image(surface.column.texture,
-                                     gyroscene::threshold_texture(QImage(surface.bar), underneath,
-                                                                  lower, upper, surface.threshold));
-        gyroscene::fill_threshold_coordinates(surface.column.coordinates, surface.values, vertices,
-                                              lower, upper, surface.threshold, surface.shades,
-                                              1 + static_cast<int>(underneath.size()));
-    } else {
-        gyroscene::set_bar_file(surface.column.texture, surface.bar);
-        gyroscene::fill_texture_coordinates(surface.column.coordinates, surface.values, vertices,
-                                            lower, upper);
-    }
+    const gyroscene::column_paint look{surface.bar, lower, upper, surface.threshold};
+    gyroscene::paint_column_texture(surface.column.complexity, surface.column.texture, look, underneath);
+    gyroscene::paint_column_coordinates(surface.column.coordinates, surface.values, vertices, look,
+                                        surface.shades, int(underneath.size()));
     // Where the viewer's statistics switch stands: ahead of the surface.
     surface.separator->insertChild(surface.column.group, 0);
     // The bar's colours come through as they are, lit and shaded.

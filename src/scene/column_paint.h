@@ -1,0 +1,34 @@
+// How a column's look becomes its texture and texture coordinates, the one
+// rule of the viewer's columns and the renderer: without a threshold, the
+// bar's own file and coordinates along it; with one, the bar beside what
+// shows underneath (the surface's colour or the underlay's greys), mipmaps
+// off, and each vertex under the threshold pointed at its grey.
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+#include <vector>
+
+class SoComplexity;
+class SoTexture2;
+class SoTextureCoordinate2;
+
+namespace gyroscene {
+
+struct column_paint {
+    QString bar;  // the bar's image file
+    float lower = 0.0f, upper = 1.0f;
+    float threshold = 0.0f;  // 0 for none
+};
+
+void paint_column_texture(SoComplexity* complexity, SoTexture2* texture, const column_paint& look,
+                          const std::vector<QColor>& underneath);
+
+// `shades` per vertex (empty: the one colour underneath), `underneath_count`
+// the number of colours underneath.
+void paint_column_coordinates(SoTextureCoordinate2* coordinates, const std::vector<float>& values,
+                              int vertex_count, const column_paint& look,
+                              const std::vector<int>& shades, int underneath_count);
+
+}  // namespace gyroscene
