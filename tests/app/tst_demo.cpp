@@ -77,7 +77,7 @@ private slots:
         {
             StdoutCapture quiet;
             clickRow(blob);
-            QTest::qWait(200);
+            waitForFrame();
         }
         const QImage coloured = viewer->grabFramebuffer();
 

@@ -50,7 +50,7 @@ class TestFormats : public WindowTestBase
         {
             StdoutCapture quiet;
             clickRow(blob);
-            QTest::qWait(200);
+            waitForFrame();
         }
         return window->getViewer()->grabFramebuffer();
     }

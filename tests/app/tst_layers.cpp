@@ -82,7 +82,8 @@ private:
         BrainQuarter* viewer = window->getViewer();
         viewer->update();
         const quint64 before = viewer->frameCount();
-        QTest::qWaitFor([&] { return viewer->frameCount() > before; }, 5000);
+        if (!QTest::qWaitFor([&] { return viewer->frameCount() > before; }, 5000))
+            QTest::qFail("no frame drawn within 5 s", __FILE__, __LINE__);
         return viewer->grabFramebuffer();
     }
     QColor colourAt(const SbVec3f& world) const { return averageAt(frame(), project(world), 3); }
@@ -104,7 +105,7 @@ private:
     {
         StdoutCapture quiet;
         clickRow(indexOf(item));
-        QTest::qWait(20);
+        waitForFrame();
     }
     // The index a click on the view reports in the log, -1 for none.
     int pickAt(const SbVec3f& world, quint32* id = nullptr)
@@ -188,7 +189,7 @@ private slots:
         QVERIFY(!box.isEmpty());
         const QImage checked = tree()->viewport()->grab(box).toImage();
         QCOMPARE(tick(scene(0)), QStringList());
-        QTest::qWait(20);
+        QCoreApplication::processEvents();
         const QImage unchecked = tree()->viewport()->grab(box).toImage();
         QVERIFY(checked != unchecked);
         QCOMPARE(indexOf(scene(0)).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
@@ -222,7 +223,7 @@ private slots:
         QVERIFY(pickIndex().find(faces(a))->hidden);
         QVERIFY(!pickIndex().find(faces(b))->hidden);
 
-        QTest::qWait(20);
+        waitForFrame();
         QVERIFY(frame().save(QString(ARTEFACT_DIR) + "/layers_surface_hidden.png"));
         QVERIFY2(distance(colourAt(SbVec3f(0, -0.5f, 0)), background()) < 20,
                  qPrintable(colourAt(SbVec3f(0, -0.5f, 0)).name()));

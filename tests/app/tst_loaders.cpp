@@ -127,7 +127,7 @@ private slots:
         QVERIFY(column->getProps());
         const QColor coloured = averageAt(frame(), side, 3);
         QVERIFY2(distance(coloured, grey) > 60, qPrintable(coloured.name()));
-        QTest::qWait(100);
+        waitForFrame();
 
         const QString shot = QString(ARTEFACT_DIR) + "/loaders_non_ascii_directory.png";
         QVERIFY(window->grab().toImage().save(shot));

@@ -72,7 +72,7 @@ private:
     }
     void screenshot(const QString& name)
     {
-        QTest::qWait(100);
+        waitForFrame();
         const QString path = QString(ARTEFACT_DIR) + "/" + name;
         QVERIFY(window->grab().toImage().save(path));
         qInfo("screenshot: %s", qPrintable(path));

@@ -434,7 +434,7 @@ private slots:
             QTest::qWait(20);
         }
         QTest::mouseRelease(viewer, Qt::LeftButton, {}, start + QPoint(150, 50));
-        QTest::qWait(50);
+        waitForFrame();
         quiet.stop();
         const SbRotation after = viewer->getCamera()->orientation.getValue();
         QVERIFY(!after.equals(before, 1e-3f));
@@ -654,7 +654,7 @@ private slots:
         quiet.stop();
         QVERIFY(root()->child(0)->data(1).toString().startsWith("Point: "));
         QVERIFY(shownForm());
-        QTest::qWait(100);
+        waitForFrame();
         const QImage shot = window->grab().toImage();
         const QString path = QString(ARTEFACT_DIR) + "/mainwindow_surface.png";
         QVERIFY(shot.save(path));

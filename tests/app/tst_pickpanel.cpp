@@ -85,7 +85,8 @@ private:
         BrainQuarter* viewer = window->getViewer();
         viewer->update();
         const quint64 before = viewer->frameCount();
-        QTest::qWaitFor([&] { return viewer->frameCount() > before; }, 5000);
+        if (!QTest::qWaitFor([&] { return viewer->frameCount() > before; }, 5000))
+            QTest::qFail("no frame drawn within 5 s", __FILE__, __LINE__);
         return viewer->grabFramebuffer();
     }
     // What the panel's table says: "file/column" → value.

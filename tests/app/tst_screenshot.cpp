@@ -85,7 +85,7 @@ class TestScreenshot : public WindowTestBase
         line->addChild(coordinates);
         line->addChild(new SoLineSet);
         window->getViewer()->getRootSeparator()->addChild(line);
-        QTest::qWait(100);
+        waitForFrame();
     }
 
 private slots:
@@ -185,7 +185,7 @@ private slots:
             StdoutCapture quiet;
             QVERIFY(open(file("heights.txt")));
             clickRow(model()->index(0, 0, model()->index(1, 0, model()->index(0, 0))));
-            QTest::qWait(100);
+            waitForFrame();
         }
         SoSeparator* legend = window->getViewer()->getLegend();
         QVERIFY(legend);

@@ -131,7 +131,11 @@ private slots:
         QApplication::sendEvent(tree->viewport(), &hover);
         QTRY_VERIFY(QToolTip::isVisible());
         QCOMPARE(QToolTip::text(), file("brain.vertstats") + "\n5 rows, 2 columns");
-        QTest::qWait(200);
+        QWidget* tip = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->inherits("QTipLabel") && widget->isVisible())
+                tip = widget;
+        QVERIFY(tip && QTest::qWaitForWindowExposed(tip));
         const QString shot = QString(ARTEFACT_DIR) + "/treerows_tooltip.png";
         QVERIFY(QApplication::primaryScreen()->grabWindow(0).save(shot));
         qInfo("screenshot: %s", qPrintable(shot));
@@ -182,7 +186,7 @@ private slots:
                                                       .arg(shown.width()).arg(shown.height())
                                                       .arg(dock.x()).arg(dock.y())
                                                       .arg(dock.width()).arg(dock.height())));
-        QTest::qWait(100);
+        waitForFrame();
         const QString shot = QString(ARTEFACT_DIR) + "/treerows_first_size.png";
         QVERIFY(window->grab().toImage().save(shot));
         qInfo("screenshot: %s", qPrintable(shot));

@@ -47,6 +47,14 @@ protected:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QTRY_VERIFY(window->getViewer()->frameCount() > 0);
     }
+    // Waits until the view has drawn a frame after everything asked so far.
+    void waitForFrame()
+    {
+        BrainQuarter* viewer = window->getViewer();
+        const quint64 before = viewer->frameCount();
+        viewer->update();
+        QTRY_VERIFY(viewer->frameCount() > before);
+    }
     // Where a world point shows in the view, in widget pixels.
     QPoint project(const SbVec3f& world) const
     {

@@ -97,7 +97,7 @@ private slots:
         QVERIFY(angles);
         gyroscene::aim_camera(viewer->getCamera(), gyroscene::scene_box(viewer->getSceneGraph()),
                               float(size.width()) / float(size.height()), *angles);
-        QTest::qWait(200);
+        waitForFrame();
         const QImage grabbed = viewer->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(grabbed.size(), size);
 

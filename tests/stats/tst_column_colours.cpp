@@ -104,7 +104,7 @@ private:
         StdoutCapture quiet;
         WindowTestBase::clickRow(index);
         // The new box is laid out before anything looks at it.
-        QTest::qWait(20);
+        waitForFrame();
     }
     void clickItem(TreeItem* item) { clickRow(indexOf(item)); }
     QImage frame() const { return window->getViewer()->grabFramebuffer(); }
@@ -132,7 +132,7 @@ private:
     }
     void saveShot(const QString& name)
     {
-        QTest::qWait(100);
+        waitForFrame();
         const QString path = QString(ARTEFACT_DIR) + "/" + name + ".png";
         QVERIFY(window->grab().toImage().save(path));
         qInfo("screenshot: %s", qPrintable(path));
@@ -324,7 +324,7 @@ private slots:
         textureColumn* small = column(1, 0);
         clickItem(small);
         Ui_textureProps* props = small->getProps();
-        QTest::qWait(50);
+        waitForFrame();
 
         const QFontMetrics metrics(props->lowerLimit->font());
         for (const QString& text : {QString("-0.999933"), QString("-1.23457e+06"),

@@ -71,7 +71,7 @@ private:
     {
         StdoutCapture quiet;
         clickRow(indexOf(item));
-        QTest::qWait(20);
+        waitForFrame();
     }
     void setLimit(QLineEdit* field, const QString& text)
     {
@@ -243,7 +243,7 @@ private slots:
         clickItem(column(1));
         window->resize(1000, 600);
         QTRY_VERIFY(window->getViewer()->width() < 800);
-        QTest::qWait(50);
+        waitForFrame();
         QCOMPARE(legendDifference(content("0redblue.png", -50, 50, "height")), 0);
     }
 };

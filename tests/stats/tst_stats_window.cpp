@@ -297,7 +297,7 @@ private slots:
         for (int i = 0; i < props->textureCombo->count(); ++i)
             if (props->textureCombo->itemText(i).endsWith("/spectral.png"))
                 props->textureCombo->setCurrentIndex(i);
-        QTest::qWait(100);
+        waitForFrame();
         const QImage shot = window->grab().toImage();
         const QString path = QString(ARTEFACT_DIR) + "/stats_window_column.png";
         QVERIFY(shot.save(path));

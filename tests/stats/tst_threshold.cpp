@@ -59,7 +59,7 @@ private:
     {
         StdoutCapture quiet;
         clickRow(indexOf(item));
-        QTest::qWait(20);
+        waitForFrame();
     }
     void setText(QLineEdit* field, const QString& text)
     {
@@ -190,7 +190,7 @@ private slots:
 
         // A new surface colour shows through at once.
         scene()->getSurface()->updateColour(QColor(255, 128, 0));
-        QTest::qWait(50);
+        waitForFrame();
         const QColor orange = colourAt(onFlank());
         QVERIFY2(orange.red() > orange.blue() + 80 && orange.green() > orange.blue() + 30,
                  qPrintable(orange.name()));

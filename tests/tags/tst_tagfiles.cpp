@@ -192,7 +192,7 @@ private slots:
         QVERIFY2(between.red() < 30 && between.green() < 30 && between.blue() < 30,
                  qPrintable(describe(between)));
 
-        QTest::qWait(100);
+        waitForFrame();
         const QString path = QString(ARTEFACT_DIR) + "/tagfiles_three_points.png";
         QVERIFY(window->grab().toImage().save(path));
         qInfo("screenshot: %s", qPrintable(path));

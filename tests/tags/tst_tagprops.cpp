@@ -78,7 +78,8 @@ private:
         BrainQuarter* viewer = window->getViewer();
         viewer->update();
         const quint64 before = viewer->frameCount();
-        QTest::qWaitFor([&] { return viewer->frameCount() > before; }, 5000);
+        if (!QTest::qWaitFor([&] { return viewer->frameCount() > before; }, 5000))
+            QTest::qFail("no frame drawn within 5 s", __FILE__, __LINE__);
         return viewer->grabFramebuffer();
     }
     // The width in pixels of the run of sphere-coloured pixels through the
@@ -100,7 +101,7 @@ private:
     {
         StdoutCapture quiet;
         clickRow(model()->index(tags()->childNumber(), 0));
-        QTest::qWait(20);
+        waitForFrame();
         return window->getResources()->getPropertiesBox()->findChild<QWidget*>("tagFileProps");
     }
     float drawnRadius(int point = 0) const
