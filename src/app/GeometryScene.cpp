@@ -9,13 +9,13 @@
 #include "textureColumn.h"
 #include "parcelFileItem.h"
 #include "textureFileItem.h"
+#include "surface_graph.h"
 #include "surface_switch.h"
 #include "view_presets.h"
 
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoIndexedFaceSet.h>
 #include <Inventor/nodes/SoSeparator.h>
-#include <Inventor/nodes/SoTranslation.h>
 
 #include <QFile>
 
@@ -25,10 +25,9 @@ GeometryScene::GeometryScene(const QVector<QVariant>& data, ResourceForm* form, 
     : TreeItem(data, form, parent)
 {
     setData(0, QStringLiteral("Geometry Scene"));
-    sceneSeparator = new SoSeparator;
     // Our own reference keeps the separator alive even if it never reaches
     // the scene graph; the graph holds its own once it is attached.
-    sceneSeparator->ref();
+    sceneSeparator = gyroscene::make_surface_separator();
     surface = new GeometryNode(sceneSeparator, data, form, this);
     childList.append(surface);
     panel = form;
@@ -38,8 +37,6 @@ GeometryScene::GeometryScene(const QVector<QVariant>& data, ResourceForm* form, 
 // here the viewer may already be gone.
 GeometryScene::~GeometryScene()
 {
-    if (offsetNode)
-        offsetNode->unref();
     sceneSeparator->unref();
 }
 
@@ -280,18 +277,7 @@ void GeometryScene::applyViewOffset(int changed)
 {
     if (changed != id)
         return;
-    const float x = document()->viewOffset(id);
-    if (!offsetNode) {
-        if (x == 0.0f)
-            return;
-        // Ahead of everything the surface's separator draws: the surface,
-        // its statistics and its parcellations move together.
-        offsetNode = new SoTranslation;
-        offsetNode->ref();
-        sceneSeparator->insertChild(offsetNode, 0);
-    }
-    if (offsetNode->translation.getValue()[0] != x)
-        offsetNode->translation.setValue(x, 0.0f, 0.0f);
+    gyroscene::set_surface_offset(sceneSeparator, document()->viewOffset(id));
 }
 
 float GeometryScene::viewOffset() const

@@ -16,7 +16,6 @@ class GeometryNode;
 class textureColumn;
 class SoSeparator;
 class SoIndexedFaceSet;
-class SoTranslation;
 
 class GeometryScene : public TreeItem
 {
@@ -107,7 +106,6 @@ private:
     bool loaded = false;
     QString filePath;
     int id = -1;
-    SoTranslation* offsetNode = nullptr;
     // Found once per file shown: each candidate is read.
     mutable QStringList siblings;
     mutable bool siblingsKnown = false;

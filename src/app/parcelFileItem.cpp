@@ -3,6 +3,7 @@
 #include "GeometryNode.h"
 #include "RowIcons.h"
 #include "SceneDocument.h"
+#include "surface_graph.h"
 
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -42,7 +43,7 @@ bool parcelFileItem::loadFile(const QString& path, int labelNumber)
                                            : tr("%1 regions").arg(parcels->regions.size()));
     nodes = gyroscene::make_parcel_nodes(surface->surfaceNodes());
     if (targetSeparator)
-        targetSeparator->addChild(nodes.separator);
+        gyroscene::add_surface_parcellation(targetSeparator, nodes.separator);
     // Made without a surface row (tests), it stands on a surface of no
     // file in its own document.
     SceneDocument* doc = document();

@@ -7,6 +7,7 @@
 #include "SceneDocument.h"
 #include "format_files.h"
 #include "statistics_file.h"
+#include "surface_graph.h"
 #include "textureColumn.h"
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
@@ -30,7 +31,7 @@ textureFileItem::textureFileItem(SoSeparator* target, const QVector<QVariant>& d
     // Our reference keeps the switch alive with the item, separator or not.
     columnSwitch->ref();
     if (targetSeparator)
-        targetSeparator->insertChild(columnSwitch, 0);
+        gyroscene::add_surface_texture(targetSeparator, columnSwitch);
     statistics = new zelVertstatsFile;
 }
 

@@ -1,6 +1,7 @@
 #include "figure_scene.h"
 
 #include "column_paint.h"
+#include "surface_graph.h"
 
 #include "ReaderMessages.h"
 #include "file_kind.h"
@@ -251,8 +252,7 @@ bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* er
         return false;
     }
     *warnings += messages.lines();
-    surface->separator = new SoSeparator;
-    surface->separator->ref();
+    surface->separator = gyroscene::make_surface_separator();
     surface->nodes = gyroscene::make_surface_nodes();
     gyroscene::add_surface_nodes(surface->separator, surface->nodes, *file.polygons());
 
@@ -294,7 +294,7 @@ bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* er
                        gyroscene::parcel_style_of(parcels, parcelState.hidden_regions,
                                                   parcelState.opacity, parcelState.outline),
                        boundary));
-        surface->separator->addChild(nodes.separator);
+        gyroscene::add_surface_parcellation(surface->separator, nodes.separator);
         gyroscene::release_parcel_nodes(nodes);
     }
 
@@ -384,8 +384,7 @@ void FigureScene::offsetHemispheres()
     }
     const std::vector<float> offsets = gyroscene::hemisphere_offsets(extents);
     for (std::size_t i = 0; i < surfaces.size(); ++i)
-        if (offsets[i] != 0.0f)
-            surfaces[i]->separator->insertChild(gyroscene::make_offset_node(offsets[i]), 0);
+        gyroscene::set_surface_offset(surfaces[i]->separator, offsets[i]);
 }
 
 QColor FigureScene::buildColumn(Surface& surface)
@@ -407,7 +406,7 @@ QColor FigureScene::buildColumn(Surface& surface)
     gyroscene::paint_column_coordinates(surface.column.coordinates, surface.values, vertices, look,
                                         surface.shades, int(underneath.size()));
     // Where the viewer's statistics switch stands: ahead of the surface.
-    surface.separator->insertChild(surface.column.group, 0);
+    gyroscene::add_surface_texture(surface.separator, surface.column.group);
     // The bar's colours come through as they are, lit and shaded.
     surface.nodes.material->diffuseColor.setValue(1.0f, 1.0f, 1.0f);
     return legendUnderneath;

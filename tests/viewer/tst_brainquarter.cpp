@@ -501,7 +501,6 @@ private slots:
         camera->position = focus - dir * camera->focalDistance.getValue();
 
         const QImage immediate = view->grabFramebuffer();
-        QTest::qWait(50);
         waitForFrame();
         const QImage settled = view->grabFramebuffer();
         int lit = 0, differ = 0;
