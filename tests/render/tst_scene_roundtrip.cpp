@@ -5,8 +5,10 @@
 #include "MainWindow.h"
 #include "SceneDocument.h"
 #include "fresh_home.h"
+#include "parcel_files.h"
 #include "stats_test_util.h"
 #include "textureColumn.h"
+#include "view_presets.h"
 #include "window_test_base.h"
 
 #include <QLineEdit>
@@ -56,6 +58,25 @@ private:
         return count;
     }
 
+    // gyrolux-render --scene without a display; null when it failed.
+    QImage renderScene(const QString& scene, const QString& name)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DISPLAY");
+        process.setProcessEnvironment(environment);
+        const QString out = file(name + ".png");
+        process.start(RENDER_PATH, {"--scene", scene, "--colourbar-dir", files.filePath("bars"),
+                                    "--samples", "0", "-o", out});
+        if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+            qWarning("renderer: %s", process.readAllStandardError().constData());
+            return QImage();
+        }
+        const QImage rendered = QImage(out).convertToFormat(QImage::Format_RGB32);
+        save(rendered, name);
+        return rendered;
+    }
+
     static void typeInto(QLineEdit* field, const QString& text)
     {
         field->setFocus();
@@ -80,6 +101,18 @@ private slots:
         for (float h : heights)
             negated.push_back(-h);
         QVERIFY(writeVertstats(file("lh.vertstats"), {"height", "depth"}, {heights, negated}));
+        QVERIFY(writeEllipsoid(file("rh.obj")));
+        // A cap over the top and the rest, in colours of their own.
+        parcellation parcels;
+        parcels.format = FREESURFER_ANNOTATION;
+        parcels.regions = {{0, "cap", {20, 200, 60, 255}}, {1, "rest", {200, 160, 40, 255}}};
+        for (float h : heights)
+            parcels.vertex_regions.push_back(h > 30 ? 0 : 1);
+        {
+            StdoutCapture quiet;
+            QCOMPARE(output_freesurfer_annotation(file("lh.cap.annot").toLocal8Bit().constData(), parcels),
+                     OK);
+        }
         QFile tags(file("points.tag"));
         QVERIFY(tags.open(QIODevice::WriteOnly));
         tags.write("MNI Tag Point File\nVolumes = 1;\n\nPoints =\n"
@@ -156,22 +189,53 @@ private slots:
         QVERIFY2(reopened < made.width() * made.height() / 1000, qPrintable(QString::number(reopened)));
 
         // The renderer draws the scene at its size, through its camera.
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove("DISPLAY");
-        process.setProcessEnvironment(environment);
-        const QString out = file("scene.png");
-        process.start(RENDER_PATH, {"--scene", path, "--colourbar-dir", files.filePath("bars"),
-                                    "--samples", "0", "-o", out});
-        QVERIFY(process.waitForFinished(60000));
-        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
-        const QImage rendered = QImage(out).convertToFormat(QImage::Format_RGB32);
-        save(rendered, "scene_rendered");
+        const QImage rendered = renderScene(path, "scene_rendered");
         QCOMPARE(rendered.size(), made.size());
         const qint64 byRenderer = differing(opened, rendered, &drawn);
         qInfo("renderer: %lld pixels differ", byRenderer);
         QVERIFY2(byRenderer < made.width() * made.height() / 200,
                  qPrintable(QString::number(byRenderer)));
+    }
+
+    void hemispheresApartWithParcelsAndUnderlayRenderAlike()
+    {
+        {
+            StdoutCapture quiet;
+            window.reset(new MainWindow);
+            QVERIFY(open(file("lh.obj")));
+            QVERIFY(open(file("lh.vertstats")));
+            QVERIFY(open(file("lh.cap.annot")));
+            QVERIFY(open(file("rh.obj")));
+        }
+        showWindow();
+        window->getViewer()->setSpinEnabled(false);
+        SceneDocument* doc = window->document();
+        const std::vector<int> surfaces = doc->surfaces();
+        QCOMPARE(surfaces.size(), std::size_t(2));
+        const int statistics = doc->statisticsOf(surfaces[0]).at(0);
+        doc->chooseColumn(statistics, "height");
+        doc->setColumnThreshold(statistics, "height", 20.0f);
+        doc->setUnderlay(surfaces[0], statistics, "depth", 2);
+        doc->setParcelOutline(doc->parcellationsOf(surfaces[0]).at(0), true);
+        QVERIFY(doc->viewOffset(surfaces[0]) < 0.0f && doc->viewOffset(surfaces[1]) > 0.0f);
+        // From the side, where the threshold's band shows the underlay.
+        BrainQuarter* viewer = window->getViewer();
+        const auto angles = gyroscene::parse_view_angles("30,10");
+        QVERIFY(angles);
+        gyroscene::aim_camera(viewer->getCamera(), gyroscene::scene_box(viewer->getSceneGraph()),
+                              float(viewer->width()) / float(viewer->height()), *angles);
+        const QImage made = grab();
+        const QString path = file("apart.gyrolux");
+        QVERIFY(window->saveScene(path));
+
+        const QImage rendered = renderScene(path, "apart_rendered");
+        save(made, "apart_viewer");
+        QCOMPARE(rendered.size(), made.size());
+        qint64 drawn = 0;
+        const qint64 byRenderer = differing(made, rendered, &drawn);
+        qInfo("apart: %lld of %lld surface pixels differ", byRenderer, drawn);
+        QVERIFY2(drawn > made.width() * made.height() / 10, "too little of the surfaces shows");
+        QVERIFY2(byRenderer < drawn / 200, qPrintable(QString::number(byRenderer)));
     }
 };
 
