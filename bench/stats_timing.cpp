@@ -4,6 +4,7 @@
 // redrawn frame. Run under X; prints numbers only.
 //
 //   xvfb-run -a -s '-screen 0 1280x1024x24' bench/stats_timing
+#include "surface_graph.h"
 #include "column_colouring.h"
 #include "BrainQuarter.h"
 #include <Inventor/nodes/SoSeparator.h>
@@ -138,7 +139,7 @@ int main(int argc, char** argv)
             SoSeparator* target = scene->getSceneSeparator();
             builds.push_back(quietMs([&] {
                 textureColumn c(nullptr, {QString(), QString()}, nullptr, nullptr, ColourBarStore::list());
-                c.setVertexCount(textureFileItem::surfaceVertexCount(target));
+                c.setVertexCount(gyroscene::surface_vertex_count(target));
                 c.loadTextureColumn(&f, "height", 0);
             }));
         }

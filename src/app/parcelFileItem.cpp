@@ -31,7 +31,7 @@ bool parcelFileItem::loadFile(const QString& path, int labelNumber)
     setData(0, QFileInfo(path).fileName());
     lastError.clear();
     lastWarnings.clear();
-    const int vertices = surface ? surface->getCoordinates()->point.getNum() : 0;
+    const int vertices = std::max(gyroscene::surface_vertex_count(targetSeparator), 0);
     auto read = std::make_shared<parcellation>();
     if (!gyroscene::read_surface_parcellation(path, vertices, labelNumber, read.get(), &lastError,
                                               &lastWarnings)) {

@@ -49,18 +49,6 @@ bool textureFileItem::canRead(const QString& fileName, QByteArray* bytes)
     return gyroscene::statistics_file_readable(fileName, bytes);
 }
 
-int textureFileItem::surfaceVertexCount(SoSeparator* target)
-{
-    if (!target)
-        return -1;
-    for (int i = 0; i < target->getNumChildren(); ++i) {
-        SoNode* node = target->getChild(i);
-        if (node->isOfType(SoCoordinate3::getClassTypeId()))
-            return static_cast<SoCoordinate3*>(node)->point.getNum();
-    }
-    return -1;
-}
-
 QString textureFileItem::readError(const QString& fileName, const QString& reason)
 {
     return gyroscene::statistics_read_error(fileName, reason);
@@ -98,7 +86,7 @@ bool textureFileItem::loadFile(QFile& file, bool readable, const QByteArray* byt
         return false;
     }
     const gyroscene::row_count_check counts =
-        gyroscene::check_row_count(name, statistics->getNumRows(), surfaceVertexCount(targetSeparator));
+        gyroscene::check_row_count(name, statistics->getNumRows(), gyroscene::surface_vertex_count(targetSeparator));
     if (!counts.error.isEmpty()) {
         lastError = counts.error;
         return false;
@@ -169,7 +157,7 @@ void textureFileItem::applyShown(int changed)
 void textureFileItem::getAllColumns()
 {
     const std::vector<std::string> names = statistics->getDataHeader();
-    const int vertices = surfaceVertexCount(targetSeparator);
+    const int vertices = gyroscene::surface_vertex_count(targetSeparator);
     std::size_t shown = names.size();
     if (shown > static_cast<std::size_t>(maxColumns)) {
         shown = maxColumns;

@@ -50,9 +50,6 @@ public:
     // The report of a statistics file that could not be read, with the
     // reader's reason when it gave one.
     static QString readError(const QString& fileName, const QString& reason = QString());
-    // The number of vertices of the surface under `target`, or -1 when it
-    // holds no coordinates (its surface did not load).
-    static int surfaceVertexCount(SoSeparator* target);
 
     // Shows column `row` of this file on the surface, as the only column:
     // the surface's other statistics files stop drawing theirs, and the

@@ -168,7 +168,7 @@ bool FigureScene::load(const gyroscene::scene_state& scene, const QString& colou
             if (!plain.shades.empty())
                 gyroscene::set_underlay_material(plain.nodes.material, plain.nodes.materialBinding,
                                                  plain.shades, plain.shadeCount,
-                                                 plain.nodes.coordinates->point.getNum(),
+                                                 gyroscene::surface_vertex_count(plain.separator),
                                                  plain.colour);
             continue;
         }
@@ -279,7 +279,7 @@ bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* er
             continue;
         parcellation parcels;
         if (!gyroscene::read_surface_parcellation(parcelState.path,
-                                                  surface->nodes.coordinates->point.getNum(),
+                                                  gyroscene::surface_vertex_count(surface->separator),
                                                   number, &parcels, error, warnings)) {
             error->replace(0, 1, error->left(1).toLower());
             return false;
@@ -312,7 +312,7 @@ bool FigureScene::loadColumn(Surface& surface, const gyroscene::surface_state& s
     const gyroscene::statistics_state& fileState =
         state.statistics.at(std::size_t(state.coloured_file));
     const QString& path = fileState.path;
-    const int vertices = surface.nodes.coordinates->point.getNum();
+    const int vertices = gyroscene::surface_vertex_count(surface.separator);
     zelVertstatsFile file;
     if (!readStatistics(path, vertices, &file, error, warnings))
         return false;
@@ -358,7 +358,7 @@ bool FigureScene::loadUnderlay(Surface& surface, const gyroscene::surface_state&
     zelVertstatsFile other;
     zelVertstatsFile* source = coloured;
     if (!coloured || state.underlay_file != state.coloured_file) {
-        const int vertices = surface.nodes.coordinates->point.getNum();
+        const int vertices = gyroscene::surface_vertex_count(surface.separator);
         if (!readStatistics(path, vertices, &other, error, warnings))
             return false;
         source = &other;
@@ -390,7 +390,7 @@ void FigureScene::offsetHemispheres()
 QColor FigureScene::buildColumn(Surface& surface)
 {
     surface.column = gyroscene::make_column_nodes();
-    const int vertices = surface.nodes.coordinates->point.getNum();
+    const int vertices = gyroscene::surface_vertex_count(surface.separator);
     const float lower = surface.limits->first;
     const float upper = surface.limits->second;
     QColor legendUnderneath(204, 204, 204);

@@ -2,6 +2,7 @@
 
 #include "hemisphere_offset.h"
 
+#include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTranslation.h>
 
@@ -54,6 +55,16 @@ float surface_offset(const SoSeparator* surface)
 void add_surface_texture(SoSeparator* surface, SoNode* texture)
 {
     surface->insertChild(texture, offset_node(surface) ? 1 : 0);
+}
+
+int surface_vertex_count(const SoSeparator* surface)
+{
+    for (int i = 0; surface && i < surface->getNumChildren(); ++i) {
+        SoNode* node = surface->getChild(i);
+        if (node->isOfType(SoCoordinate3::getClassTypeId()))
+            return static_cast<SoCoordinate3*>(node)->point.getNum();
+    }
+    return -1;
 }
 
 void add_surface_parcellation(SoSeparator* surface, SoNode* parcels)

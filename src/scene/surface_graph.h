@@ -23,6 +23,10 @@ float surface_offset(const SoSeparator* surface);
 // nodes and after its offset; the newest ahead of older ones.
 void add_surface_texture(SoSeparator* surface, SoNode* texture);
 
+// The number of vertices of the surface drawn under `surface`: its
+// coordinates' count, -1 before it has any (its file did not load).
+int surface_vertex_count(const SoSeparator* surface);
+
 // A parcellation's nodes, drawn after the surface's.
 void add_surface_parcellation(SoSeparator* surface, SoNode* parcels);
 

@@ -1,6 +1,7 @@
 // The three loaders in the real window: file names outside ASCII reach every
 // reader, and a file a reader refuses is reported with the reader's own
 // reason while its lines still reach standard error.
+#include "surface_graph.h"
 #include "GeometryNode.h"
 #include "GeometryScene.h"
 #include "ViewerWidget.h"
@@ -92,7 +93,7 @@ private slots:
         auto* scene = dynamic_cast<GeometryScene*>(root()->child(0));
         QVERIFY(scene);
         QCOMPARE(scene->getSurface()->data(0).toString(), QString("hirn"));
-        QCOMPARE(textureFileItem::surfaceVertexCount(scene->getSceneSeparator()),
+        QCOMPARE(gyroscene::surface_vertex_count(scene->getSceneSeparator()),
                  int(heights.size()));
         auto* stats = dynamic_cast<textureFileItem*>(scene->child(1));
         QVERIFY(stats);

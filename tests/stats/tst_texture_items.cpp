@@ -1,6 +1,7 @@
 // The statistics file row and its column rows on their own: the mapping of
 // values to colour-bar coordinates, the limits, the colour-bar list, the
 // property box, the pick relay and the files the reader must never see.
+#include "surface_graph.h"
 #include "ColourBarStore.h"
 #include "GeometryScene.h"
 #include "ViewerWidget.h"
@@ -568,8 +569,8 @@ private slots:
         QVERIFY(scene.loadGeometry(surfaceFile));
         SoSeparator* separator = scene.getSceneSeparator();
         const int nodes = separator->getNumChildren();
-        QCOMPARE(textureFileItem::surfaceVertexCount(separator), 5);
-        QCOMPARE(textureFileItem::surfaceVertexCount(nullptr), -1);
+        QCOMPARE(gyroscene::surface_vertex_count(separator), 5);
+        QCOMPARE(gyroscene::surface_vertex_count(nullptr), -1);
 
         // Three rows for five vertices: a warning naming both counts.
         const QString stats = file("short.vertstats");
