@@ -275,9 +275,6 @@ double median(std::vector<double> v)
 int main(int argc, char** argv)
 {
     const double atMain = msSinceProcessStart();
-    // Huge pages for the heap only when asked for (GYROLUX_HUGE_PAGES=1).
-    if (const char* huge = std::getenv("GYROLUX_HUGE_PAGES"); huge && std::strcmp(huge, "1") == 0)
-        use_huge_page_heap(std::size_t(1) << 30);
     gyroscene::set_texture_filtering_environment();
     // Never the user's settings: the window writes its texture directory.
     QTemporaryDir home;

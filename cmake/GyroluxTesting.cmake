@@ -1,4 +1,4 @@
-# gyrolux_add_gui_test(NAME test TARGET executable [OFFSCREEN] [TIMEOUT seconds])
+# gyrolux_add_gui_test(NAME test TARGET executable [OFFSCREEN] [LIFETIME] [TIMEOUT seconds])
 #
 # Registers a Qt test of the application. The 3-D view needs an X server
 # with OpenGL (Qt's offscreen platform cannot host it), so by default the
@@ -9,7 +9,7 @@
 find_program(XVFB_RUN xvfb-run)
 
 function(gyrolux_add_gui_test)
-    cmake_parse_arguments(ARG "OFFSCREEN" "NAME;TARGET;TIMEOUT" "" ${ARGN})
+    cmake_parse_arguments(ARG "OFFSCREEN;LIFETIME" "NAME;TARGET;TIMEOUT" "" ${ARGN})
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
@@ -29,4 +29,11 @@ function(gyrolux_add_gui_test)
     set_tests_properties(${ARG_NAME} PROPERTIES
         ENVIRONMENT "HOME=${home};XDG_CONFIG_HOME=${home}/.config;QT_QPA_PLATFORM=${platform};COIN_TEX2_ANISOTROPIC_LIMIT=1.0"
         TIMEOUT ${ARG_TIMEOUT})
+    # The sanitizer pass runs the window tests that open, close and reopen
+    # files (label "lifetime"), not every window test a second time.
+    set(labels gui)
+    if(ARG_LIFETIME)
+        list(APPEND labels lifetime)
+    endif()
+    set_tests_properties(${ARG_NAME} PROPERTIES LABELS "${labels}")
 endfunction()

@@ -138,9 +138,6 @@ int runBatch(FigureMaker& maker, const ProgramOptions& program, const BatchSelec
 
 int main(int argc, char* argv[])
 {
-    // Huge pages for the heap only when asked for (GYROLUX_HUGE_PAGES=1).
-    if (const char* huge = std::getenv("GYROLUX_HUGE_PAGES"); huge && std::strcmp(huge, "1") == 0)
-        use_huge_page_heap(std::size_t(1) << 30);
     // Coin's texture filtering as the viewer has it (column_colouring.h).
     gyroscene::set_texture_filtering_environment();
     std::vector<std::string> arguments(argv + 1, argv + argc);

@@ -43,9 +43,6 @@ QString usage()
 
 int main(int argc, char** argv)
 {
-    // Huge pages for the heap only when asked for (GYROLUX_HUGE_PAGES=1).
-    if (const char* huge = std::getenv("GYROLUX_HUGE_PAGES"); huge && std::strcmp(huge, "1") == 0)
-        use_huge_page_heap(std::size_t(1) << 30);
     // Coin's texture filtering, set before Coin starts (column_colouring.h).
     gyroscene::set_texture_filtering_environment();
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {

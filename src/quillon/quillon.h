@@ -90,15 +90,6 @@ Status set_array_size(void **ptr, std::size_t element_size, std::size_t old_n,
                       std::size_t new_n, std::size_t chunk, const char *src,
                       int line);
 
-// Opt-in, for measuring a program about to fill much memory: lets the heap
-// grow by `reserve` bytes on huge pages where the system gives them on
-// request, and serves blocks of up to 32 MiB from it. Call first thing in
-// main, before other threads start, and only when the user asked for it.
-// Freed memory then stays with the program. True when the allocator's
-// options were changed (the heap may still be on small pages if the kernel
-// refused the advice); false when nothing at all was changed: a reserve
-// below one huge page, or no transparent huge pages on request here.
-bool use_huge_page_heap(std::size_t reserve);
 
 // Typed conveniences over the routines above.
 template <typename T>
