@@ -275,7 +275,7 @@ double median(std::vector<double> v)
 int main(int argc, char** argv)
 {
     const double atMain = msSinceProcessStart();
-    gyroscene::set_texture_filtering_environment();
+    setenv(gyroscene::anisotropic_limit_variable, gyroscene::anisotropic_limit, 0);
     // Never the user's settings: the window writes its texture directory.
     QTemporaryDir home;
     useHome(home);

@@ -100,8 +100,7 @@ void print(const char* what, const Frame& frame, const Frame& plain)
 
 int main(int argc, char** argv)
 {
-    use_huge_page_heap(std::size_t(1) << 30);
-    gyroscene::set_texture_filtering_environment();
+    setenv(gyroscene::anisotropic_limit_variable, gyroscene::anisotropic_limit, 0);
     QTemporaryDir home;
     useHome(home);
     QApplication app(argc, argv);

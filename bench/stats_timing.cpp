@@ -64,10 +64,7 @@ double quietMs(F&& fn)
 
 int main(int argc, char** argv)
 {
-    // Huge pages for the heap only when asked for (GYROLUX_HUGE_PAGES=1).
-    if (const char* huge = std::getenv("GYROLUX_HUGE_PAGES"); huge && std::strcmp(huge, "1") == 0)
-        use_huge_page_heap(std::size_t(1) << 30);
-    gyroscene::set_texture_filtering_environment();
+    setenv(gyroscene::anisotropic_limit_variable, gyroscene::anisotropic_limit, 0);
     QTemporaryDir home;
     useHome(home);
     QApplication app(argc, argv);

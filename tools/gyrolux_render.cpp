@@ -139,7 +139,7 @@ int runBatch(FigureMaker& maker, const ProgramOptions& program, const BatchSelec
 int main(int argc, char* argv[])
 {
     // Coin's texture filtering as the viewer has it (column_colouring.h).
-    gyroscene::set_texture_filtering_environment();
+    setenv(gyroscene::anisotropic_limit_variable, gyroscene::anisotropic_limit, 0);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     BatchSelection selection;
     ProgramOptions program;

@@ -1,4 +1,5 @@
 #include "BrainQuarter.h"
+#include "Settings.h"
 
 #include "IndexedRayPick.h"
 #include "PickIndex.h"
@@ -75,7 +76,7 @@ BrainQuarter::BrainQuarter(QWidget* parent)
     setSceneGraph(root);
 
     // The spin after a fast drag keeps the processor busy; some would rather not have it.
-    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux");
+    const QSettings settings = gyroluxSettings();
     setSpinEnabled(settings.value("view/spin", true).toBool());
 }
 

@@ -1,4 +1,5 @@
 #include "ColourBarStore.h"
+#include "Settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,7 @@
 
 QString ColourBarStore::defaultDirectory()
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, organisation, application);
+    QSettings settings = gyroluxSettings();
     return QFileInfo(settings.fileName()).path() + "/textures/";
 }
 
@@ -30,7 +31,7 @@ QString ColourBarStore::directory(QSettings& settings)
 
 QString ColourBarStore::directory()
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, organisation, application);
+    QSettings settings = gyroluxSettings();
     return directory(settings);
 }
 
@@ -42,7 +43,7 @@ const char* const bundle = ":/resources/colourbars";
 
 bool ColourBarStore::installBuiltIns()
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, organisation, application);
+    QSettings settings = gyroluxSettings();
     const QString dir = directory(settings);
     std::cout << "TextureDir: " << dir.toLocal8Bit().constData() << std::endl;
 

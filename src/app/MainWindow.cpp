@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "Settings.h"
 
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
@@ -48,8 +49,7 @@ MainWindow::MainWindow()
         QSettings nativeSettings;
         std::cout << "SETTINGS PATH: " << nativeSettings.fileName().toLocal8Bit().constData()
                   << std::endl;
-        QSettings iniSettings(QSettings::IniFormat, QSettings::UserScope,
-                              ColourBarStore::organisation, ColourBarStore::application);
+        QSettings iniSettings = gyroluxSettings();
         std::cout << "SETTINGS PATH: " << iniSettings.fileName().toLocal8Bit().constData()
                   << std::endl;
 
@@ -259,8 +259,7 @@ void MainWindow::remember(const QFile& file, bool surface)
 {
     const QFileInfo info(file);
     recentFiles->add(info.absoluteFilePath());
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
-                       ColourBarStore::application);
+    QSettings settings = gyroluxSettings();
     settings.setValue("lastDirectory", info.absolutePath());
     if (surface && doc->sceneFile().isEmpty())
         setWindowTitle(tr("%1 - gyrolux").arg(info.fileName()));
@@ -300,8 +299,7 @@ void MainWindow::openLogged(const QList<QByteArray>& names)
 
 void MainWindow::openFileFromDialog()
 {
-    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
-                             ColourBarStore::application);
+    const QSettings settings = gyroluxSettings();
     const QString allFiles = tr("All files (*)");
     // FreeSurfer's files carry no suffix and may be named anything: only
     // "All files" shows everything gyrolux opens, so it is the one chosen.
@@ -340,8 +338,7 @@ bool MainWindow::saveScreenshot(const QString& path, int scale)
 
 void MainWindow::saveScreenshotFromDialog()
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
-                       ColourBarStore::application);
+    QSettings settings = gyroluxSettings();
     const QSize size = viewer->size() * viewer->devicePixelRatio();
     QStringList filters;
     for (int scale : Screenshot::scales())

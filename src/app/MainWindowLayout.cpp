@@ -1,6 +1,7 @@
 // The window's size and the docks' places: the last session's if there is
 // one, else a first layout fitted to the screen.
 #include "MainWindow.h"
+#include "Settings.h"
 
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
@@ -20,8 +21,7 @@ constexpr int layoutVersion = 1;
 
 QSettings layoutSettings()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
-                     ColourBarStore::application);
+    return gyroluxSettings();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The main window's scene files: saving, opening, the title and the question
 // before unsaved changes are lost.
 #include "MainWindow.h"
+#include "Settings.h"
 
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
@@ -83,8 +84,7 @@ bool MainWindow::saveSceneToFile()
 
 bool MainWindow::saveSceneAs()
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, ColourBarStore::organisation,
-                       ColourBarStore::application);
+    QSettings settings = gyroluxSettings();
     const QString start = doc->sceneFile().isEmpty()
                               ? QDir(settings.value("lastDirectory").toString()).filePath("scene.gyrolux")
                               : doc->sceneFile();

@@ -3,6 +3,7 @@
 // and parcellations named, from the command line (--subject) or from
 // File > Open Subject.
 #include "MainWindow.h"
+#include "Settings.h"
 
 #include "BrainQuarter.h"
 #include "FileLoader.h"
@@ -75,7 +76,7 @@ std::vector<MainWindow::SubjectSurface> MainWindow::openSubject(
 
 void MainWindow::openSubjectFromDialog()
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux");
+    QSettings settings = gyroluxSettings();
     const QString dir = QFileDialog::getExistingDirectory(
         this, tr("Open Subject"), settings.value("lastSubjectDirectory").toString());
     if (dir.isEmpty())

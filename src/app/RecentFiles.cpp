@@ -1,4 +1,5 @@
 #include "RecentFiles.h"
+#include "Settings.h"
 
 #include <QAction>
 #include <QDir>
@@ -9,8 +10,6 @@
 namespace {
 
 constexpr char key[] = "recentFiles";
-constexpr char organisation[] = "TARV";
-constexpr char application[] = "gyrolux";
 
 }  // namespace
 
@@ -21,7 +20,7 @@ RecentFiles::RecentFiles(QMenu* menu) : QObject(menu), recentMenu(menu)
 
 QStringList RecentFiles::files() const
 {
-    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, organisation, application);
+    const QSettings settings = gyroluxSettings();
     QStringList list = settings.value(key).toStringList();
     list.removeAll(QString());
     while (list.size() > maximum)
@@ -61,7 +60,7 @@ QMenu* RecentFiles::menu() const
 
 void RecentFiles::store(const QStringList& list)
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, organisation, application);
+    QSettings settings = gyroluxSettings();
     settings.setValue(key, list);
     settings.sync();
     rebuild();

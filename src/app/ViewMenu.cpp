@@ -1,4 +1,5 @@
 #include "ViewMenu.h"
+#include "Settings.h"
 
 #include "BrainQuarter.h"
 #include "ResourceForm.h"
@@ -72,7 +73,7 @@ ViewMenu::ViewMenu(QMenu* menu, BrainQuarter* viewer, ResourceForm* resources)
     spin->setChecked(viewer->spinEnabled());
     connect(spin, &QAction::toggled, this, [this](bool on) {
         this->viewer->setSpinEnabled(on);
-        QSettings settings(QSettings::IniFormat, QSettings::UserScope, "TARV", "gyrolux");
+        QSettings settings = gyroluxSettings();
         settings.setValue("view/spin", on);
     });
     updateHemisphereMenu();

@@ -44,7 +44,7 @@ QString usage()
 int main(int argc, char** argv)
 {
     // Coin's texture filtering, set before Coin starts (column_colouring.h).
-    gyroscene::set_texture_filtering_environment();
+    setenv(gyroscene::anisotropic_limit_variable, gyroscene::anisotropic_limit, 0);
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(usage().toLocal8Bit().constData(), stdout);

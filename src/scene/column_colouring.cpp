@@ -49,11 +49,6 @@ value_range finite_range(const std::vector<float>& values)
     return range;
 }
 
-void set_texture_filtering_environment()
-{
-    setenv(anisotropic_limit_variable, "1.0", 0);
-}
-
 column_nodes make_column_nodes()
 {
     column_nodes nodes;

@@ -24,10 +24,10 @@ namespace gyroscene {
 // samples per pixel, three quarters of a frame, for colours that plain
 // trilinear mipmapping gives within a level or two. Coin reads the limit
 // when it makes its first texture.
+// Programs set it to anisotropic_limit in main, before Coin starts, unless
+// the user has set one; no library changes the environment.
 inline constexpr char anisotropic_limit_variable[] = "COIN_TEX2_ANISOTROPIC_LIMIT";
-// For programs' main, before Coin starts: sets the limit to 1 in the
-// process environment unless the user has set one.
-void set_texture_filtering_environment();
+inline constexpr char anisotropic_limit[] = "1.0";
 
 
 // Where values below the lower limit, and values with no defined place on

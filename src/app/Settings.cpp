@@ -1,0 +1,7 @@
+#include "Settings.h"
+
+QSettings gyroluxSettings()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("TARV"),
+                     QStringLiteral("gyrolux"));
+}
