@@ -10,7 +10,7 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
                                 "..", "..", "workflows", "scripts"))
-from cohort_table import TableError, read_subject_table  # noqa: E402
+from cohort_table import TableError, read_subject_table, read_subjects_dir  # noqa: E402
 
 
 class SubjectTable(unittest.TestCase):
@@ -37,6 +37,20 @@ class SubjectTable(unittest.TestCase):
                                                 os.path.join(self.folder, "s/rh.obj")])
         self.assertEqual(subjects[0].statistics[1], os.path.join(self.folder, "s/rh.v"))
         self.assertEqual(subjects[1].surfaces, ["/data/x.pial"])
+
+    def test_subject_folders_are_those_with_surf(self):
+        for name in ("sub-02", "sub-01", "fsaverage", "notes"):
+            os.makedirs(os.path.join(self.folder, name, "surf" if name != "notes" else "misc"))
+        subjects = read_subjects_dir(self.folder)
+        self.assertEqual([s.identifier for s in subjects], ["fsaverage", "sub-01", "sub-02"])
+        self.assertEqual(subjects[1].folder, os.path.join(self.folder, "sub-01"))
+        os.makedirs(os.path.join(self.folder, "bad name", "surf"))
+        with self.assertRaisesRegex(TableError, 'subject "bad name"'):
+            read_subjects_dir(self.folder)
+        with self.assertRaisesRegex(TableError, "no subject folder"):
+            read_subjects_dir(os.path.join(self.folder, "notes"))
+        with self.assertRaisesRegex(TableError, "cannot list"):
+            read_subjects_dir(os.path.join(self.folder, "missing"))
 
     def test_each_fault_is_named_with_file_and_line(self):
         header = "subject\tsurface\tstatistics\n"

@@ -20,10 +20,12 @@ class TableError(Exception):
 
 
 class Subject:
-    def __init__(self, identifier, surfaces, statistics):
+    def __init__(self, identifier, surfaces, statistics, folder=None):
         self.identifier = identifier
         self.surfaces = surfaces
         self.statistics = statistics
+        # A FreeSurfer subject folder, drawn with gyrolux-render --subject.
+        self.folder = folder
 
 
 def _paths(cell, folder):
@@ -78,4 +80,26 @@ def read_subject_table(path):
         subjects.append(Subject(identifier, surfaces, statistics))
     if header is None:
         raise TableError(f"{path}: the subject table is empty")
+    return subjects
+
+
+def read_subjects_dir(path):
+    """The FreeSurfer subject folders under `path` (those with a surf/
+    folder), by name; TableError when there is none or a folder's name
+    cannot name a figure."""
+    try:
+        names = sorted(os.listdir(path))
+    except OSError as problem:
+        raise TableError(f"{path}: cannot list the subjects folder: {problem}") from None
+    subjects = []
+    for name in names:
+        folder = os.path.join(os.path.abspath(path), name)
+        if not os.path.isdir(os.path.join(folder, "surf")):
+            continue
+        if not IDENTIFIER.match(name):
+            raise TableError(f"{folder}: subject \"{name}\": an identifier is letters, "
+                             "digits, '.', '_' and '-', up to 128")
+        subjects.append(Subject(name, [], [], folder))
+    if not subjects:
+        raise TableError(f"{path}: no subject folder (one with a surf/ folder) in it")
     return subjects
