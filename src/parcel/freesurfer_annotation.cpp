@@ -319,9 +319,16 @@ Status output_freesurfer_annotation(const char *filename, const parcellation &pa
                 ? annotation_packed_colour(parcels.regions[std::size_t(region)].colour)
                 : 0);
     }
+    // A vertex names its region by colour, so renumbering the table changes
+    // no vertex's region, only the indices the table lists.
+    const bool renumbered = max_key >= annotation_max_index;
+    if (renumbered)
+        print_error("Warning writing \"%s\": region keys up to %d are written as table "
+                    "indices 0 to %zu.\n",
+                    filename, max_key, parcels.regions.size() - 1);
     put(colour_table_tag);
     put(-table_version);
-    put(max_key + 1);
+    put(renumbered ? std::int32_t(parcels.regions.size()) : max_key + 1);
     put_string("NOFILE");
     put(std::int32_t(parcels.regions.size()));
     // in index order, as readers that list the names in file order expect
@@ -330,9 +337,10 @@ Status output_freesurfer_annotation(const char *filename, const parcellation &pa
         by_key.push_back(&r);
     std::stable_sort(by_key.begin(), by_key.end(),
                      [](const parcel_region *a, const parcel_region *b) { return a->key < b->key; });
+    std::int32_t index = 0;
     for (const parcel_region *entry : by_key) {
         const parcel_region &r = *entry;
-        put(r.key);
+        put(renumbered ? index++ : r.key);
         put_string(r.name);
         put(r.colour.r);
         put(r.colour.g);

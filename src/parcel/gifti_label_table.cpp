@@ -53,8 +53,14 @@ void XMLCALL start(void *data, const XML_Char *name, const XML_Char **attributes
     gifti_label_entry entry;
     static const char *const colours[4] = {"Red", "Green", "Blue", "Alpha"};
     int found = 0;
+    // GIFTI 1.0 before 2010 (Caret) called the key Index; Key wins when a
+    // label has both.
+    bool keyed = false;
     for (int i = 0; attributes[i] != nullptr; i += 2) {
-        if (std::strcmp(attributes[i], "Key") == 0)
+        if (std::strcmp(attributes[i], "Key") == 0) {
+            entry.has_key = parse_int(attributes[i + 1], &entry.key);
+            keyed = true;
+        } else if (!keyed && std::strcmp(attributes[i], "Index") == 0)
             entry.has_key = parse_int(attributes[i + 1], &entry.key);
         for (int c = 0; c < 4; ++c)
             if (std::strcmp(attributes[i], colours[c]) == 0 &&

@@ -29,8 +29,11 @@ const char *parcellation_format_name(Parcellation_formats format);
 Status input_freesurfer_annotation(const char *filename, parcellation *parcels);
 Status read_freesurfer_annotation(File file, parcellation *parcels);
 // Writes the new table layout, entry index = key (keys must be 0 or more);
-// alpha is not kept. Regions of one packed colour cannot be told apart in
+// readers size the table by its largest index, so keys of
+// annotation_max_index or more (packed colours as keys, say) are renumbered
+// 0, 1, ... in key order, with a warning; alpha is not kept. Regions of one packed colour cannot be told apart in
 // an annotation: refused, naming both.
+constexpr int annotation_max_index = 100000;
 Status output_freesurfer_annotation(const char *filename, const parcellation &parcels);
 
 // GIFTI: the first NIFTI_INTENT_LABEL array and the file's label table.

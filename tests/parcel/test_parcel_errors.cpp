@@ -160,6 +160,18 @@ TEST_F(ParcelErrorTest, GiftiLabelTablesWithARepeatedKeyAreRefused)
     messages.clear();
     EXPECT_EQ(input_gifti_labels(file.c_str(), &parcels), ERROR);
     EXPECT_THAT(messages, HasSubstr("\"" + file + "\": label 1 of its table has no integer key"));
+
+    // Caret's files name the key Index, as GIFTI did before 2010.
+    std::string caret = slurp(path("lh.dup.label.gii"));
+    caret.replace(caret.find("Key=\"1\" Red=\"1\""), 7, "Index=\"0\"");
+    caret.replace(caret.find("Key=\"1\" Red=\"0\""), 7, "Index=\"1\"");
+    file = write("lh.caret.label.gii", caret);
+    messages.clear();
+    ASSERT_EQ(input_gifti_labels(file.c_str(), &parcels), OK) << messages;
+    ASSERT_EQ(parcels.regions.size(), 2u);
+    EXPECT_EQ(parcels.regions[0].key, 0);
+    EXPECT_EQ(parcels.regions[1].name, "V2");
+    EXPECT_EQ(parcels.vertex_regions, (std::vector<int>{1, 1, 0}));
 }
 
 TEST_F(ParcelErrorTest, BrokenLabelFilesAreRefused)
@@ -224,6 +236,24 @@ TEST_F(ParcelErrorTest, WritersRefuseWhatTheirFormatCannotHold)
     EXPECT_EQ(back.regions[1].colour, (parcel_colour{0, 0, 201, 255}));
     EXPECT_EQ(back.regions[2].key, 9);
     EXPECT_EQ(back.vertex_regions, parcels.vertex_regions);
+
+    // keys as packed colours, up to the largest int: the table is
+    // renumbered in key order, each vertex keeps its region
+    parcels.regions[0].key = 2147483647;
+    parcels.regions[2].key = annotation_max_index;
+    messages.clear();
+    ASSERT_EQ(output_freesurfer_annotation(annot.c_str(), parcels), OK);
+    EXPECT_THAT(messages, HasSubstr("region keys up to 2147483647 are written as table "
+                                    "indices 0 to 2"));
+    ASSERT_EQ(input_freesurfer_annotation(annot.c_str(), &back), OK) << messages;
+    ASSERT_EQ(back.regions.size(), 3u);
+    EXPECT_EQ(back.regions[0].name, "sea");
+    EXPECT_EQ(back.regions[2].name, "lake");
+    EXPECT_EQ(back.regions[2].key, 2);
+    std::vector<std::string> names;
+    for (int r : back.vertex_regions)
+        names.push_back(r == no_region ? "-" : back.regions[std::size_t(r)].name);
+    EXPECT_EQ(names, (std::vector<std::string>{"lake", "sea", "land", "-"}));
 }
 
 } // namespace
