@@ -68,7 +68,8 @@ Status combine_freesurfer_labels(const std::vector<freesurfer_label> &labels,
 
 // Whichever reader the file's format asks for. A label file becomes a
 // one-region parcellation over n_vertices (with n_vertices < 0, over its
-// highest vertex + 1).
+// highest vertex + 1, refused from max_unbounded_label_vertex on).
+constexpr int max_unbounded_label_vertex = 1 << 24;
 Status input_parcellation(const char *filename, int n_vertices, parcellation *parcels);
 
 // ERROR, with a message naming the file and both counts, when the

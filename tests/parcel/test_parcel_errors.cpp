@@ -198,6 +198,19 @@ TEST_F(ParcelErrorTest, BrokenLabelFilesAreRefused)
     }
 }
 
+TEST_F(ParcelErrorTest, ALabelWithoutASurfaceIsBoundedByItsRows)
+{
+    parcellation parcels;
+    std::string file = write("lh.far.label", "#!ascii label\n1\n2147483647 0 0 0 0\n");
+    EXPECT_EQ(input_parcellation(file.c_str(), -1, &parcels), ERROR);
+    EXPECT_THAT(messages, HasSubstr("\"" + file + "\": it names vertex 2147483647; without a "
+                                    "surface, labels of vertices below 16777216 are read"));
+    EXPECT_TRUE(parcels.vertex_regions.empty());
+    file = write("lh.near.label", "#!ascii label\n2\n4 0 0 0 0\n1 0 0 0 0\n");
+    ASSERT_EQ(input_parcellation(file.c_str(), -1, &parcels), OK) << messages;
+    EXPECT_EQ(parcels.vertex_regions.size(), 5u);
+}
+
 TEST_F(ParcelErrorTest, APparcellationOfAnotherVertexCountIsRefusedNamingBoth)
 {
     parcellation parcels;
