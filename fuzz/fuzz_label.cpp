@@ -1,5 +1,5 @@
 // FreeSurfer label files: the rows are checked, then the label is put on a
-// surface of 1000 vertices as the viewer would.
+// surface of 1000 vertices as the viewer would, and on none as vsinfo does.
 #include "fuzz_io.h"
 #include "fuzz_parcel_checks.h"
 
@@ -19,6 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     parcellation parcels;
     status = combine_freesurfer_labels({label}, {"lh.V1_exvivo.label"}, 1000, &parcels);
     volatile int sink = check_parcellation(status, parcels);
+    parcellation alone;
+    status = label_parcellation(label, "lh.V1_exvivo.label", -1, &alone);
+    sink = check_parcellation(status, alone);
     (void)sink;
     return 0;
 }

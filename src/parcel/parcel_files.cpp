@@ -71,6 +71,27 @@ const char *parcellation_format_name(Parcellation_formats format)
     }
 }
 
+Status label_parcellation(const freesurfer_label &label, const char *filename, int n_vertices,
+                          parcellation *parcels)
+{
+    if (n_vertices < 0) {
+        // Without a surface the label spans up to its largest vertex: a
+        // few bytes naming vertex 2,000,000,000 must not cost gigabytes.
+        n_vertices = 0;
+        for (int v : label.vertices) {
+            if (v >= max_unbounded_label_vertex) {
+                print_error("Error reading \"%s\": it names vertex %d; without a surface, "
+                            "labels of vertices below %d are read.\n",
+                            filename, v, max_unbounded_label_vertex);
+                *parcels = parcellation{};
+                return ERROR;
+            }
+            n_vertices = std::max(n_vertices, v + 1);
+        }
+    }
+    return combine_freesurfer_labels({label}, {filename}, n_vertices, parcels);
+}
+
 Status input_parcellation(const char *filename, int n_vertices, parcellation *parcels)
 {
     *parcels = parcellation{};
@@ -83,21 +104,7 @@ Status input_parcellation(const char *filename, int n_vertices, parcellation *pa
         std::vector<freesurfer_label> labels(1);
         if (input_freesurfer_label(filename, &labels[0]) != OK)
             return ERROR;
-        if (n_vertices < 0) {
-            // Without a surface the label spans up to its largest vertex: a
-            // few bytes naming vertex 2,000,000,000 must not cost gigabytes.
-            n_vertices = 0;
-            for (int v : labels[0].vertices) {
-                if (v >= max_unbounded_label_vertex) {
-                    print_error("Error reading \"%s\": it names vertex %d; without a surface, "
-                                "labels of vertices below %d are read.\n",
-                                filename, v, max_unbounded_label_vertex);
-                    return ERROR;
-                }
-                n_vertices = std::max(n_vertices, v + 1);
-            }
-        }
-        return combine_freesurfer_labels(labels, {filename}, n_vertices, parcels);
+        return label_parcellation(labels[0], filename, n_vertices, parcels);
     }
     default:
         print_error("Error reading \"%s\": not a FreeSurfer annotation, GIFTI label or "

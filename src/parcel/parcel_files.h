@@ -70,6 +70,9 @@ Status combine_freesurfer_labels(const std::vector<freesurfer_label> &labels,
 // one-region parcellation over n_vertices (with n_vertices < 0, over its
 // highest vertex + 1, refused from max_unbounded_label_vertex on).
 constexpr int max_unbounded_label_vertex = 1 << 24;
+// The label file `filename`'s one-region parcellation, as above.
+Status label_parcellation(const freesurfer_label &label, const char *filename, int n_vertices,
+                          parcellation *parcels);
 Status input_parcellation(const char *filename, int n_vertices, parcellation *parcels);
 
 // ERROR, with a message naming the file and both counts, when the
