@@ -8,6 +8,7 @@
 //
 //   xvfb-run -a -s '-screen 0 1280x1024x24' bench/column_frame_timing
 #include "column_colouring.h"
+#include "frame_timing.h"
 #include "BrainQuarter.h"
 #include "PickIndex.h"
 #include "GeometryScene.h"
@@ -43,36 +44,10 @@
 
 namespace {
 
-struct Frame {
-    double wall = 0;
-    double cpu = 0;
-};
-
-double cpuMs()
-{
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// Turns the camera about the point it looks at, as the examiner does.
-void orbit(SoCamera* camera, float angle)
-{
-    const SbRotation before = camera->orientation.getValue();
-    SbVec3f dir;
-    before.multVec(SbVec3f(0, 0, -1), dir);
-    const SbVec3f focus = camera->position.getValue() + dir * camera->focalDistance.getValue();
-    const SbRotation after = SbRotation(SbVec3f(0, 1, 0), angle) * before;
-    after.multVec(SbVec3f(0, 0, -1), dir);
-    camera->orientation = after;
-    camera->position = focus - dir * camera->focalDistance.getValue();
-}
+using bench::Frame;
+using bench::cpuMs;
+using bench::median;
+using bench::orbit;
 
 // Median frame of a whole turn in `frames` steps from the start-up view,
 // each timed until its buffer is swapped to the screen. Grabbing the

@@ -8,6 +8,7 @@
 //
 //   xvfb-run -a -s '-screen 0 1280x1024x24' bench/parcel_frame_timing
 #include "BrainQuarter.h"
+#include "frame_timing.h"
 #include "MainWindow.h"
 #include "ResourceForm.h"
 #include "SceneDocument.h"
@@ -40,35 +41,10 @@
 
 namespace {
 
-struct Frame {
-    double wall = 0;
-    double cpu = 0;
-};
-
-double cpuMs()
-{
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-void orbit(SoCamera* camera, float angle)
-{
-    const SbRotation before = camera->orientation.getValue();
-    SbVec3f dir;
-    before.multVec(SbVec3f(0, 0, -1), dir);
-    const SbVec3f focus = camera->position.getValue() + dir * camera->focalDistance.getValue();
-    const SbRotation after = SbRotation(SbVec3f(0, 1, 0), angle) * before;
-    after.multVec(SbVec3f(0, 0, -1), dir);
-    camera->orientation = after;
-    camera->position = focus - dir * camera->focalDistance.getValue();
-}
+using bench::Frame;
+using bench::cpuMs;
+using bench::median;
+using bench::orbit;
 
 // Median over a whole turn in `frames` steps of `edit` (nothing for plain
 // frames) followed by a frame drawn synchronously.

@@ -5,6 +5,7 @@
 //
 //   xvfb-run -a -s '-screen 0 1280x1024x24' bench/stats_timing
 #include "surface_graph.h"
+#include "frame_timing.h"
 #include "column_colouring.h"
 #include "BrainQuarter.h"
 #include <Inventor/nodes/SoSeparator.h>
@@ -42,11 +43,7 @@
 
 namespace {
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::median;
 
 // Runs fn with standard output silenced (the program logs every column's
 // colour-bar list), returning milliseconds.

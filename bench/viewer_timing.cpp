@@ -4,6 +4,7 @@
 // Run under X (xvfb-run); prints one line per measurement.
 
 #include "BrainQuarter.h"
+#include "frame_timing.h"
 #include "output_capture.h"
 
 #include <Inventor/SoRenderManager.h>
@@ -32,6 +33,8 @@
 #include <vector>
 
 namespace {
+
+using bench::orbit;
 
 struct Surface {
     std::vector<SbVec3f> points;
@@ -87,19 +90,6 @@ Surface makeBrainLikeSurface(int levels)
     for (const auto& f : tris)
         s.indices.insert(s.indices.end(), {f[0], f[1], f[2], -1});
     return s;
-}
-
-// Turns the camera about the point it looks at, as the examiner does.
-void orbit(SoCamera* camera, float angle)
-{
-    const SbRotation before = camera->orientation.getValue();
-    SbVec3f dir;
-    before.multVec(SbVec3f(0, 0, -1), dir);
-    const SbVec3f focus = camera->position.getValue() + dir * camera->focalDistance.getValue();
-    const SbRotation after = SbRotation(SbVec3f(0, 1, 0), angle) * before;
-    after.multVec(SbVec3f(0, 0, -1), dir);
-    camera->orientation = after;
-    camera->position = focus - dir * camera->focalDistance.getValue();
 }
 
 double ms(const QElapsedTimer& t)
