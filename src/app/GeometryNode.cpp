@@ -136,31 +136,12 @@ void GeometryNode::applyState(int changed)
     const gyroscene::surface_state* now = changed == id ? state() : nullptr;
     if (!now)
         return;
-    const float transparency = 1.0f - now->opacity;
-    if (material->transparency[0] != transparency)
-        material->transparency.set1Value(0, transparency);
-    if (propFormShown && props.transparencySpinBox->value() != double(transparency)) {
+    if (propFormShown && props.transparencySpinBox->value() != double(1.0f - now->opacity)) {
         const QSignalBlocker quiet(props.transparencySpinBox);
-        props.transparencySpinBox->setValue(double(transparency));
+        props.transparencySpinBox->setValue(double(1.0f - now->opacity));
     }
     showColourOnButton();
-    // The greys of each vertex are made again only for another column or
-    // another number of shades.
-    const std::shared_ptr<const std::vector<float>> values = underlayValues();
-    const int shades = underlayShadeCount();
-    bool underneath = false;
-    if (values != shadesOf || (values && shades != int(shadesCount))) {
-        shadesOf = values;
-        shadesCount = shades;
-        shadeOfVertex = values ? gyroscene::underlay_shades(*values, shades) : std::vector<int>();
-        underneath = true;
-    }
-    // An opacity alone leaves what thresholded columns show as it is.
-    const std::vector<QColor> colours = underneathColours();
-    if (underneath || colours != underneathShown) {
-        underneathShown = colours;
-        applyColour();
-    }
+    applyColour();
 }
 
 void GeometryNode::applyColouring(int changed)
@@ -284,15 +265,12 @@ void GeometryNode::addUnderlayControls()
 
 std::vector<QColor> GeometryNode::underneathColours() const
 {
-    if (underlayValues())
-        return gyroscene::underlay_greys(underlayShadeCount());
-    return {surfaceColour()};
+    return painter.underneath(surfaceColour());
 }
 
-const std::vector<int>& GeometryNode::underlayShades() const
+std::shared_ptr<const std::vector<int>> GeometryNode::underlayShades() const
 {
-    static const std::vector<int> none;
-    return shadesOf && shadesOf == underlayValues() ? shadeOfVertex : none;
+    return painter.shades();
 }
 
 void GeometryNode::setUnderlay(textureColumn* column, int shades)
@@ -373,16 +351,17 @@ QColor GeometryNode::surfaceColour() const
 
 void GeometryNode::applyColour()
 {
+    const gyroscene::surface_state* now = state();
     const bool columnShown = id >= 0 && document()->colouringFile(id) != SceneDocument::none;
-    if (columnShown) {
-        gyroscene::set_underlay_material(material, materialBinding, {}, 2, 0, Qt::white);
-    } else {
-        // Without a column the underlay shows alone, in its greys.
-        const int vertices = coordinates->point.getNum();
-        gyroscene::set_underlay_material(material, materialBinding, underlayShades(),
-                                         underlayShadeCount(), vertices, surfaceColour());
+    painter.paint(nodes, surfaceColour(), now ? now->opacity : 1.0f - material->transparency[0],
+                  columnShown, underlayValues(), underlayShadeCount());
+    // An opacity alone leaves what thresholded columns show as it is.
+    const std::vector<QColor> colours = underneathColours();
+    if (colours != underneathShown || painter.shades() != shadesShown) {
+        underneathShown = colours;
+        shadesShown = painter.shades();
+        emit underneathChanged();
     }
-    emit underneathChanged();
 }
 
 QIcon GeometryNode::icon() const

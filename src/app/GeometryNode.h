@@ -5,6 +5,7 @@
 
 #include "TreeItem.h"
 #include "scene_state.h"
+#include "layer_painters.h"
 #include "surface_nodes.h"
 #include "ui_geometryProps.h"
 
@@ -75,8 +76,8 @@ public:
     // What a column's thresholded vertices show: the surface's own colour,
     // or the underlay's shades of grey when one is chosen.
     std::vector<QColor> underneathColours() const;
-    // The underlay's shade of each vertex; empty without an underlay.
-    const std::vector<int>& underlayShades() const;
+    // The underlay's shade of each vertex; null without an underlay.
+    std::shared_ptr<const std::vector<int>> underlayShades() const;
     // Chooses a loaded column as the underlay, in `shades` greys; null for none.
     void setUnderlay(textureColumn* column, int shades = 2);
     textureColumn* underlay() const;
@@ -106,12 +107,11 @@ private:
     QString structure;
     // The file's own colour, shown until the document gives another.
     SbColor colour;
-    // Each vertex's grey of the underlay, made from the column and number
-    // of shades they were made for.
-    std::shared_ptr<const std::vector<float>> shadesOf;
-    int shadesCount = 0;
-    std::vector<int> shadeOfVertex;
+    // Keeps the material at the document's look.
+    gyroscene::SurfacePainter painter;
+    // What columns were last told shows under their thresholds.
     std::vector<QColor> underneathShown;
+    std::shared_ptr<const std::vector<int>> shadesShown;
     int id = -1;
 
     // The document's entry of the surface; null before it has one.

@@ -94,14 +94,7 @@ void parcelFileItem::applyLook(int changed)
 {
     if (changed != id || !nodes.separator)
         return;
-    const gyroscene::parcellation_state state = look();
-    if (state.outline && !boundaryKnown) {
-        boundary = gyroscene::parcel_boundary(*parcels, surface->surfaceNodes());
-        boundaryKnown = true;
-    }
-    const gyroscene::parcel_style style =
-        gyroscene::parcel_style_of(*parcels, state.hidden_regions, state.opacity, state.outline);
-    gyroscene::set_parcel_colours(nodes, gyroscene::parcel_vertex_colours(*parcels, style, boundary));
+    painter.paint(nodes, *parcels, surface->surfaceNodes(), look());
     showLookInForm();
 }
 

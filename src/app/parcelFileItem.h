@@ -4,6 +4,7 @@
 #pragma once
 
 #include "TreeItem.h"
+#include "layer_painters.h"
 #include "parcel_nodes.h"
 #include "parcellation.h"
 #include "scene_state.h"
@@ -77,9 +78,8 @@ private:
     gyroscene::ParcelNodes nodes;
     // Shared with the document's store.
     std::shared_ptr<const parcellation> parcels = std::make_shared<const parcellation>();
-    // Computed the first time outlines are drawn.
-    std::vector<std::uint8_t> boundary;
-    bool boundaryKnown = false;
+    // Colours the nodes as the document's record asks, when it changed.
+    gyroscene::ParcelPainter painter;
     QString filePath;
     QString lastError;
     QStringList lastWarnings;

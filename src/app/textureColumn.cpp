@@ -162,6 +162,7 @@ void textureColumn::setDrawn(bool nowDrawn)
     }
     // Emptying the field frees its values.
     textureCoords->point.setNum(0);
+    painter.forgetCoordinates();
     coordinatesStale = true;
 }
 
@@ -274,11 +275,10 @@ void textureColumn::fillCoordinates()
     // Coin reads one coordinate per surface vertex: vertices beyond the
     // column's values get the below-range coordinate rather than nothing.
     const GeometryNode* surface = findSurface();
-    const std::vector<int> noShades;
-    gyroscene::paint_column_coordinates(textureCoords, *values, vertexCount,
-                                        {QString(), now.limits->first, now.limits->second, now.threshold},
-                                        surface ? surface->underlayShades() : noShades,
-                                        surface ? int(surface->underneathColours().size()) : 1);
+    painter.paintCoordinates(columnNodes(), values, vertexCount,
+                             {QString(), now.limits->first, now.limits->second, now.threshold},
+                             surface ? surface->underlayShades() : nullptr,
+                             surface ? int(surface->underneathColours().size()) : 1);
 }
 
 void textureColumn::applyTexture()
@@ -287,33 +287,15 @@ void textureColumn::applyTexture()
     if (fileId < 0 || bar < 0 || bar >= colourBars.size())
         return;
     const gyroscene::column_state now = look();
-    // Without a threshold the texture is the bar's file, as it always was.
-    // What the nodes were last given is kept only so an unchanged texture is
-    // not read or made again; a threshold's band sits where the limits put it.
-    const QString key = now.threshold <= 0.0f
-                            ? colourBars.at(bar)
-                            : QStringLiteral("%1 %2 %3 %4 %5")
-                                  .arg(colourBars.at(bar))
-                                  .arg(double(now.limits->first))
-                                  .arg(double(now.limits->second))
-                                  .arg(double(now.threshold))
-                                  .arg(underneathKey());
-    if (key == textureShown)
-        return;
-    textureShown = key;
     const GeometryNode* surface = findSurface();
-    gyroscene::paint_column_texture(
-        complexity, texture, {colourBars.at(bar), now.limits->first, now.limits->second, now.threshold},
+    painter.paintTexture(
+        columnNodes(), {colourBars.at(bar), now.limits->first, now.limits->second, now.threshold},
         surface ? surface->underneathColours() : std::vector<QColor>{QColor(204, 204, 204)});
 }
 
-QString textureColumn::underneathKey() const
+gyroscene::column_nodes textureColumn::columnNodes() const
 {
-    QString key;
-    if (const GeometryNode* surface = findSurface())
-        for (const QColor& colour : surface->underneathColours())
-            key += colour.name();
-    return key;
+    return {group, complexity, texture, textureCoords, coordinateBinding};
 }
 
 void textureColumn::underneathChanged()

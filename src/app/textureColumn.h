@@ -6,6 +6,7 @@
 #include "TreeItem.h"
 #include "ui_textureColumnForm.h"
 
+#include "layer_painters.h"
 #include "legend.h"
 #include "scene_state.h"
 
@@ -115,7 +116,7 @@ private:
     // The document's look of the column, the limits its range until set.
     gyroscene::column_state look() const;
     int currentBar() const;
-    QString underneathKey() const;
+    gyroscene::column_nodes columnNodes() const;
     // The fields and the preview as the limits and threshold are now.
     void showState();
     // Orders the limit fields and the preview as a legend for the surface.
@@ -143,8 +144,8 @@ private:
     SoTextureCoordinateBinding* coordinateBinding;
     SoTexture2* texture;
     QStringList colourBars;
-    // What the texture node was last given (bar, and a threshold's band).
-    QString textureShown;
+    // Touches the nodes only for what the look changed.
+    gyroscene::ColumnPainter painter;
     Ui_textureProps props;
     int vertexCount = -1;
     // The view whose legend this column was last given to.

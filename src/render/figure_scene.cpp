@@ -1,24 +1,20 @@
 #include "figure_scene.h"
 
-#include "column_paint.h"
-#include "surface_graph.h"
+#include "surface_builder.h"
 
 #include "ReaderMessages.h"
 #include "file_kind.h"
 #include "parcel_files.h"
 #include "parcel_nodes.h"
 #include "colour_bars.h"
-#include "column_threshold.h"
 #include "hemisphere_offset.h"
 #include "statistics_file.h"
 #include "tag_file.h"
 #include "zelVertstatsFile.h"
 
 #include <Inventor/nodes/SoCoordinate3.h>
-#include <Inventor/nodes/SoGroup.h>
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoSeparator.h>
-#include <Inventor/nodes/SoTranslation.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -30,32 +26,12 @@ namespace gyrorender {
 
 struct FigureScene::Surface {
     QString path;
-    SoSeparator* separator = nullptr;
-    gyroscene::SurfaceNodes nodes;
-    gyroscene::column_nodes column;
+    gyroscene::SurfaceBuilder builder;
+    gyroscene::surface_look look;
     gyroscene::Hemisphere hemisphere = gyroscene::Hemisphere::Unknown;
-    std::vector<float> values;
-    // Which underlay shade each vertex takes below the threshold; empty
-    // without an underlay.
-    std::vector<int> shades;
-    // What the viewer calls the surface's colour: the material's until one
-    // is given.
-    QColor colour;
     bool coloured = false;
     QString columnName;
-    QString bar;
     std::optional<std::pair<float, float>> limits;
-    float threshold = 0.0f;
-    int shadeCount = 2;
-
-    ~Surface()
-    {
-        if (column.group)
-            column.group->unref();
-        gyroscene::release_surface_nodes(nodes);
-        if (separator)
-            separator->unref();
-    }
 };
 
 FigureScene::FigureScene() = default;
@@ -74,7 +50,7 @@ int FigureScene::surfaceCount() const
 
 SoSeparator* FigureScene::surface(int i) const
 {
-    return surfaces.at(static_cast<std::size_t>(i))->separator;
+    return surfaces.at(static_cast<std::size_t>(i))->builder.separator();
 }
 
 gyroscene::Hemisphere FigureScene::hemisphere(int i) const
@@ -165,11 +141,7 @@ bool FigureScene::load(const gyroscene::scene_state& scene, const QString& colou
             Surface& plain = *surfaces.back();
             if (!loadUnderlay(plain, state, nullptr, error, warnings))
                 return false;
-            if (!plain.shades.empty())
-                gyroscene::set_underlay_material(plain.nodes.material, plain.nodes.materialBinding,
-                                                 plain.shades, plain.shadeCount,
-                                                 gyroscene::surface_vertex_count(plain.separator),
-                                                 plain.colour);
+            plain.builder.update(plain.look);
             continue;
         }
         if (!barsListed && !bars.list(colourBarDir, &barPaths, error))
@@ -186,11 +158,12 @@ bool FigureScene::load(const gyroscene::scene_state& scene, const QString& colou
     for (const auto& surface : surfaces) {
         if (!surface->coloured || surface->limits || !sharedRange)
             continue;
-        const bool hasFinite = std::any_of(surface->values.begin(), surface->values.end(),
-                                           [](float v) { return std::isfinite(v); });
+        const std::vector<float>& values = *surface->look.values;
+        const bool hasFinite =
+            std::any_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
         if (!hasFinite)
             continue;
-        const gyroscene::value_range range = gyroscene::finite_range(surface->values);
+        const gyroscene::value_range range = gyroscene::finite_range(values);
         lower = anyValue ? std::min(lower, range.lower) : range.lower;
         upper = anyValue ? std::max(upper, range.upper) : range.upper;
         anyValue = true;
@@ -202,7 +175,7 @@ bool FigureScene::load(const gyroscene::scene_state& scene, const QString& colou
         if (!surface.coloured)
             continue;
         if (!surface.limits) {
-            const gyroscene::value_range own = gyroscene::finite_range(surface.values);
+            const gyroscene::value_range own = gyroscene::finite_range(*surface.look.values);
             surface.limits = sharedRange ? std::make_pair(lower, upper)
                                          : std::make_pair(own.lower, own.upper);
         }
@@ -211,11 +184,11 @@ bool FigureScene::load(const gyroscene::scene_state& scene, const QString& colou
                               states[i] == &scene.surfaces[std::size_t(legendIndex)];
         if (!shown || isLegend) {
             shown = std::make_unique<ShownColumn>();
-            shown->legend.bar = QImage(surface.bar);
+            shown->legend.bar = QImage(surface.look.paint.bar);
             shown->legend.lower = surface.limits->first;
             shown->legend.upper = surface.limits->second;
             shown->legend.name = surface.columnName;
-            shown->legend.threshold = surface.threshold;
+            shown->legend.threshold = surface.look.paint.threshold;
             shown->legend.underneath = underneath;
         }
     }
@@ -252,20 +225,14 @@ bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* er
         return false;
     }
     *warnings += messages.lines();
-    surface->separator = gyroscene::make_surface_separator();
-    surface->nodes = gyroscene::make_surface_nodes();
-    gyroscene::add_surface_nodes(surface->separator, surface->nodes, *file.polygons());
-
-    SoMaterial* material = surface->nodes.material;
-    const SbColor initial = material->diffuseColor[0];
-    surface->colour = state.colour ? *state.colour
-                                   : QColor::fromRgbF(initial[0], initial[1], initial[2]);
-    if (state.colour)
-        material->diffuseColor.setValue(static_cast<float>(state.colour->redF()),
-                                        static_cast<float>(state.colour->greenF()),
-                                        static_cast<float>(state.colour->blueF()));
-    // The viewer's transparency box holds what is not opaque.
-    material->transparency.set1Value(0, 1.0f - state.opacity);
+    surface->builder.setSurface(*file.polygons());
+    const int vertices = surface->builder.vertexCount();
+    // What the viewer calls the surface's colour: the material's until one
+    // is given.
+    const SbColor initial = surface->builder.nodes().material->diffuseColor[0];
+    surface->look.colour = state.colour ? *state.colour
+                                        : QColor::fromRgbF(initial[0], initial[1], initial[2]);
+    surface->look.opacity = state.opacity;
 
     // Over the surface (and the column that goes ahead of it), as the viewer
     // draws its parcellation rows; hidden ones are not read.
@@ -277,28 +244,16 @@ bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* er
         const int number = labelFile ? labelFiles++ : 0;
         if (!parcelState.shown)
             continue;
-        parcellation parcels;
-        if (!gyroscene::read_surface_parcellation(parcelState.path,
-                                                  gyroscene::surface_vertex_count(surface->separator),
-                                                  number, &parcels, error, warnings)) {
+        auto parcels = std::make_shared<parcellation>();
+        if (!gyroscene::read_surface_parcellation(parcelState.path, vertices, number, parcels.get(),
+                                                  error, warnings)) {
             error->replace(0, 1, error->left(1).toLower());
             return false;
         }
-        gyroscene::ParcelNodes nodes = gyroscene::make_parcel_nodes(surface->nodes);
-        const std::vector<std::uint8_t> boundary =
-            parcelState.outline ? gyroscene::parcel_boundary(parcels, surface->nodes)
-                                : std::vector<std::uint8_t>();
-        gyroscene::set_parcel_colours(
-            nodes, gyroscene::parcel_vertex_colours(
-                       parcels,
-                       gyroscene::parcel_style_of(parcels, parcelState.hidden_regions,
-                                                  parcelState.opacity, parcelState.outline),
-                       boundary));
-        gyroscene::add_surface_parcellation(surface->separator, nodes.separator);
-        gyroscene::release_parcel_nodes(nodes);
+        surface->look.parcellations.push_back({std::move(parcels), parcelState});
     }
 
-    const SoMFVec3f& points = surface->nodes.coordinates->point;
+    const SoMFVec3f& points = surface->builder.nodes().coordinates->point;
     surface->hemisphere = gyroscene::surface_hemisphere(
         state.hemisphere, std::string_view(name.constData(), static_cast<std::size_t>(name.size())),
         file.structure().toStdString(), points.getValues(0), points.getNum());
@@ -312,7 +267,7 @@ bool FigureScene::loadColumn(Surface& surface, const gyroscene::surface_state& s
     const gyroscene::statistics_state& fileState =
         state.statistics.at(std::size_t(state.coloured_file));
     const QString& path = fileState.path;
-    const int vertices = gyroscene::surface_vertex_count(surface.separator);
+    const int vertices = surface.builder.vertexCount();
     zelVertstatsFile file;
     if (!readStatistics(path, vertices, &file, error, warnings))
         return false;
@@ -325,7 +280,7 @@ bool FigureScene::loadColumn(Surface& surface, const gyroscene::surface_state& s
         return false;
     }
     surface.columnName = QString::fromStdString(names[static_cast<std::size_t>(index)]);
-    surface.values = file.getDataColumn(index);
+    surface.look.values = std::make_shared<const std::vector<float>>(file.getDataColumn(index));
     // The look is kept under the name the user gave, or under the column's.
     const gyroscene::column_state* look = fileState.find(state.coloured_column);
     if (!look)
@@ -333,14 +288,14 @@ bool FigureScene::loadColumn(Surface& surface, const gyroscene::surface_state& s
     const gyroscene::column_state plain;
     if (!look)
         look = &plain;
-    surface.bar = ColourBars::find(barPaths, look->colour_bar);
-    if (surface.bar.isEmpty()) {
+    surface.look.paint.bar = ColourBars::find(barPaths, look->colour_bar);
+    if (surface.look.paint.bar.isEmpty()) {
         *error = QStringLiteral("no colour bar \"%1\"; the bars are: %2")
                      .arg(look->colour_bar, ColourBars::names(barPaths).join(", "));
         return false;
     }
     surface.limits = look->limits;
-    surface.threshold = std::fabs(look->threshold);
+    surface.look.paint.threshold = std::fabs(look->threshold);
 
     if (!loadUnderlay(surface, state, &file, error, warnings))
         return false;
@@ -358,7 +313,7 @@ bool FigureScene::loadUnderlay(Surface& surface, const gyroscene::surface_state&
     zelVertstatsFile other;
     zelVertstatsFile* source = coloured;
     if (!coloured || state.underlay_file != state.coloured_file) {
-        const int vertices = gyroscene::surface_vertex_count(surface.separator);
+        const int vertices = surface.builder.vertexCount();
         if (!readStatistics(path, vertices, &other, error, warnings))
             return false;
         source = &other;
@@ -370,8 +325,9 @@ bool FigureScene::loadUnderlay(Surface& surface, const gyroscene::surface_state&
                      .arg(state.underlay_column, path, joinNames(underNames));
         return false;
     }
-    surface.shadeCount = std::max(state.underlay_shades, 2);
-    surface.shades = gyroscene::underlay_shades(source->getDataColumn(underlay), surface.shadeCount);
+    surface.look.underlay_shades = std::max(state.underlay_shades, 2);
+    surface.look.underlay =
+        std::make_shared<const std::vector<float>>(source->getDataColumn(underlay));
     return true;
 }
 
@@ -379,37 +335,26 @@ void FigureScene::offsetHemispheres()
 {
     std::vector<gyroscene::surface_extent> extents;
     for (const auto& surface : surfaces) {
-        const SoMFVec3f& points = surface->nodes.coordinates->point;
+        const SoMFVec3f& points = surface->builder.nodes().coordinates->point;
         extents.push_back(gyroscene::extent_of(surface->hemisphere, points.getValues(0), points.getNum()));
     }
     const std::vector<float> offsets = gyroscene::hemisphere_offsets(extents);
-    for (std::size_t i = 0; i < surfaces.size(); ++i)
-        gyroscene::set_surface_offset(surfaces[i]->separator, offsets[i]);
+    for (std::size_t i = 0; i < surfaces.size(); ++i) {
+        surfaces[i]->look.offset = offsets[i];
+        surfaces[i]->builder.update(surfaces[i]->look);
+    }
 }
 
 QColor FigureScene::buildColumn(Surface& surface)
 {
-    surface.column = gyroscene::make_column_nodes();
-    const int vertices = gyroscene::surface_vertex_count(surface.separator);
-    const float lower = surface.limits->first;
-    const float upper = surface.limits->second;
-    QColor legendUnderneath(204, 204, 204);
-    // As the viewer's column does: the bar beside what shows under the
-    // threshold, the surface's colour or the underlay's greys.
-    const std::vector<QColor> underneath =
-        surface.shades.empty() ? std::vector<QColor>{surface.colour}
-                               : gyroscene::underlay_greys(surface.shadeCount);
-    if (surface.threshold > 0.0f)
-        legendUnderneath = underneath[underneath.size() / 2];
-    const gyroscene::column_paint look{surface.bar, lower, upper, surface.threshold};
-    gyroscene::paint_column_texture(surface.column.complexity, surface.column.texture, look, underneath);
-    gyroscene::paint_column_coordinates(surface.column.coordinates, surface.values, vertices, look,
-                                        surface.shades, int(underneath.size()));
-    // Where the viewer's statistics switch stands: ahead of the surface.
-    gyroscene::add_surface_texture(surface.separator, surface.column.group);
-    // The bar's colours come through as they are, lit and shaded.
-    surface.nodes.material->diffuseColor.setValue(1.0f, 1.0f, 1.0f);
-    return legendUnderneath;
+    surface.look.paint.lower = surface.limits->first;
+    surface.look.paint.upper = surface.limits->second;
+    surface.builder.update(surface.look);
+    // The legend shows beside the bar what shows under the threshold.
+    if (surface.look.paint.threshold <= 0.0f)
+        return QColor(204, 204, 204);
+    const std::vector<QColor> underneath = surface.builder.underneath();
+    return underneath[underneath.size() / 2];
 }
 
 bool FigureScene::loadTags(const gyroscene::tags_state& state, QString* error,
