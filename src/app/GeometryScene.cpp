@@ -60,8 +60,6 @@ bool GeometryScene::loadGeometry(QFile& file)
         setData(1, tr("Failed: %1").arg(surface->loadError()));
         return false;
     }
-    if (viewer)
-        indexForPicking();
     // Only what loaded goes into the document: a scene names files to open.
     {
         SceneDocument* doc = document();
@@ -147,15 +145,6 @@ std::vector<parcelFileItem*> GeometryScene::parcellationItems() const
                   : rowsOf<parcelFileItem>(document()->parcellationsOf(id));
 }
 
-// The index copies the surface as loaded; a surface whose points or faces
-// change must come through here again (the pick falls back to Coin's own
-// ray pick for it until then).
-void GeometryScene::indexForPicking()
-{
-    if (SoIndexedFaceSet* faces = faceSet())
-        viewer->pickIndex().addSurface(faces, surface->getCoordinates());
-}
-
 bool GeometryScene::isLoaded() const
 {
     return loaded;
@@ -222,9 +211,6 @@ void GeometryScene::showLayer(int changed)
         return;
     const bool shown = isShown();
     placeLayerNode(rootSeparator, shown);
-    // The index answers picks by itself once built; it must skip the surface too.
-    if (SoIndexedFaceSet* faces = faceSet(); faces && viewer)
-        viewer->pickIndex().setSurfaceHidden(faces, !shown);
 }
 
 QIcon GeometryScene::icon() const
@@ -309,9 +295,7 @@ bool GeometryScene::followDocumentPath(QString* error)
     const QString wanted = state->path;
     QFile file(wanted);
     QString why;
-    // The index reads the points while it builds: it lets them go first.
-    if (SoIndexedFaceSet* faces = faceSet(); faces && viewer)
-        viewer->pickIndex().removeSurface(faces);
+    doc->notifyPointsChanging(id);
     if (!surface->switchPoints(file, &why)) {
         std::cerr << "Cannot switch to " << wanted.toLocal8Bit().constData() << ": "
                   << why.toLocal8Bit().constData() << std::endl;
@@ -319,15 +303,11 @@ bool GeometryScene::followDocumentPath(QString* error)
             *error = why;
         // The document names the file drawn.
         doc->setSurfacePath(id, filePath);
-        if (viewer)
-            indexForPicking();
+        doc->notifyPointsChanged(id);
         return false;
     }
     filePath = wanted;
     siblingsKnown = siblings.contains(wanted);
-    // The index holds the old points: built again for the new ones.
-    if (viewer)
-        indexForPicking();
     doc->notifyPointsChanged(id);
     panel->somethingChanged();
     return true;
@@ -352,9 +332,6 @@ void GeometryScene::setShown(bool show)
 void GeometryScene::releaseLayer()
 {
     placeLayerNode(rootSeparator, false);
-    // The index holds the face set; closed, the surface must not stay alive in it.
-    if (SoIndexedFaceSet* faces = faceSet(); faces && viewer)
-        viewer->pickIndex().removeSurface(faces);
 }
 
 SoNode* GeometryScene::layerNode() const

@@ -94,7 +94,6 @@ private:
     // The document's offset onto the translation ahead of the surface.
     void applyViewOffset(int surface);
     SoIndexedFaceSet* faceSet() const;
-    void indexForPicking();
     // The document's pick: the description and the relay to the columns.
     void showPick();
     void showLayer(int id);

@@ -1,5 +1,7 @@
 #include "ResourceForm.h"
 
+#include "SceneBinder.h"
+
 #include "BrainQuarter.h"
 #include "GeometryNode.h"
 #include "GeometryScene.h"
@@ -35,6 +37,8 @@ ResourceForm::ResourceForm(QWidget* parent, BrainQuarter* viewer, SceneDocument*
     model = new TreeModel(headers, this, this);
     rootItem = model->getRootItem();
     rootItem->setViewer(viewer);
+    if (viewer)
+        binder = new SceneBinder(doc, viewer, this);
     haveGeometry = false;
     ui.treeView->setModel(model);
 
@@ -373,9 +377,9 @@ QList<ResourceForm::RegionValue> ResourceForm::regionsAt(int surface, int vertex
 
 QString ResourceForm::hoverText(int faceSet, int vertex) const
 {
+    const SceneDocument::Id hovered = binder ? binder->surfaceOfShape(quint32(faceSet)) : SceneDocument::none;
     for (int surface : doc->surfaces()) {
-        const GeometryScene* scene = sceneItem(surface);
-        if (!scene || !scene->isLoaded() || int(scene->getSurface()->getID()) != faceSet)
+        if (surface != hovered)
             continue;
         QStringList names;
         for (int id : doc->parcellationsOf(surface)) {

@@ -148,6 +148,8 @@ private:
     TreeModel* model = nullptr;
     BrainQuarter* viewer = nullptr;
     SceneDocument* doc = nullptr;
+    // The view's picking of the document's surfaces; none without a view.
+    class SceneBinder* binder = nullptr;
     bool formShown = false;
     int designedWidth = 0;
     bool haveGeometry = false;

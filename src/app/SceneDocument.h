@@ -67,6 +67,9 @@ public:
     void setSurfacePath(Id surface, const QString& path);
     // The store's points of the surface were replaced (by the reader of
     // the file setSurfacePath named): what depends on them follows.
+    // Around a change of a surface's points in place: what reads them on
+    // other threads lets go before, and takes them again after.
+    void notifyPointsChanging(Id surface);
     void notifyPointsChanged(Id surface);
     // `file` none for no underlay.
     void setUnderlay(Id surface, Id file, const QString& column, int shades);
@@ -140,6 +143,7 @@ signals:
     // Its points come from another file now.
     void surfacePathChanged(SceneDocument::Id surface);
     // Its points in the store are those of its new file now.
+    void pointsChanging(SceneDocument::Id surface);
     void pointsChanged(SceneDocument::Id surface);
     void hemisphereOffsetChanged(bool on);
     void viewOffsetChanged(SceneDocument::Id surface);

@@ -12,6 +12,12 @@ void SceneDocument::setSurfacePath(Id surface, const QString& path)
     emit surfacePathChanged(surface);
 }
 
+void SceneDocument::notifyPointsChanging(Id surface)
+{
+    if (surfaceEntry(surface))
+        emit pointsChanging(surface);
+}
+
 void SceneDocument::notifyPointsChanged(Id surface)
 {
     if (surfaceEntry(surface))

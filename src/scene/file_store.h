@@ -44,6 +44,9 @@ public:
     int faceIndexCount() const;
     // The anatomical structure its file names ("CortexLeft"), or empty.
     QString structure() const;
+    // The nodes the arrays live in, for what indexes or draws them.
+    SoIndexedFaceSet* faceSetNode() const { return faceSet; }
+    SoCoordinate3* coordinateNode() const { return coordinates; }
 
 private:
     SoCoordinate3* coordinates;
