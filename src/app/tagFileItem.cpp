@@ -215,7 +215,7 @@ void tagFileItem::setColour(const QColor& colour)
 
 void tagFileItem::applyColour(const QColor& colour)
 {
-    material->diffuseColor.setValue(colour.redF(), colour.greenF(), colour.blueF());
+    gyroscene::set_tag_colour({tagSeparator, pickStyle, material, scale}, colour);
     showColourOnButton();
 }
 

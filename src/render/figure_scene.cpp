@@ -20,6 +20,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace gyrorender {
@@ -382,19 +383,13 @@ bool FigureScene::loadTags(const gyroscene::tags_state& state, QString* error,
         return false;
     }
     *warnings += messages.lines();
-    const gyroscene::TagSpheres spheres = gyroscene::make_tag_spheres();
-    if (state.colour)
-        spheres.material->diffuseColor.setValue(float(state.colour->redF()),
-                                                float(state.colour->greenF()),
-                                                float(state.colour->blueF()));
-    for (int i = 0; i < nPoints; ++i) {
-        const gyroscene::TagSphere point = gyroscene::make_tag_sphere(
-            spheres.separator, tags[i][0], tags[i][1], tags[i][2], float(state.radius));
-        // The file's separator holds the point now.
-        point.separator->unref();
-    }
-    tagRoot->addChild(spheres.separator);
-    spheres.separator->unref();
+    std::vector<std::array<double, 3>> points;
+    for (int i = 0; i < nPoints; ++i)
+        points.push_back({tags[i][0], tags[i][1], tags[i][2]});
+    SoSeparator* spheres = gyroscene::make_tag_file(
+        points, state.colour.value_or(gyroscene::tag_sphere_colour), float(state.radius));
+    tagRoot->addChild(spheres);
+    spheres->unref();
     free_tag_points(nVolumes, nPoints, tags, secondTags, weights, structureIds, patientIds,
                     labels);
     return true;

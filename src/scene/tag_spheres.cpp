@@ -20,14 +20,18 @@ TagSpheres make_tag_spheres()
 
     // First in the separator, so no sphere of this file intercepts a pick.
     tags.pickStyle->style = SoPickStyle::UNPICKABLE;
-    tags.material->diffuseColor.setValue(float(tag_sphere_colour.redF()),
-                                         float(tag_sphere_colour.greenF()),
-                                         float(tag_sphere_colour.blueF()));
+    set_tag_colour(tags, tag_sphere_colour);
 
     tags.separator->addChild(tags.pickStyle);
     tags.separator->addChild(tags.material);
     tags.separator->addChild(tags.scale);
     return tags;
+}
+
+void set_tag_colour(const TagSpheres& tags, const QColor& colour)
+{
+    tags.material->diffuseColor.setValue(float(colour.redF()), float(colour.greenF()),
+                                         float(colour.blueF()));
 }
 
 TagSphere make_tag_sphere(SoSeparator* tagSeparator, double x, double y, double z, float radius)
@@ -45,6 +49,23 @@ TagSphere make_tag_sphere(SoSeparator* tagSeparator, double x, double y, double 
     if (tagSeparator)
         tagSeparator->addChild(point.separator);
     return point;
+}
+
+}  // namespace gyroscene
+
+namespace gyroscene {
+
+SoSeparator* make_tag_file(const std::vector<std::array<double, 3>>& points, const QColor& colour,
+                           float radius)
+{
+    const TagSpheres spheres = make_tag_spheres();
+    set_tag_colour(spheres, colour);
+    for (const std::array<double, 3>& p : points) {
+        const TagSphere point = make_tag_sphere(spheres.separator, p[0], p[1], p[2], radius);
+        // The file's separator holds the point now.
+        point.separator->unref();
+    }
+    return spheres.separator;
 }
 
 }  // namespace gyroscene

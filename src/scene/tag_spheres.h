@@ -4,6 +4,9 @@
 
 #include <QColor>
 
+#include <array>
+#include <vector>
+
 class SoMaterial;
 class SoPickStyle;
 class SoScale;
@@ -26,6 +29,7 @@ struct TagSpheres {
 inline const QColor tag_sphere_colour{255, 0, 0};
 
 TagSpheres make_tag_spheres();
+void set_tag_colour(const TagSpheres& tags, const QColor& colour);
 
 // One point's sphere, its separator referenced once for the caller.
 struct TagSphere {
@@ -37,5 +41,10 @@ struct TagSphere {
 // A sphere of `radius` at (x, y, z), added to `tagSeparator` when one is given.
 TagSphere make_tag_sphere(SoSeparator* tagSeparator, double x, double y, double z,
                           float radius = 1.0f);
+
+// A whole file's spheres at once, as the renderer draws them: its
+// separator, referenced once for the caller.
+SoSeparator* make_tag_file(const std::vector<std::array<double, 3>>& points, const QColor& colour,
+                           float radius);
 
 }  // namespace gyroscene
