@@ -275,10 +275,12 @@ void textureColumn::fillCoordinates()
     // Coin reads one coordinate per surface vertex: vertices beyond the
     // column's values get the below-range coordinate rather than nothing.
     const GeometryNode* surface = findSurface();
-    painter.paintCoordinates(columnNodes(), values, vertexCount,
-                             {QString(), now.limits->first, now.limits->second, now.threshold},
+    gyroscene::column_paint paint{QString(), now.limits->first, now.limits->second, now.threshold};
+    paint.missing = painter.missing(values);
+    painter.paintCoordinates(columnNodes(), values, vertexCount, paint,
                              surface ? surface->underlayShades() : nullptr,
-                             surface ? int(surface->underneathColours().size()) : 1);
+                             surface ? int(surface->underneathColours().size()) : 1,
+                             surface ? &surface->surfaceNodes() : nullptr);
 }
 
 void textureColumn::applyTexture()
@@ -288,8 +290,11 @@ void textureColumn::applyTexture()
         return;
     const gyroscene::column_state now = look();
     const GeometryNode* surface = findSurface();
+    gyroscene::column_paint paint{colourBars.at(bar), now.limits->first, now.limits->second,
+                                  now.threshold};
+    paint.missing = painter.missing(values);
     painter.paintTexture(
-        columnNodes(), {colourBars.at(bar), now.limits->first, now.limits->second, now.threshold},
+        columnNodes(), paint,
         surface ? surface->underneathColours() : std::vector<QColor>{QColor(204, 204, 204)});
 }
 
@@ -300,10 +305,10 @@ gyroscene::column_nodes textureColumn::columnNodes() const
 
 void textureColumn::underneathChanged()
 {
-    if (getThreshold() > 0.0f) {
-        applyTexture();
-        fillCoordinates();
-    }
+    // The painter redraws only what depends on it: a threshold's band or
+    // the values that are not numbers.
+    applyTexture();
+    fillCoordinates();
     refreshViewLegend();
 }
 

@@ -135,6 +135,11 @@ row_band band_rows(float lower, float upper, float threshold)
     row_band band;
     band.first = int(std::ceil((a + texel) * textureHeight - 0.5f));
     band.last = int(std::floor((b - texel) * textureHeight - 0.5f));
+    // Where the band runs past the bar's bottom end no value crosses the
+    // threshold there: the band takes the bottom rows too, so that a texture
+    // scaled or filtered down mixes no bar colour into the greys.
+    if (a <= 0.0f)
+        band.first = 0;
     band.first = std::max(band.first, 0);
     band.last = std::min(band.last, textureHeight - 1);
     if (band.first > band.last) {
@@ -186,6 +191,18 @@ QImage threshold_texture(const QImage& bar, const std::vector<QColor>& underneat
     const QColor mean((left.red() + right.red()) / 2, (left.green() + right.green()) / 2,
                       (left.blue() + right.blue()) / 2);
     constexpr int middleHalf = 2;
+    if (threshold <= 0.0f) {
+        // Only values that are not numbers show what is underneath: their
+        // regions are all grey, and no value of the bar's reaches them.
+        for (int y = 0; y < textureHeight; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(texture.scanLine(y));
+            for (int r = 0; r < regions; ++r)
+                if (r != barRegion)
+                    std::fill(line + r * regionWidth, line + (r + 1) * regionWidth,
+                              greys[r < barRegion ? r : r - 1].rgb());
+        }
+        return texture;
+    }
     const row_band band = band_rows(lower, upper, threshold);
     for (int row = band.first; row <= band.last; ++row) {
         auto* line = reinterpret_cast<QRgb*>(texture.scanLine(textureHeight - 1 - row));
@@ -219,10 +236,18 @@ void fill_threshold_coordinates(SoTextureCoordinate2* coordinates, const std::ve
     if (total == 0)
         return;
     const float bar = region_coordinate(bar_region(regions), regions);
-    const row_band band = band_rows(lower, upper, threshold);
+    const row_band band = threshold > 0.0f ? band_rows(lower, upper, threshold) : row_band{0, textureHeight - 1};
     const float bandLow = row_centre(band.first), bandHigh = row_centre(band.last);
     SbVec2f* points = coordinates->point.startEditing();
     for (std::size_t i = 0; i < count; ++i) {
+        if (std::isnan(values[i])) {
+            // No value: what is underneath, in the band's middle until its
+            // neighbours place it (place_missing_values).
+            const int shade = i < shades.size() ? shades[i] : 0;
+            points[i].setValue(region_coordinate(shade_region(shade, regions), regions),
+                               (bandLow + bandHigh) / 2);
+            continue;
+        }
         if (!below_threshold(values[i], threshold)) {
             points[i].setValue(bar, texture_coordinate(values[i], lower, upper));
             continue;
@@ -233,6 +258,42 @@ void fill_threshold_coordinates(SoTextureCoordinate2* coordinates, const std::ve
     }
     for (std::size_t i = count; i < total; ++i)
         points[i].setValue(bar, below_range);
+    coordinates->point.finishEditing();
+}
+
+void place_missing_values(SoTextureCoordinate2* coordinates, const std::vector<float>& values,
+                          const std::int32_t* corners, int corner_count, float lower, float upper,
+                          float threshold)
+{
+    const int n = std::min(coordinates->point.getNum(), int(values.size()));
+    std::vector<float> sum(std::size_t(n), 0.0f);
+    std::vector<int> count(std::size_t(n), 0);
+    const SbVec2f* points = coordinates->point.getValues(0);
+    bool any = false;
+    for (int start = 0; start < corner_count;) {
+        int end = start;
+        while (end < corner_count && corners[end] >= 0)
+            ++end;
+        for (int a = start; a < end; ++a)
+            for (int b = start; b < end; ++b) {
+                const int i = corners[a], j = corners[b];
+                if (i >= n || j >= n || !std::isnan(values[std::size_t(i)]) ||
+                    std::isnan(values[std::size_t(j)]))
+                    continue;
+                sum[std::size_t(i)] += points[j][1];
+                ++count[std::size_t(i)];
+                any = true;
+            }
+        start = end + 1;
+    }
+    if (!any)
+        return;
+    const row_band band = threshold > 0.0f ? band_rows(lower, upper, threshold) : row_band{0, textureHeight - 1};
+    const float bandLow = row_centre(band.first), bandHigh = row_centre(band.last);
+    SbVec2f* edit = coordinates->point.startEditing();
+    for (int i = 0; i < n; ++i)
+        if (count[std::size_t(i)] > 0)
+            edit[i][1] = std::clamp(sum[std::size_t(i)] / float(count[std::size_t(i)]), bandLow, bandHigh);
     coordinates->point.finishEditing();
 }
 

@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QImage>
 
+#include <cstdint>
 #include <vector>
 
 class SoComplexity;
@@ -52,19 +53,30 @@ int shade_region(int shade, int regions);
 
 // The texture of a thresholded column: every region shows the bar's middle
 // column except along the rows of values below the threshold (for these
-// limits), where it shows its own colour of what is underneath.
+// limits), where it shows its own colour of what is underneath. Without a
+// threshold (a column with values that are not numbers) the regions of
+// what is underneath are theirs in every row.
 QImage threshold_texture(const QImage& bar, const std::vector<QColor>& underneath, float lower,
                          float upper, float threshold);
 // The s coordinate of the middle of region `region` of `regions`.
 float region_coordinate(int region, int regions);
 
-// Like fill_texture_coordinates, with vertices below the threshold pointed
+// Like fill_texture_coordinates, with vertices below the threshold, and
+// values that are not numbers, pointed
 // at the region of what is underneath them (the single one when `shades` is
 // empty, else that of shades[i]; vertices without a shade take the first)
 // and at the band's row nearest their value. `regions` counts the bar's too.
 void fill_threshold_coordinates(SoTextureCoordinate2* coordinates, const std::vector<float>& values,
                                 int vertex_count, float lower, float upper, float threshold,
                                 const std::vector<int>& shades, int regions);
+
+// A vertex without a value (NaN) takes the mean row of its neighbours that
+// have one, held to the band, so that the colour fades straight into what is
+// underneath along its border with no other colour between. `corners` as a
+// face set's coordinate indices, -1 after each face.
+void place_missing_values(SoTextureCoordinate2* coordinates, const std::vector<float>& values,
+                          const std::int32_t* corners, int corner_count, float lower, float upper,
+                          float threshold);
 
 // Filtering for a column's texture: a thresholded one without mipmaps, whose
 // coarser levels would mix the band's greys with the bar's colours where a

@@ -3,6 +3,7 @@
 #include "column_threshold.h"
 
 #include <Inventor/nodes/SoCoordinate3.h>
+#include <Inventor/nodes/SoIndexedFaceSet.h>
 #include <Inventor/nodes/SoMaterial.h>
 
 #include <algorithm>
@@ -48,12 +49,13 @@ std::vector<QColor> SurfacePainter::underneath(const QColor& colour) const
 bool ColumnPainter::paintTexture(const column_nodes& nodes, const column_paint& look,
                                  const std::vector<QColor>& underneath)
 {
-    texture_key key{look.bar, 0.0f, 0.0f, look.threshold, {}};
+    texture_key key{look.bar, 0.0f, 0.0f, look.threshold, look.missing, {}};
     if (look.threshold > 0.0f) {
         key.lower = look.lower;
         key.upper = look.upper;
-        key.underneath = underneath;
     }
+    if (look.threshold > 0.0f || look.missing)
+        key.underneath = underneath;
     if (textureShown && *textureShown == key)
         return false;
     textureShown = key;
@@ -65,12 +67,14 @@ bool ColumnPainter::paintCoordinates(const column_nodes& nodes,
                                      const std::shared_ptr<const std::vector<float>>& values,
                                      int vertex_count, const column_paint& look,
                                      const std::shared_ptr<const std::vector<int>>& shades,
-                                     int underneath_count)
+                                     int underneath_count, const SurfaceNodes* surface)
 {
-    const bool thresholded = look.threshold > 0.0f;
+    const bool thresholded = look.threshold > 0.0f || look.missing;
+    const SoMFInt32* corners = surface && look.missing ? &surface->faceSet->coordIndex : nullptr;
     const coordinates_key key{values.get(), vertex_count, look.lower, look.upper, look.threshold,
                               thresholded ? shades.get() : nullptr,
-                              thresholded ? underneath_count : 0};
+                              thresholded ? underneath_count : 0, look.missing,
+                              corners ? surface->faceSet->getNodeId() : 0};
     if (coordinatesShown && *coordinatesShown == key)
         return false;
     coordinatesShown = key;
@@ -79,8 +83,18 @@ bool ColumnPainter::paintCoordinates(const column_nodes& nodes,
     static const std::vector<float> noValues;
     static const std::vector<int> noShades;
     paint_column_coordinates(nodes.coordinates, values ? *values : noValues, vertex_count, look,
-                             shades ? *shades : noShades, underneath_count);
+                             shades ? *shades : noShades, underneath_count,
+                             corners ? corners->getValues(0) : nullptr, corners ? corners->getNum() : 0);
     return true;
+}
+
+bool ColumnPainter::missing(const std::shared_ptr<const std::vector<float>>& values)
+{
+    if (values != missingOf) {
+        missingOf = values;
+        missingFound = values && has_missing_values(*values);
+    }
+    return missingFound;
 }
 
 void ColumnPainter::forget()

@@ -12,6 +12,8 @@
 #include "scene_state.h"
 #include "surface_nodes.h"
 
+#include <Inventor/SbBasic.h>
+
 #include <QColor>
 
 #include <memory>
@@ -61,10 +63,13 @@ class ColumnPainter
 public:
     bool paintTexture(const column_nodes& nodes, const column_paint& look,
                       const std::vector<QColor>& underneath);
+    // `surface` gives the face corners that place vertices without a value.
     bool paintCoordinates(const column_nodes& nodes,
                           const std::shared_ptr<const std::vector<float>>& values, int vertex_count,
                           const column_paint& look, const std::shared_ptr<const std::vector<int>>& shades,
-                          int underneath_count);
+                          int underneath_count, const SurfaceNodes* surface = nullptr);
+    // Whether the values hold any that is not a number, found once per array.
+    bool missing(const std::shared_ptr<const std::vector<float>>& values);
     // The next paint draws whatever it is given.
     void forget();
     // The coordinates were emptied behind the painter's back.
@@ -74,6 +79,7 @@ private:
     struct texture_key {
         QString bar;
         float lower = 0.0f, upper = 0.0f, threshold = 0.0f;
+        bool missing = false;
         std::vector<QColor> underneath;
         bool operator==(const texture_key&) const = default;
     };
@@ -83,6 +89,8 @@ private:
         float lower = 0.0f, upper = 0.0f, threshold = 0.0f;
         const std::vector<int>* shades = nullptr;
         int underneath = 0;
+        bool missing = false;
+        SbUniqueId faces = 0;
         bool operator==(const coordinates_key&) const = default;
     };
     std::optional<texture_key> textureShown;
@@ -90,6 +98,8 @@ private:
     // Held so that the keys' addresses cannot be reused by other arrays.
     std::shared_ptr<const std::vector<float>> valuesShown;
     std::shared_ptr<const std::vector<int>> shadesShown;
+    std::shared_ptr<const std::vector<float>> missingOf;
+    bool missingFound = false;
 };
 
 // A parcellation's colours at its record's style; its boundary found once,

@@ -63,9 +63,11 @@ void SurfaceBuilder::updateColumn(const surface_look& look)
         columnAdded = true;
     }
     const std::vector<QColor> under = material.underneath(look.colour);
-    columnPainter.paintTexture(columnNodes, look.paint, under);
-    columnPainter.paintCoordinates(columnNodes, look.values, vertexCount(), look.paint,
-                                   material.shades(), int(under.size()));
+    column_paint paint = look.paint;
+    paint.missing = columnPainter.missing(look.values);
+    columnPainter.paintTexture(columnNodes, paint, under);
+    columnPainter.paintCoordinates(columnNodes, look.values, vertexCount(), paint,
+                                   material.shades(), int(under.size()), &surface);
 }
 
 void SurfaceBuilder::updateParcellations(const surface_look& look)

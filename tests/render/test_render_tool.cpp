@@ -207,6 +207,27 @@ TEST_F(RenderToolTest, UnderTheThresholdTheSurfaceOrTheUnderlayShows)
     EXPECT_TRUE(near(picture.pixelColor(rightPatch(picture)), topColour, 6));
 }
 
+// Vertices without a value show the surface as a figure without the column
+// shows it there, and the values beside them keep their colour.
+TEST_F(RenderToolTest, MissingValuesShowTheSurfaceUnderneath)
+{
+    std::vector<float> half = grid_x(gridCells);
+    for (float& v : half)
+        v = v < 0.0f ? std::numeric_limits<float>::quiet_NaN() : std::clamp(v, -25.0f, 25.0f);
+    const std::string halfStats = path("half.vertstats");
+    write_statistics(halfStats, {"half"}, {half});
+    const std::string plainOut = path("plain.png"), out = path("half.png");
+    ASSERT_EQ(run(above("--colour '#4080c0' -o '" + plainOut + "'")).status, 0);
+    const ToolRun r = run(above("--stats '" + halfStats + "' --colour '#4080c0' --colourbar-dir '" +
+                                path("bars") + "' --colourbar ends -o '" + out + "'"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QImage plain = image(plainOut), picture = image(out);
+    // The texture's colour is lit a little unlike the material's, as under a threshold.
+    EXPECT_TRUE(near(picture.pixelColor(leftPatch(picture)), plain.pixelColor(leftPatch(plain)), 16))
+        << picture.pixelColor(leftPatch(picture)).name().toStdString();
+    EXPECT_TRUE(near(picture.pixelColor(rightPatch(picture)), topColour, 6));
+}
+
 TEST_F(RenderToolTest, LegendShowsTheBarWithTheUpperLimitOnTop)
 {
     // Wide enough that the legend's corner is clear of the square.

@@ -207,9 +207,12 @@ TEST_F(CoinNodes, ThresholdedVerticesPointAtWhatIsUnderneath)
     // Limits 0..10, threshold 3: 1 and -2 show the surface, 3 does not.
     gyroscene::fill_threshold_coordinates(coordinates, {1, -2, 3, 10, nan_value}, 6, 0, 10, 3, {}, 2);
     ASSERT_EQ(coordinates->point.getNum(), 6);
-    const float bottom = 1.5f / 256;  // -2 lies below the bar: the band's lowest row
+    // -2 lies below the bar: the band's lowest row, the bottom one, as the
+    // band runs past the bar's end. No value (NaN) shows the surface too.
+    const float bottom = 0.5f / 256;
     const std::vector<SbVec2f> expected = {{plain, 0.1f}, {plain, bottom}, {bar2, 0.3f},
-                                           {bar2, 1.0f},  {bar2, below_range},  {bar2, below_range}};
+                                           {bar2, 1.0f},  {plain, coordinates->point[4][1]},
+                                           {bar2, below_range}};
     for (int i = 0; i < 6; ++i) {
         EXPECT_FLOAT_EQ(coordinates->point[i][0], expected[i][0]) << "vertex " << i;
         EXPECT_FLOAT_EQ(coordinates->point[i][1], expected[i][1]) << "vertex " << i;
@@ -226,6 +229,40 @@ TEST_F(CoinNodes, ThresholdedVerticesPointAtWhatIsUnderneath)
     gyroscene::fill_threshold_coordinates(coordinates, {1}, -1, 0, 10, 3, {7}, 3);
     EXPECT_FLOAT_EQ(coordinates->point[0][0], gyroscene::region_coordinate(2, 3));
     coordinates->unref();
+}
+
+// Values under the threshold but below the lower limit show the plain grey
+// down to the texture's last row, and a value that is not a number shows
+// what is underneath, threshold or none, fading straight into its
+// neighbours' colours.
+TEST_F(ThresholdTexture, BelowTheLimitsAndMissingValuesShowOnlyTheGreys)
+{
+    const QImage banded = gyroscene::threshold_texture(bar, {light, dark}, 2, 4.66f, 2.5f);
+    for (const int region : {0, 2})
+        EXPECT_EQ(banded.pixelColor(region * banded.width() / 3 + 1, banded.height() - 1),
+                  region == 0 ? light : dark);
+
+    for (const float threshold : {0.0f, 3.0f}) {
+        const float lower = -10, upper = 10;
+        const QImage texture = gyroscene::threshold_texture(bar, {light, dark}, lower, upper, threshold);
+        // A strip of two triangles: 8 and 6 coloured, the missing vertex between.
+        const std::vector<float> values = {8, nan_value, 6, nan_value};
+        gyroscene::fill_threshold_coordinates(coordinates, values, -1, lower, upper, threshold,
+                                              {0, 1, 0, 0}, 3);
+        const std::int32_t corners[] = {0, 1, 2, -1, 3, 3, 3, -1};
+        gyroscene::place_missing_values(coordinates, values, corners, 8, lower, upper, threshold);
+        const SbVec2f* v = coordinates->point.getValues(0);
+        EXPECT_EQ(sample(texture, v[1][0], v[1][1]), dark) << threshold;
+        // A missing vertex with no neighbour keeps the band's middle.
+        EXPECT_EQ(sample(texture, v[3][0], v[3][1]), light) << threshold;
+        if (threshold > 0.0f)
+            continue;  // the band's greys lie far from 8's row: only without one
+        EXPECT_FLOAT_EQ(v[1][1], (v[0][1] + v[2][1]) / 2);
+        for (const QColor& c : along(texture, v[0], v[1]))
+            // Red and dark grey mixed, and no blue of the bar's other half.
+            EXPECT_TRUE(std::abs(c.green() - c.blue()) <= 1 && c.red() >= c.green())
+                << c.name().toStdString();
+    }
 }
 
 TEST_F(CoinNodes, TextureImageRunsBottomRowFirst)
