@@ -212,14 +212,16 @@ void MainWindow::showMessages()
 void MainWindow::reportUnknownSuffix(const QFile& file)
 {
     const QString suffix = QFileInfo(file).suffix();
-    QString text = tr("Cannot open %1: gyrolux opens .obj, .vertstats, .txt and .tag files, "
-                      "FreeSurfer surfaces and curv files, .mgh, .mgz and .gii files")
+    QString text = tr("Cannot open %1: gyrolux opens .obj, .vertstats, .txt, .csv and .tag files, "
+                      "FreeSurfer surfaces, curv, .annot and .label files, .mgh, .mgz and .gii "
+                      "files, and .gyrolux scenes")
                        .arg(file.fileName());
     // The choice of reader goes by the exact suffix; a capitalised one
     // only needs renaming.
     const QString lower = suffix.toLower();
     if (lower != suffix &&
-        (lower == "obj" || lower == "vertstats" || lower == "txt" || lower == "tag"))
+        (lower == "obj" || lower == "vertstats" || lower == "txt" || lower == "csv" ||
+         lower == "tag"))
         text += tr(" (in lower case: rename it to end in .%1)").arg(lower);
     std::cerr << text.toLocal8Bit().constData() << std::endl;
     statusBar()->showMessage(text);

@@ -60,7 +60,9 @@ file_kind_info by_name_or_content(const char *filename)
         return {SCENE_FILE_KIND, SCENE_FILE_FORMAT};
     if (ends_with(filename, ".obj"))
         return {SURFACE_FILE_KIND, OBJ_FILE_FORMAT};
-    if (ends_with(filename, ".txt") || ends_with(filename, ".vertstats"))
+    // A .csv of one value per line is the same plain column of text.
+    if (ends_with(filename, ".txt") || ends_with(filename, ".vertstats") ||
+        ends_with(filename, ".csv"))
         return {VERTEX_DATA_FILE_KIND, VERTSTATS_FILE_FORMAT};
     if (ends_with(filename, ".tag"))
         return {LANDMARK_FILE_KIND, TAG_FILE_FORMAT};

@@ -1,6 +1,8 @@
 // GIFTI data files: every data array gives its columns, named from the
-// array's "Name" metadata (array0, array1, ... without one); an n x k array
-// gives k columns.
+// array's "Name" metadata; an n x k array gives k columns. A name that is a
+// path (FreeSurfer's converter writes the source file's) gives way to the
+// file's own name, as does a missing one in a file of one array; missing
+// names elsewhere are array0, array1, ...
 #include "vertex_data.h"
 
 #include "gifti_file.h"
@@ -15,6 +17,43 @@ struct image_deleter {
     void operator()(gifti_image *image) const { gifti_free_image(image); }
 };
 using image_ptr = std::unique_ptr<gifti_image, image_deleter>;
+
+bool ends_with(const std::string &text, const char *end)
+{
+    const std::size_t n = std::strlen(end);
+    return text.size() > n && text.compare(text.size() - n, n, end) == 0;
+}
+
+// lh.sulc.shape.gii(.gz) -> lh.sulc
+std::string file_stem(const char *filename)
+{
+    std::string base = filename;
+    const std::size_t slash = base.find_last_of('/');
+    if (slash != std::string::npos)
+        base.erase(0, slash + 1);
+    for (const char *end : {".gz", ".gii"})
+        if (ends_with(base, end))
+            base.resize(base.size() - std::strlen(end));
+    for (const char *end : {".func", ".shape", ".time", ".label"})
+        if (ends_with(base, end)) {
+            base.resize(base.size() - std::strlen(end));
+            break;
+        }
+    return column_name_from(base);
+}
+
+std::string array_name(const char *filename, const gifti_image *image, int i)
+{
+    const char *meta_name = gifti_array_meta_value(image->darray[i], "Name");
+    const std::string given = meta_name != nullptr ? meta_name : "";
+    const bool path = given.find_first_of("/\\") != std::string::npos;
+    if (!given.empty() && !path)
+        return column_name_from(given);
+    if (!path && image->numDA > 1)
+        return "array" + std::to_string(i);
+    const std::string stem = file_stem(filename);
+    return image->numDA > 1 ? stem + "_" + std::to_string(i) : stem;
+}
 
 Status read_columns(const char *filename, const gifti_image *image,
                     std::vector<vertex_column> *columns)
@@ -61,10 +100,7 @@ Status read_columns(const char *filename, const gifti_image *image,
                         "number type.\n", filename, i, array->datatype);
             return ERROR;
         }
-        const char *meta_name = gifti_array_meta_value(array, "Name");
-        std::string name = meta_name != nullptr && *meta_name != '\0'
-                               ? column_name_from(meta_name)
-                               : "array" + std::to_string(i);
+        const std::string name = array_name(filename, image, i);
         for (long long c = 0; c < k; ++c) {
             vertex_column column{k == 1 ? name : name + "_" + std::to_string(c), {}};
             column.values.resize(std::size_t(rows));

@@ -107,8 +107,9 @@ private slots:
         const QStringList lines = out.lines();
         QVERIFY(!any);
 
-        const QString unknown = ": gyrolux opens .obj, .vertstats, .txt and .tag files, "
-                                "FreeSurfer surfaces and curv files, .mgh, .mgz and .gii files";
+        const QString unknown = ": gyrolux opens .obj, .vertstats, .txt, .csv and .tag files, "
+                                "FreeSurfer surfaces, curv, .annot and .label files, .mgh, .mgz "
+                                "and .gii files, and .gyrolux scenes";
         const QStringList expected = {
             "Cannot open " + file("brain.OBJ") + unknown +
                 " (in lower case: rename it to end in .obj)",

@@ -49,6 +49,7 @@ TEST_F(FileKindTest, EachFormatByNameOrContent)
         {samples + "/lh.brain", {SURFACE_FILE_KIND, FREESURFER_SURFACE_FILE_FORMAT}},
         {samples + "/brain.vertstats", {VERTEX_DATA_FILE_KIND, VERTSTATS_FILE_FORMAT}},
         {samples + "/brain.func.gii", {VERTEX_DATA_FILE_KIND, GIFTI_DATA_FILE_FORMAT}},
+        {write("values.csv", "1\n2\n"), {VERTEX_DATA_FILE_KIND, VERTSTATS_FILE_FORMAT}},
         {samples + "/subject/surf/lh.curv", {VERTEX_DATA_FILE_KIND, FREESURFER_CURV_FILE_FORMAT}},
         {samples + "/landmarks.tag", {LANDMARK_FILE_KIND, TAG_FILE_FORMAT}},
         {samples + "/subject/label/rh.aparc.annot",

@@ -314,8 +314,20 @@ TEST_F(FormatErrorTest, GiftiFilesThatAreNotSurfacesOrNotGiftiAreRefused)
     vertex_data data;
     ASSERT_EQ(input_vertex_data(write("good.func.gii", gifti(column, 1)).c_str(), &data), OK)
         << messages;
-    EXPECT_EQ(data.columns[0].name, "array0");
+    // One array without a name, or named by a path, is named after its file.
+    EXPECT_EQ(data.columns[0].name, "good");
     EXPECT_EQ(data.columns[0].values, (std::vector<float>{1, 2, 3}));
+    std::string named = column;
+    named.insert(named.find("<Data>"),
+                 "<MetaData><MD><Name>Name</Name><Value>/subjects/bert/surf/lh.sulc</Value></MD>"
+                 "</MetaData>");
+    ASSERT_EQ(input_vertex_data(write("lh.sulc.shape.gii", gifti(named, 1)).c_str(), &data), OK)
+        << messages;
+    EXPECT_EQ(data.columns[0].name, "lh.sulc");
+    ASSERT_EQ(input_vertex_data(write("two.func.gii", gifti(named + column, 2)).c_str(), &data), OK)
+        << messages;
+    EXPECT_EQ(data.columns[0].name, "two_0");
+    EXPECT_EQ(data.columns[1].name, "array1");
 }
 
 TEST_F(FormatErrorTest, GiftiSurfaceTellsItsAnatomicalStructure)
