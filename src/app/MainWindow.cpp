@@ -5,6 +5,7 @@
 #include "ColourBarStore.h"
 #include "FileDropFilter.h"
 #include "FileLoader.h"
+#include "opening_look.h"
 #include "HemisphereOffsets.h"
 #include "KeysHelp.h"
 #include "MessageLog.h"
@@ -238,6 +239,8 @@ bool MainWindow::openFile(QFile& file)
         return false;
     }
     const FileLoader::Result result = FileLoader(resources).open(file.fileName(), kind);
+    if (result.loaded && kind == VERTEX_DATA_FILE_KIND)
+        showOnOpen(file.fileName(), result.id);
     if (!result.loaded && !result.error.isEmpty())
         statusBar()->showMessage(result.error);
     for (const LoadMessage& message : result.messages)
@@ -265,6 +268,19 @@ void MainWindow::remember(const QFile& file, bool surface)
     settings.setValue("lastDirectory", info.absolutePath());
     if (surface && doc->sceneFile().isEmpty())
         setWindowTitle(tr("%1 - gyrolux").arg(info.fileName()));
+}
+
+void MainWindow::showOnOpen(const QString& path, int statistics)
+{
+    const int surface = doc->surfaceOf(statistics);
+    const gyroscene::opening_look look = gyroscene::look_on_open(
+        path, file_kind_of(readerFileName(path).constData()).format,
+        resources->columnNames(statistics), doc->colouringFile(surface) != SceneDocument::none,
+        doc->underlayFile(surface) != SceneDocument::none);
+    if (look.role == gyroscene::opening_look::Role::Colour)
+        doc->chooseColumn(statistics, look.column);
+    else if (look.role == gyroscene::opening_look::Role::Underlay)
+        doc->setUnderlay(surface, statistics, look.column, 2);
 }
 
 void MainWindow::openFiles(const QStringList& paths)

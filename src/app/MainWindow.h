@@ -134,6 +134,9 @@ private:
     // What a successful open leaves behind: the recent files, the dialog's
     // directory, the window title for a surface.
     void remember(const QFile& file, bool surface);
+    // Another program's data colours the surface, or goes underneath it,
+    // as it opens (opening_look.h).
+    void showOnOpen(const QString& path, int statistics);
     void openRecent(const QString& path);
     // Hemispheres and surface for the subject's folder; false on Cancel.
     bool chooseSubjectView(gyroscene::subject_request* request);

@@ -90,6 +90,28 @@ private slots:
     // "lh.blob" (curv) and "lh.blob.mgh" on one surface have rows told
     // apart, the single frame named as the curv column is; data of another
     // vertex count is refused naming both counts, and leaves no row.
+    // Curvature goes underneath in greys and thickness colours the surface
+    // as they open; a statistics file opened afterwards changes neither.
+    void freeSurferDataIsDrawnAsItOpens()
+    {
+        bool opened = true;
+        {
+            StdoutCapture quiet;
+            window.reset(new MainWindow);
+            for (const char* name : {"subject/surf/lh.white", "subject/surf/lh.curv",
+                                     "subject/surf/lh.thickness", "subject/surf/lh.sulc"})
+                opened = open(sample(name)) && opened;
+        }
+        QVERIFY(opened);
+        const SceneDocument* doc = window->getResources()->document();
+        const int surface = doc->surfaces().front();
+        const std::vector<int> files = doc->statisticsOf(surface);
+        QCOMPARE(int(files.size()), 3);
+        QCOMPARE(doc->underlayFile(surface), files[0]);
+        QCOMPARE(doc->colouringFile(surface), files[1]);
+        QCOMPARE(doc->colouringColumn(surface), QString("thickness"));
+    }
+
     void otherProgramsDataIsTitledApartAndCounted()
     {
         QTemporaryDir dir;
