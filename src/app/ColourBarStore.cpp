@@ -1,4 +1,6 @@
 #include "ColourBarStore.h"
+
+#include "colour_maps.h"
 #include "Settings.h"
 
 #include <QDir>
@@ -105,6 +107,7 @@ ColourBarList ColourBarStore::list()
             present.append(name);
         }
     }
+    list.maps = gyroscene::colour_map_files(list.directory);
     // Only a directory that cannot be written lacks the built-in bars for
     // good; an empty or missing one that could be written is the user's.
     if (canWrite(list.directory))

@@ -14,6 +14,8 @@ class QSettings;
 struct ColourBarList {
     QString directory;
     QStringList bars;
+    // The colour maps, offered after the bars (colour_maps.h).
+    QStringList maps;
 };
 
 class ColourBarStore

@@ -101,6 +101,9 @@ void textureColumn::fillTextureVector(const ColourBarList& list)
     for (const QString& path : list.bars)
         std::cout << path.toLocal8Bit().constData() << std::endl;
     colourBars = list.bars;
+    // The maps follow the directory's bars, unlisted in the log; a directory
+    // without bars keeps its empty list.
+    offered = list.bars.isEmpty() ? list.bars : list.bars + list.maps;
 }
 
 bool textureColumn::loadTextureColumn(zelVertstatsFile* file, const QString& name, int index)
@@ -203,8 +206,8 @@ int textureColumn::currentBar() const
 
 int textureColumn::barIndex(const QString& name) const
 {
-    for (int i = 0; i < colourBars.size(); ++i)
-        if (QFileInfo(colourBars.at(i)).baseName() == name)
+    for (int i = 0; i < offered.size(); ++i)
+        if (QFileInfo(offered.at(i)).baseName() == name)
             return i;
     return 0;
 }
@@ -252,7 +255,7 @@ void textureColumn::changeThreshold(float newThreshold)
 
 void textureColumn::changeBar(int bar)
 {
-    document()->setColumnBar(fileId, data(0).toString(), QFileInfo(colourBars.at(bar)).baseName());
+    document()->setColumnBar(fileId, data(0).toString(), QFileInfo(offered.at(bar)).baseName());
     showState();
 }
 
@@ -286,11 +289,11 @@ void textureColumn::fillCoordinates()
 void textureColumn::applyTexture()
 {
     const int bar = currentBar();
-    if (fileId < 0 || bar < 0 || bar >= colourBars.size())
+    if (fileId < 0 || bar < 0 || bar >= offered.size())
         return;
     const gyroscene::column_state now = look();
     const GeometryNode* surface = findSurface();
-    gyroscene::column_paint paint{colourBars.at(bar), now.limits->first, now.limits->second,
+    gyroscene::column_paint paint{offered.at(bar), now.limits->first, now.limits->second,
                                   now.threshold};
     paint.missing = painter.missing(values);
     painter.paintTexture(
@@ -383,8 +386,8 @@ gyroscene::legend_content textureColumn::legendContent() const
 {
     gyroscene::legend_content content;
     const int bar = currentBar();
-    if (bar >= 0 && bar < colourBars.size())
-        content.bar = QImage(colourBars.at(bar));
+    if (bar >= 0 && bar < offered.size())
+        content.bar = QImage(offered.at(bar));
     content.lower = getLowerLimit();
     content.upper = getUpperLimit();
     content.name = data(0).toString();
@@ -418,7 +421,7 @@ void textureColumn::showLegend()
     // the lower one below: the map follows the two numbers as they stand,
     // reversed exactly while the top number is the smaller.
     const int bar = currentBar();
-    const QImage image = bar >= 0 && bar < colourBars.size() ? QImage(colourBars.at(bar)) : QImage();
+    const QImage image = bar >= 0 && bar < offered.size() ? QImage(offered.at(bar)) : QImage();
     if (image.isNull())
         props.imageLabel->clear();
     else
@@ -428,7 +431,7 @@ void textureColumn::showLegend()
 void textureColumn::newTextureSelected(int index)
 {
     // No such bar: the texture keeps the one it has.
-    if (index < 0 || index >= colourBars.size()) {
+    if (index < 0 || index >= offered.size()) {
         showLegend();
         return;
     }
@@ -482,11 +485,11 @@ QWidget* textureColumn::createForm()
     props.imageLabel->setScaledContents(true);
     // Filled before connecting: adding the first entry changes the current
     // index, which must not reach the column twice.
-    for (const QString& path : std::as_const(colourBars))
+    for (const QString& path : std::as_const(offered))
         props.textureCombo->addColourBar(path);
     // The bar chosen before, or the first one the first time.
     const int bar = currentBar();
-    props.textureCombo->setCurrentIndex(bar >= 0 && bar < colourBars.size() ? bar : 0);
+    props.textureCombo->setCurrentIndex(bar >= 0 && bar < offered.size() ? bar : 0);
 
     connect(props.upperLimit, &QLineEdit::editingFinished, this,
             &textureColumn::upperValueChanged);

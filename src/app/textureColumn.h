@@ -143,7 +143,9 @@ private:
     SoSwitch* columnSwitch;
     SoTextureCoordinateBinding* coordinateBinding;
     SoTexture2* texture;
+    // The texture directory's bars, and those and the colour maps offered.
     QStringList colourBars;
+    QStringList offered;
     // Touches the nodes only for what the look changed.
     gyroscene::ColumnPainter painter;
     Ui_textureProps props;

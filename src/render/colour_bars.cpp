@@ -1,5 +1,7 @@
 #include "colour_bars.h"
 
+#include "colour_maps.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +37,7 @@ bool ColourBars::list(const QString& directory, QStringList* paths, QString* err
             *error = QStringLiteral("no .png colour bars in %1").arg(directory);
             return false;
         }
+        *paths += gyroscene::colour_map_files(directory);
         return true;
     }
     if (builtIns.isEmpty()) {
@@ -59,7 +62,7 @@ bool ColourBars::list(const QString& directory, QStringList* paths, QString* err
             return false;
         }
     }
-    *paths = builtIns;
+    *paths = builtIns + gyroscene::colour_map_files(QString());
     return true;
 }
 

@@ -1,6 +1,7 @@
 // The colour bars a figure may use: the program's built-in bars (copied once
 // per process to files, since Coin reads textures from files), or the .png
-// files of a directory, listed by name as the viewer lists its directory.
+// files of a directory, listed by name as the viewer lists its directory;
+// after either, the colour maps (colour_maps.h).
 #pragma once
 
 #include <QString>

@@ -228,6 +228,20 @@ TEST_F(RenderToolTest, MissingValuesShowTheSurfaceUnderneath)
     EXPECT_TRUE(near(picture.pixelColor(rightPatch(picture)), topColour, 6));
 }
 
+// The colour maps are chosen by name beside a directory's bars.
+TEST_F(RenderToolTest, ViridisRunsFromPurpleToYellow)
+{
+    const std::string out = path("viridis.png");
+    const ToolRun r = run(above("--stats '" + statistics + "' --colourbar-dir '" + path("bars") +
+                                "' --colourbar viridis -o '" + out + "'"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QImage picture = image(out);
+    const QColor low = picture.pixelColor(leftPatch(picture));
+    const QColor high = picture.pixelColor(rightPatch(picture));
+    EXPECT_TRUE(low.blue() > low.green() && low.red() > low.green()) << low.name().toStdString();
+    EXPECT_TRUE(high.red() > high.blue() && high.green() > high.blue()) << high.name().toStdString();
+}
+
 TEST_F(RenderToolTest, LegendShowsTheBarWithTheUpperLimitOnTop)
 {
     // Wide enough that the legend's corner is clear of the square.

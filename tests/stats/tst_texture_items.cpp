@@ -7,6 +7,7 @@
 #include "ViewerWidget.h"
 #include "stats_test_util.h"
 #include "textureColumn.h"
+#include "colour_maps.h"
 #include "textureFileItem.h"
 #include "zelVertstatsFile.h"
 #include "fresh_home.h"
@@ -350,8 +351,10 @@ private slots:
         QCOMPARE(props->lowerLimit->maximumHeight(), 38);
         QVERIFY(props->upperLimit->validator() == nullptr);
 
+        // The directory's bars first, the colour maps after them.
         const QStringList barsList = column->getColourBars();
-        QCOMPARE(props->textureCombo->count(), barsList.size());
+        QCOMPARE(props->textureCombo->count(),
+                 barsList.size() + gyroscene::colour_map_names().size());
         for (int i = 0; i < barsList.size(); ++i)
             QCOMPARE(props->textureCombo->itemText(i), barsList[i]);
         QCOMPARE(props->textureCombo->currentIndex(), 0);
