@@ -137,15 +137,20 @@ bool read_colour_map(const QString& path, QImage* image, QString* error)
         *error = QStringLiteral("%1: cannot be read").arg(path);
         return false;
     }
-    if (file.size() > maxMapBytes) {
-        *error = QStringLiteral("%1: larger than a colour map (%2 bytes)").arg(path).arg(file.size());
+    return read_colour_map(file, path, image, error);
+}
+
+bool read_colour_map(QIODevice& device, const QString& path, QImage* image, QString* error)
+{
+    if (device.size() > maxMapBytes) {
+        *error = QStringLiteral("%1: larger than a colour map (%2 bytes)").arg(path).arg(device.size());
         return false;
     }
     std::vector<entry> entries;
     int columns = 0;
     bool bytes = false;
     int number = 0;
-    QTextStream in(&file);
+    QTextStream in(&device);
     while (!in.atEnd()) {
         QString line = in.readLine();
         ++number;

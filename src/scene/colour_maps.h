@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
+
 namespace gyroscene {
 
 QStringList colour_map_names();
@@ -21,6 +23,8 @@ QImage colour_map_image(const QString& name);
 // 0 to 255 when any is above 1. Blank lines and lines from '#' on are
 // skipped. False with `error` naming the line.
 bool read_colour_map(const QString& path, QImage* image, QString* error);
+// The same from an open device, `path` naming it in messages.
+bool read_colour_map(QIODevice& device, const QString& path, QImage* image, QString* error);
 
 // The built-in maps and the .cmap files of `bar_directory` as PNG files in
 // the run's own folder, built-ins first; `problems` gets a line for each
