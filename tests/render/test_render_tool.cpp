@@ -205,6 +205,17 @@ TEST_F(RenderToolTest, UnderTheThresholdTheSurfaceOrTheUnderlayShows)
     EXPECT_EQ(grey.red(), grey.green());
     EXPECT_EQ(grey.green(), grey.blue());
     EXPECT_TRUE(near(picture.pixelColor(rightPatch(picture)), topColour, 6));
+    // Values below the limits and under the threshold: plain greys, with
+    // nothing of the bar's bottom colour mixed in.
+    r = run(above("--stats '" + statistics + "' --limits 30 40 --threshold 35 --underlay twice " +
+                  bars + "-o '" + out + "'"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    picture = image(out);
+    for (const QPoint& at : {leftPatch(picture), middle, rightPatch(picture)}) {
+        const QColor c = picture.pixelColor(at);
+        EXPECT_TRUE(std::abs(c.red() - c.blue()) <= 2 && std::abs(c.green() - c.blue()) <= 2)
+            << c.name().toStdString();
+    }
 }
 
 // Vertices without a value show the surface as a figure without the column
