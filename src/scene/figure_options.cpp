@@ -10,9 +10,7 @@ namespace gyroscene {
 
 namespace {
 
-// Large enough for a poster panel, small enough that a typing slip does not
-// ask for gigabytes.
-constexpr int maxPanelSide = 8192;
+constexpr int maxPanelSide = max_panel_side;
 
 constexpr unsigned viewer = unsigned(Program::Viewer);
 constexpr unsigned renderer = unsigned(Program::Renderer);

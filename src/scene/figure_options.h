@@ -21,6 +21,12 @@
 
 namespace gyroscene {
 
+// The largest side of a figure's panel, whether it comes from --size or a
+// scene's view: large enough for a poster panel, small enough that a typing
+// slip does not ask for gigabytes.
+inline constexpr int max_panel_side = 8192;
+
+
 enum class Layout { Together, Apart };
 
 struct FigureOptions {

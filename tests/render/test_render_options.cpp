@@ -3,6 +3,7 @@
 #include "figure_apply.h"
 #include "figure_plan.h"
 #include "render_options.h"
+#include "scene_file.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -223,4 +224,23 @@ TEST(RenderOptions, ASubjectsHemispheresComeWithTheirCurvatureOverlaysAndParcell
                              &error));
     EXPECT_EQ(error, "no surface to draw: Subject: no surface " + dir.filePath("surf/lh.pial") +
                          "; Subject: no surface " + dir.filePath("surf/rh.pial"));
+}
+
+// A scene's view is capped as --size is, by one limit named in the message.
+TEST(RenderOptions, AScenesViewBeyondThePanelLimitIsRefusedUnlessASizeIsGiven)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("wide.gyrolux");
+    gyroscene::scene_state scene;
+    scene.surfaces.push_back({});
+    scene.surfaces[0].path = dir.filePath("lh.obj");
+    scene.view_size = QSize(gyroscene::max_panel_side + 1, 100);
+    QString error;
+    ASSERT_TRUE(gyroscene::write_scene_file(path, scene, &error)) << error.toStdString();
+    FigurePlan plan;
+    EXPECT_FALSE(plan_figure(parsed({"--scene", path.toStdString(), "-o", "x.png"}), &plan, &error));
+    EXPECT_THAT(error.toStdString(), HasSubstr("8193 x 100 is larger than the 8192 pixels a side"));
+    EXPECT_TRUE(plan_figure(parsed({"--scene", path.toStdString(), "--size", "800x600", "-o", "x.png"}),
+                            &plan, &error));
+    EXPECT_EQ(plan.size, QSize(800, 600));
 }
