@@ -177,15 +177,27 @@ std::vector<std::pair<std::int32_t, int>> colour_lookup(const parcellation &parc
         lookup.emplace_back(annotation_packed_colour(parcels.regions[i].colour), int(i));
     std::stable_sort(lookup.begin(), lookup.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
+    // A table of one colour repeated thousands of times says so in a few
+    // lines, not one a region.
+    constexpr int told = 3;
+    int shared = 0;
+    std::size_t first = 0;
     for (std::size_t i = 1; i < lookup.size(); ++i) {
-        if (lookup[i].first == lookup[i - 1].first) {
-            const parcel_region &a = parcels.regions[std::size_t(lookup[i - 1].second)];
-            const parcel_region &b = parcels.regions[std::size_t(lookup[i].second)];
-            print_error("Warning reading \"%s\": regions \"%s\" and \"%s\" share one colour; "
-                        "its vertices go to \"%s\".\n", name, a.name.c_str(), b.name.c_str(),
-                        a.name.c_str());
+        if (lookup[i].first != lookup[i - 1].first) {
+            first = i;
+            continue;
         }
+        if (++shared > told)
+            continue;
+        const parcel_region &a = parcels.regions[std::size_t(lookup[first].second)];
+        const parcel_region &b = parcels.regions[std::size_t(lookup[i].second)];
+        print_error("Warning reading \"%s\": regions \"%s\" and \"%s\" share one colour; "
+                    "its vertices go to \"%s\".\n", name, a.name.c_str(), b.name.c_str(),
+                    a.name.c_str());
     }
+    if (shared > told)
+        print_error("Warning reading \"%s\": %d more regions share a colour with an earlier "
+                    "one; their vertices go to the earlier region.\n", name, shared - told);
     return lookup;
 }
 

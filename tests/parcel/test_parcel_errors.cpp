@@ -123,6 +123,21 @@ TEST_F(ParcelErrorTest, AnnotationLabelsTheTableLacksAreUnknownWithAWarning)
     EXPECT_EQ(parcels.vertex_regions[0], 0);
 }
 
+// A table of 500 entries of one colour warns in four lines, not 499.
+TEST_F(ParcelErrorTest, RegionsSharingAColourAreSummarised)
+{
+    std::string table = be32(-2) + be32(500) + text("NOFILE") + be32(500);
+    for (int i = 0; i < 500; ++i)
+        table += be32(i) + text("r" + std::to_string(i)) + rgbt(10, 0, 0, 0);
+    const std::string file = write("lh.same.annot", annotation(10, 10, 10, table));
+    parcellation parcels;
+    ASSERT_EQ(input_freesurfer_annotation(file.c_str(), &parcels), OK);
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 4) << messages;
+    EXPECT_THAT(messages, HasSubstr("regions \"r0\" and \"r3\" share one colour"));
+    EXPECT_THAT(messages, HasSubstr("496 more regions share a colour with an earlier one"));
+    EXPECT_EQ(parcels.vertex_regions, (std::vector<int>{0, 0, 0}));
+}
+
 TEST_F(ParcelErrorTest, GiftiLabelTablesWithARepeatedKeyAreRefused)
 {
     std::string file = write(
