@@ -153,7 +153,13 @@ Status output_gifti_labels(const char *filename, const parcellation &parcels)
         print_error("Error writing \"%s\": too many vertices.\n", filename);
         return ERROR;
     }
-    const int dims[1] = {int(n)};
+    // The library reads a full set of dimensions, and cannot write an
+    // array of none.
+    if (n == 0) {
+        print_error("Error writing \"%s\": no vertices to write.\n", filename);
+        return ERROR;
+    }
+    const int dims[GIFTI_DARRAY_DIM_LEN] = {int(n)};
     image_ptr image(gifti_create_image(1, NIFTI_INTENT_LABEL, NIFTI_TYPE_INT32, 1, dims, 1));
     if (image == nullptr || (n > 0 && image->darray[0]->data == nullptr)) {
         print_error("Error writing \"%s\": cannot create a GIFTI image.\n", filename);

@@ -142,7 +142,13 @@ Status output_gifti_data(const char *filename, const std::vector<vertex_column> 
             return ERROR;
         }
     }
-    const int dims[1] = {int(n)};
+    // The library reads a full set of dimensions, and cannot write an
+    // array of none.
+    if (n == 0) {
+        print_error("Error writing \"%s\": no vertices to write.\n", filename);
+        return ERROR;
+    }
+    const int dims[GIFTI_DARRAY_DIM_LEN] = {int(n)};
     image_ptr image(gifti_create_image(int(columns.size()), NIFTI_INTENT_NONE,
                                        NIFTI_TYPE_FLOAT32, 1, dims, 1));
     if (image == nullptr) {

@@ -314,6 +314,14 @@ TEST_F(FormatErrorTest, GiftiFilesThatAreNotSurfacesOrNotGiftiAreRefused)
     vertex_data data;
     ASSERT_EQ(input_vertex_data(write("good.func.gii", gifti(column, 1)).c_str(), &data), OK)
         << messages;
+    // An empty result is refused before the GIFTI library sees it.
+    messages.clear();
+    EXPECT_EQ(output_gifti_data(path("empty.func.gii").c_str(), {{"none", {}}}), ERROR);
+    EXPECT_NE(messages.find("empty.func.gii\": no vertices to write"), std::string::npos);
+    polygons_struct nothing{};
+    EXPECT_EQ(output_gifti_surface(path("empty.surf.gii").c_str(), &nothing), ERROR);
+    EXPECT_NE(messages.find("a surface without points or triangles"), std::string::npos);
+
     // One array without a name, or named by a path, is named after its file.
     EXPECT_EQ(data.columns[0].name, "good");
     EXPECT_EQ(data.columns[0].values, (std::vector<float>{1, 2, 3}));

@@ -254,6 +254,10 @@ TEST_F(ParcelErrorTest, WritersRefuseWhatTheirFormatCannotHold)
     EXPECT_EQ(output_freesurfer_annotation(annot.c_str(), parcels), ERROR);
     EXPECT_THAT(messages, HasSubstr("regions \"sea\" and \"land\" share key 4"));
 
+    // An empty result is refused before the GIFTI library sees it.
+    EXPECT_EQ(output_gifti_labels(path("empty.label.gii").c_str(), parcellation{}), ERROR);
+    EXPECT_THAT(messages, HasSubstr("empty.label.gii\": no vertices to write"));
+
     // sparse keys survive as table indices; alpha does not
     parcels.regions[2].key = 9;
     ASSERT_EQ(output_freesurfer_annotation(annot.c_str(), parcels), OK);

@@ -101,7 +101,14 @@ Status output_gifti_surface(const char *filename, const polygons_struct *polygon
             return ERROR;
         }
     }
-    const int point_dims[2] = {polygons->n_points, 3};
+    // The library reads a full set of dimensions, and cannot write an
+    // array of none.
+    if (polygons->n_points <= 0 || polygons->n_items <= 0) {
+        print_error("Error writing \"%s\": a surface without points or triangles.\n",
+                    filename);
+        return ERROR;
+    }
+    const int point_dims[GIFTI_DARRAY_DIM_LEN] = {polygons->n_points, 3};
     gifti_image *image = gifti_create_image(2, NIFTI_INTENT_POINTSET, NIFTI_TYPE_FLOAT32,
                                             2, point_dims, 0);
     if (image == nullptr) {
