@@ -137,6 +137,7 @@ bool FigureScene::load(const gyroscene::scene_state& scene, const QString& colou
         if (!loadSurface(state, error, warnings))
             return false;
         states.push_back(&state);
+        checkUnusedStatistics(state, warnings);
         if (state.coloured_file < 0) {
             // Nothing colours it: the underlay, when chosen, shows alone.
             Surface& plain = *surfaces.back();
@@ -203,6 +204,28 @@ bool FigureScene::load(const gyroscene::scene_state& scene, const QString& colou
         if (tags.shown && !loadTags(tags, error, warnings))
             return false;
     return true;
+}
+
+void FigureScene::checkUnusedStatistics(const gyroscene::surface_state& state,
+                                        QStringList* warnings) const
+{
+    // Files the figure does not draw are not read, but one that cannot be
+    // is still told, as the viewer tells it when it opens the scene.
+    for (std::size_t i = 0; i < state.statistics.size(); ++i) {
+        if (int(i) == state.coloured_file || int(i) == state.underlay_file)
+            continue;
+        const QString& path = state.statistics[i].path;
+        QString why;
+        if (!QFileInfo::exists(path))
+            why = QStringLiteral("no such file");
+        else if (!gyroscene::statistics_file_readable(path))
+            why = QStringLiteral("not readable");
+        else if (file_kind_of(readerFileName(path).constData()).kind != VERTEX_DATA_FILE_KIND)
+            why = QStringLiteral("not per-vertex data");
+        if (!why.isEmpty())
+            warnings->append(QStringLiteral("Warning: %1 (not drawn in this figure)")
+                                 .arg(gyroscene::statistics_read_error(path, why)));
+    }
 }
 
 bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* error,

@@ -57,6 +57,9 @@ public:
     const ShownColumn* column() const;
 
 private:
+    // A warning for each statistics file of the surface the figure does
+    // not use that is missing, unreadable or not per-vertex data.
+    void checkUnusedStatistics(const gyroscene::surface_state& state, QStringList* warnings) const;
     struct Surface;
     bool loadSurface(const gyroscene::surface_state& state, QString* error, QStringList* warnings);
     bool loadColumn(Surface& surface, const gyroscene::surface_state& state, const QStringList& bars,

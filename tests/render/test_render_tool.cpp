@@ -328,6 +328,22 @@ TEST_F(RenderToolTest, RowCountMismatchIsDrawnWithTheViewersWarning)
     EXPECT_EQ(image(out).size(), QSize(300, 300));
 }
 
+// A scene's statistics file the figure does not use is not read, but one
+// that is missing or is no statistics is told.
+TEST_F(RenderToolTest, UnusedStatisticsFilesThatCannotBeReadAreTold)
+{
+    std::ofstream(path("unused.gyrolux"))
+        << R"({"format": "gyrolux-scene", "version": 1, "surfaces": [{"path": "grid.obj",
+              "statistics": [{"path": "grid.vertstats"}, {"path": "gone.vertstats"},
+                             {"path": "grid.obj"}]}]})";
+    const std::string out = path("unused.png");
+    const ToolRun r = run("--scene '" + path("unused.gyrolux") + "' --samples 0 -o '" + out + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, HasSubstr(path("gone.vertstats") + ": no such file (not drawn"));
+    EXPECT_THAT(r.err, HasSubstr(path("grid.obj") + ": not per-vertex data (not drawn"));
+    EXPECT_THAT(r.err, testing::Not(HasSubstr("grid.vertstats")));
+}
+
 TEST_F(RenderToolTest, BadInputGivesOneLineStatusOneAndNoImage)
 {
     const std::string out = path("out.png");
