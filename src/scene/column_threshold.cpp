@@ -135,10 +135,12 @@ row_band band_rows(float lower, float upper, float threshold)
     row_band band;
     band.first = int(std::ceil((a + texel) * textureHeight - 0.5f));
     band.last = int(std::floor((b - texel) * textureHeight - 0.5f));
-    // Where the band runs past the bar's bottom end no value crosses the
-    // threshold there: the band takes the bottom rows too, so that a texture
+    // Where the band runs past the bar's bottom end (not merely to it, where
+    // a vertex on the threshold sits) no value crosses the threshold there: the band takes the bottom rows too, so that a texture
     // scaled or filtered down mixes no bar colour into the greys.
-    if (a <= 0.0f)
+    const float below = std::min((-threshold - lower) / (upper - lower),
+                                 (threshold - lower) / (upper - lower));
+    if (below < 0.0f)
         band.first = 0;
     band.first = std::max(band.first, 0);
     band.last = std::min(band.last, textureHeight - 1);

@@ -237,6 +237,12 @@ TEST_F(CoinNodes, ThresholdedVerticesPointAtWhatIsUnderneath)
 // neighbours' colours.
 TEST_F(ThresholdTexture, BelowTheLimitsAndMissingValuesShowOnlyTheGreys)
 {
+    // A band ending right at the bar's end leaves that row to the bar: a
+    // vertex on the threshold there keeps its colour.
+    const QImage edge = gyroscene::threshold_texture(bar, {light, dark}, -3, 3, 3);
+    gyroscene::fill_threshold_coordinates(coordinates, {-3}, -1, -3, 3, 3, {0}, 3);
+    EXPECT_EQ(sample(edge, coordinates->point[0][0], coordinates->point[0][1]), QColor(Qt::blue));
+
     const QImage banded = gyroscene::threshold_texture(bar, {light, dark}, 2, 4.66f, 2.5f);
     for (const int region : {0, 2})
         EXPECT_EQ(banded.pixelColor(region * banded.width() / 3 + 1, banded.height() - 1),
