@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ReaderMessages.h"
+#include "scene_file.h"
 
 class BrainQuarter;
 class MessageLog;
@@ -155,6 +156,8 @@ private:
     SceneDocument* doc = nullptr;
     // The command line's --view, turned to once the view has its size.
     QString startView;
+    // The most files a scene opened in this session may name.
+    int sceneFileLimit = gyroscene::max_scene_files;
     // What the status bar last said about the regions under the mouse.
     QString hoverMessage;
     QAction* aboutAction = nullptr;

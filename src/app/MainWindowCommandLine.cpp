@@ -33,6 +33,7 @@ void MainWindow::openCommandLine(const QList<QByteArray>& arguments)
         report({LoadMessage::Kind::Error, QString(), text});
         return;
     }
+    sceneFileLimit = options.maxSceneFiles;
     // An option's value: no "Loading" line, as for --stats and --tags.
     if (!options.scene.isEmpty())
         openScene(options.scene);

@@ -32,7 +32,7 @@ bool MainWindow::openScene(const QString& path)
 {
     gyroscene::scene_state scene;
     QString error;
-    if (!gyroscene::read_scene_file(path, &scene, &error)) {
+    if (!gyroscene::read_scene_file(path, &scene, &error, sceneFileLimit)) {
         std::cerr << error.toLocal8Bit().constData() << std::endl;
         statusBar()->showMessage(error);
         report({LoadMessage::Kind::Error, path, error});

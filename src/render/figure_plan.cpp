@@ -21,7 +21,7 @@ bool plan_figure(const FigureOptions& options, FigurePlan* plan, QString* error)
         }
         return true;
     }
-    if (!gyroscene::read_scene_file(options.scene, &plan->scene, error))
+    if (!gyroscene::read_scene_file(options.scene, &plan->scene, error, options.maxSceneFiles))
         return false;
     // The scene's columns have the limits the viewer showed.
     plan->sharedRange = false;

@@ -1,5 +1,6 @@
 #include "figure_scene.h"
 
+#include "figure_reads.h"
 #include "surface_builder.h"
 
 #include "ReaderMessages.h"
@@ -96,36 +97,22 @@ QString joinNames(const std::vector<std::string>& names)
     return list.join(QStringLiteral(", "));
 }
 
-// One statistics file read as the viewer reads it, with its warnings.
-bool readStatistics(const QString& path, int vertices, zelVertstatsFile* file, QString* error,
-                    QStringList* warnings)
-{
-    if (!gyroscene::statistics_file_readable(path)) {
-        *error = gyroscene::statistics_read_error(path, QFileInfo::exists(path)
-                                                            ? QStringLiteral("not readable")
-                                                            : QStringLiteral("no such file"));
-        return false;
-    }
-    QStringList readerWarnings;
-    // Held: the failure's reason is in `error`, the warnings come back.
-    ReaderMessages messages(ReaderMessages::Echo::Held);
-    if (!gyroscene::read_statistics_file(path, *file, error, &readerWarnings))
-        return false;
-    *warnings += readerWarnings;
-    const gyroscene::row_count_check counts = gyroscene::check_row_count(path, file->getNumRows(), vertices);
-    if (!counts.error.isEmpty()) {
-        *error = counts.error;
-        return false;
-    }
-    if (!counts.warning.isEmpty())
-        warnings->append(counts.warning);
-    return true;
-}
-
 }  // namespace
 
 bool FigureScene::load(const gyroscene::scene_state& scene, const QString& colourBarDir,
                        bool sharedRange, ColourBars& bars, QString* error, QStringList* warnings)
+{
+    // Kept for this load only: the nodes hold copies of what they draw.
+    FigureReads fileReads;
+    reads = &fileReads;
+    const bool loaded = loadFiles(scene, colourBarDir, sharedRange, bars, error, warnings);
+    reads = nullptr;
+    return loaded;
+}
+
+bool FigureScene::loadFiles(const gyroscene::scene_state& scene, const QString& colourBarDir,
+                            bool sharedRange, ColourBars& bars, QString* error,
+                            QStringList* warnings)
 {
     QStringList barPaths;
     bool barsListed = false;
@@ -141,7 +128,7 @@ bool FigureScene::load(const gyroscene::scene_state& scene, const QString& colou
         if (state.coloured_file < 0) {
             // Nothing colours it: the underlay, when chosen, shows alone.
             Surface& plain = *surfaces.back();
-            if (!loadUnderlay(plain, state, nullptr, error, warnings))
+            if (!loadUnderlay(plain, state, error, warnings))
                 return false;
             plain.builder.update(plain.look);
             continue;
@@ -235,21 +222,16 @@ bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* er
     auto surface = std::make_unique<Surface>();
     surface->path = path;
     const QByteArray name = readerFileName(path);
-    gyroscene::SurfaceFile file;
-    QString why;
-    // The reader's lines become the reason of the one line that reports
-    // the failure, or warnings after a success.
-    ReaderMessages messages(ReaderMessages::Echo::Held);
-    if (!QFileInfo(path).isFile() || !file.read(name, &why)) {
-        if (!QFileInfo::exists(path))
-            why = QStringLiteral("no such file");
-        else if (!QFileInfo(path).isFile())
-            why = QStringLiteral("not a file");
-        *error = QStringLiteral("cannot read surface %1: %2").arg(path, why);
+    const std::shared_ptr<const gyroscene::SurfaceFile> file = reads->surface(path, error, warnings);
+    if (!file)
         return false;
-    }
-    *warnings += messages.lines();
-    surface->builder.setSurface(*file.polygons());
+    // A surface named again is drawn from the nodes of its first copy.
+    const auto first = std::find_if(surfaces.begin(), surfaces.end(),
+                                    [&path](const auto& other) { return other->path == path; });
+    if (first != surfaces.end())
+        surface->builder.shareSurface((*first)->builder);
+    else
+        surface->builder.setSurface(*file->polygons());
     const int vertices = surface->builder.vertexCount();
     // What the viewer calls the surface's colour: the material's until one
     // is given.
@@ -268,9 +250,9 @@ bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* er
         const int number = labelFile ? labelFiles++ : 0;
         if (!parcelState.shown)
             continue;
-        auto parcels = std::make_shared<parcellation>();
-        if (!gyroscene::read_surface_parcellation(parcelState.path, vertices, number, parcels.get(),
-                                                  error, warnings)) {
+        std::shared_ptr<const parcellation> parcels =
+            reads->parcels(parcelState.path, vertices, number, error, warnings);
+        if (!parcels) {
             error->replace(0, 1, error->left(1).toLower());
             return false;
         }
@@ -280,7 +262,7 @@ bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* er
     const SoMFVec3f& points = surface->builder.nodes().coordinates->point;
     surface->hemisphere = gyroscene::surface_hemisphere(
         state.hemisphere, std::string_view(name.constData(), static_cast<std::size_t>(name.size())),
-        file.structure().toStdString(), points.getValues(0), points.getNum());
+        file->structure().toStdString(), points.getValues(0), points.getNum());
     surfaces.push_back(std::move(surface));
     return true;
 }
@@ -292,10 +274,11 @@ bool FigureScene::loadColumn(Surface& surface, const gyroscene::surface_state& s
         state.statistics.at(std::size_t(state.coloured_file));
     const QString& path = fileState.path;
     const int vertices = surface.builder.vertexCount();
-    zelVertstatsFile file;
-    if (!readStatistics(path, vertices, &file, error, warnings))
+    const std::shared_ptr<const zelVertstatsFile> file =
+        reads->statistics(path, vertices, error, warnings);
+    if (!file)
         return false;
-    const std::vector<std::string> names = file.getDataHeader();
+    const std::vector<std::string> names = file->getDataHeader();
     const int index = findColumn(names, state.coloured_column);
     if (index < 0) {
         *error = names.empty() ? QStringLiteral("%1 has no columns").arg(path)
@@ -304,7 +287,7 @@ bool FigureScene::loadColumn(Surface& surface, const gyroscene::surface_state& s
         return false;
     }
     surface.columnName = QString::fromStdString(names[static_cast<std::size_t>(index)]);
-    surface.look.values = std::make_shared<const std::vector<float>>(file.getDataColumn(index));
+    surface.look.values = reads->column(path, *file, index);
     // The look is kept under the name the user gave, or under the column's.
     const gyroscene::column_state* look = fileState.find(state.coloured_column);
     if (!look)
@@ -321,27 +304,23 @@ bool FigureScene::loadColumn(Surface& surface, const gyroscene::surface_state& s
     surface.limits = look->limits;
     surface.look.paint.threshold = std::fabs(look->threshold);
 
-    if (!loadUnderlay(surface, state, &file, error, warnings))
+    if (!loadUnderlay(surface, state, error, warnings))
         return false;
     surface.coloured = true;
     return true;
 }
 
 bool FigureScene::loadUnderlay(Surface& surface, const gyroscene::surface_state& state,
-                               zelVertstatsFile* coloured, QString* error, QStringList* warnings)
+                               QString* error, QStringList* warnings)
 {
     if (state.underlay_file < 0 || std::size_t(state.underlay_file) >= state.statistics.size() ||
         state.underlay_column.isEmpty())
         return true;
     const QString& path = state.statistics.at(std::size_t(state.underlay_file)).path;
-    zelVertstatsFile other;
-    zelVertstatsFile* source = coloured;
-    if (!coloured || state.underlay_file != state.coloured_file) {
-        const int vertices = surface.builder.vertexCount();
-        if (!readStatistics(path, vertices, &other, error, warnings))
-            return false;
-        source = &other;
-    }
+    const std::shared_ptr<const zelVertstatsFile> source =
+        reads->statistics(path, surface.builder.vertexCount(), error, warnings);
+    if (!source)
+        return false;
     const std::vector<std::string> underNames = source->getDataHeader();
     const int underlay = findColumn(underNames, state.underlay_column);
     if (underlay < 0) {
@@ -351,7 +330,7 @@ bool FigureScene::loadUnderlay(Surface& surface, const gyroscene::surface_state&
     }
     surface.look.underlay_shades = std::max(state.underlay_shades, 2);
     surface.look.underlay =
-        std::make_shared<const std::vector<float>>(source->getDataColumn(underlay));
+        reads->column(path, *source, underlay);
     return true;
 }
 

@@ -25,6 +25,7 @@ class zelVertstatsFile;
 namespace gyrorender {
 
 class ColourBars;
+class FigureReads;
 
 // The column shown: its legend as the viewer would draw it.
 struct ShownColumn {
@@ -57,6 +58,8 @@ public:
     const ShownColumn* column() const;
 
 private:
+    bool loadFiles(const gyroscene::scene_state& scene, const QString& colourBarDir,
+                   bool sharedRange, ColourBars& bars, QString* error, QStringList* warnings);
     // A warning for each statistics file of the surface the figure does
     // not use that is missing, unreadable or not per-vertex data.
     void checkUnusedStatistics(const gyroscene::surface_state& state, QStringList* warnings) const;
@@ -68,16 +71,17 @@ private:
     // The column's texture nodes ahead of the surface; the colour shown
     // under its threshold, for the legend.
     QColor buildColumn(Surface& surface);
-    // The underlay's shade per vertex; `coloured` is the colouring file
-    // when it holds the underlay too, null otherwise.
-    bool loadUnderlay(Surface& surface, const gyroscene::surface_state& state,
-                      zelVertstatsFile* coloured, QString* error, QStringList* warnings);
+    // The underlay's shade per vertex.
+    bool loadUnderlay(Surface& surface, const gyroscene::surface_state& state, QString* error,
+                      QStringList* warnings);
     // Overlapping hemispheres moved apart along x, as the viewer does.
     void offsetHemispheres();
 
     std::vector<std::unique_ptr<Surface>> surfaces;
     SoSeparator* tagRoot = nullptr;
     std::unique_ptr<ShownColumn> shown;
+    // Each file read once while `load` runs.
+    FigureReads* reads = nullptr;
 };
 
 }  // namespace gyrorender

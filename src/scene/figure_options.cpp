@@ -70,6 +70,17 @@ const std::vector<Option>& table()
              f->scene = v[0];
              return std::nullopt;
          }},
+        {{"--max-scene-files"}, "N", 1, both,
+         "open scenes that name up to N files (default 1000)", nullptr,
+         [](FigureOptions* f, const Values& v) -> std::optional<QString> {
+             bool ok = false;
+             const int limit = v[0].trimmed().toInt(&ok);
+             if (!ok || limit < 1)
+                 return QStringLiteral("--max-scene-files needs a whole number from 1, not \"%1\"")
+                     .arg(v[0]);
+             f->maxSceneFiles = limit;
+             return std::nullopt;
+         }},
         {{"--subject"}, "DIR", 1, both,
          "a FreeSurfer subject folder: its surf/?h.SURF surfaces\n"
          "with surf/?h.curv as the underlay (sulci dark, gyri\n"

@@ -4,6 +4,7 @@
 // as gyrolux opens the same figure to explore.
 #pragma once
 
+#include "scene_file.h"
 #include "scene_state.h"
 #include "subject_files.h"
 
@@ -69,6 +70,8 @@ struct FigureOptions {
     bool hemisphereOffset = true;
     // A scene file to start from; the options given beside it override it.
     QString scene;
+    // Scenes naming more files are refused.
+    int maxSceneFiles = max_scene_files;
     // The long names of the options given, for what overrides a scene.
     QSet<QString> given;
 };

@@ -577,7 +577,15 @@ bool write_scene_file(const QString& path, const scene_state& scene, QString* er
     return true;
 }
 
-bool read_scene_file(const QString& path, scene_state* scene, QString* error)
+int scene_file_count(const scene_state& scene)
+{
+    std::size_t count = scene.tags.size();
+    for (const surface_state& surface : scene.surfaces)
+        count += 1 + surface.statistics.size() + surface.parcellations.size();
+    return int(std::min<std::size_t>(count, std::numeric_limits<int>::max()));
+}
+
+bool read_scene_file(const QString& path, scene_state* scene, QString* error, int file_limit)
 {
     QFile file(path);
     const QFileInfo info(path);
@@ -592,8 +600,16 @@ bool read_scene_file(const QString& path, scene_state* scene, QString* error)
         why = file.errorString();
     if (why.isEmpty()) {
         const QByteArray text = file.read(scene_file_limit + 1);
-        if (scene_from_json(text, info.absolutePath(), scene, &why))
-            return true;
+        if (scene_from_json(text, info.absolutePath(), scene, &why)) {
+            const int count = scene_file_count(*scene);
+            if (count <= file_limit)
+                return true;
+            *scene = scene_state();
+            why = QStringLiteral("it names %1 files, more than the %2 a scene may name "
+                                 "(--max-scene-files raises the limit)")
+                      .arg(count)
+                      .arg(file_limit);
+        }
     }
     *error = QStringLiteral("Cannot open the scene %1: %2").arg(path, why);
     return false;

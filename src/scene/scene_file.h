@@ -16,6 +16,14 @@ inline constexpr int scene_format_version = 1;
 inline constexpr char scene_suffix[] = "gyrolux";
 // Larger files are refused unread: a scene names files, it does not hold data.
 inline constexpr qint64 scene_file_limit = 16 << 20;
+// Scenes naming more files are refused unless the user raises the limit:
+// each file is read and built, so a few kilobytes of scene could otherwise
+// ask for hours and gigabytes.
+inline constexpr int max_scene_files = 1000;
+
+// The files a scene names: surfaces, their statistics files and
+// parcellations, landmark files; a file named twice counts twice.
+int scene_file_count(const scene_state& scene);
 
 // `path` as stored in a scene file in `folder`.
 QString scene_relative_path(const QString& path, const QString& folder);
@@ -28,9 +36,11 @@ QByteArray scene_to_json(const scene_state& scene, const QString& folder);
 bool scene_from_json(const QByteArray& text, const QString& folder, scene_state* scene,
                      QString* error);
 
-// The whole file or nothing; false with an error naming the file.
+// The whole file or nothing; false with an error naming the file. A scene
+// naming more than `file_limit` files is refused.
 bool write_scene_file(const QString& path, const scene_state& scene, QString* error);
-bool read_scene_file(const QString& path, scene_state* scene, QString* error);
+bool read_scene_file(const QString& path, scene_state* scene, QString* error,
+                     int file_limit = max_scene_files);
 
 bool is_scene_file_name(const QString& path);
 

@@ -27,6 +27,11 @@ void SurfaceBuilder::setSurface(const polygons_struct& polygons)
     add_surface_nodes(root, surface, polygons);
 }
 
+void SurfaceBuilder::shareSurface(const SurfaceBuilder& other)
+{
+    add_shared_surface_nodes(root, surface, other.surface);
+}
+
 int SurfaceBuilder::vertexCount() const
 {
     return surface_vertex_count(root);

@@ -56,6 +56,9 @@ public:
 
     // The surface's own nodes, filled from its polygons (copied).
     void setSurface(const polygons_struct& polygons);
+    // The surface `other` draws, drawn again with this builder's look; its
+    // points are shared, not copied.
+    void shareSurface(const SurfaceBuilder& other);
     void update(const surface_look& look);
 
     SoSeparator* separator() const { return root; }

@@ -113,6 +113,26 @@ void add_surface_nodes(SoSeparator* target, const SurfaceNodes& nodes,
     target->addChild(faceSet);
 }
 
+void add_shared_surface_nodes(SoSeparator* target, SurfaceNodes& nodes, const SurfaceNodes& drawn)
+{
+    nodes.material->transparency.set1Value(0, 0.0f);
+    nodes.material->diffuseColor = drawn.material->diffuseColor;
+    target->addChild(nodes.material);
+    nodes.materialBinding->value = SoMaterialBinding::OVERALL;
+    target->addChild(nodes.materialBinding);
+    nodes.normalBinding->value = drawn.normalBinding->value.getValue();
+    target->addChild(nodes.normalBinding);
+    const auto share = [target](auto*& own, auto* other) {
+        other->ref();
+        own->unref();
+        own = other;
+        target->addChild(other);
+    };
+    share(nodes.normals, drawn.normals);
+    share(nodes.coordinates, drawn.coordinates);
+    share(nodes.faceSet, drawn.faceSet);
+}
+
 namespace {
 
 // A FreeSurfer or GIFTI surface as the one object of a list; a GIFTI file

@@ -37,6 +37,12 @@ void release_surface_nodes(SurfaceNodes& nodes);
 void add_surface_nodes(SoSeparator* target, const SurfaceNodes& nodes,
                        const polygons_struct& polygons);
 
+// Appends `nodes`' own material and bindings, and `drawn`'s normals,
+// coordinates and face set in place of `nodes`' (referenced for them): a
+// surface drawn again, moved or coloured otherwise, without a copy of its
+// arrays. Nothing may change the shared nodes for one copy alone.
+void add_shared_surface_nodes(SoSeparator* target, SurfaceNodes& nodes, const SurfaceNodes& drawn);
+
 // The objects read from one surface file, freed with it.
 class SurfaceFile
 {

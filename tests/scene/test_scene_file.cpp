@@ -182,3 +182,22 @@ TEST(SceneFile, UnreadableFilesNameTheFile)
     EXPECT_FALSE(read_scene_file(path, &scene, &error));
     EXPECT_TRUE(error.contains("too large")) << error.toStdString();
 }
+
+// Every file a scene names is read and built, so their number is bounded;
+// the caller may raise the bound.
+TEST(SceneFile, ScenesNamingTooManyFilesAreRefusedUnlessTheLimitIsRaised)
+{
+    QTemporaryDir dir;
+    scene_state many = fullScene(dir.path());
+    // 2 surfaces, the first with 2 statistics files and 2 parcellations; 1 tag file.
+    EXPECT_EQ(scene_file_count(many), 7);
+    const QString path = dir.filePath("many.gyrolux");
+    QString error;
+    ASSERT_TRUE(write_scene_file(path, many, &error)) << error.toStdString();
+    scene_state read;
+    EXPECT_TRUE(read_scene_file(path, &read, &error, 7)) << error.toStdString();
+    EXPECT_FALSE(read_scene_file(path, &read, &error, 6));
+    EXPECT_TRUE(error.contains("many.gyrolux: it names 7 files, more than the 6"))
+        << error.toStdString();
+    EXPECT_TRUE(read.surfaces.empty());
+}
