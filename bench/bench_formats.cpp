@@ -72,7 +72,7 @@ void ensure_files()
         put_be_float(curv_out, 2.5f + std::sin(0.1f * sphere.points[i].x));
     curv_out.close();
 
-    output_gifti_surface(gifti_path.c_str(), &sphere);
+    output_gifti_surface(gifti_path.c_str(), &sphere, nullptr);
     delete_polygons(&sphere);
 }
 

@@ -156,7 +156,7 @@ void gifti_seeds()
 {
     polygons_struct tetra;
     create_unit_tetrahedron(&tetra);
-    if (output_gifti_surface(path("gifti_surface", "tetrahedron.surf.gii").c_str(), &tetra) != OK)
+    if (output_gifti_surface(path("gifti_surface", "tetrahedron.surf.gii").c_str(), &tetra, nullptr) != OK)
         ok = false;
     delete_polygons(&tetra);
     // column-major points, 16-bit triangles, a coordinate system

@@ -11,6 +11,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
+// Defined by the targets that prepare something first, as libFuzzer calls it.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int *argc, char ***argv);
 
 namespace fs = std::filesystem;
 
@@ -37,6 +39,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "replay: no inputs given\n");
         return 2;
     }
+    if (LLVMFuzzerInitialize)
+        LLVMFuzzerInitialize(&argc, &argv);
     for (const fs::path &path : inputs) {
         std::ifstream in(path, std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(in)),

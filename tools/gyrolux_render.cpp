@@ -5,6 +5,7 @@
 #include "column_colouring.h"
 #include "egl_offscreen.h"
 #include "figure.h"
+#include "message_text.h"
 #include "render_options.h"
 #include "shell_words.h"
 #include "surface_face_set.h"
@@ -34,7 +35,8 @@ constexpr int usageError = 2;
 
 void complain(const QString& text)
 {
-    std::cerr << "gyrolux-render: " << text.toLocal8Bit().constData() << std::endl;
+    std::cerr << "gyrolux-render: " << gyroscene::message_text(text).toLocal8Bit().constData()
+              << std::endl;
 }
 
 // Coin's GL layer still asks GLX about a context that is EGL's; those
@@ -93,7 +95,7 @@ int runFigure(FigureMaker& maker, const std::vector<std::string>& arguments,
     if (made && timings)
         reportTimings(maker, figure.output, double(clock.nsecsElapsed()) / 1e6);
     for (const QString& line : warnings)
-        std::cerr << line.toLocal8Bit().constData() << std::endl;
+        std::cerr << gyroscene::message_text(line).toLocal8Bit().constData() << std::endl;
     if (!made) {
         complain(where + error);
         return badInput;

@@ -4,7 +4,9 @@
 // form, --no-compress never does (even with USE_COMPRESSED_POLYGONS set).
 // IN may also be a FreeSurfer or GIFTI surface (known by its content); an
 // OUT ending in ".gii" is written as a GIFTI surface, which takes one
-// polygons object of triangles.
+// polygons object of triangles (and keeps a GIFTI input's anatomical
+// structure and coordinate system).
+#include "file_kind.h"
 #include "freesurfer_surface.h"
 #include "gifti_surface.h"
 #include "object_io.h"
@@ -25,9 +27,9 @@ bool ends_with(const char *text, const char *suffix)
 }
 
 // Reads IN in whichever format it is; form is the .obj form, binary for the
-// other formats.
+// other formats. A GIFTI surface's info goes to gifti_info.
 Status read_input(const char *path, File_formats *form, int *n_objects,
-                  object_struct ***objects)
+                  object_struct ***objects, gifti_surface_info *gifti_info)
 {
     object_struct *surface = nullptr;
     Status status;
@@ -36,7 +38,7 @@ Status read_input(const char *path, File_formats *form, int *n_objects,
         status = input_freesurfer_surface(path, &surface, nullptr);
         break;
     case GIFTI_SURFACE_FILE:
-        status = input_gifti_surface(path, &surface, nullptr);
+        status = input_gifti_surface(path, &surface, gifti_info);
         break;
     default:
         return input_graphics_file(path, form, n_objects, objects);
@@ -49,7 +51,8 @@ Status read_input(const char *path, File_formats *form, int *n_objects,
     return status;
 }
 
-Status write_gifti(const char *path, int n_objects, object_struct **objects)
+Status write_gifti(const char *path, int n_objects, object_struct **objects,
+                   const gifti_surface_info *info)
 {
     if (n_objects != 1 || get_object_type(objects[0]) != POLYGONS) {
         std::fprintf(stderr, "objconv: a GIFTI surface holds one polygons object; the "
@@ -57,7 +60,7 @@ Status write_gifti(const char *path, int n_objects, object_struct **objects)
                      n_objects == 1 ? " of another kind" : "");
         return ERROR;
     }
-    return output_gifti_surface(path, get_polygons_ptr(objects[0]));
+    return output_gifti_surface(path, get_polygons_ptr(objects[0]), info);
 }
 
 } // namespace
@@ -97,15 +100,19 @@ int main(int argc, char **argv)
     File_formats form = ASCII_FORMAT;
     int n_objects = 0;
     object_struct **objects = nullptr;
-    if (read_input(paths[0], &form, &n_objects, &objects) != OK) {
-        std::fprintf(stderr, "objconv: cannot read \"%s\"; nothing written.\n", paths[0]);
+    // A GIFTI input's structure and coordinate system go on to a GIFTI output.
+    gifti_surface_info gifti_info{};
+    if (read_input(paths[0], &form, &n_objects, &objects, &gifti_info) != OK) {
+        const std::string why = file_kind_mismatch(paths[0], SURFACE_FILE_KIND);
+        std::fprintf(stderr, "objconv: cannot read \"%s\"%s%s; nothing written.\n", paths[0],
+                     why.empty() ? "" : ": ", why.c_str());
         delete_object_list(n_objects, objects);
         return 1;
     }
     if (form_choice >= 0)
         form = File_formats(form_choice);
     Status status = ends_with(paths[1], ".gii")
-                        ? write_gifti(paths[1], n_objects, objects)
+                        ? write_gifti(paths[1], n_objects, objects, &gifti_info)
                         : output_graphics_file(paths[1], form, n_objects, objects);
     delete_object_list(n_objects, objects);
     if (status != OK) {

@@ -3,7 +3,9 @@
 // colour flag; "compressed" ends the line of polygons stored compressed.
 // A FreeSurfer or GIFTI surface is one polygons object whose form is
 // "freesurfer" or "gifti", followed by a line on the centre offset or
-// coordinate transform the file holds, which the points do not include.
+// coordinate transform the file holds, which the points do not include;
+// a GIFTI surface's anatomical structure, geometric type and coordinate
+// spaces each have a line when the file gives them.
 #include "freesurfer_surface.h"
 #include "gifti_surface.h"
 #include "object_io.h"
@@ -14,6 +16,8 @@
 #include "quillon.h"
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -59,6 +63,34 @@ void describe_polygons_line(const char *form, object_struct *object)
     std::printf("0 polygons %s %d %d %d\n", form, p->n_points, p->n_items, p->colour_flag);
 }
 
+// What a GIFTI surface says of its points, one line each when given.
+void describe_gifti_info(const gifti_surface_info &info)
+{
+    if (info.structure[0] != '\0' || info.structure_secondary[0] != '\0') {
+        std::printf("anatomical structure %s", info.structure[0] ? info.structure : "(none)");
+        if (info.structure_secondary[0] != '\0')
+            std::printf(", secondary %s", info.structure_secondary);
+        std::printf("\n");
+    }
+    if (info.geometric_type[0] != '\0')
+        std::printf("geometric type %s\n", info.geometric_type);
+    const auto known = [](const char *space) {
+        return space[0] != '\0' && std::strcmp(space, "NIFTI_XFORM_UNKNOWN") != 0;
+    };
+    if (known(info.data_space) || known(info.transformed_space))
+        std::printf("coordinate system %s to %s\n",
+                    info.data_space[0] ? info.data_space : "(none)",
+                    info.transformed_space[0] ? info.transformed_space : "(none)");
+}
+
+// Says why a file read as a surface was refused, when its kind tells.
+void report_failure(const char *path)
+{
+    const std::string why = file_kind_mismatch(path, SURFACE_FILE_KIND);
+    std::fprintf(stderr, "objinfo: reading \"%s\" failed%s%s.\n", path, why.empty() ? "" : ": ",
+                 why.c_str());
+}
+
 // FreeSurfer and GIFTI surfaces; -1 when the file is neither.
 int describe_other_format(const char *path)
 {
@@ -89,6 +121,7 @@ int describe_other_format(const char *path)
         if (status != OK)
             break;
         describe_polygons_line("gifti", object);
+        describe_gifti_info(info);
         if (info.has_transform) {
             std::printf("coordinate transform, not applied to the points:");
             for (const auto &row : info.transform)
@@ -104,7 +137,7 @@ int describe_other_format(const char *path)
         delete_object(object);
     std::fflush(stdout);
     if (status != OK)
-        std::fprintf(stderr, "objinfo: reading \"%s\" failed.\n", path);
+        report_failure(path);
     return status == OK ? 0 : 1;
 }
 
@@ -137,7 +170,7 @@ int main(int argc, char **argv)
         describe(i, objects[i], details[i]);
     std::fflush(stdout);
     if (status != OK)
-        std::fprintf(stderr, "objinfo: reading \"%s\" failed.\n", argv[1]);
+        report_failure(argv[1]);
     delete_object_list(n_objects, objects);
     if (n_objects > 0)
         free_array(details, "objinfo", __LINE__);

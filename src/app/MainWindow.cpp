@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 #include "Settings.h"
+#include "message_text.h"
 
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
@@ -225,7 +226,7 @@ void MainWindow::reportUnknownSuffix(const QFile& file)
          lower == "tag"))
         text += tr(" (in lower case: rename it to end in .%1)").arg(lower);
     std::cerr << text.toLocal8Bit().constData() << std::endl;
-    statusBar()->showMessage(text);
+    statusBar()->showMessage(gyroscene::message_text(text));
     report({LoadMessage::Kind::Error, file.fileName(), text});
 }
 
@@ -242,7 +243,7 @@ bool MainWindow::openFile(QFile& file)
     if (result.loaded && kind == VERTEX_DATA_FILE_KIND)
         showOnOpen(file.fileName(), result.id);
     if (!result.loaded && !result.error.isEmpty())
-        statusBar()->showMessage(result.error);
+        statusBar()->showMessage(gyroscene::message_text(result.error));
     for (const LoadMessage& message : result.messages)
         report(message);
     if (result.loaded)
@@ -254,7 +255,7 @@ void MainWindow::showRegionUnderMouse(int vertex, int faceSet)
 {
     const QString text = vertex >= 0 ? resources->hoverText(faceSet, vertex) : QString();
     if (!text.isEmpty())
-        statusBar()->showMessage(text);
+        statusBar()->showMessage(gyroscene::message_text(text));
     else if (!hoverMessage.isEmpty() && statusBar()->currentMessage() == hoverMessage)
         statusBar()->clearMessage();
     hoverMessage = text;
@@ -297,7 +298,7 @@ void MainWindow::openRecent(const QString& path)
     // A missing file would only leave a failed row behind.
     if (!QFileInfo::exists(path)) {
         const QString text = tr("%1 is no longer there; it is taken off the recent files").arg(path);
-        statusBar()->showMessage(text);
+        statusBar()->showMessage(gyroscene::message_text(text));
         report({LoadMessage::Kind::Warning, path, text});
         recentFiles->remove(path);
         return;
@@ -349,7 +350,7 @@ bool MainWindow::saveScreenshot(const QString& path, int scale)
     }
     const QString text = tr("Cannot save the screenshot %1: %2").arg(path, why);
     std::cerr << text.toLocal8Bit().constData() << std::endl;
-    statusBar()->showMessage(text);
+    statusBar()->showMessage(gyroscene::message_text(text));
     report({LoadMessage::Kind::Error, path, text});
     return false;
 }

@@ -2,6 +2,7 @@
 // before unsaved changes are lost.
 #include "MainWindow.h"
 #include "Settings.h"
+#include "message_text.h"
 
 #include "BrainQuarter.h"
 #include "ColourBarStore.h"
@@ -34,7 +35,7 @@ bool MainWindow::openScene(const QString& path)
     QString error;
     if (!gyroscene::read_scene_file(path, &scene, &error, sceneFileLimit)) {
         std::cerr << error.toLocal8Bit().constData() << std::endl;
-        statusBar()->showMessage(error);
+        statusBar()->showMessage(gyroscene::message_text(error));
         report({LoadMessage::Kind::Error, path, error});
         return false;
     }
@@ -63,7 +64,7 @@ bool MainWindow::saveScene(const QString& path)
     QString error;
     if (!gyroscene::write_scene_file(path, sceneState(), &error)) {
         std::cerr << error.toLocal8Bit().constData() << std::endl;
-        statusBar()->showMessage(error);
+        statusBar()->showMessage(gyroscene::message_text(error));
         report({LoadMessage::Kind::Error, path, error});
         return false;
     }

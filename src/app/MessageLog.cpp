@@ -1,5 +1,7 @@
 #include "MessageLog.h"
 
+#include "message_text.h"
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -28,11 +30,12 @@ void MessageLog::add(const LoadMessage& message)
     const bool error = message.kind == LoadMessage::Kind::Error;
     // The name alone fits the column; the whole path is one hover away.
     const QString name = message.file.isEmpty() ? QString() : QFileInfo(message.file).fileName();
-    auto* row = new QTreeWidgetItem(list, {name, message.text});
+    const QString text = gyroscene::message_text(message.text);
+    auto* row = new QTreeWidgetItem(list, {gyroscene::message_text(name), text});
     row->setIcon(0, style()->standardIcon(error ? QStyle::SP_MessageBoxCritical
                                                 : QStyle::SP_MessageBoxWarning));
-    row->setToolTip(0, message.file);
-    row->setToolTip(1, message.text);
+    row->setToolTip(0, gyroscene::message_text(message.file));
+    row->setToolTip(1, text);
     list->resizeColumnToContents(0);
     list->scrollToItem(row);
     emit added(count());

@@ -7,6 +7,7 @@
 #include "GeometryScene.h"
 #include "LayerToggle.h"
 #include "SceneDocument.h"
+#include "file_kind.h"
 #include "parcel_colouring.h"
 #include "textureColumn.h"
 #include "TreeItem.h"
@@ -92,8 +93,12 @@ bool ResourceForm::insertGeometry(QFile& file)
     if (loaded) {
         loadError.clear();
     } else {
-        loadError = tr("Cannot load surface file %1: %2")
-                        .arg(file.fileName(), scene->getSurface()->loadError());
+        QString why = scene->getSurface()->loadError();
+        const std::string mismatch =
+            file_kind_mismatch(readerFileName(file.fileName()).constData(), SURFACE_FILE_KIND);
+        if (!mismatch.empty())
+            why = tr("%1 (%2)").arg(why, QString::fromStdString(mismatch));
+        loadError = tr("Cannot load surface file %1: %2").arg(file.fileName(), why);
         std::cerr << loadError.toLocal8Bit().constData() << std::endl;
         messages.append({LoadMessage::Kind::Error, file.fileName(), loadError});
     }

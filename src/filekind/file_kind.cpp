@@ -26,6 +26,26 @@ bool starts_as_gzip(const char *filename)
     return gzip;
 }
 
+// A compression other than gzip, by its magic number, else by its suffix.
+const char *foreign_compression(const char *filename)
+{
+    unsigned char head[6] = {};
+    std::size_t got = 0;
+    if (std::FILE *f = std::fopen(filename, "rb")) {
+        got = std::fread(head, 1, sizeof head, f);
+        std::fclose(f);
+    }
+    if ((got >= 3 && std::memcmp(head, "BZh", 3) == 0) || ends_with(filename, ".bz2"))
+        return "bzip2";
+    if ((got >= 6 && std::memcmp(head, "\xFD" "7zXZ\0", 6) == 0) || ends_with(filename, ".xz"))
+        return "xz";
+    if ((got >= 4 && std::memcmp(head, "\x28\xB5\x2F\xFD", 4) == 0) || ends_with(filename, ".zst"))
+        return "zstd";
+    if ((got >= 4 && std::memcmp(head, "PK\x03\x04", 4) == 0) || ends_with(filename, ".zip"))
+        return "zip";
+    return nullptr;
+}
+
 Known_file_formats parcellation_file_format(Parcellation_formats format)
 {
     switch (format) {
@@ -116,4 +136,22 @@ const char *file_format_name(Known_file_formats format)
     case SCENE_FILE_FORMAT: return "gyrolux scene";
     default: return "unknown";
     }
+}
+
+std::string file_kind_mismatch(const char *filename, File_kinds wanted)
+{
+    if (const char *compression = foreign_compression(filename))
+        return std::string("it is ") + compression +
+               "-compressed; only gzip-compressed files are read";
+    const file_kind_info info = file_kind_of(filename);
+    if (info.kind == UNKNOWN_FILE_KIND || info.kind == wanted)
+        return {};
+    const std::string format = file_format_name(info.format);
+    // "an MNI tag file", "an MGH file", "a GIFTI file"
+    const bool an = std::strchr("AEIOUaeiou", format[0]) != nullptr || format.rfind("MNI", 0) == 0 ||
+                    format.rfind("MG", 0) == 0;
+    const std::string kind = wanted == VERTEX_DATA_FILE_KIND ? "per-vertex data file"
+                             : wanted == LANDMARK_FILE_KIND  ? "landmark file"
+                                                             : std::string(file_kind_name(wanted)) + " file";
+    return std::string("it is ") + (an ? "an " : "a ") + format + " file, not a " + kind;
 }

@@ -4,6 +4,8 @@
 // files of other programs (which often have no suffix) go by content.
 #pragma once
 
+#include <string>
+
 enum File_kinds {
     UNKNOWN_FILE_KIND = 0,
     SURFACE_FILE_KIND,
@@ -53,3 +55,9 @@ file_kind_info file_kind_of(const char *filename);
 const char *file_kind_name(File_kinds kind);
 // "MNI .obj", "FreeSurfer surface", "GIFTI labels", ... for messages.
 const char *file_format_name(Known_file_formats format);
+// Why a file taken for a `wanted` file is not one, where its name or first
+// bytes tell more than that reader's refusal: a file of another kind ("it
+// is a gyrolux scene, not a surface") or compressed in a way no reader
+// undoes ("it is bzip2-compressed; only gzip-compressed files are read").
+// Empty when the file is of that kind or nothing more is known.
+std::string file_kind_mismatch(const char *filename, File_kinds wanted);

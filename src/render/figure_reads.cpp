@@ -1,6 +1,7 @@
 #include "figure_reads.h"
 
 #include "ReaderMessages.h"
+#include "file_kind.h"
 #include "parcel_nodes.h"
 #include "statistics_file.h"
 
@@ -24,6 +25,10 @@ std::shared_ptr<const gyroscene::SurfaceFile> FigureReads::surface(const QString
             why = QStringLiteral("no such file");
         else if (!QFileInfo(path).isFile())
             why = QStringLiteral("not a file");
+        else if (const std::string mismatch =
+                     file_kind_mismatch(readerFileName(path).constData(), SURFACE_FILE_KIND);
+                 !mismatch.empty())
+            why = QStringLiteral("%1 (%2)").arg(why, QString::fromStdString(mismatch));
         *error = QStringLiteral("cannot read surface %1: %2").arg(path, why);
         return nullptr;
     }

@@ -108,3 +108,20 @@ TEST_F(FileKindTest, LabelGiftiIsAParcellationInEveryForm)
 }
 
 } // namespace
+
+// A reader's refusal says only that the file is not what it reads; the
+// file's kind or its compression says why.
+TEST_F(FileKindTest, MismatchSaysWhatTheFileIsInstead)
+{
+    EXPECT_EQ(file_kind_mismatch((samples + "/brain.obj").c_str(), SURFACE_FILE_KIND), "");
+    EXPECT_EQ(file_kind_mismatch(write("s.gyrolux", "{}").c_str(), SURFACE_FILE_KIND),
+              "it is a gyrolux scene file, not a surface file");
+    EXPECT_EQ(file_kind_mismatch((samples + "/landmarks.tag").c_str(), VERTEX_DATA_FILE_KIND),
+              "it is an MNI tag file, not a per-vertex data file");
+    // bzip2 by its magic number whatever the name, and by name when empty
+    EXPECT_EQ(file_kind_mismatch(write("lh.surf.gii", "BZh91AY&SY").c_str(), SURFACE_FILE_KIND),
+              "it is bzip2-compressed; only gzip-compressed files are read");
+    EXPECT_EQ(file_kind_mismatch(write("lh.gii.xz", "").c_str(), SURFACE_FILE_KIND),
+              "it is xz-compressed; only gzip-compressed files are read");
+    EXPECT_EQ(file_kind_mismatch(write("notes.md", "# text\n").c_str(), SURFACE_FILE_KIND), "");
+}

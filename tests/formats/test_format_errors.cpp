@@ -319,7 +319,7 @@ TEST_F(FormatErrorTest, GiftiFilesThatAreNotSurfacesOrNotGiftiAreRefused)
     EXPECT_EQ(output_gifti_data(path("empty.func.gii").c_str(), {{"none", {}}}), ERROR);
     EXPECT_NE(messages.find("empty.func.gii\": no vertices to write"), std::string::npos);
     polygons_struct nothing{};
-    EXPECT_EQ(output_gifti_surface(path("empty.surf.gii").c_str(), &nothing), ERROR);
+    EXPECT_EQ(output_gifti_surface(path("empty.surf.gii").c_str(), &nothing, nullptr), ERROR);
     EXPECT_NE(messages.find("a surface without points or triangles"), std::string::npos);
 
     // One array without a name, or named by a path, is named after its file.

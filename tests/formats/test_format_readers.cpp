@@ -91,6 +91,38 @@ TEST_F(ReaderTest, GiftiSurfaceReadsInEveryEncoding)
     }
 }
 
+// What a GIFTI surface says of its points survives a read and a write.
+TEST_F(ReaderTest, GiftiSurfaceKeepsItsStructureAndCoordinateSystem)
+{
+    object_struct *object = nullptr;
+    nibabel("write", "gifti-surface", path("plain.surf.gii"), "base64");
+    ASSERT_EQ(input_gifti_surface(path("plain.surf.gii").c_str(), &object, nullptr), OK);
+    gifti_surface_info info{};
+    std::snprintf(info.structure, sizeof info.structure, "CortexRight");
+    std::snprintf(info.structure_secondary, sizeof info.structure_secondary, "Pial");
+    std::snprintf(info.geometric_type, sizeof info.geometric_type, "Anatomical");
+    std::snprintf(info.data_space, sizeof info.data_space, "NIFTI_XFORM_UNKNOWN");
+    std::snprintf(info.transformed_space, sizeof info.transformed_space, "NIFTI_XFORM_TALAIRACH");
+    info.has_transform = true;
+    for (int i = 0; i < 4; ++i)
+        info.transform[i][i] = 1.0;
+    info.transform[0][3] = -12.5;
+    const std::string out = path("kept.surf.gii");
+    ASSERT_EQ(output_gifti_surface(out.c_str(), get_polygons_ptr(object), &info), OK);
+    delete_object(object);
+    EXPECT_NE(slurp(out).find("AnatomicalStructurePrimary"), std::string::npos);
+    gifti_surface_info read{};
+    ASSERT_EQ(input_gifti_surface(out.c_str(), &object, &read), OK);
+    delete_object(object);
+    EXPECT_STREQ(read.structure, "CortexRight");
+    EXPECT_STREQ(read.structure_secondary, "Pial");
+    EXPECT_STREQ(read.geometric_type, "Anatomical");
+    EXPECT_STREQ(read.data_space, "NIFTI_XFORM_UNKNOWN");
+    EXPECT_STREQ(read.transformed_space, "NIFTI_XFORM_TALAIRACH");
+    EXPECT_TRUE(read.has_transform);
+    EXPECT_EQ(read.transform[0][3], -12.5);
+}
+
 TEST_F(ReaderTest, CurvFilesOfBothFormsGiveOneColumnNamedAfterTheFile)
 {
     std::string file = path("lh.thickness");
@@ -159,7 +191,7 @@ TEST_F(ReaderTest, NibabelReadsTheFilesWeWrite)
     object_struct *object = nullptr;
     ASSERT_EQ(input_freesurfer_surface(source.c_str(), &object, nullptr), OK);
     std::string out = path("lh.white.surf.gii"), fs_out = path("lh.copy");
-    ASSERT_EQ(output_gifti_surface(out.c_str(), get_polygons_ptr(object)), OK);
+    ASSERT_EQ(output_gifti_surface(out.c_str(), get_polygons_ptr(object), nullptr), OK);
     EXPECT_EQ(nibabel("dump", "gifti-surface", out), dump_surface(get_polygons_ptr(object)));
     ASSERT_EQ(output_freesurfer_surface(fs_out.c_str(), get_polygons_ptr(object)), OK);
     EXPECT_EQ(nibabel("dump", "fs-surface", fs_out), dump_surface(get_polygons_ptr(object)));

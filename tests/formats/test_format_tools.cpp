@@ -102,9 +102,11 @@ TEST_F(ToolFormatTest, ObjinfoDescribesTheNewFilesAndWhatTheirPointsLeaveOut)
     EXPECT_EQ(tool(OBJINFO_PATH, q(centred)).out,
               "0 polygons freesurfer 50 96 0\n"
               "centre offset (cras) 1.5 -17.25 9, not applied to the points\n");
+    // unknown spaces and no transform: nothing to say
     EXPECT_EQ(tool(OBJINFO_PATH, q(gii)).out, "0 polygons gifti 50 96 0\n");
     EXPECT_EQ(tool(OBJINFO_PATH, q(moved)).out,
               "0 polygons gifti 50 96 0\n"
+              "coordinate system NIFTI_XFORM_SCANNER_ANAT to NIFTI_XFORM_TALAIRACH\n"
               "coordinate transform, not applied to the points: "
               "1 0 0 10 0 1 0 -2.5 0 0 1 0.125 0 0 0 1\n");
 }

@@ -1,5 +1,6 @@
 // Scene files: what is written reads back equal, paths follow the scene's
 // folder, and every malformed file is refused with a message that says why.
+#include "message_text.h"
 #include "scene_file.h"
 
 #include <gtest/gtest.h>
@@ -200,4 +201,15 @@ TEST(SceneFile, ScenesNamingTooManyFilesAreRefusedUnlessTheLimitIsRaised)
     EXPECT_TRUE(error.contains("many.gyrolux: it names 7 files, more than the 6"))
         << error.toStdString();
     EXPECT_TRUE(read.surfaces.empty());
+}
+
+// A path as long as a scene file may hold is shown by its ends only.
+TEST(MessageText, LongWordsKeepTheirEndsAndShortOnesStay)
+{
+    const QString path = "/data/" + QString(8 << 20, 'x') + "/lh.pial";
+    const QString shown = message_text("cannot read surface " + path + ": no such file");
+    EXPECT_LT(shown.size(), 2 * longest_message_word);
+    EXPECT_TRUE(shown.startsWith("cannot read surface /data/xx"));
+    EXPECT_TRUE(shown.endsWith("xx/lh.pial: no such file"));
+    EXPECT_EQ(message_text("a  short\tmessage"), "a  short\tmessage");
 }

@@ -5,7 +5,9 @@
 #include "triangle_surfaces.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -16,6 +18,40 @@ bool is_identity(const double m[4][4])
             if (m[i][j] != (i == j ? 1.0 : 0.0))
                 return false;
     return true;
+}
+
+void copy_text(char *out, std::size_t size, const char *text)
+{
+    std::snprintf(out, size, "%s", text != nullptr ? text : "");
+}
+
+// The info's structures and geometric type as the points' metadata, and
+// its coordinate system, where it has one.
+Status add_surface_info(giiDataArray *points, const gifti_surface_info &info)
+{
+    const std::pair<const char *, const char *> meta[] = {
+        {"AnatomicalStructurePrimary", info.structure},
+        {"AnatomicalStructureSecondary", info.structure_secondary},
+        {"GeometricType", info.geometric_type}};
+    for (const auto &[name, value] : meta)
+        if (value[0] != '\0' && gifti_add_to_meta(&points->meta, name, value, 1) != 0)
+            return ERROR;
+    if (!info.has_transform && info.data_space[0] == '\0' && info.transformed_space[0] == '\0')
+        return OK;
+    if (gifti_add_empty_CS(points) != 0 || points->numCS < 1)
+        return ERROR;
+    giiCoordSystem *system = points->coordsys[points->numCS - 1];
+    const auto space = [](const char *text) {
+        return gifti_strdup(text[0] != '\0' ? text : "NIFTI_XFORM_UNKNOWN");
+    };
+    std::free(system->dataspace);
+    std::free(system->xformspace);
+    system->dataspace = space(info.data_space);
+    system->xformspace = space(info.transformed_space);
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            system->xform[i][j] = info.has_transform ? info.transform[i][j] : (i == j ? 1.0 : 0.0);
+    return OK;
 }
 
 Status read_surface(const char *filename, const gifti_image *image,
@@ -71,6 +107,15 @@ Status read_surface(const char *filename, const gifti_image *image,
             structure = gifti_meta_value(image->meta, "AnatomicalStructurePrimary");
         if (structure != nullptr)
             std::snprintf(info->structure, sizeof info->structure, "%s", structure);
+        copy_text(info->structure_secondary, sizeof info->structure_secondary,
+                  gifti_array_meta_value(points, "AnatomicalStructureSecondary"));
+        copy_text(info->geometric_type, sizeof info->geometric_type,
+                  gifti_array_meta_value(points, "GeometricType"));
+        if (points->numCS > 0 && points->coordsys != nullptr && points->coordsys[0] != nullptr) {
+            copy_text(info->data_space, sizeof info->data_space, points->coordsys[0]->dataspace);
+            copy_text(info->transformed_space, sizeof info->transformed_space,
+                      points->coordsys[0]->xformspace);
+        }
     }
     *object = surface;
     return OK;
@@ -92,7 +137,8 @@ Status input_gifti_surface(const char *filename, object_struct **object,
     return status;
 }
 
-Status output_gifti_surface(const char *filename, const polygons_struct *polygons)
+Status output_gifti_surface(const char *filename, const polygons_struct *polygons,
+                            const gifti_surface_info *info)
 {
     for (int i = 0; i < polygons->n_items; ++i) {
         if (polygons->end_indices[i] != 3 * (i + 1)) {
@@ -130,6 +176,8 @@ Status output_gifti_surface(const char *filename, const polygons_struct *polygon
             status = ERROR;
     }
     if (status == OK && gifti_alloc_DA_data(image, nullptr, 0) != 0)
+        status = ERROR;
+    if (status == OK && info != nullptr && add_surface_info(image->darray[0], *info) != OK)
         status = ERROR;
     if (status == OK) {
         std::memcpy(image->darray[0]->data, polygons->points,

@@ -10,6 +10,14 @@ struct gifti_surface_info {
     // AnatomicalStructurePrimary of the points or of the file ("CortexLeft"),
     // cut to fit; empty when neither names one.
     char structure[64];
+    // The points' AnatomicalStructureSecondary ("Pial") and GeometricType
+    // ("Anatomical"), and their coordinate system's data space and
+    // transformed space ("NIFTI_XFORM_TALAIRACH"); each cut to fit, empty
+    // when not given.
+    char structure_secondary[64];
+    char geometric_type[64];
+    char data_space[64];
+    char transformed_space[64];
 };
 
 // Reads the first POINTSET and TRIANGLE arrays into one polygons object
@@ -19,5 +27,7 @@ Status input_gifti_surface(const char *filename, object_struct **object,
                            gifti_surface_info *info);
 
 // Writes a polygons object of triangles as a GIFTI surface, its arrays
-// gzip-compressed and base64-encoded.
-Status output_gifti_surface(const char *filename, const polygons_struct *polygons);
+// gzip-compressed and base64-encoded. With info, the points keep its
+// structures, geometric type and coordinate system.
+Status output_gifti_surface(const char *filename, const polygons_struct *polygons,
+                            const gifti_surface_info *info);
