@@ -9,6 +9,7 @@
 #include "object_io.h"
 #include "polygon_normals.h"
 #include "sample_subject.h"
+#include "tool_input.h"
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
 
@@ -75,6 +76,20 @@ bool write_tags(const std::string &path, const polygons_struct *polygons)
 
 int main(int argc, char *argv[])
 {
+    const int answered = answer_tool_options(
+        argc, argv, "make_samples",
+        "usage: make_samples OUTDIR\n"
+        "Writes the demo's sample data into OUTDIR, which must exist: a folded\n"
+        "sphere (brain.obj, also as FreeSurfer lh.brain), its statistics\n"
+        "(brain.vertstats, brain.func.gii), landmarks (landmarks.tag) and a\n"
+        "synthetic FreeSurfer subject (subject/).\n"
+        "\n"
+        "  --help     this text\n"
+        "  --version  the version\n"
+        "\n"
+        "Exit status: 0 written, 1 cannot write, 2 usage error.\n");
+    if (answered >= 0)
+        return answered;
     if (argc != 2) {
         std::fprintf(stderr, "usage: make_samples OUTDIR\n");
         return 2;

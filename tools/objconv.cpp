@@ -67,6 +67,25 @@ Status write_gifti(const char *path, int n_objects, object_struct **objects,
 
 int main(int argc, char **argv)
 {
+    static const char *const options[] = {"--ascii", "--binary", "--compress", "--no-compress",
+                                          nullptr};
+    const int answered = answer_tool_options(
+        argc, argv, "objconv",
+        "usage: objconv [--ascii|--binary] [--compress|--no-compress] IN OUT\n"
+        "Rewrites every object of a surface file (.obj, or a FreeSurfer or GIFTI\n"
+        "surface) as an .obj file, or as a GIFTI surface when OUT ends in .gii.\n"
+        "\n"
+        "  --ascii        write ASCII objects\n"
+        "  --binary       write binary objects (default: the form read)\n"
+        "  --compress     store sphere polygons in the compressed form\n"
+        "  --no-compress  never store them compressed\n"
+        "  --help         this text\n"
+        "  --version      the version\n"
+        "\n"
+        "Exit status: 0 written, 1 cannot read or write, 2 usage error.\n",
+        options);
+    if (answered >= 0)
+        return answered;
     int form_choice = -1;
     const char *paths[2] = {nullptr, nullptr};
     int n_paths = 0;

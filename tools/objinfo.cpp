@@ -145,14 +145,21 @@ int describe_other_format(const char *path)
 
 int main(int argc, char **argv)
 {
-    if (argc == 2 && is_help_option(argv[1])) {
-        std::printf("usage: objinfo FILE\n"
-                    "Lists the objects of a surface file (.obj, FreeSurfer, GIFTI, GIFTI\n"
-                    "compressed as .gii.gz), one line each: index, kind, form, and for\n"
-                    "polygons, lines and quadmesh the point count, item count and colour\n"
-                    "flag.\n");
-        return 0;
-    }
+    const int answered = answer_tool_options(
+        argc, argv, "objinfo",
+        "usage: objinfo FILE\n"
+        "Lists the objects of a surface file (.obj, FreeSurfer, GIFTI, GIFTI\n"
+        "compressed as .gii.gz), one line each: index, kind, form, and for\n"
+        "polygons, lines and quadmesh the point count, item count and colour\n"
+        "flag. A GIFTI surface's anatomical structure, geometric type and\n"
+        "coordinate spaces follow on lines of their own.\n"
+        "\n"
+        "  --help     this text\n"
+        "  --version  the version\n"
+        "\n"
+        "Exit status: 0 read, 1 the file cannot be read, 2 usage error.\n");
+    if (answered >= 0)
+        return answered;
     if (argc != 2) {
         std::fprintf(stderr, "usage: objinfo FILE\n");
         return 2;

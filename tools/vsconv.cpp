@@ -9,6 +9,7 @@
 // GIFTI label file (".gii"), its names and colours kept (parcel_files.h).
 #include "file_kind.h"
 #include "parcel_files.h"
+#include "tool_input.h"
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
 #include "quillon.h"
@@ -42,6 +43,24 @@ int convertParcellation(const char* in, const std::string& out) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    static const char* const options[] = {"--old-style", nullptr};
+    const int answered = answer_tool_options(
+        argc, argv, "vsconv",
+        "usage: vsconv [--old-style] IN OUT\n"
+        "Reads a vertex-statistics file, per-vertex data of another program\n"
+        "(FreeSurfer curv, MGH, MGZ, GIFTI) or a parcellation, and writes it as\n"
+        "OUT's name says: a statistics file (new style unless --old-style), GIFTI\n"
+        "data (.gii), MGH or MGZ (.mgh, .mgz); a parcellation as an annotation\n"
+        "(.annot) or label GIFTI (.gii).\n"
+        "\n"
+        "  --old-style  write the old style of statistics file\n"
+        "  --help       this text\n"
+        "  --version    the version\n"
+        "\n"
+        "Exit status: 0 written, 1 cannot read or write, 2 usage error.\n",
+        options);
+    if (answered >= 0)
+        return answered;
     bool oldStyle = false;
     int first = 1;
     if (argc > 1 && std::strcmp(argv[1], "--old-style") == 0) {

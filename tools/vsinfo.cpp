@@ -13,13 +13,21 @@
 #include <iostream>
 
 int main(int argc, char* argv[]) {
-    if (argc == 2 && is_help_option(argv[1])) {
-        std::cout << "usage: vsinfo FILE\n"
-                     "Describes a statistics file or per-vertex data of another program\n"
-                     "(FreeSurfer curv, MGH, MGZ, GIFTI, GIFTI compressed as .gii.gz): its\n"
-                     "format, column and row counts, column names and header structure.\n";
-        return 0;
-    }
+    const int answered = answer_tool_options(
+        argc, argv, "vsinfo",
+        "usage: vsinfo FILE\n"
+        "Describes a statistics file or per-vertex data of another program\n"
+        "(FreeSurfer curv, MGH, MGZ, GIFTI, GIFTI compressed as .gii.gz): its\n"
+        "format, column and row counts, column names and header structure. A\n"
+        "parcellation (annotation, label GIFTI, label file) is described by its\n"
+        "regions.\n"
+        "\n"
+        "  --help     this text\n"
+        "  --version  the version\n"
+        "\n"
+        "Exit status: 0 read, 1 the file cannot be read, 2 usage error.\n");
+    if (answered >= 0)
+        return answered;
     if (argc != 2) {
         std::cerr << "usage: " << argv[0] << " FILE" << std::endl;
         return 2;

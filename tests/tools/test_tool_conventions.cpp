@@ -1,0 +1,75 @@
+// Every program answers --help (usage on standard output, status 0) and
+// --version (its name and the version, status 0), and refuses an unknown
+// option with one line on standard error and status 2, before it reads,
+// writes or opens a display.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+struct Answer {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+Answer run(const std::string& program, const std::string& argument)
+{
+    // No display: none of these answers may need one.
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY '" + program + "' " + argument +
+                                " >conventions.out 2>conventions.err </dev/null";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp("conventions.out"),
+            slurp("conventions.err")};
+}
+
+std::vector<std::string> programs()
+{
+    std::vector<std::string> list;
+    std::stringstream paths(PROGRAM_PATHS);
+    for (std::string path; std::getline(paths, path, '|');)
+        list.push_back(path);
+    return list;
+}
+
+std::string nameOf(const std::string& path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
+TEST(ToolConventions, HelpVersionAndUnknownOptions)
+{
+    for (const std::string& program : programs()) {
+        SCOPED_TRACE(program);
+        const Answer help = run(program, "--help");
+        EXPECT_EQ(help.status, 0);
+        EXPECT_NE(help.out.find("sage: " + nameOf(program)), std::string::npos) << help.out;
+        EXPECT_EQ(help.err, "");
+
+        const Answer version = run(program, "--version");
+        EXPECT_EQ(version.status, 0);
+        EXPECT_EQ(version.out, nameOf(program) + " " + PROJECT_VERSION + "\n");
+
+        const Answer bad = run(program, "--no-such-option");
+        EXPECT_EQ(bad.status, 2);
+        EXPECT_EQ(bad.out, "");
+        EXPECT_NE(bad.err.find("--no-such-option"), std::string::npos) << bad.err;
+        EXPECT_EQ(bad.err.find('\n'), bad.err.size() - 1) << bad.err;
+    }
+}
+
+}  // namespace
