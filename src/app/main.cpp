@@ -9,6 +9,9 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QList>
+#include <QMessageBox>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +40,29 @@ QString usage()
            QStringLiteral(
                "  --                    every argument after this is a file, even one\n"
                "                        starting with --\n");
+}
+
+// Whether this display gives OpenGL at all: without it (an X server with no
+// GLX, as over many remote connections) the view would stay black.
+bool openGLAvailable()
+{
+    QOpenGLContext context;
+    if (!context.create())
+        return false;
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    return surface.isValid() && context.makeCurrent(&surface);
+}
+
+QString displayName()
+{
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    const QByteArray x = qgetenv("DISPLAY");
+    const QString name = QGuiApplication::platformName() == QLatin1String("wayland")
+                             ? QString::fromLocal8Bit(wayland)
+                             : QString::fromLocal8Bit(x);
+    return name.isEmpty() ? QGuiApplication::platformName() : name;
 }
 
 }  // namespace
@@ -71,6 +97,19 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
+    if (!openGLAvailable()) {
+        const QString text =
+            QStringLiteral("gyrolux: no OpenGL on display %1: the display cannot make an OpenGL "
+                           "context (an X server without GLX, as over many remote connections, "
+                           "or a missing GL driver). gyrolux-render draws the same figures "
+                           "without a display.")
+                .arg(displayName());
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        // Started from a desktop menu, standard error goes nowhere.
+        if (qEnvironmentVariableIsEmpty("GYROLUX_NO_DIALOGS"))
+            QMessageBox::critical(nullptr, QStringLiteral("gyrolux"), text.mid(9));
+        return 1;
+    }
     // Coin must be running before the viewer makes its first node.
     gyroview::init();
 

@@ -44,6 +44,20 @@ double milliseconds(const QElapsedTimer& clock)
     return static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
+// Whether a panel as Coin drew it (RGB, 3 bytes a pixel) has any pixel
+// other than the background's.
+bool showsAnything(const unsigned char* rgb, const QSize& size, const QColor& background)
+{
+    const std::size_t pixels = std::size_t(size.width()) * std::size_t(size.height());
+    const unsigned char r = static_cast<unsigned char>(background.red());
+    const unsigned char g = static_cast<unsigned char>(background.green());
+    const unsigned char b = static_cast<unsigned char>(background.blue());
+    for (std::size_t i = 0; i < pixels; ++i, rgb += 3)
+        if (rgb[0] != r || rgb[1] != g || rgb[2] != b)
+            return true;
+    return false;
+}
+
 // A box about `centre` as large as `size`: panels of different surfaces are
 // framed by one size, so every panel has the same zoom.
 SbBox3f boxOfSize(const SbVec3f& centre, const SbVec3f& size)
@@ -148,6 +162,8 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
 
     QPainter painter(&image);
     bool rendered = true;
+    int drawnPanels = 0;
+    QList<int> blankPanels;
     for (int c = 0; c < columns && rendered; ++c) {
         showColumn(c);
         const SbBox3f box = boxes[static_cast<std::size_t>(c)];
@@ -168,6 +184,9 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
                 rendered = false;
                 break;
             }
+            ++drawnPanels;
+            if (!showsAnything(offscreen->getBuffer(), panel, background))
+                blankPanels.append(drawnPanels);
             // Coin's buffer holds the bottom row first.
             const QImage shot = QImage(offscreen->getBuffer(), panel.width(), panel.height(),
                                        panel.width() * 3, QImage::Format_RGB888)
@@ -191,6 +210,16 @@ QImage FigureMaker::render(const FigureOptions& options, QString* error, QString
         *error = QStringLiteral("off-screen rendering failed (no usable EGL context)");
         return QImage();
     }
+    // A picture of the background alone is no figure: pipelines would take
+    // it for one.
+    if (blankPanels.size() == drawnPanels) {
+        *error = QStringLiteral("the figure shows no surface, only the background (a camera "
+                                "looking away, surfaces without faces, or a GL driver that drew "
+                                "nothing); no image written");
+        return QImage();
+    }
+    for (int number : blankPanels)
+        warnings->append(QStringLiteral("Warning: panel %1 of the figure shows no surface").arg(number));
     return image;
 }
 

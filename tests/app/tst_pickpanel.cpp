@@ -178,6 +178,12 @@ private slots:
         const QPoint at = project(SbVec3f(20, 30, 35));
         const int index = clickView(at);
         QVERIFY(index >= 0);
+        // A corner of the triangle under the mouse (a few pixels across
+        // here), at any device pixel ratio.
+        const QPoint picked = project(vertex(index));
+        QVERIFY2((picked - at).manhattanLength() <= 12,
+                 qPrintable(QString("clicked %1,%2, picked a vertex at %3,%4")
+                                .arg(at.x()).arg(at.y()).arg(picked.x()).arg(picked.y())));
 
         // Filled before the tree's rows were told, not in a later turn.
         QCOMPARE(seenByRelay, index);
@@ -192,13 +198,15 @@ private slots:
         const QImage image = frame();
         QVERIFY(image.save(QString(ARTEFACT_DIR) + "/pickpanel_marker.png"));
         QVERIFY(window->grab().save(QString(ARTEFACT_DIR) + "/pickpanel_window.png"));
-        const QPoint expected = project(vertex(index));
-        const QPoint found = markerNear(image, expected, 3);
+        // The frame is in device pixels.
+        const qreal ratio = window->getViewer()->devicePixelRatioF();
+        const QPoint expected = (QPointF(picked) * ratio).toPoint();
+        const QPoint found = markerNear(image, expected, int(3 * ratio));
         QVERIFY2(found.x() >= 0, qPrintable(QString("no marker near %1,%2")
                                                 .arg(expected.x()).arg(expected.y())));
         // Small: a dot, not a blot over the surface.
         const int pixels = markerPixels(image);
-        QVERIFY2(pixels > 4 && pixels < 600, qPrintable(QString::number(pixels)));
+        QVERIFY2(pixels > 4 && pixels < 600 * ratio * ratio, qPrintable(QString::number(pixels)));
     }
 
     void markerIsNeverWhatTheNextClickHits()

@@ -370,6 +370,15 @@ TEST_F(RenderToolTest, BadInputGivesOneLineStatusOneAndNoImage)
     r = run(above("-o '" + elsewhere + "'"));
     expectRefused(r, 1, elsewhere);
     EXPECT_THAT(r.err, HasSubstr("does not exist"));
+
+    // The grid lies in z = 0; this camera stands below it looking down.
+    const std::string away = write("away.gyrolux", R"({"format": "gyrolux-scene", "version": 1,
+        "surfaces": [{"path": "grid.obj"}], "viewSize": [200, 150], "camera": {"projection":
+        "perspective", "position": [0, 0, -300], "orientation": [0, 0, 0, 1],
+        "focalDistance": 300, "heightAngle": 0.785398}})");
+    r = run("--scene '" + away + "' --samples 0 -o '" + out + "'");
+    expectRefused(r, 1, out);
+    EXPECT_THAT(r.err, HasSubstr("shows no surface"));
 }
 
 TEST_F(RenderToolTest, UsageErrorsGiveOneLineStatusTwoAndNoImage)
