@@ -72,6 +72,7 @@ int main(int argc, char **argv)
     const int answered = answer_tool_options(
         argc, argv, "objconv",
         "usage: objconv [--ascii|--binary] [--compress|--no-compress] IN OUT\n"
+        "(- for IN reads standard input, for OUT writes .obj to standard output)\n"
         "Rewrites every object of a surface file (.obj, or a FreeSurfer or GIFTI\n"
         "surface) as an .obj file, or as a GIFTI surface when OUT ends in .gii.\n"
         "\n"
@@ -115,6 +116,14 @@ int main(int argc, char **argv)
     }
     if (!tool_input_exists("objconv", paths[0]))
         return 1;
+    // "-": standard input, and standard output as an .obj file.
+    const char *out_name = paths[1];
+    const std::string input = tool_input_path("objconv", paths[0]);
+    const std::string output = tool_output_path("objconv", paths[1], ".obj");
+    if (input.empty() || output.empty())
+        return 1;
+    paths[0] = input.c_str();
+    paths[1] = output.c_str();
 
     File_formats form = ASCII_FORMAT;
     int n_objects = 0;
@@ -135,8 +144,8 @@ int main(int argc, char **argv)
                         : output_graphics_file(paths[1], form, n_objects, objects);
     delete_object_list(n_objects, objects);
     if (status != OK) {
-        std::fprintf(stderr, "objconv: cannot write \"%s\".\n", paths[1]);
+        std::fprintf(stderr, "objconv: cannot write \"%s\".\n", out_name);
         return 1;
     }
-    return 0;
+    return tool_copy_to_stdout("objconv", out_name, output) ? 0 : 1;
 }

@@ -147,7 +147,7 @@ int main(int argc, char **argv)
 {
     const int answered = answer_tool_options(
         argc, argv, "objinfo",
-        "usage: objinfo FILE\n"
+        "usage: objinfo FILE    (- reads standard input)\n"
         "Lists the objects of a surface file (.obj, FreeSurfer, GIFTI, GIFTI\n"
         "compressed as .gii.gz), one line each: index, kind, form, and for\n"
         "polygons, lines and quadmesh the point count, item count and colour\n"
@@ -166,6 +166,10 @@ int main(int argc, char **argv)
     }
     if (!tool_input_exists("objinfo", argv[1]))
         return 1;
+    const std::string input = tool_input_path("objinfo", argv[1]);
+    if (input.empty())
+        return 1;
+    argv[1] = const_cast<char *>(input.c_str());
     int other = describe_other_format(argv[1]);
     if (other >= 0)
         return other;

@@ -47,6 +47,8 @@ int main(int argc, char* argv[]) {
     const int answered = answer_tool_options(
         argc, argv, "vsconv",
         "usage: vsconv [--old-style] IN OUT\n"
+        "(- for IN reads standard input, for OUT writes a statistics file to\n"
+        "standard output)\n"
         "Reads a vertex-statistics file, per-vertex data of another program\n"
         "(FreeSurfer curv, MGH, MGZ, GIFTI) or a parcellation, and writes it as\n"
         "OUT's name says: a statistics file (new style unless --old-style), GIFTI\n"
@@ -71,8 +73,12 @@ int main(int argc, char* argv[]) {
         std::cerr << "usage: " << argv[0] << " [--old-style] IN OUT" << std::endl;
         return 2;
     }
-    const char* in = argv[first];
-    const std::string out = argv[first + 1];
+    // "-": standard input, and standard output as a statistics file.
+    const std::string input = tool_input_path("vsconv", argv[first]);
+    const std::string out = tool_output_path("vsconv", argv[first + 1], ".vertstats");
+    if (input.empty() || out.empty())
+        return 1;
+    const char* in = input.c_str();
     const file_kind_info kind = file_kind_of(in);
     if (endsWith(out, ".annot") || (kind.kind == PARCELLATION_FILE_KIND && endsWith(out, ".gii")))
         return convertParcellation(in, out);
@@ -93,8 +99,8 @@ int main(int argc, char* argv[]) {
     else if (!write_statistics_quietly(file, out, oldStyle))
         written = ERROR;
     if (written != OK) {
-        std::cerr << "ERROR: could not write file " << out << std::endl;
+        std::cerr << "ERROR: could not write file " << argv[first + 1] << std::endl;
         return 1;
     }
-    return 0;
+    return tool_copy_to_stdout("vsconv", argv[first + 1], out) ? 0 : 1;
 }

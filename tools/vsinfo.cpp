@@ -15,7 +15,7 @@
 int main(int argc, char* argv[]) {
     const int answered = answer_tool_options(
         argc, argv, "vsinfo",
-        "usage: vsinfo FILE\n"
+        "usage: vsinfo FILE    (- reads standard input)\n"
         "Describes a statistics file or per-vertex data of another program\n"
         "(FreeSurfer curv, MGH, MGZ, GIFTI, GIFTI compressed as .gii.gz): its\n"
         "format, column and row counts, column names and header structure. A\n"
@@ -32,6 +32,10 @@ int main(int argc, char* argv[]) {
         std::cerr << "usage: " << argv[0] << " FILE" << std::endl;
         return 2;
     }
+    const std::string input = tool_input_path("vsinfo", argv[1]);
+    if (input.empty())
+        return 1;
+    argv[1] = const_cast<char*>(input.c_str());
     const file_kind_info kind = file_kind_of(argv[1]);
     if (kind.kind == PARCELLATION_FILE_KIND) {
         parcellation parcels;

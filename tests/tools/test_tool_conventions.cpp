@@ -72,4 +72,32 @@ TEST(ToolConventions, HelpVersionAndUnknownOptions)
     }
 }
 
+std::string program(const std::string& name)
+{
+    for (const std::string& path : programs())
+        if (nameOf(path) == name)
+            return path;
+    return name;
+}
+
+// "-" is standard input to the readers and standard output (in the
+// default format) to the converters, so the tools make pipelines.
+TEST(ToolConventions, DashIsStandardInputAndOutput)
+{
+    const std::string surface = std::string(SAMPLES_DIR) + "/lh.brain";
+    const Answer direct = run(program("objinfo"), "'" + surface + "'");
+    const Answer piped = run("sh", "-c \"'" + program("objconv") + "' '" + surface + "' - | '" +
+                                       program("objinfo") + "' -\"");
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    // FreeSurfer in, .obj through the pipe: the same points and triangles.
+    EXPECT_EQ(direct.out.substr(direct.out.find(' ', 2)), " freesurfer 40962 81920 0\n");
+    EXPECT_EQ(piped.out, "0 polygons binary 40962 81920 0\n");
+
+    const std::string data = std::string(SAMPLES_DIR) + "/brain.func.gii";
+    const Answer columns = run("sh", "-c \"'" + program("vsconv") + "' '" + data + "' - | '" +
+                                         program("vsinfo") + "' -\"");
+    EXPECT_EQ(columns.status, 0) << columns.err;
+    EXPECT_NE(columns.out.find("rows: 40962\n"), std::string::npos) << columns.out;
+}
+
 }  // namespace
