@@ -16,6 +16,8 @@
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
+#include <algorithm>
+
 #include <QSettings>
 #include <QUrl>
 
@@ -226,8 +228,16 @@ void BrainQuarter::drawLegend()
     }
     if (!legendOn || !legendColumn)
         return;
-    legendNodes = gyroscene::make_legend(legend, getSoRenderManager()->getViewportRegion().getViewportSizePixels());
+    // Drawn in device pixels: on a screen of ratio 2 at twice the scale, so
+    // it keeps its size beside the window's text and stays sharp.
+    legendNodes = gyroscene::make_legend(
+        legend, getSoRenderManager()->getViewportRegion().getViewportSizePixels(), legendScale());
     setOverlaySceneGraph(legendNodes);
+}
+
+int BrainQuarter::legendScale() const
+{
+    return std::max(1, qRound(devicePixelRatioF()));
 }
 
 QImage BrainQuarter::renderImage(int scale)
@@ -237,7 +247,8 @@ QImage BrainQuarter::renderImage(int scale)
     // A legend of the picture's scale for this one frame; it finds its
     // corner of the larger frame as it is drawn.
     SoSeparator* large = gyroscene::make_legend(
-        legend, getSoRenderManager()->getViewportRegion().getViewportSizePixels(), scale);
+        legend, getSoRenderManager()->getViewportRegion().getViewportSizePixels(),
+        scale * legendScale());
     setOverlaySceneGraph(large);
     const QImage image = ViewerWidget::renderImage(scale);
     setOverlaySceneGraph(legendNodes);

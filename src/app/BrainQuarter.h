@@ -87,6 +87,8 @@ signals:
 
 private:
     void drawLegend();
+    // The legend's scale: the device pixel ratio, rounded.
+    int legendScale() const;
     void complain(const QString& text);
 
     std::unique_ptr<gyroview::PickIndex> index;
