@@ -3,6 +3,7 @@
 // MGH, MGZ, GIFTI) is described the same way, after a line naming its
 // format. A parcellation (annotation, GIFTI labels, label file) is
 // described by its regions and their vertices instead.
+#include "cifti_file.h"
 #include "file_kind.h"
 #include "parcel_files.h"
 #include "tool_input.h"
@@ -20,7 +21,8 @@ int main(int argc, char* argv[]) {
         "(FreeSurfer curv, MGH, MGZ, GIFTI, GIFTI compressed as .gii.gz): its\n"
         "format, column and row counts, column names and header structure. A\n"
         "parcellation (annotation, label GIFTI, label file) is described by its\n"
-        "regions.\n"
+        "regions; a CIFTI-2 file (.dscalar.nii, .dtseries.nii, .dlabel.nii) by\n"
+        "its maps or series and its brain models.\n"
         "\n"
         "  --help     this text\n"
         "  --version  the version\n"
@@ -37,6 +39,13 @@ int main(int argc, char* argv[]) {
         return 1;
     argv[1] = const_cast<char*>(input.c_str());
     const file_kind_info kind = file_kind_of(argv[1]);
+    if (kind.format == CIFTI_DATA_FILE_FORMAT || kind.format == CIFTI_LABELS_FILE_FORMAT) {
+        cifti_file cifti;
+        if (input_cifti_file(argv[1], &cifti) != OK)
+            return 1;
+        std::cout << describe_cifti_file(cifti);
+        return 0;
+    }
     if (kind.kind == PARCELLATION_FILE_KIND) {
         parcellation parcels;
         if (input_parcellation(argv[1], -1, &parcels) != OK) {

@@ -1,5 +1,6 @@
 #include "file_kind.h"
 
+#include "cifti_file.h"
 #include "format_files.h"
 #include "parcel_files.h"
 #include "vertex_data.h"
@@ -86,6 +87,16 @@ file_kind_info by_name_or_content(const char *filename)
         return {VERTEX_DATA_FILE_KIND, VERTSTATS_FILE_FORMAT};
     if (ends_with(filename, ".tag"))
         return {LANDMARK_FILE_KIND, TAG_FILE_FORMAT};
+    // CIFTI-2 by name, then by its header and intent (a label intent, 3007,
+    // holds parcellations).
+    if (ends_with(filename, ".dlabel.nii"))
+        return {PARCELLATION_FILE_KIND, CIFTI_LABELS_FILE_FORMAT};
+    if (ends_with(filename, ".dscalar.nii") || ends_with(filename, ".dtseries.nii"))
+        return {VERTEX_DATA_FILE_KIND, CIFTI_DATA_FILE_FORMAT};
+    if (ends_with(filename, ".nii") && is_cifti_file(filename))
+        return cifti_intent(filename) == 3007
+                   ? file_kind_info{PARCELLATION_FILE_KIND, CIFTI_LABELS_FILE_FORMAT}
+                   : file_kind_info{VERTEX_DATA_FILE_KIND, CIFTI_DATA_FILE_FORMAT};
     // Before the data formats: a label GIFTI file is a GIFTI data file too.
     if (const Parcellation_formats parcels = parcellation_format(filename);
         parcels != NOT_PARCELLATION)
@@ -134,6 +145,8 @@ const char *file_format_name(Known_file_formats format)
     case FREESURFER_LABEL_FILE_FORMAT: return "FreeSurfer label";
     case TAG_FILE_FORMAT: return "MNI tag";
     case SCENE_FILE_FORMAT: return "gyrolux scene";
+    case CIFTI_DATA_FILE_FORMAT: return "CIFTI-2";
+    case CIFTI_LABELS_FILE_FORMAT: return "CIFTI-2 labels";
     default: return "unknown";
     }
 }

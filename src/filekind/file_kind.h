@@ -30,7 +30,9 @@ enum Known_file_formats {
     GIFTI_LABELS_FILE_FORMAT,
     FREESURFER_LABEL_FILE_FORMAT,
     TAG_FILE_FORMAT,
-    SCENE_FILE_FORMAT // the viewer's ".gyrolux" scene files
+    SCENE_FILE_FORMAT, // the viewer's ".gyrolux" scene files
+    CIFTI_DATA_FILE_FORMAT, // CIFTI-2 maps and series (.dscalar.nii, .dtseries.nii)
+    CIFTI_LABELS_FILE_FORMAT // CIFTI-2 label maps (.dlabel.nii)
 };
 
 struct file_kind_info {
