@@ -158,6 +158,11 @@ Status read_mgh_input(const std::uint8_t *data, std::size_t size, vertex_data *c
     return input_mgh_data(input.path(data, size, "input.mgz"), columns);
 }
 
+Status read_cifti_input(const std::uint8_t *data, std::size_t size, cifti_file *file)
+{
+    return input_cifti_file(input.path(data, size, "input.dscalar.nii"), file);
+}
+
 Status read_gifti_data_input(const std::uint8_t *data, std::size_t size,
                              vertex_data *columns)
 {

@@ -3,6 +3,7 @@
 // (today: read in place from memory) can change in one place.
 #pragma once
 
+#include "cifti_file.h"
 #include "objects.h"
 #include "parcel_files.h"
 #include "tag_file.h"
@@ -47,3 +48,6 @@ Status read_annotation_input(const std::uint8_t *data, std::size_t size, parcell
 Status read_label_input(const std::uint8_t *data, std::size_t size, freesurfer_label *label);
 Status read_gifti_labels_input(const std::uint8_t *data, std::size_t size,
                                parcellation *parcels);
+
+// The input as a CIFTI-2 file: as input_cifti_file.
+Status read_cifti_input(const std::uint8_t *data, std::size_t size, cifti_file *file);

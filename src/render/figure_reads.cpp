@@ -1,6 +1,7 @@
 #include "figure_reads.h"
 
 #include "ReaderMessages.h"
+#include "cifti_surfaces.h"
 #include "file_kind.h"
 #include "parcel_nodes.h"
 #include "statistics_file.h"
@@ -37,13 +38,61 @@ std::shared_ptr<const gyroscene::SurfaceFile> FigureReads::surface(const QString
     return file;
 }
 
-std::shared_ptr<const zelVertstatsFile> FigureReads::statistics(const QString& path, int vertices,
+std::shared_ptr<const cifti_file> FigureReads::cifti(const QString& path, QString* error)
+{
+    if (auto found = ciftiFiles.find(path); found != ciftiFiles.end())
+        return found->second;
+    auto read = std::make_shared<cifti_file>();
+    ReaderMessages messages(ReaderMessages::Echo::Held);
+    if (input_cifti_file(readerFileName(path).constData(), read.get()) != OK) {
+        *error = QStringLiteral("cannot read %1: %2")
+                     .arg(path, messages.reason(QFileInfo::exists(path)
+                                                    ? QStringLiteral("not a readable CIFTI-2 file")
+                                                    : QStringLiteral("no such file")));
+        return nullptr;
+    }
+    ciftiFiles.emplace(path, read);
+    return read;
+}
+
+const cifti_brain_model* FigureReads::ciftiModel(const QString& path, const Surface& surface,
+                                                 QString* error)
+{
+    const std::shared_ptr<const cifti_file> file = cifti(path, error);
+    if (!file)
+        return nullptr;
+    QString why;
+    const cifti_brain_model* model = gyroscene::cifti_model_for(
+        *file, surface.structure, surface.side, surface.vertices, &why);
+    if (!model)
+        *error = QStringLiteral("%1 holds %2").arg(path, why);
+    return model;
+}
+
+std::shared_ptr<const zelVertstatsFile> FigureReads::statistics(const QString& path,
+                                                                const Surface& surface,
                                                                 QString* error,
                                                                 QStringList* warnings)
 {
+    const int vertices = surface.vertices;
     std::shared_ptr<const zelVertstatsFile> file;
-    if (auto found = statisticsFiles.find(path); found != statisticsFiles.end()) {
+    const bool isCifti =
+        file_kind_of(readerFileName(path).constData()).format == CIFTI_DATA_FILE_FORMAT;
+    // A CIFTI-2 file's part for each surface, under the surface's structure.
+    const QString key = isCifti ? path + QChar(0) + QString::number(vertices) + QChar(0) +
+                                      surface.structure + QChar(0) +
+                                      QString::number(int(surface.side))
+                                : path;
+    if (auto found = statisticsFiles.find(key); found != statisticsFiles.end()) {
         file = found->second;
+    } else if (isCifti) {
+        const cifti_brain_model* model = ciftiModel(path, surface, error);
+        if (!model)
+            return nullptr;
+        auto read = std::make_shared<zelVertstatsFile>();
+        gyroscene::cifti_statistics(*ciftiFiles.at(path), *model, path, read.get());
+        statisticsFiles.emplace(key, read);
+        file = read;
     } else {
         if (!gyroscene::statistics_file_readable(path)) {
             *error = gyroscene::statistics_read_error(
@@ -58,7 +107,7 @@ std::shared_ptr<const zelVertstatsFile> FigureReads::statistics(const QString& p
         if (!gyroscene::read_statistics_file(path, *read, error, &readerWarnings))
             return nullptr;
         *warnings += readerWarnings;
-        statisticsFiles.emplace(path, read);
+        statisticsFiles.emplace(key, read);
         file = read;
     }
     const gyroscene::row_count_check counts =
@@ -72,11 +121,20 @@ std::shared_ptr<const zelVertstatsFile> FigureReads::statistics(const QString& p
     return file;
 }
 
-std::shared_ptr<const parcellation> FigureReads::parcels(const QString& path, int vertices,
-                                                         int number, QString* error,
-                                                         QStringList* warnings)
+std::shared_ptr<const parcellation> FigureReads::parcels(const QString& path,
+                                                         const Surface& surface, int number,
+                                                         QString* error, QStringList* warnings)
 {
+    const int vertices = surface.vertices;
     const auto key = std::make_tuple(path, vertices, number);
+    if (file_kind_of(readerFileName(path).constData()).format == CIFTI_LABELS_FILE_FORMAT) {
+        // The first label map, on the surface's part of the file.
+        const cifti_brain_model* model = ciftiModel(path, surface, error);
+        if (!model)
+            return nullptr;
+        return std::make_shared<const parcellation>(
+            gyroscene::cifti_parcellation(*ciftiFiles.at(path), *model, 0));
+    }
     if (auto found = parcellations.find(key); found != parcellations.end())
         return found->second;
     auto read = std::make_shared<parcellation>();
@@ -86,11 +144,10 @@ std::shared_ptr<const parcellation> FigureReads::parcels(const QString& path, in
     return read;
 }
 
-std::shared_ptr<const std::vector<float>> FigureReads::column(const QString& path,
-                                                              const zelVertstatsFile& file,
+std::shared_ptr<const std::vector<float>> FigureReads::column(const zelVertstatsFile& file,
                                                               int index)
 {
-    auto& values = columns[{path, index}];
+    auto& values = columns[{&file, index}];
     if (!values)
         values = std::make_shared<const std::vector<float>>(file.getDataColumn(index));
     return values;

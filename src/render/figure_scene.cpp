@@ -31,10 +31,21 @@ struct FigureScene::Surface {
     gyroscene::SurfaceBuilder builder;
     gyroscene::surface_look look;
     gyroscene::Hemisphere hemisphere = gyroscene::Hemisphere::Unknown;
+    QString structure;  // a GIFTI surface's anatomical structure
     bool coloured = false;
     QString columnName;
     std::optional<std::pair<float, float>> limits;
 };
+
+namespace {
+
+// The surface a file is read for.
+FigureReads::Surface readFor(const FigureScene::Surface& surface)
+{
+    return {surface.builder.vertexCount(), surface.structure, surface.hemisphere};
+}
+
+}  // namespace
 
 FigureScene::FigureScene() = default;
 
@@ -239,6 +250,11 @@ bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* er
     surface->look.colour = state.colour ? *state.colour
                                         : QColor::fromRgbF(initial[0], initial[1], initial[2]);
     surface->look.opacity = state.opacity;
+    const SoMFVec3f& points = surface->builder.nodes().coordinates->point;
+    surface->hemisphere = gyroscene::surface_hemisphere(
+        state.hemisphere, std::string_view(name.constData(), static_cast<std::size_t>(name.size())),
+        file->structure().toStdString(), points.getValues(0), points.getNum());
+    surface->structure = file->structure();
 
     // Over the surface (and the column that goes ahead of it), as the viewer
     // draws its parcellation rows; hidden ones are not read.
@@ -251,18 +267,13 @@ bool FigureScene::loadSurface(const gyroscene::surface_state& state, QString* er
         if (!parcelState.shown)
             continue;
         std::shared_ptr<const parcellation> parcels =
-            reads->parcels(parcelState.path, vertices, number, error, warnings);
+            reads->parcels(parcelState.path, readFor(*surface), number, error, warnings);
         if (!parcels) {
             error->replace(0, 1, error->left(1).toLower());
             return false;
         }
         surface->look.parcellations.push_back({std::move(parcels), parcelState});
     }
-
-    const SoMFVec3f& points = surface->builder.nodes().coordinates->point;
-    surface->hemisphere = gyroscene::surface_hemisphere(
-        state.hemisphere, std::string_view(name.constData(), static_cast<std::size_t>(name.size())),
-        file->structure().toStdString(), points.getValues(0), points.getNum());
     surfaces.push_back(std::move(surface));
     return true;
 }
@@ -275,7 +286,7 @@ bool FigureScene::loadColumn(Surface& surface, const gyroscene::surface_state& s
     const QString& path = fileState.path;
     const int vertices = surface.builder.vertexCount();
     const std::shared_ptr<const zelVertstatsFile> file =
-        reads->statistics(path, vertices, error, warnings);
+        reads->statistics(path, readFor(surface), error, warnings);
     if (!file)
         return false;
     const std::vector<std::string> names = file->getDataHeader();
@@ -287,7 +298,7 @@ bool FigureScene::loadColumn(Surface& surface, const gyroscene::surface_state& s
         return false;
     }
     surface.columnName = QString::fromStdString(names[static_cast<std::size_t>(index)]);
-    surface.look.values = reads->column(path, *file, index);
+    surface.look.values = reads->column(*file, index);
     // The look is kept under the name the user gave, or under the column's.
     const gyroscene::column_state* look = fileState.find(state.coloured_column);
     if (!look)
@@ -318,7 +329,7 @@ bool FigureScene::loadUnderlay(Surface& surface, const gyroscene::surface_state&
         return true;
     const QString& path = state.statistics.at(std::size_t(state.underlay_file)).path;
     const std::shared_ptr<const zelVertstatsFile> source =
-        reads->statistics(path, surface.builder.vertexCount(), error, warnings);
+        reads->statistics(path, readFor(surface), error, warnings);
     if (!source)
         return false;
     const std::vector<std::string> underNames = source->getDataHeader();
@@ -330,7 +341,7 @@ bool FigureScene::loadUnderlay(Surface& surface, const gyroscene::surface_state&
     }
     surface.look.underlay_shades = std::max(state.underlay_shades, 2);
     surface.look.underlay =
-        reads->column(path, *source, underlay);
+        reads->column(*source, underlay);
     return true;
 }
 

@@ -35,6 +35,9 @@ struct ShownColumn {
 class FigureScene
 {
 public:
+    // One surface's nodes and look (in the .cpp).
+    struct Surface;
+
     FigureScene();
     ~FigureScene();
     FigureScene(const FigureScene&) = delete;
@@ -63,7 +66,6 @@ private:
     // A warning for each statistics file of the surface the figure does
     // not use that is missing, unreadable or not per-vertex data.
     void checkUnusedStatistics(const gyroscene::surface_state& state, QStringList* warnings) const;
-    struct Surface;
     bool loadSurface(const gyroscene::surface_state& state, QString* error, QStringList* warnings);
     bool loadColumn(Surface& surface, const gyroscene::surface_state& state, const QStringList& bars,
                     QString* error, QStringList* warnings);

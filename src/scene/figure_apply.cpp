@@ -80,6 +80,13 @@ void applySurfaceLooks(const FigureOptions& options, surface_state* surface)
     }
 }
 
+// A CIFTI-2 file holds both hemispheres: it goes to every surface, each
+// drawing its own part.
+bool servesEverySurface(const QString& path)
+{
+    return path.endsWith(QLatin1String(".nii"));
+}
+
 }  // namespace
 
 void apply_figure_options(const FigureOptions& options, scene_state* scene,
@@ -92,29 +99,41 @@ void apply_figure_options(const FigureOptions& options, scene_state* scene,
     if (options.given.contains("--no-hemi-offset"))
         scene->hemisphere_offset = false;
     // The i-th statistics file is added to the i-th surface and colours it,
-    // by --column (a name or an index; the first column when not given).
-    for (qsizetype i = 0; i < options.statistics.size(); ++i) {
-        if (std::size_t(i) >= targets.size()) {
-            warn(warnings, QStringLiteral("Command line: no surface for the statistics file %1")
-                               .arg(options.statistics.at(i)));
-            continue;
-        }
-        surface_state& surface = scene->surfaces[std::size_t(targets[std::size_t(i)])];
+    // by --column (a name or an index; the first column when not given); a
+    // CIFTI-2 file colours every surface and takes no turn.
+    const auto colour = [&](int index, const QString& path) {
+        surface_state& surface = scene->surfaces[std::size_t(index)];
         surface.coloured_file = int(surface.statistics.size());
         surface.coloured_column = options.column;
-        surface.statistics.push_back(statistics_state{options.statistics.at(i)});
+        surface.statistics.push_back(statistics_state{path});
+    };
+    std::size_t next = 0;
+    for (const QString& path : options.statistics) {
+        if (servesEverySurface(path) && !targets.empty()) {
+            for (int index : targets)
+                colour(index, path);
+        } else if (!servesEverySurface(path) && next < targets.size()) {
+            colour(targets[next++], path);
+        } else {
+            warn(warnings,
+                 QStringLiteral("Command line: no surface for the statistics file %1").arg(path));
+        }
     }
     for (int index : targets)
         applySurfaceLooks(options, &scene->surfaces[std::size_t(index)]);
-    for (qsizetype i = 0; i < options.labels.size(); ++i) {
-        const int target = labels_surface(i, targets.size());
+    qsizetype turn = 0;
+    for (const QString& path : options.labels) {
+        const int target = labels_surface(servesEverySurface(path) ? 0 : turn++, targets.size());
         if (target < 0) {
-            warn(warnings, QStringLiteral("Command line: no surface for the parcellation %1")
-                               .arg(options.labels.at(i)));
+            warn(warnings, QStringLiteral("Command line: no surface for the parcellation %1").arg(path));
             continue;
         }
-        scene->surfaces[std::size_t(targets[std::size_t(target)])].parcellations.push_back(
-            parcellation_state{options.labels.at(i)});
+        if (servesEverySurface(path))
+            for (int index : targets)
+                scene->surfaces[std::size_t(index)].parcellations.push_back(parcellation_state{path});
+        else
+            scene->surfaces[std::size_t(targets[std::size_t(target)])].parcellations.push_back(
+                parcellation_state{path});
     }
     for (int index : targets)
         for (parcellation_state& parcels : scene->surfaces[std::size_t(index)].parcellations) {

@@ -2,11 +2,18 @@
 reading of them, the independent side of the CIFTI tests.
 
     cifti_helper.py KIND PATH
+    cifti_helper.py grid N PATH
+    cifti_helper.py gridlabels N PATH
 
 KIND: dscalar (two maps, left cortex without its medial wall, the whole
 right cortex, voxels of a subcortical structure), dtseries (float64, a
 series of four frames), dlabel (two label maps with their tables),
-bigendian (the dscalar written in big-endian byte order by hand). The dump:
+bigendian (the dscalar written in big-endian byte order by hand). "grid N"
+writes a dscalar for a left and a right cortex of (N+1)^2 vertices each,
+the render tests' grid: the left rising from 0 to 1 along x, the right
+falling, the first vertex of each without a value; "gridlabels N" a dlabel
+whose left cortex is red ("west") left of x = 0.5 and green ("east") right
+of it, the right cortex green then unlabelled (key 0, transparent). The dump:
 "rows AXIS N", one "row NAME" per map or "series START STEP UNIT", one
 "label MAP KEY R G B A NAME" per label, one "model STRUCTURE KIND OFFSET
 COUNT VERTICES" per brain model with a "vertices ..." line for surfaces,
@@ -97,6 +104,33 @@ def dump(path):
     print('\n'.join(lines))
 
 
+def grid(n, path):
+    side = n + 1
+    vertices = np.arange(1, side * side)
+    x = (vertices % side) / n
+    bm = (ci.BrainModelAxis.from_surface(vertices, side * side, 'CortexLeft') +
+          ci.BrainModelAxis.from_surface(vertices, side * side, 'CortexRight'))
+    data = np.concatenate([x, 1 - x]).astype(np.float32)[None, :]
+    ci.Cifti2Image(data, header=(ci.ScalarAxis(['ramp']), bm)).to_filename(path)
+
+
+def grid_labels(n, path):
+    side = n + 1
+    vertices = np.arange(side * side)
+    x = (vertices % side) / n
+    bm = (ci.BrainModelAxis.from_surface(vertices, side * side, 'CortexLeft') +
+          ci.BrainModelAxis.from_surface(vertices, side * side, 'CortexRight'))
+    table = {0: ('???', (0, 0, 0, 0)), 1: ('west', (1, 0, 0, 1)), 2: ('east', (0, 1, 0, 1))}
+    data = np.concatenate([np.where(x < 0.5, 1, 2), np.where(x < 0.5, 2, 0)])[None, :]
+    ci.Cifti2Image(data.astype(np.int32),
+                   header=(ci.LabelAxis(['halves'], [table]), bm)).to_filename(path)
+
+
 if __name__ == '__main__':
-    write(sys.argv[1], sys.argv[2])
-    dump(sys.argv[2])
+    if sys.argv[1] == 'grid':
+        grid(int(sys.argv[2]), sys.argv[3])
+    elif sys.argv[1] == 'gridlabels':
+        grid_labels(int(sys.argv[2]), sys.argv[3])
+    else:
+        write(sys.argv[1], sys.argv[2])
+        dump(sys.argv[2])
