@@ -80,6 +80,11 @@ int main(int argc, char* argv[]) {
         return 1;
     const char* in = input.c_str();
     const file_kind_info kind = file_kind_of(in);
+    if (kind.format == CIFTI_DATA_FILE_FORMAT || kind.format == CIFTI_LABELS_FILE_FORMAT) {
+        std::cerr << "ERROR: " << argv[first] << " is a CIFTI-2 file of several surfaces; vsinfo "
+                  << "describes it, gyrolux and gyrolux-render draw each surface's part" << std::endl;
+        return 1;
+    }
     if (endsWith(out, ".annot") || (kind.kind == PARCELLATION_FILE_KIND && endsWith(out, ".gii")))
         return convertParcellation(in, out);
     // A GIFTI label file's keys still convert as a column of numbers.

@@ -240,8 +240,9 @@ bool MainWindow::openFile(QFile& file)
         return false;
     }
     const FileLoader::Result result = FileLoader(resources).open(file.fileName(), kind);
-    if (result.loaded && kind == VERTEX_DATA_FILE_KIND)
-        showOnOpen(file.fileName(), result.id);
+    if (kind == VERTEX_DATA_FILE_KIND)
+        for (int id : result.ids)
+            showOnOpen(file.fileName(), id);
     if (!result.loaded && !result.error.isEmpty())
         statusBar()->showMessage(gyroscene::message_text(result.error));
     for (const LoadMessage& message : result.messages)

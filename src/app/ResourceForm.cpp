@@ -431,6 +431,14 @@ gyroscene::Hemisphere ResourceForm::hemisphereOf(int surface) const
     return state ? sideOf(surface, state->hemisphere) : gyroscene::Hemisphere::Unknown;
 }
 
+gyroscene::surface_part ResourceForm::partOf(int surface) const
+{
+    const gyroscene::StoredSurface* stored = doc->store().surface(surface);
+    if (!stored)
+        return {};
+    return {stored->structure(), hemisphereOf(surface), stored->pointCount()};
+}
+
 gyroscene::Hemisphere ResourceForm::sideOf(int surface, gyroscene::Hemisphere chosen) const
 {
     const gyroscene::StoredSurface* stored = doc->store().surface(surface);

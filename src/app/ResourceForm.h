@@ -4,6 +4,7 @@
 
 #include "ReaderMessages.h"
 #include "ui_resourceForm.h"
+#include "surface_part.h"
 #include "view_presets.h"
 
 #include <Inventor/SbBox3f.h>
@@ -111,6 +112,9 @@ public:
     // The side the surface is drawn and viewed as: the one chosen for it in
     // the document, else the guess.
     gyroscene::Hemisphere hemisphereOf(int surface) const;
+    // What a file of several surfaces' data (CIFTI-2) is read for on the
+    // surface: its structure, side and vertex count.
+    gyroscene::surface_part partOf(int surface) const;
     // The columns of a statistics file, and the names of the bars it may use.
     QStringList columnNames(int statistics) const;
     QStringList colourBarNames(int statistics) const;

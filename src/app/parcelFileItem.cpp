@@ -1,5 +1,7 @@
 #include "parcelFileItem.h"
 
+#include "ResourceForm.h"
+
 #include "GeometryNode.h"
 #include "RowIcons.h"
 #include "SceneDocument.h"
@@ -33,8 +35,11 @@ bool parcelFileItem::loadFile(const QString& path, int labelNumber)
     lastWarnings.clear();
     const int vertices = std::max(gyroscene::surface_vertex_count(targetSeparator), 0);
     auto read = std::make_shared<parcellation>();
+    const int onSurface = parentLink ? parentLink->documentId() : -1;
+    const gyroscene::surface_part part =
+        panel && onSurface >= 0 ? panel->partOf(onSurface) : gyroscene::surface_part();
     if (!gyroscene::read_surface_parcellation(path, vertices, labelNumber, read.get(), &lastError,
-                                              &lastWarnings)) {
+                                              &lastWarnings, &part)) {
         setData(1, tr("Failed"));
         return false;
     }

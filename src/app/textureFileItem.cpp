@@ -1,5 +1,7 @@
 #include "textureFileItem.h"
 
+#include "ResourceForm.h"
+
 #include "ColourBarStore.h"
 #include "GeometryNode.h"
 #include "ReaderMessages.h"
@@ -76,7 +78,11 @@ bool textureFileItem::loadFile(QFile& file, bool readable, const QByteArray* byt
         lastError = readError(name);
         return false;
     }
-    if (!gyroscene::read_statistics_file(name, *statistics, &lastError, &lastWarnings, bytes))
+    // A CIFTI-2 file gives the surface its share of both hemispheres.
+    const int onSurface = parentLink ? parentLink->documentId() : -1;
+    const gyroscene::surface_part part =
+        panel && onSurface >= 0 ? panel->partOf(onSurface) : gyroscene::surface_part();
+    if (!gyroscene::read_statistics_file(name, *statistics, &lastError, &lastWarnings, bytes, &part))
         return false;
 
     // Reading stopped before any row (a first line that is no numbers):

@@ -3,6 +3,9 @@
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
 
+#include "ReaderMessages.h"
+
+#include <QFileInfo>
 #include <QStringList>
 
 #include <cmath>
@@ -67,6 +70,49 @@ void cifti_statistics(const cifti_file& file, const cifti_brain_model& model,
         data.columns.push_back(
             {column_name_from(cifti_row_name(file, long(r))), std::move(columns[r])});
     fill_vertstats_file(*statistics, data, source.toLocal8Bit().constData());
+}
+
+namespace {
+
+// The file read and the part's model; null with `error` set.
+const cifti_brain_model* readPart(const QString& path, const surface_part& part, cifti_file* file,
+                                  QString* error)
+{
+    ReaderMessages messages(ReaderMessages::Echo::Held);
+    if (input_cifti_file(readerFileName(path).constData(), file) != OK) {
+        *error = messages.reason(QFileInfo::exists(path)
+                                     ? QStringLiteral("not a readable CIFTI-2 file")
+                                     : QStringLiteral("no such file"));
+        return nullptr;
+    }
+    QString why;
+    const cifti_brain_model* model =
+        cifti_model_for(*file, part.structure, part.side, part.vertices, &why);
+    if (!model)
+        *error = QStringLiteral("it holds %1").arg(why);
+    return model;
+}
+
+}  // namespace
+
+bool read_cifti_statistics(const QString& path, const surface_part& part,
+                           zelVertstatsFile* statistics, QString* error)
+{
+    cifti_file file;
+    const cifti_brain_model* model = readPart(path, part, &file, error);
+    if (model)
+        cifti_statistics(file, *model, path, statistics);
+    return model != nullptr;
+}
+
+bool read_cifti_parcellation(const QString& path, const surface_part& part,
+                             parcellation* parcels, QString* error)
+{
+    cifti_file file;
+    const cifti_brain_model* model = readPart(path, part, &file, error);
+    if (model)
+        *parcels = cifti_parcellation(file, *model, 0);
+    return model != nullptr;
 }
 
 parcellation cifti_parcellation(const cifti_file& file, const cifti_brain_model& model, int map)

@@ -7,12 +7,21 @@
 #include "cifti_file.h"
 #include "hemisphere.h"
 #include "parcellation.h"
+#include "surface_part.h"
 
 #include <QString>
 
 class zelVertstatsFile;
 
 namespace gyroscene {
+
+// Reads `path` and gives the surface's part of it: its rows as a
+// statistics file, or its first label map as a parcellation. False with
+// `error` saying why (unreadable, or no part for the surface).
+bool read_cifti_statistics(const QString& path, const surface_part& part,
+                           zelVertstatsFile* statistics, QString* error);
+bool read_cifti_parcellation(const QString& path, const surface_part& part,
+                             parcellation* parcels, QString* error);
 
 // The model of `file` that belongs to a surface of `vertices` points whose
 // GIFTI file names `structure` ("CortexLeft"; empty when it names none) or

@@ -133,7 +133,9 @@ const std::vector<Option>& table()
          }},
         {{"--stats"}, "FILE", 1, both,
          "statistics for the surfaces, in the order given (the\n"
-         "first file colours the first surface, and so on)",
+         "first file colours the first surface, and so on); a\n"
+         "CIFTI-2 file (.dscalar.nii, .dtseries.nii) colours every\n"
+         "surface whose hemisphere it holds",
          nullptr,
          [](FigureOptions* f, const Values& v) -> std::optional<QString> {
              f->statistics.append(v[0]);
@@ -216,7 +218,8 @@ const std::vector<Option>& table()
          "a parcellation (.annot, .label.gii, .label) drawn in its\n"
          "regions' colours over the statistics; the i-th goes on\n"
          "the i-th surface, any beyond the last surface on the\n"
-         "last (may be repeated)",
+         "last (may be repeated); a CIFTI-2 .dlabel.nii goes on\n"
+         "every surface whose hemisphere it holds",
          nullptr,
          [](FigureOptions* f, const Values& v) -> std::optional<QString> {
              f->labels.append(v[0]);

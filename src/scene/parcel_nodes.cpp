@@ -1,6 +1,8 @@
 #include "parcel_nodes.h"
 
 #include "ReaderMessages.h"
+#include "cifti_surfaces.h"
+#include "file_kind.h"
 #include "objects.h"
 #include "parcel_files.h"
 
@@ -107,9 +109,18 @@ parcel_style parcel_style_of(const parcellation& parcels, const std::vector<int>
 }
 
 bool read_surface_parcellation(const QString& path, int vertices, int label_number,
-                               parcellation* parcels, QString* error, QStringList* warnings)
+                               parcellation* parcels, QString* error, QStringList* warnings,
+                               const surface_part* part)
 {
     const QByteArray name = readerFileName(path);
+    if (file_kind_of(name.constData()).format == CIFTI_LABELS_FILE_FORMAT) {
+        QString why = QStringLiteral("a CIFTI-2 file goes on a surface");
+        if (part && read_cifti_parcellation(path, *part, parcels, &why))
+            return true;
+        *parcels = parcellation{};
+        *error = QStringLiteral("Cannot read parcellation %1: %2").arg(path, why);
+        return false;
+    }
     ReaderMessages messages(ReaderMessages::Echo::Held);
     Status status = input_parcellation(name.constData(), vertices, parcels);
     if (status == OK && parcels->format == FREESURFER_LABELS && label_number > 0)

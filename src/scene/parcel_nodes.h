@@ -23,6 +23,8 @@ class SoSeparator;
 
 namespace gyroscene {
 
+struct surface_part;
+
 struct ParcelNodes {
     SoSeparator* separator = nullptr;
     SoPackedColor* colours = nullptr;
@@ -46,9 +48,11 @@ parcel_style parcel_style_of(const parcellation& parcels, const std::vector<int>
 // Reads a parcellation file for a surface of `vertices` vertices. A label
 // file becomes one region in the `label_number`-th distinct colour. False
 // with a one-line `error` naming the file and the problem (a differing
-// vertex count names both); `warnings` gets what the reader found odd.
+// vertex count names both); `warnings` gets what the reader found odd. A
+// CIFTI-2 label file gives `part`'s share of its first map (needs a part).
 bool read_surface_parcellation(const QString& path, int vertices, int label_number,
-                               parcellation* parcels, QString* error, QStringList* warnings);
+                               parcellation* parcels, QString* error, QStringList* warnings,
+                               const surface_part* part = nullptr);
 
 
 }  // namespace gyroscene

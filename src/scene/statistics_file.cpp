@@ -1,6 +1,8 @@
 #include "statistics_file.h"
 
 #include "ReaderMessages.h"
+#include "cifti_surfaces.h"
+#include "file_kind.h"
 #include "vertex_data_vertstats.h"
 #include "zelVertstatsFile.h"
 
@@ -43,9 +45,16 @@ QString statistics_read_error(const QString& fileName, const QString& reason)
 }
 
 bool read_statistics_file(const QString& fileName, zelVertstatsFile& file, QString* error,
-                          QStringList* warnings, const QByteArray* bytes)
+                          QStringList* warnings, const QByteArray* bytes, const surface_part* part)
 {
     const QByteArray readerName = readerFileName(fileName);
+    if (file_kind_of(readerName.constData()).format == CIFTI_DATA_FILE_FORMAT) {
+        QString why = QStringLiteral("a CIFTI-2 file goes on a surface");
+        if (part && read_cifti_statistics(fileName, *part, &file, &why))
+            return true;
+        *error = statistics_read_error(fileName, why);
+        return false;
+    }
     if (vertex_data_format(readerName.constData()) != NOT_VERTEX_DATA) {
         // Curv, MGH and GIFTI data become a statistics table like any other.
         ReaderMessages messages;

@@ -12,6 +12,8 @@ class zelVertstatsFile;
 
 namespace gyroscene {
 
+struct surface_part;
+
 // Whether the statistics reader can open and read the whole file: it ends
 // the process on a file it cannot read, so callers ask here first. Only
 // plain files: a pipe or device could block or never end. With `bytes`,
@@ -28,8 +30,11 @@ QString statistics_read_error(const QString& fileName, const QString& reason = Q
 // cannot be read; the reader's lines reach standard error as they come and
 // `warnings` after a successful read. `bytes`, when given, are the file's
 // contents as statistics_file_readable kept them (statistics format only).
+// A CIFTI-2 file of both hemispheres gives `part`'s share of it, and is
+// refused without one.
 bool read_statistics_file(const QString& fileName, zelVertstatsFile& file, QString* error,
-                          QStringList* warnings, const QByteArray* bytes = nullptr);
+                          QStringList* warnings, const QByteArray* bytes = nullptr,
+                          const surface_part* part = nullptr);
 
 // The warning for a statistics file of `rows` rows on a surface of
 // `vertices` points, worded for more rows as for fewer.

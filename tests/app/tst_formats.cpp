@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include <zlib.h>
@@ -240,6 +242,33 @@ private slots:
         const int surface = window->document()->surfaces().at(0);
         QCOMPARE(window->document()->parcellationsOf(surface).size(), std::size_t(1));
         QVERIFY(window->document()->statisticsOf(surface).empty());
+    }
+
+    // One CIFTI-2 file of both hemispheres opens on each, with its part.
+    void ciftiFileOpensOnEachHemisphere()
+    {
+        const QString cifti = home.filePath("index.dscalar.nii");
+        const QString command = QString("%1 %2 hemispheres 10242 '%3'")
+                                    .arg(NIBABEL_PYTHON, CIFTI_HELPER, cifti);
+        QCOMPARE(std::system(command.toLocal8Bit().constData()), 0);
+        {
+            StdoutCapture quiet;
+            window.reset(new MainWindow);
+            QVERIFY(open(sample("subject/surf/lh.white")));
+            QVERIFY(open(sample("subject/surf/rh.white")));
+            QVERIFY(open(cifti));
+        }
+        const SceneDocument* doc = window->document();
+        for (int side = 0; side < 2; ++side) {
+            const int surface = doc->surfaces().at(std::size_t(side));
+            QCOMPARE(doc->statisticsOf(surface).size(), std::size_t(1));
+            const int file = doc->statisticsOf(surface).front();
+            QCOMPARE(doc->colouringFile(surface), file);
+            const auto values = doc->store().statistics(file)->column("index");
+            QVERIFY(values && values->size() == 10242);
+            QCOMPARE(values->at(5), side == 0 ? 5.0f : -5.0f);
+            QVERIFY(std::isnan(values->at(0)));
+        }
     }
 };
 

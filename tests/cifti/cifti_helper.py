@@ -4,6 +4,7 @@ reading of them, the independent side of the CIFTI tests.
     cifti_helper.py KIND PATH
     cifti_helper.py grid N PATH
     cifti_helper.py gridlabels N PATH
+    cifti_helper.py hemispheres N PATH
 
 KIND: dscalar (two maps, left cortex without its medial wall, the whole
 right cortex, voxels of a subcortical structure), dtseries (float64, a
@@ -13,7 +14,9 @@ writes a dscalar for a left and a right cortex of (N+1)^2 vertices each,
 the render tests' grid: the left rising from 0 to 1 along x, the right
 falling, the first vertex of each without a value; "gridlabels N" a dlabel
 whose left cortex is red ("west") left of x = 0.5 and green ("east") right
-of it, the right cortex green then unlabelled (key 0, transparent). The dump:
+of it, the right cortex green then unlabelled (key 0, transparent);
+"hemispheres N" a dscalar of two cortices of N vertices, vertex v holding v
+on the left and -v on the right, vertex 0 of each without a value. The dump:
 "rows AXIS N", one "row NAME" per map or "series START STEP UNIT", one
 "label MAP KEY R G B A NAME" per label, one "model STRUCTURE KIND OFFSET
 COUNT VERTICES" per brain model with a "vertices ..." line for surfaces,
@@ -129,6 +132,13 @@ def grid_labels(n, path):
 if __name__ == '__main__':
     if sys.argv[1] == 'grid':
         grid(int(sys.argv[2]), sys.argv[3])
+    elif sys.argv[1] == 'hemispheres':
+        n = int(sys.argv[2])
+        v = np.arange(1, n)
+        bm = (ci.BrainModelAxis.from_surface(v, n, 'CortexLeft') +
+              ci.BrainModelAxis.from_surface(v, n, 'CortexRight'))
+        data = np.concatenate([v, -v]).astype(np.float32)[None, :]
+        ci.Cifti2Image(data, header=(ci.ScalarAxis(['index']), bm)).to_filename(sys.argv[3])
     elif sys.argv[1] == 'gridlabels':
         grid_labels(int(sys.argv[2]), sys.argv[3])
     else:
