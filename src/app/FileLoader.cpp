@@ -15,7 +15,7 @@ QList<int> FileLoader::ciftiSurfaces(const QString& path) const
 {
     cifti_file file;
     ReaderMessages quiet(ReaderMessages::Echo::Held);
-    if (input_cifti_file(readerFileName(path).constData(), &file) != OK)
+    if (input_cifti_axes(readerFileName(path).constData(), &file) != OK)
         return {};
     QList<int> holders;
     for (int id : resources->document()->surfaces()) {

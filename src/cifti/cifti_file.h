@@ -68,6 +68,9 @@ constexpr long long max_cifti_values = 1LL << 31;
 // read as the standard says; every count and offset is checked against the
 // file's size before anything is allocated.
 Status input_cifti_file(const char *filename, cifti_file *file);
+// The same checks and axes without the values (values stays empty): what a
+// caller needs to see which surfaces a file holds.
+Status input_cifti_axes(const char *filename, cifti_file *file);
 
 // Whether the file's first bytes are a NIfTI-2 header with a CIFTI
 // extension (by content, for files whose names say nothing).

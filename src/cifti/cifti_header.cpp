@@ -155,7 +155,9 @@ bool is_cifti_file(const char *filename)
            header[nifti2_header_size] != 0;
 }
 
-Status input_cifti_file(const char *filename, cifti_file *file)
+namespace {
+
+Status read_cifti(const char *filename, cifti_file *file, bool with_values)
 {
     *file = cifti_file();
     struct stat st;
@@ -203,6 +205,11 @@ Status input_cifti_file(const char *filename, cifti_file *file)
     if (parse_cifti_xml(filename, xml, rows, columns, file) != OK)
         return ERROR;
 
+    if (!with_values) {
+        file->n_rows = rows;
+        file->n_columns = columns;
+        return OK;
+    }
     // Rows vary fastest on disk (NIfTI's order): value (r, c) at c * rows + r.
     file->values.assign(std::size_t(rows * columns), 0.0f);
     if (std::fseek(f.get(), long(data_offset), SEEK_SET) != 0)
@@ -226,4 +233,16 @@ Status input_cifti_file(const char *filename, cifti_file *file)
     file->n_rows = rows;
     file->n_columns = columns;
     return OK;
+}
+
+} // namespace
+
+Status input_cifti_file(const char *filename, cifti_file *file)
+{
+    return read_cifti(filename, file, true);
+}
+
+Status input_cifti_axes(const char *filename, cifti_file *file)
+{
+    return read_cifti(filename, file, false);
 }

@@ -13,7 +13,6 @@
 namespace {
 
 struct reader {
-    const char *filename = nullptr;
     std::string error;
     cifti_axis axes[2];
     bool seen[2] = {false, false};
@@ -255,7 +254,6 @@ Status parse_cifti_xml(const char *filename, const std::string &xml, long long r
                        long long columns, cifti_file *file)
 {
     reader r;
-    r.filename = filename;
     XML_Parser parser = XML_ParserCreate(nullptr);
     if (parser == nullptr) {
         print_error("Error reading \"%s\": out of memory for the XML parser.\n", filename);
