@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -29,12 +30,17 @@ std::string slurp(const std::string& path)
 
 Answer run(const std::string& program, const std::string& argument)
 {
+    // Files of this process's own: ctest runs the tests side by side.
+    const std::string out = "conventions." + std::to_string(::getpid()) + ".out";
+    const std::string err = "conventions." + std::to_string(::getpid()) + ".err";
     // No display: none of these answers may need one.
     const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY '" + program + "' " + argument +
-                                " >conventions.out 2>conventions.err </dev/null";
+                                " >" + out + " 2>" + err + " </dev/null";
     const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp("conventions.out"),
-            slurp("conventions.err")};
+    Answer answer{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+    std::remove(out.c_str());
+    std::remove(err.c_str());
+    return answer;
 }
 
 std::vector<std::string> programs()
